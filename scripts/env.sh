@@ -1,0 +1,56 @@
+# Shared by the README's two commands: finds the supported interpreters and
+# gives each its own virtual environment with rigkit0 built and installed.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+SUPPORTED="3.9 3.10 3.11"
+
+# A fresh Debian machine lacks the compiler; install it when we can.
+ensure_toolchain() {
+  command -v g++ >/dev/null 2>&1 && return 0
+  if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq g++ >/dev/null
+  else
+    echo "g++ is missing; install it (Debian: apt-get install g++)" >&2
+    return 1
+  fi
+}
+
+# Prints the path of a CPython of the given minor version, or nothing.
+find_python() {
+  local version=$1 candidate
+  local roots=("${PYENV_ROOT:-$HOME/.pyenv}/versions" /root/.pyenv/versions)
+  for root in "${roots[@]}"; do
+    for candidate in "$root/$version".*/bin/python; do
+      [ -x "$candidate" ] && echo "$candidate" && return 0
+    done
+  done
+  for candidate in "python$version" "/usr/bin/python$version" "/usr/local/bin/python$version"; do
+    if command -v "$candidate" >/dev/null 2>&1 &&
+       [ "$("$candidate" -c 'import sys; print("%d.%d" % sys.version_info[:2])' 2>/dev/null)" = "$version" ]; then
+      command -v "$candidate" && return 0
+    fi
+  done
+  return 1
+}
+
+# Makes (or reuses) .venv/pyX.Y, installs the build and test tools, builds and
+# installs rigkit0 into it; prints the environment's python.
+prepare_env() {
+  local python=$1 version=$2 venv="$ROOT/.venv/py$2"
+  if [ ! -x "$venv/bin/python" ]; then
+    if ! "$python" -m venv "$venv" >/dev/null 2>&1; then
+      # Debian's own interpreters keep venv in a separate package.
+      if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
+        apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "python$version-venv" "python$version-dev" >/dev/null
+      fi
+      "$python" -m venv "$venv" >&2 || return 1
+    fi
+  fi
+  local tools=("scikit-build-core>=0.10" "pybind11>=3.1" "pytest>=7" "hypothesis>=6")
+  command -v cmake >/dev/null 2>&1 || tools+=("cmake>=3.18")
+  command -v ninja >/dev/null 2>&1 || tools+=("ninja")
+  "$venv/bin/python" -m pip install -q --disable-pip-version-check "${tools[@]}" >&2 || return 1
+  "$venv/bin/python" -m pip install -q --disable-pip-version-check --no-build-isolation "$ROOT" >&2 || return 1
+  echo "$venv/bin/python"
+}

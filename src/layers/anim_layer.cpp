@@ -1,0 +1,22 @@
+// AnimLayer: one animation layer node, known by name.
+#include "module/classes.h"
+#include "module/methods.h"
+
+namespace rigkit {
+
+void defineAnimLayer(const State &s) {
+    defineClass(s, "AnimLayer", "CoreObject", [](ClassBuilder &cls) {
+        // Keys of the settings dictionary.
+        cls.constant("kMute", text("m"));
+        cls.constant("kLock", text("l"));
+        cls.constant("kSolo", text("s"));
+        cls.constant("kOverride", text("o"));
+        cls.constant("kPassthrough", text("pt"));
+        cls.constant("kPreferred", text("pf"));
+        cls.constant("kRotationAccumulationMode", text("ra"));
+        cls.constant("kScaleAccumulationMode", text("sa"));
+        cls.constant("kWeight", text("wgth"));
+    });
+}
+
+}  // namespace rigkit

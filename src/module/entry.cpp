@@ -1,0 +1,56 @@
+// The module's entry point: multi-phase initialisation, so that the execution
+// step runs with __name__, __package__ and __spec__ already set and the
+// relative import of the sibling kit resolves.
+#include "module/loading.h"
+#include "module/methods.h"
+
+#include <new>
+
+namespace rigkit {
+namespace {
+
+int traverseModule(PyObject *module, visitproc visit, void *arg) {
+    State *s = static_cast<State *>(PyModule_GetState(module));
+    if (s) Py_VISIT(s->builtins);
+    return 0;
+}
+
+int clearModule(PyObject *module) {
+    if (State *s = static_cast<State *>(PyModule_GetState(module))) Py_CLEAR(s->builtins);
+    return 0;
+}
+
+void freeModule(void *module) {
+    if (State *s = static_cast<State *>(PyModule_GetState(static_cast<PyObject *>(module))))
+        s->clear();
+}
+
+int execModule(PyObject *module) {
+    State *s = new (PyModule_GetState(module)) State();
+    if (!s->init(module)) return -1;
+    PyObject *done = detail::guarded([&] {
+        load(*s);
+        return none();
+    });
+    if (!done) return -1;
+    Py_DECREF(done);
+    return 0;
+}
+
+PyModuleDef_Slot slots[] = {{Py_mod_exec, reinterpret_cast<void *>(&execModule)},
+                            {0, nullptr}};
+
+PyModuleDef moduleDef = {PyModuleDef_HEAD_INIT,
+                         "rigkit0",
+                         "Classes that wrap the Maya scene for the suite's animation tools.",
+                         sizeof(State),
+                         nullptr,
+                         slots,
+                         traverseModule,
+                         clearModule,
+                         freeModule};
+
+}  // namespace
+}  // namespace rigkit
+
+PyMODINIT_FUNC PyInit_rigkit0() { return PyModuleDef_Init(&rigkit::moduleDef); }

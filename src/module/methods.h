@@ -1,0 +1,159 @@
+// How a C++ function becomes a member of one of the module's classes.
+//
+// The classes derive from classes that exist only at run time (the suite's
+// CoreObject, Maya's MTime), so each is made as a class statement makes it: a
+// namespace is filled, then the base's metaclass is called. This is the only
+// place that knows how a function enters that namespace.
+//
+// A member is a plain C function with METH_FASTCALL | METH_KEYWORDS: for a
+// one-line method that is as cheap as a Python function (pybind11's
+// cpp_function costs about 70% more per call). Methods are wrapped in
+// instancemethod so they bind `self` like Python functions; statics go through
+// the built-in staticmethod; properties through the suite's coreProperty.
+//
+// Each function's `self` slot holds a tuple (module, qualname, parameter
+// names, defaults): the module gives the body its State, the rest lets the
+// arguments bind exactly as Python binds a def's arguments.
+//
+// A body has the shape
+//     py::object body(const State &s, py::handle self, py::handle arg1, ...);
+// (statics have no `self`); it returns the result or throws
+// py::error_already_set, and nothing it throws crosses into the interpreter.
+#pragma once
+
+#include "module/runtime.h"
+
+#include <utility>
+
+namespace rigkit {
+
+namespace detail {
+
+// Binds positional and keyword arguments to `count` parameters, filling the
+// missing trailing ones from the defaults; false with TypeError set otherwise.
+bool bindArguments(PyObject *binding, PyObject *const *args, size_t nargsf, PyObject *kwnames,
+                   PyObject **out, Py_ssize_t count);
+
+// Runs a body; turns every C++ exception into a Python error.
+template <class Body>
+PyObject *guarded(Body &&body) noexcept {
+    try {
+        return body().release().ptr();
+    } catch (py::error_already_set &e) {
+        e.restore();
+    } catch (const std::exception &e) {
+        PyErr_SetString(PyExc_SystemError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_SystemError, "unexpected C++ exception in rigkit0");
+    }
+    return nullptr;
+}
+
+template <class F>
+struct Arity;
+template <class... Handles>
+struct Arity<py::object (*)(const State &, Handles...)> {
+    static constexpr size_t value = sizeof...(Handles);
+};
+
+template <auto F, size_t... I>
+py::object invoke(const State &s, PyObject **args, std::index_sequence<I...>) {
+    return F(s, py::handle(args[I])...);
+}
+
+template <auto F>
+PyObject *trampoline(PyObject *binding, PyObject *const *args, Py_ssize_t nargsf,
+                     PyObject *kwnames) {
+    constexpr size_t count = Arity<decltype(F)>::value;
+    PyObject *bound[count + 1];
+    if (!bindArguments(binding, args, static_cast<size_t>(nargsf), kwnames, bound,
+                       static_cast<Py_ssize_t>(count)))
+        return nullptr;
+    const State &s = stateOf(PyTuple_GET_ITEM(binding, 0));
+    return guarded([&] { return invoke<F>(s, bound, std::make_index_sequence<count>{}); });
+}
+
+template <auto F>
+PyMethodDef *methodDef(const char *name) {
+    static PyMethodDef def{nullptr, reinterpret_cast<PyCFunction>(
+                                        reinterpret_cast<void (*)()>(&trampoline<F>)),
+                           METH_FASTCALL | METH_KEYWORDS, nullptr};
+    def.ml_name = name;
+    return &def;
+}
+
+}  // namespace detail
+
+using Params = std::initializer_list<const char *>;
+using Defaults = std::initializer_list<py::handle>;
+
+// Fills one class namespace and makes the class.
+class ClassBuilder {
+public:
+    ClassBuilder(const State &s, const char *name);
+
+    // The constructor, stored under __init__. (pybind11 would take a function
+    // of that name for its own constructor protocol; this one is a plain C
+    // function, so the class stays an ordinary Python class.)
+    template <auto F>
+    void init(Params params, Defaults defaults = {}) {
+        put("__init__", instanceMethod(function<F>("__init__", params, defaults)));
+    }
+    template <auto F>
+    void method(const char *name, Params params, Defaults defaults = {}) {
+        put(name, instanceMethod(function<F>(name, params, defaults)));
+    }
+    // A method handed through the suite's coreDecorator.
+    template <auto F>
+    void decorated(const char *name, Params params, Defaults defaults = {}) {
+        put(name, call(s_.global(s_.coreDecorator),
+                       instanceMethod(function<F>(name, params, defaults))));
+    }
+    // A value computed on first read and kept by the instance (coreProperty).
+    template <auto F>
+    void property(const char *name) {
+        put(name, call(s_.global(s_.coreProperty), function<F>(name, {"self"}, {})));
+    }
+    template <auto F>
+    void staticMethod(const char *name, Params params, Defaults defaults = {}) {
+        put(name, call(builtin("staticmethod"), function<F>(name, params, defaults)));
+    }
+    void constant(const char *name, py::handle value) { put(name, value); }
+
+    // Calls the metaclass of `bases[0]` with (name, bases, namespace).
+    py::object build(py::handle bases);
+
+    const py::str &qualname() const { return qualname_; }
+
+private:
+    template <auto F>
+    py::object function(const char *name, Params params, Defaults defaults) {
+        return makeFunction(detail::methodDef<F>(name), name, params, defaults);
+    }
+    py::object makeFunction(PyMethodDef *def, const char *name, Params params,
+                            Defaults defaults);
+    py::object instanceMethod(py::handle function);
+    py::object builtin(const char *name) const;
+    void put(const char *name, py::handle value);
+
+    const State &s_;
+    py::str name_;
+    py::str qualname_;
+    py::dict namespace_;
+};
+
+// Looks the base class up in the module's namespace as a class statement does
+// (NameError when it is missing), fills the class through `fill`, makes it and
+// binds it in the module.
+template <class Fill>
+py::object defineClass(const State &s, const char *name, const char *baseName, Fill &&fill) {
+    py::object base = s.global(steal(PyUnicode_InternFromString(baseName)).ptr());
+    py::object bases = steal(PyTuple_Pack(1, base.ptr()));
+    ClassBuilder builder(s, name);
+    fill(builder);
+    py::object cls = builder.build(bases);
+    if (PyDict_SetItemString(s.globals, name, cls.ptr()) < 0) throwPythonError();
+    return cls;
+}
+
+}  // namespace rigkit

@@ -1,0 +1,147 @@
+// The module's runtime: its state (interned names, the shared namespace) and the
+// small set of helpers every class body uses to talk to Python objects.
+//
+// Why these helpers instead of pybind11's `obj.attr("x")(...)`:
+// - names are interned once per module, so attribute lookups hit CPython's
+//   attribute cache and allocate nothing;
+// - calls go through vectorcall, which builds neither a tuple nor a dict.
+// Failures still surface as `py::error_already_set`, so bodies read like Python
+// with `try` / `catch` where the behaviour says "on RuntimeError ...".
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <array>
+#include <initializer_list>
+
+namespace py = pybind11;
+
+namespace rigkit {
+
+// Every attribute, global and keyword name the module uses on its paths.
+// X(identifier) interns the identifier's own text.
+#define RIGKIT_NAMES(X)                                                                  \
+    /* shared namespace */                                                               \
+    X(CORE) X(MObject) X(MObjectHandle) X(MSelectionList) X(MDagPath) X(MFn)             \
+    X(MFnDependencyNode) X(MFnDagNode) X(MFnTransform) X(MScriptUtil) X(Node)            \
+    X(asList) X(pythonMajor) X(coreProperty) X(coreDecorator) X(cmds)                    \
+    /* attributes and methods */                                                         \
+    X(nodeName) X(nodeMObject) X(dagPath) X(fnDagNode) X(fnDependencyNode)               \
+    X(objectHandle) X(fnTransform) X(shape) X(shapes) X(exists) X(isVisible)             \
+    X(getAttr) X(parent) X(child) X(childCount) X(fullPathName) X(partialPathName)       \
+    X(name) X(hasFn) X(apiType) X(kDagNode) X(kDependencyNode) X(isValid) X(isAlive)     \
+    X(add) X(getDependNode) X(getAPathTo) X(extendToShapeDirectlyBelow)                  \
+    X(numberOfShapesDirectlyBelow) X(asUintPtr) X(getUint) X(traceKit) X(reportError)    \
+    X(encode) X(decode) X(split) X(join) X(requireShapes) X(getPlug) X(findPlug)         \
+    X(elementByLogicalIndex) X(asBool) X(version_info)                                   \
+    /* module dunders */                                                                 \
+    X(__name__) X(__module__) X(__qualname__) X(__init__) X(__all__) X(__dict__)
+
+class State {
+public:
+#define RIGKIT_DECLARE_NAME(n) PyObject *n = nullptr;
+    RIGKIT_NAMES(RIGKIT_DECLARE_NAME)
+#undef RIGKIT_DECLARE_NAME
+
+    // Texts used as values rather than names.
+    PyObject *utf_8 = nullptr;     // "utf-8"
+    PyObject *latin_1 = nullptr;   // "latin_1"
+    PyObject *bar = nullptr;       // "|"
+    PyObject *empty = nullptr;     // ""
+    PyObject *kwRequireShapes = nullptr;  // ("requireShapes",) for vectorcall
+
+    PyObject *module = nullptr;    // borrowed: the state lives inside it
+    PyObject *globals = nullptr;   // borrowed: the module's namespace
+    PyObject *builtins = nullptr;  // strong: the interpreter's builtins dict
+
+    // Interns every name; false with a Python error set on failure.
+    bool init(PyObject *module);
+    void clear();
+
+    // A name of the shared namespace, looked up at the moment of use, with the
+    // builtins behind it as in Python; NameError when neither has it.
+    py::object global(PyObject *name) const;
+};
+
+// The state of the module object `module`.
+inline State &stateOf(PyObject *module) { return *static_cast<State *>(PyModule_GetState(module)); }
+
+// ---------------------------------------------------------------------------
+// Calling Python.
+
+[[noreturn]] inline void throwPythonError() { throw py::error_already_set(); }
+
+inline py::object steal(PyObject *result) {
+    if (!result) throwPythonError();
+    return py::reinterpret_steal<py::object>(result);
+}
+
+inline py::object getAttr(py::handle obj, PyObject *name) {
+    return steal(PyObject_GetAttr(obj.ptr(), name));
+}
+
+inline void setAttr(py::handle obj, PyObject *name, py::handle value) {
+    if (PyObject_SetAttr(obj.ptr(), name, value.ptr()) < 0) throwPythonError();
+}
+
+template <class... Args>
+py::object call(py::handle callable, Args &&...args) {
+    std::array<PyObject *, sizeof...(Args) + 1> argv{nullptr, py::handle(args).ptr()...};
+    return steal(PyObject_Vectorcall(callable.ptr(), argv.data() + 1,
+                                     sizeof...(Args) | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+}
+
+// obj.name(*args), without building a bound method.
+template <class... Args>
+py::object callMethod(py::handle obj, PyObject *name, Args &&...args) {
+    std::array<PyObject *, sizeof...(Args) + 1> argv{obj.ptr(), py::handle(args).ptr()...};
+    return steal(PyObject_VectorcallMethod(name, argv.data(),
+                                           argv.size() | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+}
+
+// obj.name(*args, **kw) where `kwnames` is a prebuilt tuple naming the last
+// len(kwnames) arguments.
+template <class... Args>
+py::object callMethodKw(py::handle obj, PyObject *name, PyObject *kwnames, Args &&...args) {
+    std::array<PyObject *, sizeof...(Args) + 1> argv{obj.ptr(), py::handle(args).ptr()...};
+    const size_t positional = argv.size() - static_cast<size_t>(PyTuple_GET_SIZE(kwnames));
+    return steal(PyObject_VectorcallMethod(name, argv.data(),
+                                           positional | PY_VECTORCALL_ARGUMENTS_OFFSET, kwnames));
+}
+
+inline bool truthy(py::handle obj) {
+    const int r = PyObject_IsTrue(obj.ptr());
+    if (r < 0) throwPythonError();
+    return r != 0;
+}
+
+inline bool equal(py::handle a, py::handle b) {
+    const int r = PyObject_RichCompareBool(a.ptr(), b.ptr(), Py_EQ);
+    if (r < 0) throwPythonError();
+    return r != 0;
+}
+
+inline py::object boolObject(bool value) {
+    return py::reinterpret_borrow<py::object>(value ? Py_True : Py_False);
+}
+
+inline py::object none() { return py::reinterpret_borrow<py::object>(Py_None); }
+
+// `format % args`, as Python's % operator does it.
+inline py::object percent(PyObject *format, py::handle args) {
+    return steal(PyNumber_Remainder(format, args.ptr()));
+}
+
+inline py::object text(const char *utf8) { return steal(PyUnicode_FromString(utf8)); }
+
+// "...%s..." % (a, b, ...) for a format given as a C string.
+template <class... Args>
+py::object format(const char *fmt, Args &&...args) {
+    py::object values = steal(PyTuple_Pack(sizeof...(Args), py::handle(args).ptr()...));
+    return percent(text(fmt).ptr(), values);
+}
+
+// CORE.traceKit.reportError(message)
+void reportError(const State &s, py::handle message);
+
+}  // namespace rigkit

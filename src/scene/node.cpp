@@ -1,0 +1,277 @@
+#include "scene/node.h"
+
+#include "module/classes.h"
+
+namespace rigkit {
+namespace {
+
+// A new, unshared path to the node, for the operations that extend a path to a
+// shape: the instance's own dagPath is kept and must not be disturbed.
+py::object freshDagPath(const State &s, py::handle self) {
+    return getAttr(newNode(s, getAttr(self, s.nodeName)), s.dagPath);
+}
+
+// The number of shapes directly below `path`, read through an MScriptUtil
+// pointer as the API 1.0 bindings require.
+py::object shapeCount(const State &s, py::handle path) {
+    py::object scriptUtil = s.global(s.MScriptUtil);
+    py::object pointer = callMethod(call(scriptUtil), s.asUintPtr);
+    callMethod(path, s.numberOfShapesDirectlyBelow, pointer);
+    return callMethod(scriptUtil, s.getUint, pointer);
+}
+
+Py_ssize_t asIndex(py::handle count) {
+    const Py_ssize_t n = PyNumber_AsSsize_t(count.ptr(), PyExc_OverflowError);
+    if (n == -1 && PyErr_Occurred()) throwPythonError();
+    return n;
+}
+
+bool hasFn(const State &s, py::handle mobject, PyObject *type) {
+    return truthy(callMethod(mobject, s.hasFn, getAttr(s.global(s.MFn), type)));
+}
+
+// The name as stored: bytes decoded as Latin-1 under Python 3.
+py::object decodedName(const State &s, py::handle nodeName) {
+    py::object name = py::reinterpret_borrow<py::object>(nodeName);
+    if (PyBytes_Check(name.ptr())) {
+        const int py3 = PyObject_RichCompareBool(s.global(s.pythonMajor).ptr(),
+                                                 steal(PyLong_FromLong(3)).ptr(), Py_GE);
+        if (py3 < 0) throwPythonError();
+        if (py3) name = callMethod(name, s.decode, s.latin_1);
+    }
+    return name;
+}
+
+bool nameExists(const State &s, py::handle name) {
+    return truthy(callMethod(newNode(s, name), s.exists));
+}
+
+// Drops leading path components one at a time until a name exists; the name
+// stays as it was when none does. The first candidate is always tried, even
+// for a name without "|" (it is then the empty text).
+py::object shorterExistingName(const State &s, py::handle nodeName) {
+    py::object components = callMethod(nodeName, s.split, s.bar);
+    const Py_ssize_t count = PyObject_Size(components.ptr());
+    if (count < 0) throwPythonError();
+    for (Py_ssize_t index = 1;; ++index) {
+        py::object rest = steal(PySequence_GetSlice(components.ptr(), index, PY_SSIZE_T_MAX));
+        py::object partialName = callMethod(s.bar, s.join, rest);
+        if (nameExists(s, partialName)) return partialName;
+        if (index + 1 >= count) return py::reinterpret_borrow<py::object>(nodeName);
+    }
+}
+
+py::object init(const State &s, py::handle self, py::handle nodeName,
+                py::handle searchShorterPaths) {
+    py::object name = decodedName(s, nodeName);
+    if (truthy(searchShorterPaths) && !nameExists(s, name)) name = shorterExistingName(s, name);
+    setAttr(self, s.nodeName, name);
+    return none();
+}
+
+// --- API objects, each made once per instance -----------------------------
+
+py::object nodeMObject(const State &s, py::handle self) {
+    py::object nodeName = getAttr(self, s.nodeName);
+    py::object selection = call(s.global(s.MSelectionList));
+    py::object add = getAttr(selection, s.add);
+    try {
+        call(add, callMethod(nodeName, s.encode, s.utf_8));
+    } catch (py::error_already_set &first) {
+        if (!first.matches(PyExc_RuntimeError)) throw;
+        try {
+            call(add, nodeName);
+        } catch (py::error_already_set &second) {
+            if (!second.matches(PyExc_RuntimeError)) throw;
+            try {
+                call(add, percent(text("|%s").ptr(), nodeName));
+            } catch (py::error_already_set &e) {
+                reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
+                                      steal(PyObject_Str(e.value().ptr()))));
+                return none();
+            }
+        }
+    }
+    py::object obj = call(s.global(s.MObject));
+    callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
+    return obj;
+}
+
+py::object dagPath(const State &s, py::handle self) {
+    py::object dagPathClass = s.global(s.MDagPath);
+    py::object path = call(dagPathClass);
+    callMethod(dagPathClass, s.getAPathTo, getAttr(self, s.nodeMObject), path);
+    return path;
+}
+
+py::object fnDagNode(const State &s, py::handle self) {
+    return call(s.global(s.MFnDagNode), getAttr(self, s.nodeMObject));
+}
+
+py::object fnDependencyNode(const State &s, py::handle self) {
+    return call(s.global(s.MFnDependencyNode), getAttr(self, s.nodeMObject));
+}
+
+py::object objectHandle(const State &s, py::handle self) {
+    return call(s.global(s.MObjectHandle), getAttr(self, s.nodeMObject));
+}
+
+py::object fnTransform(const State &s, py::handle self) {
+    return call(s.global(s.MFnTransform), getAttr(self, s.dagPath));
+}
+
+py::object shape(const State &s, py::handle self) {
+    try {
+        py::object path = freshDagPath(s, self);
+        callMethod(path, s.extendToShapeDirectlyBelow, steal(PyLong_FromLong(0)));
+        return newNode(s, callMethod(path, s.fullPathName));
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return none();
+    }
+}
+
+py::object shapes(const State &s, py::handle self) {
+    py::object result = steal(PyList_New(0));
+    py::object path;
+    try {
+        path = freshDagPath(s, self);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return result;
+    }
+    const Py_ssize_t count = asIndex(shapeCount(s, path));
+    for (Py_ssize_t n = 0; n < count; ++n) {
+        py::object shapePath = freshDagPath(s, self);
+        callMethod(shapePath, s.extendToShapeDirectlyBelow, steal(PyLong_FromSsize_t(n)));
+        py::object shapeNode = newNode(s, callMethod(shapePath, s.fullPathName));
+        if (PyList_Append(result.ptr(), shapeNode.ptr()) < 0) throwPythonError();
+    }
+    return result;
+}
+
+// --- existence, names ------------------------------------------------------
+
+py::object exists(const State &s, py::handle self) {
+    py::object obj;
+    try {
+        obj = getAttr(self, s.nodeMObject);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not an answer
+        return boolObject(false);
+    }
+    if (obj.is_none()) return boolObject(false);
+    try {
+        py::object handle = getAttr(self, s.objectHandle);
+        return boolObject(truthy(callMethod(handle, s.isValid)) &&
+                          truthy(callMethod(handle, s.isAlive)));
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_ValueError)) throw;
+        return boolObject(false);
+    }
+}
+
+py::object fullName(const State &s, py::handle self) {
+    py::object obj = getAttr(self, s.nodeMObject);
+    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), s.fullPathName);
+    if (hasFn(s, obj, s.kDependencyNode))
+        return callMethod(getAttr(self, s.fnDependencyNode), s.name);
+    return getAttr(self, s.nodeName);
+}
+
+py::object partialPathName(const State &s, py::handle self) {
+    py::object obj = getAttr(self, s.nodeMObject);
+    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), s.partialPathName);
+    if (hasFn(s, obj, s.kDependencyNode))
+        return callMethod(getAttr(self, s.fnDependencyNode), s.name);
+    return getAttr(self, s.nodeName);
+}
+
+py::object shortName(const State &s, py::handle self) {
+    if (hasFn(s, getAttr(self, s.nodeMObject), s.kDependencyNode))
+        return callMethod(getAttr(self, s.fnDependencyNode), s.name);
+    return getAttr(self, s.nodeName);
+}
+
+// --- hierarchy ---------------------------------------------------------------
+
+py::object parent(const State &s, py::handle self) {
+    py::object parentName;
+    try {
+        py::object parentObject =
+            callMethod(getAttr(self, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
+        parentName = callMethod(call(s.global(s.MFnDagNode), parentObject), s.fullPathName);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return none();
+    }
+    if (equal(parentName, s.empty)) return none();  // directly under the world
+    return newNode(s, parentName);
+}
+
+bool matchesTypeFilter(const State &s, py::handle child, py::handle typeFilter) {
+    py::object type = callMethod(getAttr(child, s.nodeMObject), s.apiType);
+    py::object types = steal(PyObject_GetIter(call(s.global(s.asList), typeFilter).ptr()));
+    while (PyObject *raw = PyIter_Next(types.ptr())) {
+        py::object item = py::reinterpret_steal<py::object>(raw);
+        if (equal(item, type)) return true;
+    }
+    if (PyErr_Occurred()) throwPythonError();
+    return false;
+}
+
+py::object children(const State &s, py::handle self, py::handle typeFilter) {
+    py::object result = steal(PyList_New(0));
+    py::object fn = getAttr(self, s.fnDagNode);
+    py::object fnDagNodeClass = s.global(s.MFnDagNode);
+    const Py_ssize_t count = asIndex(callMethod(fn, s.childCount));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        py::object childObject = callMethod(fn, s.child, steal(PyLong_FromSsize_t(i)));
+        py::object child = newNode(s, callMethod(call(fnDagNodeClass, childObject), s.fullPathName));
+        if (typeFilter.is_none() || matchesTypeFilter(s, child, typeFilter))
+            if (PyList_Append(result.ptr(), child.ptr()) < 0) throwPythonError();
+    }
+    return result;
+}
+
+py::object isVisible(const State &s, py::handle self, py::handle requireShapes) {
+    auto attribute = [&](const char *name) {
+        return truthy(callMethod(self, s.getAttr, text(name)));
+    };
+    if (!truthy(callMethod(self, s.exists))) return boolObject(false);
+    if (!hasFn(s, getAttr(self, s.nodeMObject), s.kDagNode)) return boolObject(false);
+    if (!attribute("visibility")) return boolObject(false);
+    if (truthy(requireShapes) && !truthy(shapeCount(s, getAttr(self, s.dagPath))))
+        return boolObject(false);
+    if (attribute("overrideEnabled") && !attribute("overrideVisibility")) return boolObject(false);
+    py::object p = callMethod(self, s.parent);
+    if (!p.is_none())
+        return boolObject(truthy(callMethodKw(p, s.isVisible, s.kwRequireShapes, Py_False)));
+    return boolObject(true);
+}
+
+}  // namespace
+
+void defineNode(const State &s) {
+    defineClass(s, "Node", "CoreObject", [&](ClassBuilder &node) {
+        node.init<init>({"self", "nodeName", "searchShorterPaths"}, {Py_False});
+        node.property<nodeMObject>("nodeMObject");
+        node.property<dagPath>("dagPath");
+        node.property<fnDagNode>("fnDagNode");
+        node.property<fnDependencyNode>("fnDependencyNode");
+        node.property<objectHandle>("objectHandle");
+        node.property<fnTransform>("fnTransform");
+        node.property<shape>("shape");
+        node.property<shapes>("shapes");
+        node.method<exists>("exists", {"self"});
+        node.method<isVisible>("isVisible", {"self", "requireShapes"}, {Py_True});
+        node.method<parent>("parent", {"self"});
+        node.method<children>("children", {"self", "typeFilter"}, {Py_None});
+        node.method<fullName>("fullName", {"self"});
+        node.method<partialPathName>("partialPathName", {"self"});
+        node.method<shortName>("shortName", {"self"});
+        addNodeAttributeMembers(node);
+    });
+}
+
+}  // namespace rigkit

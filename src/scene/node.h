@@ -1,0 +1,16 @@
+// Node: the wrapper of one scene node, known by name. Its members are split by
+// concern over node.cpp (identity, names, hierarchy) and node_attributes.cpp
+// (attributes, locks, renaming, parenting).
+#pragma once
+
+#include "module/methods.h"
+
+namespace rigkit {
+
+// Node(name), through the class as the namespace holds it now.
+inline py::object newNode(const State &s, py::handle name) { return call(s.global(s.Node), name); }
+
+// The members of node_attributes.cpp.
+void addNodeAttributeMembers(ClassBuilder &node);
+
+}  // namespace rigkit

@@ -1,0 +1,15 @@
+// AnimTools: the finished animation tools.
+#include "module/classes.h"
+#include "module/methods.h"
+
+namespace rigkit {
+
+void defineAnimTools(const State &s) {
+    defineClass(s, "AnimTools", "KeyQueries", [](ClassBuilder &cls) {
+        cls.constant("MODE_TARGET_CURVES", steal(PyLong_FromLong(0)));
+        cls.constant("MODE_SELECTED_KEYS", steal(PyLong_FromLong(1)));
+        cls.constant("MODE_ALT", steal(PyLong_FromLong(2)));
+    });
+}
+
+}  // namespace rigkit
