@@ -1,12 +1,159 @@
-// AnimAttr: one attribute of one node, held as an MPlug.
+#include "attributes/anim_attr.h"
+
 #include "module/classes.h"
-#include "module/methods.h"
+#include "scene/node.h"
 
 namespace rigkit {
+namespace {
+
+py::object init(const State &s, py::handle self, py::handle plug, py::handle plugName,
+                py::handle targetController) {
+    py::object resolved = py::reinterpret_borrow<py::object>(plug);
+    if (!plugName.is_none()) {
+        try {
+            callMethod(self, s.setProperty, s.plugName, plugName);
+            resolved = callMethod(self, s.plugFromPath, plugName);
+        } catch (py::error_already_set &e) {
+            if (!e.matches(PyExc_RuntimeError) && !e.matches(PyExc_ValueError)) throw;
+            return none();  // a path that names nothing leaves an empty wrapper
+        }
+    }
+    setAttr(self, s.plug, resolved);
+    setAttr(self, s._targetController, targetController);
+    return none();
+}
+
+// "node.attr", "node.attr[index]" or "node.parent[index].child". Components are
+// taken leaf first: the leaf makes the plug, and an index on a later (ancestor)
+// component selects that ancestor's element. An index on the leaf itself is
+// not applied, and a later component without one replaces the plug.
+py::object plugFromPath(const State &s, py::handle self, py::handle plugName) {
+    (void)self;
+    py::object dot = text(".");
+    py::object bracket = text("[");
+    py::object parts = callMethod(plugName, s.split, dot);
+    py::object node = newNode(s, steal(PySequence_GetItem(parts.ptr(), 0)));
+    py::object components = steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX));
+    if (PyList_Check(components.ptr()) && PyList_Reverse(components.ptr()) < 0) throwPythonError();
+    const py::object one = steal(PyLong_FromLong(1));
+    const py::object zero = steal(PyLong_FromLong(0));
+
+    py::object plug = none();
+    py::object iterator = steal(PyObject_GetIter(components.ptr()));
+    while (PyObject *raw = PyIter_Next(iterator.ptr())) {
+        py::object component = py::reinterpret_steal<py::object>(raw);
+        py::object pieces = callMethod(component, s.split, bracket, one);
+        py::object attributeName = steal(PySequence_GetItem(pieces.ptr(), 0));
+        const bool hasIndex = PySequence_Size(pieces.ptr()) > 1;
+        py::object index;
+        if (hasIndex) {
+            py::object rest = steal(PySequence_GetItem(pieces.ptr(), 1));
+            py::object inside = steal(PySequence_GetItem(
+                callMethod(rest, s.split, text("]"), one).ptr(), 0));
+            index = steal(PyNumber_Long(inside.ptr()));  // int(text): ValueError if not one
+        }
+        py::object attribute =
+            callMethod(getAttr(node, s.fnDependencyNode), s.attribute, attributeName);
+        if (hasIndex && !plug.is_none()) {
+            try {
+                callMethod(plug, s.selectAncestorLogicalIndex, index, attribute);
+            } catch (py::error_already_set &e) {
+                if (!e.matches(PyExc_OverflowError)) throw;
+                return none();  // negative, or beyond Maya's unsigned index range
+            }
+        } else {
+            plug = call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
+        }
+    }
+    if (PyErr_Occurred()) throwPythonError();
+    return plug;
+}
+
+// The plug, or None on a wrapper whose construction ended early.
+py::object heldPlug(const State &s, py::handle self) {
+    PyObject *plug = PyObject_GetAttr(self.ptr(), s.plug);
+    if (plug) return py::reinterpret_steal<py::object>(plug);
+    if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
+    PyErr_Clear();
+    return none();
+}
+
+py::object nodeMObject(const State &s, py::handle self) {
+    py::object plug = heldPlug(s, self);
+    if (plug.is_none()) return none();
+    return callMethod(plug, s.node);
+}
+
+py::object fnDependencyNode(const State &s, py::handle self) {
+    return call(s.global(s.MFnDependencyNode), getAttr(self, s.nodeMObject));
+}
+
+py::object fnAttribute(const State &s, py::handle self) {
+    return call(s.global(s.MFnAttribute), callMethod(getAttr(self, s.plug), s.attribute));
+}
+
+py::object attrName(const State &s, py::handle self) {
+    py::object plug = heldPlug(s, self);
+    if (plug.is_none()) return none();
+    // includeNodeName, includeNonMandatoryIndices, includeInstancedIndices,
+    // useAlias, useFullAttributePath, useLongNames
+    return callMethod(plug, s.partialName, Py_False, Py_False, Py_False, Py_False, Py_False,
+                      Py_True);
+}
+
+py::object shortAttrName(const State &s, py::handle self) {
+    py::object dot = text(".");
+    py::object parts = callMethod(getAttr(self, s.attrName), s.split, dot);
+    py::object parent =
+        callMethod(dot, s.join, steal(PySequence_GetSlice(parts.ptr(), 0, -1)));
+    py::object leaf = callMethod(getAttr(self, s.fnAttribute), s.shortName);
+    if (truthy(parent)) return format("%s.%s", parent, leaf);
+    return leaf;
+}
+
+py::object nodeName(const State &s, py::handle self) {
+    try {
+        py::object obj = getAttr(self, s.nodeMObject);
+        if (obj.is_none()) return none();
+        if (truthy(callMethod(obj, s.hasFn, getAttr(s.global(s.MFn), s.kDagNode))))
+            return callMethod(call(s.global(s.MFnDagNode), obj), s.fullPathName);
+        return callMethod(call(s.global(s.MFnDependencyNode), obj), s.name);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        raiseEnriched(s, e, format(" (Line: %s) attrName: %s", failureLine(s, e),
+                                   getAttr(self, s.attrName)));
+    }
+}
+
+py::object apiType(const State &s, py::handle self) {
+    return callMethod(callMethod(getAttr(self, s.plug), s.attribute), s.apiType);
+}
+
+py::object exists(const State &s, py::handle self) {
+    if (!getAttr(self, s.nodeMObject).is_none()) return boolObject(true);
+    reportError(s, format("Node Attr does not exist: %s", getAttr(self, s.plugName)));
+    return boolObject(false);
+}
+
+}  // namespace
 
 void defineAnimAttr(const State &s) {
     defineClass(s, "AnimAttr", "MirrorRules", [&](ClassBuilder &cls) {
         cls.constant("controllerClass", s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
+        cls.init<init>({"self", "plug", "plugName", "targetController"},
+                       {Py_None, Py_None, Py_None});
+        cls.method<plugFromPath>("plugFromPath", {"self", "plugName"});
+        cls.property<nodeMObject>("nodeMObject");
+        cls.property<fnDependencyNode>("fnDependencyNode");
+        cls.property<fnAttribute>("fnAttribute");
+        cls.property<attrName>("attrName");
+        cls.property<shortAttrName>("shortAttrName");
+        cls.property<nodeName>("nodeName");
+        cls.property<apiType>("apiType");
+        cls.property<exists>("exists");
+        addAnimAttrReadMembers(cls);
+        addAnimAttrWriteMembers(cls);
+        addAnimAttrStateMembers(cls);
     });
 }
 

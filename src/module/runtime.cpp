@@ -12,6 +12,8 @@ bool State::init(PyObject *mod) {
     if (!(bar = PyUnicode_InternFromString("|"))) return false;
     if (!(empty = PyUnicode_InternFromString(""))) return false;
     if (!(kwRequireShapes = PyTuple_Pack(1, requireShapes))) return false;
+    if (!(kwPlugName = PyTuple_Pack(1, plugName))) return false;
+    if (!(kwSuspend = PyTuple_Pack(1, suspend))) return false;
 
     module = mod;
     globals = PyModule_GetDict(mod);
@@ -32,6 +34,8 @@ void State::clear() {
     Py_CLEAR(bar);
     Py_CLEAR(empty);
     Py_CLEAR(kwRequireShapes);
+    Py_CLEAR(kwPlugName);
+    Py_CLEAR(kwSuspend);
     Py_CLEAR(builtins);
     module = nullptr;
     globals = nullptr;
@@ -50,6 +54,71 @@ py::object State::global(PyObject *key) const {
 void reportError(const State &s, py::handle message) {
     py::object traceKit = getAttr(s.global(s.CORE), s.traceKit);
     callMethod(traceKit, s.reportError, message);
+}
+
+py::object failureLine(const State &s, py::error_already_set &e) {
+    py::handle traceback = e.trace();
+    if (!traceback || traceback.is_none()) return none();
+    return getAttr(traceback, s.tb_lineno);
+}
+
+void raiseEnriched(const State &s, py::error_already_set &e, py::handle suffix) {
+    py::object prefix;
+    if (PyObject *message = PyObject_GetAttr(e.value().ptr(), s.message)) {
+        prefix = py::reinterpret_steal<py::object>(message);
+    } else {
+        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
+        PyErr_Clear();
+        prefix = text("Error:");
+    }
+    py::object message = format("%s%s", prefix, suffix);
+    PyObject *replacement = PyObject_CallOneArg(e.type().ptr(), message.ptr());
+    if (!replacement || !PyExceptionInstance_Check(replacement)) {
+        Py_XDECREF(replacement);
+        PyErr_Clear();
+        throw e;  // the caught failure itself
+    }
+    PyException_SetContext(replacement, e.value().inc_ref().ptr());
+    PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(replacement)), replacement);
+    Py_DECREF(replacement);
+    throwPythonError();
+}
+
+namespace {
+
+// `first, second = pair`, with Python's messages when the count is wrong.
+py::object secondOfPair(py::handle pair) {
+    py::object iterator = steal(PyObject_GetIter(pair.ptr()));
+    py::object items[3];
+    int count = 0;
+    for (; count < 3; ++count) {
+        PyObject *item = PyIter_Next(iterator.ptr());
+        if (!item) break;
+        items[count] = py::reinterpret_steal<py::object>(item);
+    }
+    if (PyErr_Occurred()) throwPythonError();
+    if (count < 2)
+        PyErr_Format(PyExc_ValueError, "not enough values to unpack (expected 2, got %d)", count);
+    else if (count > 2)
+        PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
+    if (count != 2) throwPythonError();
+    return items[1];
+}
+
+}  // namespace
+
+void withModifier(const State &s, const std::function<void(py::handle)> &body) {
+    py::object manager = call(s.global(s.coreModifierContext), Py_False, Py_True);
+    py::handle managerType = reinterpret_cast<PyObject *>(Py_TYPE(manager.ptr()));
+    py::object exit = getAttr(managerType, s.__exit__);
+    py::object pair = call(getAttr(managerType, s.__enter__), manager);
+    try {
+        body(secondOfPair(pair));
+    } catch (py::error_already_set &e) {
+        if (!truthy(call(exit, manager, e.type(), e.value(), e.trace()))) throw;
+        return;
+    }
+    call(exit, manager, Py_None, Py_None, Py_None);
 }
 
 }  // namespace rigkit

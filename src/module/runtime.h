@@ -12,6 +12,7 @@
 #include <pybind11/pybind11.h>
 
 #include <array>
+#include <functional>
 #include <initializer_list>
 
 namespace py = pybind11;
@@ -24,18 +25,48 @@ namespace rigkit {
     /* shared namespace */                                                               \
     X(CORE) X(MObject) X(MObjectHandle) X(MSelectionList) X(MDagPath) X(MFn)             \
     X(MFnDependencyNode) X(MFnDagNode) X(MFnTransform) X(MScriptUtil) X(Node)            \
-    X(asList) X(pythonMajor) X(coreProperty) X(coreDecorator) X(cmds)                    \
+    X(AnimAttr) X(FrameTime) X(MTime) X(MPlug) X(MDGContext) X(MDistance) X(MAngle)      \
+    X(MFnAttribute) X(MFnNumericAttribute) X(MFnTypedAttribute) X(MFnNumericData)        \
+    X(MFnData) X(MFnMatrixData) X(MFnPointArrayData) X(MFnDoubleArrayData)               \
+    X(MFnIntArrayData) X(MPoint) X(MPointArray) X(MDoubleArray) X(MIntArray) X(MMatrix)  \
+    X(MDagModifier) X(asList) X(pythonMajor) X(mayaVersion) X(coreProperty)              \
+    X(coreDecorator) X(coreModifierContext) X(cmds) X(print)                             \
     /* attributes and methods */                                                         \
     X(nodeName) X(nodeMObject) X(dagPath) X(fnDagNode) X(fnDependencyNode)               \
     X(objectHandle) X(fnTransform) X(shape) X(shapes) X(exists) X(isVisible)             \
-    X(getAttr) X(parent) X(child) X(childCount) X(fullPathName) X(partialPathName)       \
-    X(name) X(hasFn) X(apiType) X(kDagNode) X(kDependencyNode) X(isValid) X(isAlive)     \
+    X(getAttr) X(setAttr) X(parent) X(child) X(childCount) X(fullPathName)               \
+    X(partialPathName) X(name) X(hasFn) X(apiType) X(isValid) X(isAlive)                 \
     X(add) X(getDependNode) X(getAPathTo) X(extendToShapeDirectlyBelow)                  \
     X(numberOfShapesDirectlyBelow) X(asUintPtr) X(getUint) X(traceKit) X(reportError)    \
     X(encode) X(decode) X(split) X(join) X(requireShapes) X(getPlug) X(findPlug)         \
-    X(elementByLogicalIndex) X(asBool) X(version_info)                                   \
+    X(elementByLogicalIndex) X(version_info) X(plug) X(plugName) X(attrName)             \
+    X(shortAttrName) X(apiTypeStr) X(fnAttribute) X(shortName) X(_targetController)      \
+    X(targetController) X(controllerClass) X(setProperty) X(plugFromPath) X(attribute)   \
+    X(selectAncestorLogicalIndex) X(partialName) X(getValue) X(setValue) X(value)        \
+    X(valueAtTime) X(isFreeToChange) X(kFreeToChange) X(isCompound) X(numChildren)       \
+    X(attrType) X(unitType) X(node) X(asMDistance) X(asMAngle) X(asMTime) X(asMObject)   \
+    X(asString) X(asBool) X(asInt) X(asDouble) X(asCentimeters) X(asRadians) X(matrix)   \
+    X(create) X(append) X(setMDistance) X(setMAngle) X(setMTime) X(setMObject)           \
+    X(setString) X(setBool) X(setInt) X(setDouble) X(newPlugValue) X(newPlugValueMDistance) \
+    X(newPlugValueMAngle) X(newPlugValueMTime) X(newPlugValueString) X(newPlugValueBool) \
+    X(newPlugValueInt) X(newPlugValueDouble) X(message) X(tb_lineno) X(uiUnit)           \
+    X(isTimewarpEnabled) X(warpedTime) X(refresh) X(currentTime) X(suspend)              \
+    X(applyTimewarp) X(setLocked) X(setChannelBox) X(setKeyable) X(isLocked) X(color)    \
+    X(toOutlinerColor) X(renameNode) X(reparentNode) X(doIt) X(__enter__) X(__exit__)    \
+    /* MFn attribute types */                                                            \
+    X(kDagNode) X(kDependencyNode) X(kAttribute3Double) X(kAttribute3Float)              \
+    X(kCompoundAttribute) X(kDoubleLinearAttribute) X(kFloatLinearAttribute)             \
+    X(kDoubleAngleAttribute) X(kFloatAngleAttribute) X(kTimeAttribute)                   \
+    X(kTypedAttribute) X(kMatrixAttribute) X(kNumericAttribute) X(kEnumAttribute)        \
+    /* MFnData types */                                                                  \
+    X(kMatrix) X(kString) X(kPointArray) X(kDoubleArray) X(kIntArray)                    \
+    /* MFnNumericData unit types */                                                      \
+    X(kBoolean) X(kShort) X(kInt) X(kLong) X(kByte) X(k2Short) X(k3Short) X(k2Int)       \
+    X(k3Int) X(k2Long) X(k3Long) X(kFloat) X(kDouble) X(kAddr) X(kChar) X(k2Float)       \
+    X(k3Float) X(k2Double) X(k3Double) X(k4Double) X(kInvalid)                           \
     /* module dunders */                                                                 \
-    X(__name__) X(__module__) X(__qualname__) X(__init__) X(__all__) X(__dict__)
+    X(__name__) X(__module__) X(__qualname__) X(__init__) X(__all__) X(__dict__)         \
+    X(__traceback__)
 
 class State {
 public:
@@ -48,7 +79,10 @@ public:
     PyObject *latin_1 = nullptr;   // "latin_1"
     PyObject *bar = nullptr;       // "|"
     PyObject *empty = nullptr;     // ""
-    PyObject *kwRequireShapes = nullptr;  // ("requireShapes",) for vectorcall
+    // Keyword-name tuples for vectorcall.
+    PyObject *kwRequireShapes = nullptr;  // ("requireShapes",)
+    PyObject *kwPlugName = nullptr;       // ("plugName",)
+    PyObject *kwSuspend = nullptr;        // ("suspend",)
 
     PyObject *module = nullptr;    // borrowed: the state lives inside it
     PyObject *globals = nullptr;   // borrowed: the module's namespace
@@ -143,5 +177,20 @@ py::object format(const char *fmt, Args &&...args) {
 
 // CORE.traceKit.reportError(message)
 void reportError(const State &s, py::handle message);
+
+// ---------------------------------------------------------------------------
+// Shared steps.
+
+// The line that the traceback of a caught failure carries (None without one).
+py::object failureLine(const State &s, py::error_already_set &e);
+
+// Raises, with `e` as its context, a new exception of e's class whose message
+// is e's `message` attribute (or "Error:") followed by `suffix`. When e's class
+// cannot be built from one message, e itself goes on instead.
+[[noreturn]] void raiseEnriched(const State &s, py::error_already_set &e, py::handle suffix);
+
+// Runs body(modifier) inside coreModifierContext(False, True), as a `with`
+// statement would, the modifier being the second item of the yielded pair.
+void withModifier(const State &s, const std::function<void(py::handle)> &body);
 
 }  // namespace rigkit

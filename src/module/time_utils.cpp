@@ -1,15 +1,70 @@
 // AnimControl and FrameTime: Maya's time API for the module and its callers.
+#include "attributes/anim_attr.h"
 #include "module/classes.h"
 #include "module/methods.h"
 
 namespace rigkit {
+namespace {
+
+void suspendRefresh(const State &s, PyObject *suspend) {
+    callMethodKw(s.global(s.cmds), s.refresh, s.kwSuspend, suspend);
+}
+
+// Moves the scene to the time without redrawing the viewports on the way;
+// refresh is switched back on whatever happens.
+py::object setCurrentTime(const State &s, py::handle mTime) {
+    try {
+        suspendRefresh(s, Py_True);
+        py::object frame = callMethod(mTime, s.value);
+        callMethod(s.global(s.cmds), s.currentTime, frame);
+    } catch (py::error_already_set &) {
+        suspendRefresh(s, Py_False);
+        throw;
+    }
+    suspendRefresh(s, Py_False);
+    return none();
+}
+
+// An MTime of `frame` in the unit the interface shows at this moment.
+py::object frameTimeInit(const State &s, py::handle self, py::handle frame) {
+    py::object mtime = s.global(s.MTime);
+    callMethod(mtime, s.__init__, self, frame, callMethod(mtime, s.uiUnit));
+    return none();
+}
+
+py::object isTimewarpEnabled(const State &s) {
+    return getAttr(animAttrAtPath(s, "time1.enableTimewarp"), s.value);
+}
+
+py::object setTimewarpEnabled(const State &s, py::handle isEnabled) {
+    callMethod(animAttrAtPath(s, "time1.enableTimewarp"), s.setValue, isEnabled);
+    return none();
+}
+
+// `time` itself when timewarp is off; else a new FrameTime of the warped frame.
+py::object warpedTime(const State &s, py::handle time) {
+    py::object frameTime = s.global(s.FrameTime);
+    if (!truthy(callMethod(frameTime, s.isTimewarpEnabled)))
+        return py::reinterpret_borrow<py::object>(time);
+    py::object warped = callMethod(animAttrAtPath(s, "time1.outTime"), s.valueAtTime, time);
+    return call(frameTime, warped);
+}
+
+}  // namespace
 
 void defineAnimControl(const State &s) {
-    defineClass(s, "AnimControl", "MAnimControl", [](ClassBuilder &) {});
+    defineClass(s, "AnimControl", "MAnimControl", [](ClassBuilder &cls) {
+        cls.staticMethod<setCurrentTime>("setCurrentTime", {"mTime"});
+    });
 }
 
 void defineFrameTime(const State &s) {
-    defineClass(s, "FrameTime", "MTime", [](ClassBuilder &) {});
+    defineClass(s, "FrameTime", "MTime", [](ClassBuilder &cls) {
+        cls.init<frameTimeInit>({"self", "frame"});
+        cls.staticMethod<isTimewarpEnabled>("isTimewarpEnabled", {});
+        cls.staticMethod<setTimewarpEnabled>("setTimewarpEnabled", {"isEnabled"});
+        cls.staticMethod<warpedTime>("warpedTime", {"time"});
+    });
 }
 
 }  // namespace rigkit

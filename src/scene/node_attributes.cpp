@@ -1,3 +1,4 @@
+#include "attributes/anim_attr.h"
 #include "scene/node.h"
 
 namespace rigkit {
@@ -17,11 +18,107 @@ py::object getPlug(const State &s, py::handle self, py::handle attributeName,
     }
 }
 
-// Booleans only, until the attribute wrapper reads every kind.
+// A new wrapper on every call, so each read sees the scene as it is now.
+py::object wrapper(const State &s, py::handle self, py::handle attributeName,
+                   py::handle logicalIndex) {
+    return newAnimAttr(s, callMethod(self, s.getPlug, attributeName, logicalIndex));
+}
+
 py::object getAttrValue(const State &s, py::handle self, py::handle attributeName,
                         py::handle logicalIndex) {
-    py::object plug = getPlug(s, self, attributeName, logicalIndex);
-    return callMethod(plug, s.asBool);
+    return getAttr(wrapper(s, self, attributeName, logicalIndex), s.value);
+}
+
+py::object getAttrAtTime(const State &s, py::handle self, py::handle attributeName,
+                         py::handle mTime, py::handle logicalIndex) {
+    return callMethod(wrapper(s, self, attributeName, logicalIndex), s.valueAtTime, mTime);
+}
+
+py::object setAttrValue(const State &s, py::handle self, py::handle attributeName,
+                        py::handle value, py::handle logicalIndex, py::handle modifier) {
+    callMethod(wrapper(s, self, attributeName, logicalIndex), s.setValue, value, modifier);
+    return none();
+}
+
+py::object setAttrUndoable(const State &s, py::handle self, py::handle attributeName,
+                           py::handle value, py::handle logicalIndex) {
+    withModifier(s, [&](py::handle modifier) {
+        callMethod(self, s.setAttr, attributeName, value, logicalIndex, modifier);
+    });
+    return none();
+}
+
+void setLocked(const State &s, py::handle self, py::handle attributeName, PyObject *locked) {
+    py::object plug = callMethod(self, s.getPlug, attributeName);
+    if (!plug.is_none()) callMethod(plug, s.setLocked, locked);
+}
+
+py::object lockAttr(const State &s, py::handle self, py::handle attributeName) {
+    setLocked(s, self, attributeName, Py_True);
+    return none();
+}
+
+py::object unlockAttr(const State &s, py::handle self, py::handle attributeName) {
+    setLocked(s, self, attributeName, Py_False);
+    return none();
+}
+
+py::object unlockTransformChannels(const State &s, py::handle self) {
+    for (const char *name : {"tx", "ty", "tz", "rx", "ry", "rz", "sx", "sy", "sz"}) {
+        py::object plug = callMethod(self, s.getPlug, text(name));
+        try {  // a missing channel (plug None) is skipped
+            callMethod(plug, s.setLocked, Py_False);
+            callMethod(plug, s.setChannelBox, Py_True);
+            callMethod(plug, s.setKeyable, Py_True);
+        } catch (py::error_already_set &e) {
+            if (!e.matches(PyExc_AttributeError)) throw;
+        }
+    }
+    return none();
+}
+
+py::object isRotationLocked(const State &s, py::handle self) {
+    for (const char *name : {"rx", "ry", "rz"})
+        if (!truthy(callMethod(callMethod(self, s.getPlug, text(name)), s.isLocked)))
+            return boolObject(false);
+    return boolObject(true);
+}
+
+// Outliner colours exist from host version 2016 on; older hosts are left alone.
+py::object setOutlinerColor(const State &s, py::handle self, py::handle color) {
+    const int recent = PyObject_RichCompareBool(s.global(s.mayaVersion).ptr(),
+                                                steal(PyLong_FromLong(2016)).ptr(), Py_GE);
+    if (recent < 0) throwPythonError();
+    if (!recent) return none();
+    py::object converted =
+        callMethod(getAttr(s.global(s.CORE), s.color), s.toOutlinerColor, color);
+    callMethod(self, s.setAttr, text("useOutlinerColor"), Py_True);
+    callMethod(self, s.setAttr, text("outlinerColor"), converted);
+    return none();
+}
+
+py::object rename(const State &s, py::handle self, py::handle newName) {
+    py::object modifier = call(s.global(s.MDagModifier));
+    callMethod(modifier, s.renameNode, getAttr(self, s.nodeMObject), newName);
+    callMethod(modifier, s.doIt);
+    // The kept nodeMObject follows the node, so this is the new name.
+    return callMethod(self, s.shortName);
+}
+
+py::object reparent(const State &s, py::handle self, py::handle node, py::handle modifier) {
+    py::object dagModifier = truthy(modifier) ? py::reinterpret_borrow<py::object>(modifier)
+                                              : call(s.global(s.MDagModifier));
+    py::object newParent =
+        node.is_none() ? call(s.global(s.MObject)) : getAttr(node, s.nodeMObject);
+    callMethod(dagModifier, s.reparentNode, getAttr(self, s.nodeMObject), newParent);
+    callMethod(dagModifier, s.doIt);
+    getAttr(self, s.dagPath);  // keep the path under the new parent
+    return none();
+}
+
+py::object reparentUndoable(const State &s, py::handle self, py::handle node) {
+    withModifier(s, [&](py::handle modifier) { reparent(s, self, node, modifier); });
+    return none();
 }
 
 }  // namespace
@@ -29,6 +126,20 @@ py::object getAttrValue(const State &s, py::handle self, py::handle attributeNam
 void addNodeAttributeMembers(ClassBuilder &node) {
     node.method<getPlug>("getPlug", {"self", "attributeName", "logicalIndex"}, {Py_None});
     node.method<getAttrValue>("getAttr", {"self", "attributeName", "logicalIndex"}, {Py_None});
+    node.method<getAttrAtTime>("getAttrAtTime", {"self", "attributeName", "mTime", "logicalIndex"},
+                               {Py_None});
+    node.method<setAttrValue>("setAttr", {"self", "attributeName", "value", "logicalIndex", "modifier"},
+                              {Py_None, Py_None});
+    node.method<setAttrUndoable>("setAttrUndoable",
+                                 {"self", "attributeName", "value", "logicalIndex"}, {Py_None});
+    node.method<lockAttr>("lockAttr", {"self", "attributeName"});
+    node.method<unlockAttr>("unlockAttr", {"self", "attributeName"});
+    node.method<unlockTransformChannels>("unlockTransformChannels", {"self"});
+    node.method<isRotationLocked>("isRotationLocked", {"self"});
+    node.method<setOutlinerColor>("setOutlinerColor", {"self", "color"});
+    node.method<rename>("rename", {"self", "newName"});
+    node.method<reparent>("reparent", {"self", "node", "modifier"}, {Py_None});
+    node.method<reparentUndoable>("reparentUndoable", {"self", "node"});
 }
 
 }  // namespace rigkit
