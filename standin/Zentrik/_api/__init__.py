@@ -1,0 +1,1 @@
+"""Stand-in for the suite's internal API package (``Zentrik._api``)."""

@@ -1,0 +1,250 @@
+"""Animation classes of Python API 1.0 over the stand-in scene.
+
+Anim curves evaluate linearly between keys (boolean and enum curves step)
+and hold their end values outside the keyed range; tangents, weights and
+infinity modes are not modelled.  Key values are in internal units
+(centimetres, radians); key times are ``MTime``.
+"""
+
+from ._scene import SCENE
+from .OpenMaya import (MObject, MTime, MPlug, MObjectArray, MScriptUtil, MFn,
+                       MFnDependencyNode, MMessage, _node, _invalid)
+from .OpenMaya import MFnIkJoint as _MFnIkJoint
+
+
+class MAnimControl(object):
+    """Static access to the current time and the playback range."""
+
+    kPlaybackOnce, kPlaybackLoop, kPlaybackOscillate = range(3)
+    kPlaybackViewActive, kPlaybackViewAll = range(2)
+
+    @staticmethod
+    def currentTime():
+        return MTime._fromTicks(SCENE.currentTicks, SCENE.timeUnit)
+
+    @staticmethod
+    def setCurrentTime(mtime):
+        SCENE.setCurrentTicks(MTime(mtime)._ticks)
+
+    @staticmethod
+    def minTime():
+        return MTime._fromTicks(SCENE.minTicks, SCENE.timeUnit)
+
+    @staticmethod
+    def maxTime():
+        return MTime._fromTicks(SCENE.maxTicks, SCENE.timeUnit)
+
+    @staticmethod
+    def setMinTime(mtime):
+        SCENE.minTicks = MTime(mtime)._ticks
+
+    @staticmethod
+    def setMaxTime(mtime):
+        SCENE.maxTicks = MTime(mtime)._ticks
+
+    @staticmethod
+    def setMinMaxTime(start, end):
+        SCENE.minTicks = MTime(start)._ticks
+        SCENE.maxTicks = MTime(end)._ticks
+
+    @staticmethod
+    def animationStartTime():
+        return MTime._fromTicks(SCENE.animStartTicks, SCENE.timeUnit)
+
+    @staticmethod
+    def animationEndTime():
+        return MTime._fromTicks(SCENE.animEndTicks, SCENE.timeUnit)
+
+    @staticmethod
+    def setAnimationStartTime(mtime):
+        SCENE.animStartTicks = MTime(mtime)._ticks
+
+    @staticmethod
+    def setAnimationEndTime(mtime):
+        SCENE.animEndTicks = MTime(mtime)._ticks
+
+    @staticmethod
+    def setAnimationStartEndTime(start, end):
+        SCENE.animStartTicks = MTime(start)._ticks
+        SCENE.animEndTicks = MTime(end)._ticks
+
+    @staticmethod
+    def isPlaying():
+        return False
+
+    @staticmethod
+    def autoKeyMode():
+        return False
+
+    @staticmethod
+    def playbackMode():
+        return MAnimControl.kPlaybackLoop
+
+
+class MFnAnimCurve(MFnDependencyNode):
+    """Anim curve function set: attaches to a curve node, or to the curve
+    driving a plug."""
+
+    _required = MFn.kAnimCurve
+    (kAnimCurveTA, kAnimCurveTL, kAnimCurveTT, kAnimCurveTU, kAnimCurveUA,
+     kAnimCurveUL, kAnimCurveUT, kAnimCurveUU, kAnimCurveUnknown) = range(9)
+    (kTangentGlobal, kTangentFixed, kTangentLinear, kTangentFlat, kTangentSmooth,
+     kTangentStep, kTangentSlow, kTangentFast, kTangentClamped, kTangentPlateau,
+     kTangentStepNext, kTangentAuto) = range(12)
+
+    def __init__(self, obj=None):
+        if isinstance(obj, MPlug):
+            curve = SCENE.curveDriving(obj._live())
+            if curve is None:
+                raise _invalid("No anim curve drives the plug")
+            obj = MObject._wrap(curve)
+        MFnDependencyNode.__init__(self, obj)
+
+    def _keys(self):
+        node = self._n()
+        if node.keys is None:
+            raise _invalid("Object is not an anim curve")
+        return node.keys
+
+    def animCurveType(self):
+        return {"animCurveTA": self.kAnimCurveTA, "animCurveTL": self.kAnimCurveTL,
+                "animCurveTT": self.kAnimCurveTT, "animCurveTU": self.kAnimCurveTU}.get(
+                    self._n().typeName, self.kAnimCurveUnknown)
+
+    def numKeys(self):
+        return len(self._keys())
+
+    numKeyframes = numKeys
+
+    def _index(self, index):
+        keys = self._keys()
+        if isinstance(index, bool) or not isinstance(index, int) or not 0 <= index < len(keys):
+            raise _invalid("Index not within range")
+        return keys[index]
+
+    def time(self, index):
+        return MTime._fromTicks(self._index(index)[0], SCENE.timeUnit)
+
+    def value(self, index):
+        return self._index(index)[1]
+
+    def setValue(self, index, value):
+        self._index(index)[1] = float(value)
+
+    def setTime(self, index, mtime):
+        self._index(index)[0] = MTime(mtime)._ticks
+        self._keys().sort(key=lambda k: k[0])
+
+    def evaluate(self, mtime):
+        return SCENE.evaluateCurve(self._n(), MTime(mtime)._ticks)
+
+    def isStatic(self):
+        values = [k[1] for k in self._keys()]
+        return len(set(values)) <= 1
+
+    def find(self, mtime, indexPtr=None):
+        ticks = MTime(mtime)._ticks
+        for i, key in enumerate(self._keys()):
+            if abs(key[0] - ticks) < 1e-6:
+                if indexPtr is not None:
+                    MScriptUtil.setUint(indexPtr, i)
+                return True
+        return False
+
+    def findClosest(self, mtime):
+        ticks = MTime(mtime)._ticks
+        keys = self._keys()
+        if not keys:
+            raise _invalid("Curve has no keys")
+        return min(range(len(keys)), key=lambda i: abs(keys[i][0] - ticks))
+
+    def addKey(self, mtime, value, *args):
+        node = self._n()
+        SCENE.setKey(node, MTime(mtime)._ticks, float(value))
+        return self.find(mtime) and [k[0] for k in node.keys].index(MTime(mtime)._ticks)
+
+    addKeyframe = addKey
+
+    def remove(self, index, change=None):
+        keys = self._keys()
+        self._index(index)
+        del keys[index]
+
+
+class MAnimUtil(object):
+    """Which plugs are animated: a plug driven directly by an anim curve."""
+
+    @staticmethod
+    def _plugsOf(target):
+        if isinstance(target, MPlug):
+            return [target._live()]
+        node = _node(target)
+        return [key for key in SCENE.connections if key[0] is node]
+
+    @staticmethod
+    def isAnimated(target, checkParent=False):
+        for key in MAnimUtil._plugsOf(target):
+            if SCENE.curveDriving(key) is not None:
+                return True
+        return False
+
+    @staticmethod
+    def findAnimation(target, objects):
+        found = False
+        for key in MAnimUtil._plugsOf(target):
+            curve = SCENE.curveDriving(key)
+            if curve is not None:
+                objects.append(MObject._wrap(curve))
+                found = True
+        return found
+
+    @staticmethod
+    def findAnimatedPlugs(target, plugs, checkParent=False):
+        found = False
+        for key in MAnimUtil._plugsOf(target):
+            if SCENE.curveDriving(key) is not None:
+                plug = MPlug()
+                plug._set(*key)
+                plugs.append(plug)
+                found = True
+        return found
+
+    @staticmethod
+    def findAnimatablePlugs(target, plugs):
+        node = _node(target)
+        for top in node.topAttrs():
+            for attr in top.walk():
+                key = (node, attr, ())
+                if attr.arrayDepth() == 0 and SCENE.isKeyable(key) \
+                        and SCENE.curveTypeFor(attr) is not None:
+                    plug = MPlug()
+                    plug._set(*key)
+                    plugs.append(plug)
+        return plugs.length() > 0
+
+
+class MAnimMessage(MMessage):
+    """Anim curve edited callbacks fire, with an ``MObjectArray`` of the
+    edited curves and the client data, after ``cmds.setKeyframe`` changes
+    keys."""
+
+    @staticmethod
+    def addAnimCurveEditedCallback(function, clientData=None):
+        return SCENE.addCallback("animCurveEdited", function, clientData)
+
+
+def _fireCurvesEdited(curves):
+    if not curves:
+        return
+    array = MObjectArray()
+    for curve in curves:
+        array.append(MObject._wrap(curve))
+    SCENE.fire("animCurveEdited", array)
+
+
+# Maya's joint function set lives here; the stand-in defines it in OpenMaya
+# (where the suite's core imports it from) and offers the same class here.
+MFnIkJoint = _MFnIkJoint
+
+
+__all__ = ["MAnimControl", "MAnimMessage", "MAnimUtil", "MFnAnimCurve", "MFnIkJoint"]

@@ -1,0 +1,1360 @@
+"""Maya commands over the stand-in scene (see ``maya._scene``).
+
+Each command takes Maya's long and short flag names and answers as Maya's
+Python commands do: names of DAG nodes come back as their shortest unique
+path (full paths with ``long``/``fullPath``), values in the user's working
+units (``currentUnit``), ``None`` where Maya gives nothing.  A flag the
+command does not know raises ``TypeError("Invalid flag '...'")``; a name that
+matches nothing raises ``ValueError("No object matches name: ...")``.
+
+Every call is recorded as ``(commandName, args, kwargs)`` exactly as given;
+``maya._scene.commandLog()`` returns the record.
+
+Simplifications: ``parent`` and ``group`` keep world positions by
+decomposing into translate / rotate / scale (pivots are not adjusted);
+``currentUnit(time=...)`` keeps keys at their absolute times; a value set
+with ``setAttr`` on an animated attribute holds until the current time
+changes, as in Maya, but does not key.
+"""
+
+from . import _attrs, _math, _units
+from ._scene import SCENE, FREE_TO_CHANGE
+from ._types import MFN_NAMES
+
+_NO_VALUE = object()
+
+
+def _command(name, flags):
+    """Wrap a command: log the call, turn short flag names into long ones and
+    reject flags the command does not have."""
+    shortToLong = dict((short, long_) for long_, short in flags.items())
+
+    def decorate(function):
+        def command(*args, **kwargs):
+            SCENE.log.append((name, args, dict(kwargs)))
+            options = {}
+            for key, value in kwargs.items():
+                if key in flags:
+                    options[key] = value
+                elif key in shortToLong:
+                    options[shortToLong[key]] = value
+                else:
+                    raise TypeError("Invalid flag '%s'" % key)
+            return function(*args, **options)
+        command.__name__ = name
+        command.__doc__ = function.__doc__
+        return command
+    return decorate
+
+
+def _names(args):
+    """Flatten positional object arguments (strings, bytes, lists)."""
+    result = []
+    for arg in args:
+        if isinstance(arg, (list, tuple)):
+            result.extend(_names(arg))
+        elif isinstance(arg, bytes):
+            result.append(arg.decode("utf-8"))
+        elif arg is not None:
+            result.append(str(arg))
+    return result
+
+
+def _node(name):
+    return SCENE.resolveOne(name)
+
+
+def _nodes(names, useSelection=True):
+    if not names and useSelection:
+        return list(SCENE.selection)
+    result = []
+    for name in names:
+        found = SCENE.resolve(name)
+        if not found:
+            raise ValueError("No object matches name: %s" % name)
+        for node in found:
+            if node not in result:
+                result.append(node)
+    return result
+
+
+def _display(node, long_=False):
+    return SCENE.fullPath(node) if long_ else SCENE.partialPath(node)
+
+
+def _plug(text):
+    """"node.attr[1].child" -> plug key; ValueError when nothing matches."""
+    nodeName, dot, path = text.partition(".")
+    nodes = SCENE.resolve(nodeName)
+    if not dot or not path or not nodes:
+        raise ValueError("No object matches name: %s" % text)
+    if len(nodes) > 1:
+        raise ValueError("More than one object matches name: %s" % text)
+    node = nodes[0]
+    try:
+        attr, indices = SCENE.parsePlug(node, path)
+    except ValueError:
+        raise ValueError("No object matches name: %s" % text)
+    return (node, attr, indices)
+
+
+def _plugText(key, long_=False):
+    node, attr, indices = key
+    return "%s.%s" % (_display(node, long_), SCENE.plugPath(attr, indices, fullPath=False))
+
+
+def _isType(node, typeNames):
+    if isinstance(typeNames, str):
+        typeNames = [typeNames]
+    return any(node.nodeType.isA(t) for t in typeNames)
+
+
+# --- values in working units ---------------------------------------------------
+
+def _toUi(attr, value):
+    kind = attr.kind
+    if kind == _attrs.LINEAR:
+        return SCENE.linearToUi(value)
+    if kind == _attrs.ANGLE:
+        return SCENE.angleToUi(value)
+    if kind == _attrs.TIME:
+        return SCENE.ticksToUi(value)
+    if kind == _attrs.NUMERIC:
+        if attr.numericType == _attrs.N_BOOLEAN:
+            return bool(value)
+        if attr.numericType in _attrs.INTEGER_TYPES:
+            return int(value)
+        return float(value)
+    if kind == _attrs.ENUM:
+        return int(value)
+    if kind == _attrs.MATRIX or (kind == _attrs.TYPED and attr.dataType == _attrs.D_MATRIX):
+        return [float(v) for v in value]
+    if kind == _attrs.TYPED:
+        if value is None:
+            return None
+        if attr.dataType == _attrs.D_POINT_ARRAY:
+            return [tuple(p) for p in value]
+        if isinstance(value, list):
+            return list(value)
+        return value
+    return value
+
+
+def _fromUi(attr, value):
+    kind = attr.kind
+    if kind == _attrs.LINEAR:
+        return SCENE.linearFromUi(value)
+    if kind == _attrs.ANGLE:
+        return SCENE.angleFromUi(value)
+    if kind == _attrs.TIME:
+        return SCENE.ticksFromUi(value)
+    if kind == _attrs.ENUM:
+        return int(value)
+    if kind == _attrs.NUMERIC:
+        if attr.numericType == _attrs.N_BOOLEAN:
+            return bool(value)
+        if attr.numericType in _attrs.INTEGER_TYPES:
+            return int(value)
+        return float(value)
+    raise RuntimeError("setAttr: the attribute does not take a number.")
+
+
+def _readUi(key, ticks=None):
+    node, attr, indices = key
+    if attr.kind == _attrs.MESSAGE:
+        raise RuntimeError("getAttr: Message attributes have no data values.")
+    if attr.multi and not SCENE.isElementKey(attr, indices):
+        if attr.compute is not None:
+            # Instanced outputs (worldMatrix ...) read as their instance 0.
+            return _readUi((node, attr, indices + (0,)), ticks)
+        return [_readUi((node, attr, indices + (i,)), ticks)
+                for i in SCENE.existingIndices(node, attr, indices)] or None
+    if attr.children:
+        values = []
+        for child in attr.children:
+            value = _readUi((node, child, indices), ticks)
+            if isinstance(value, list) and len(value) == 1 and isinstance(value[0], tuple):
+                values.extend(value[0])
+            else:
+                values.append(value)
+        return [tuple(values)]
+    return _toUi(attr, SCENE.value(key, ticks))
+
+
+# --- scene ---------------------------------------------------------------------
+
+@_command("file", dict(new="n", force="f", open="o", save="s", query="q",
+                       sceneName="sn", modified="mf", prompt="pmt"))
+def file(*args, **flags):
+    """Only a new scene is modelled: ``file(new=True, force=True)``."""
+    if flags.get("query"):
+        if flags.get("sceneName"):
+            return ""
+        if flags.get("modified"):
+            return False
+        return ""
+    if flags.get("new"):
+        SCENE.reset()
+        return ""
+    raise RuntimeError("file: only new scenes are supported by the stand-in.")
+
+
+@_command("createNode", dict(name="n", parent="p", shared="s", skipSelect="ss"))
+def createNode(nodeType, **flags):
+    parent = None
+    if flags.get("parent"):
+        parent = _node(flags["parent"])
+    node = SCENE.createNode(nodeType, flags.get("name"), parent)
+    if not flags.get("skipSelect"):
+        SCENE.selection[:] = [node]
+    return _display(node)
+
+
+@_command("objExists", {})
+def objExists(name):
+    name = _names([name])[0]
+    if "." in name:
+        try:
+            _plug(name)
+            return True
+        except ValueError:
+            return False
+    return bool(SCENE.resolve(name))
+
+
+@_command("nodeType", dict(apiType="api", inherited="i", derived="d", isTypeName="itn"))
+def nodeType(name, **flags):
+    name = _names([name])[0]
+    if flags.get("isTypeName"):
+        from ._types import NODE_TYPES
+        if name not in NODE_TYPES:
+            raise ValueError("Unknown node type: %s" % name)
+        node = None
+        typeInfo = NODE_TYPES[name]
+    else:
+        node = _node(name.partition(".")[0])
+        typeInfo = node.nodeType
+    if flags.get("apiType"):
+        return MFN_NAMES.get(typeInfo.apiType, "kInvalid")
+    if flags.get("inherited"):
+        return [t for t in reversed(typeInfo.inheritedTypes) if t not in ("dependNode",)] \
+            if typeInfo.name != "dependNode" else ["dependNode"]
+    return typeInfo.name
+
+
+@_command("objectType", dict(isType="i", isAType="isa", typeFromTag="tgt"))
+def objectType(name, **flags):
+    node = _node(_names([name])[0])
+    if flags.get("isType"):
+        return node.typeName == flags["isType"]
+    if flags.get("isAType"):
+        return node.nodeType.isA(flags["isAType"])
+    return node.typeName
+
+
+# --- hierarchy -------------------------------------------------------------------
+
+def _keepWorld(node, world):
+    """Set a transform's channels so its world matrix stays ``world``."""
+    if not node.nodeType.isTransform:
+        return
+    parentWorld = SCENE.parentWorldMatrix(node)
+    try:
+        local = _math.multiply(world, _math.inverse(parentWorld))
+    except ZeroDivisionError:
+        return
+    t, s, rot = _math.decompose(local)
+    order = SCENE.value((node, node.findAttr("rotateOrder"), ()))
+    if node.nodeType.isA("joint"):
+        jo = [SCENE.value((node, c, ())) for c in node.findAttr("jointOrient").children]
+        rot = _math.multiply(rot, _math.inverse(_math.euler(jo[0], jo[1], jo[2], 0)))
+    r = _math.matrixToEuler(rot, order)
+    for name, values in (("translate", t), ("rotate", r), ("scale", s)):
+        for child, value in zip(node.findAttr(name).children, values):
+            key = (node, child, ())
+            if SCENE.freeToChange(key) == FREE_TO_CHANGE:
+                SCENE.setValue(key, float(value))
+
+
+@_command("parent", dict(world="w", relative="r", absolute="a", addObject="add",
+                         shape="s", noConnections="nc", removeObject="rm",
+                         noInvScale="nis"))
+def parent(*args, **flags):
+    """``parent(child..., newParent)`` or ``parent(child..., world=True)``;
+    returns the children's new names.  Without ``relative`` the world
+    position is kept."""
+    names = _names(args)
+    if flags.get("world"):
+        children = _nodes(names)
+        newParent = SCENE.world
+    else:
+        if not names:
+            raise RuntimeError("parent: no parent given.")
+        if len(names) == 1:
+            children = list(SCENE.selection)
+            newParent = _node(names[0])
+        else:
+            children = _nodes(names[:-1], useSelection=False)
+            newParent = _node(names[-1])
+    if not children:
+        raise RuntimeError("parent: no objects to parent.")
+    result = []
+    for child in children:
+        if child.parent is newParent:
+            result.append(_display(child))
+            continue
+        world = SCENE.worldMatrix(child)
+        SCENE.reparent(child, newParent)
+        if not flags.get("relative"):
+            _keepWorld(child, world)
+        result.append(_display(child))
+    return result
+
+
+@_command("group", dict(empty="em", name="n", parent="p", world="w",
+                        absolute="a", relative="r", useAsGroup="uag"))
+def group(*args, **flags):
+    names = _names(args)
+    members = [] if flags.get("empty") else _nodes(names)
+    if flags.get("parent"):
+        where = _node(flags["parent"])
+    elif flags.get("world") or not members:
+        where = SCENE.world
+    else:
+        parents = set(m.parent for m in members)
+        where = parents.pop() if len(parents) == 1 else SCENE.world
+    if not flags.get("empty") and not members:
+        raise RuntimeError("group: Not enough objects or values.")
+    groupNode = SCENE.createNode("transform", flags.get("name") or "group#", where)
+    if not flags.get("name"):
+        SCENE._unindex(groupNode)
+        groupNode.name = SCENE.autoName("group")
+        SCENE._index(groupNode)
+    for member in members:
+        world = SCENE.worldMatrix(member)
+        SCENE.reparent(member, groupNode)
+        if not flags.get("relative"):
+            _keepWorld(member, world)
+    SCENE.selection[:] = [groupNode]
+    return _display(groupNode)
+
+
+@_command("rename", dict(ignoreShape="is", uuid="uid"))
+def rename(*args, **flags):
+    names = _names(args)
+    if len(names) == 1:
+        if not SCENE.selection:
+            raise RuntimeError("rename: No object specified.")
+        node, newName = SCENE.selection[0], names[0]
+    elif len(names) == 2:
+        node, newName = _node(names[0]), names[1]
+    else:
+        raise RuntimeError("rename: wrong number of arguments.")
+    if not newName:
+        raise RuntimeError("rename: New name cannot be empty.")
+    SCENE.rename(node, newName)
+    return _display(node)
+
+
+@_command("delete", dict(constraints="cn", channels="c", attribute="at",
+                         hierarchy="hi", inputConnectionsAndNodes="icn",
+                         expressions="e", staticChannels="sc"))
+def delete(*args, **flags):
+    names = _names(args)
+    nodes = _nodes(names)
+    if not nodes:
+        raise RuntimeError("delete: Not enough objects or values.")
+    SCENE.delete(nodes)
+
+
+def _typeFilter(nodes, typeNames, exact=False):
+    if typeNames is None:
+        return nodes
+    if isinstance(typeNames, str):
+        typeNames = [typeNames]
+    if exact:
+        return [n for n in nodes if n.typeName in typeNames]
+    return [n for n in nodes if _isType(n, typeNames)]
+
+
+def _preorder(node):
+    result = []
+    for child in node.children:
+        result.append(child)
+        result.extend(_preorder(child))
+    return result
+
+
+@_command("ls", dict(long="l", type="typ", exactType="et", selection="sl",
+                     orderedSelection="os", dag="dag", shapes="s",
+                     transforms="tr", showType="st", objectsOnly="o",
+                     dependencyNodes="dep", recursive="r", visible="v",
+                     absoluteName="an", allPaths="ap", geometry="g",
+                     flatten="fl", noIntermediate="ni", cameras="ca",
+                     lights="lt", leaf="lf", readOnly="ro", uuid="uid",
+                     shortNames="sn", head="hd", tail="tl"))
+def ls(*args, **flags):
+    """Listed in creation order (the selection in selection order); names of
+    plugs given as arguments come back with long attribute names."""
+    names = _names(args)
+    long_ = flags.get("long")
+    plugs = []
+    if flags.get("selection") or flags.get("orderedSelection"):
+        nodes = list(SCENE.selection)
+        if names:
+            wanted = []
+            for name in names:
+                wanted.extend(SCENE.resolve(name))
+            nodes = [n for n in nodes if n in wanted]
+    elif names:
+        nodes = []
+        for name in names:
+            if "." in name:
+                try:
+                    plugs.append(_plug(name))
+                except ValueError:
+                    pass
+                continue
+            for node in SCENE.resolve(name):
+                if node not in nodes:
+                    nodes.append(node)
+    else:
+        nodes = list(SCENE.nodes)
+    if flags.get("dag"):
+        expanded = []
+        source = nodes if (names or flags.get("selection")) else \
+            [n for n in SCENE.nodes if n.isDag]
+        for node in source:
+            if not node.isDag:
+                continue
+            for n in [node] + (_preorder(node) if names or flags.get("selection") else []):
+                if n not in expanded:
+                    expanded.append(n)
+        nodes = expanded
+    if flags.get("shapes"):
+        nodes = [n for n in nodes if n.nodeType.isShape]
+    if flags.get("transforms"):
+        nodes = [n for n in nodes if n.nodeType.isTransform]
+    if flags.get("cameras"):
+        nodes = [n for n in nodes if n.typeName == "camera"]
+    if flags.get("geometry"):
+        nodes = [n for n in nodes if n.nodeType.isShape and n.typeName != "camera"]
+    if flags.get("leaf"):
+        nodes = [n for n in nodes if n.isDag and not n.children]
+    nodes = _typeFilter(nodes, flags.get("type"))
+    nodes = _typeFilter(nodes, flags.get("exactType"), exact=True)
+    result = [_display(n, long_) for n in nodes]
+    result.extend(_plugText(p, long_) for p in plugs)
+    if flags.get("showType"):
+        typed = []
+        for n, text in zip(nodes, result):
+            typed.extend([text, n.typeName])
+        result = typed
+    if flags.get("head"):
+        result = result[:flags["head"]]
+    if flags.get("tail"):
+        result = result[-flags["tail"]:]
+    return result
+
+
+@_command("listRelatives", dict(children="c", parent="p", shapes="s",
+                                allDescendents="ad", allParents="ap",
+                                fullPath="f", path="pa", type="typ",
+                                noIntermediate="ni"))
+def listRelatives(*args, **flags):
+    """``None`` when there is nothing to list, as in Maya."""
+    names = _names(args)
+    nodes = _nodes(names)
+    result = []
+    for node in nodes:
+        if not node.isDag:
+            continue
+        if flags.get("parent") or flags.get("allParents"):
+            found = [node.parent] if node.parent is not SCENE.world else []
+        elif flags.get("allDescendents"):
+            found = list(reversed(_preorder(node)))
+        else:
+            found = list(node.children)
+        if flags.get("shapes"):
+            found = [n for n in found if n.nodeType.isShape]
+        if flags.get("noIntermediate"):
+            found = [n for n in found if not (
+                n.nodeType.isShape and SCENE.value((n, n.findAttr("intermediateObject"), ())))]
+        found = _typeFilter(found, flags.get("type"))
+        for n in found:
+            if n not in result:
+                result.append(n)
+    if not result:
+        return None
+    return [_display(n, flags.get("fullPath")) for n in result]
+
+
+@_command("select", dict(add="add", addFirst="af", replace="r", clear="cl",
+                         deselect="d", toggle="tgl", noExpand="ne", all="all",
+                         hierarchy="hi", visible="vis", symmetry="sym"))
+def select(*args, **flags):
+    names = _names(args)
+    if flags.get("clear"):
+        del SCENE.selection[:]
+        return
+    if flags.get("all"):
+        nodes = [n for n in SCENE.nodes if n.isDag and n.parent is SCENE.world]
+    else:
+        nodes = []
+        for name in names:
+            found = SCENE.resolve(name.partition(".")[0])
+            if not found:
+                raise ValueError("No object matches name: %s" % name)
+            nodes.extend(n for n in found if n not in nodes)
+    if flags.get("hierarchy"):
+        expanded = []
+        for n in nodes:
+            for m in [n] + (_preorder(n) if n.isDag else []):
+                if m not in expanded:
+                    expanded.append(m)
+        nodes = expanded
+    current = SCENE.selection
+    if flags.get("deselect"):
+        current[:] = [n for n in current if n not in nodes]
+    elif flags.get("toggle"):
+        for n in nodes:
+            if n in current:
+                current.remove(n)
+            else:
+                current.append(n)
+    elif flags.get("add"):
+        current.extend(n for n in nodes if n not in current)
+    elif flags.get("addFirst"):
+        current[:0] = [n for n in nodes if n not in current]
+    else:
+        current[:] = nodes
+
+
+# --- attributes ----------------------------------------------------------------
+
+@_command("addAttr", dict(longName="ln", shortName="sn", niceName="nn",
+                          attributeType="at", dataType="dt",
+                          numberOfChildren="nc", parent="p", multi="m",
+                          enumName="en", defaultValue="dv", keyable="k",
+                          minValue="min", maxValue="max", hasMinValue="hnv",
+                          hasMaxValue="hxv", softMinValue="smn",
+                          softMaxValue="smx", hidden="h", readable="r",
+                          writable="w", storable="s", usedAsColor="uac",
+                          indexMatters="im", query="q", edit="e",
+                          exists="ex", cachedInternally="ci",
+                          internalSet="is", proxy="pxy", category="ct",
+                          fromPlugin="fp", disconnectBehaviour="dcb",
+                          usedAsFilename="uaf", hasSoftMinValue="hsn",
+                          hasSoftMaxValue="hsx", attributeType2="at2"))
+def addAttr(*args, **flags):
+    names = _names(args)
+    nodes = _nodes(names)
+    if not nodes:
+        raise RuntimeError("addAttr: No object specified.")
+    ln = flags.get("longName")
+    sn = flags.get("shortName")
+    if not ln and not sn:
+        raise RuntimeError("New attribute needs either a long (-ln) or short (-sn) "
+                           "attribute name.")
+    ln = ln or sn
+    sn = sn or ln
+    for node in nodes:
+        if flags.get("dataType"):
+            attr = _attrs.fromDataType(flags["dataType"], ln, sn, multi=flags.get("multi", False),
+                                       keyable=flags.get("keyable", False))
+        else:
+            enumNames = flags.get("enumName")
+            if isinstance(enumNames, str):
+                enumNames = _attrs.parseEnumNames(enumNames)
+            attr = _attrs.fromAttributeType(
+                flags.get("attributeType", "double"), ln, sn,
+                numberOfChildren=flags.get("numberOfChildren", 0),
+                enumNames=enumNames, default=flags.get("defaultValue"),
+                multi=flags.get("multi", False), keyable=flags.get("keyable", False),
+                minValue=flags.get("minValue"), maxValue=flags.get("maxValue"))
+            if attr.kind in (_attrs.LINEAR, _attrs.ANGLE, _attrs.TIME) \
+                    and flags.get("defaultValue") is not None:
+                attr.default = _fromUi(attr, flags["defaultValue"])
+        attr.hidden = bool(flags.get("hidden", False))
+        attr.usedAsColor = attr.usedAsColor or bool(flags.get("usedAsColor", False))
+        if "readable" in flags:
+            attr.readable = bool(flags["readable"])
+        if "writable" in flags:
+            attr.writable = bool(flags["writable"])
+        parentAttr = None
+        if flags.get("parent"):
+            parentAttr = node.findAttr(flags["parent"])
+            if parentAttr is None:
+                raise RuntimeError("addAttr: No attribute matches %s." % flags["parent"])
+        SCENE.addDynamicAttr(node, attr, parentAttr)
+
+
+@_command("deleteAttr", dict(attribute="at"))
+def deleteAttr(*args, **flags):
+    names = _names(args)
+    if flags.get("attribute"):
+        key = _plug("%s.%s" % (names[0], flags["attribute"]))
+    else:
+        key = _plug(names[0])
+    SCENE.removeDynamicAttr(key[0], key[1])
+
+
+def _settable(key):
+    """Raise Maya's setAttr error for a plug that cannot take a value.  An
+    animated plug can: the value holds until the time changes."""
+    node = key[0]
+    if node.locked or SCENE.isLocked(key):
+        raise RuntimeError("setAttr: The attribute '%s' is locked or connected and cannot "
+                           "be modified." % _plugText(key))
+    state = SCENE.freeToChange(key, True, False)
+    if state != FREE_TO_CHANGE and SCENE.curveDriving(key) is None:
+        raise RuntimeError("setAttr: The attribute '%s' is locked or connected and cannot "
+                           "be modified." % _plugText(key))
+
+
+def _store(key, value):
+    if SCENE.curveDriving(key) is not None:
+        SCENE.overrides[key] = value
+    else:
+        SCENE.setValue(key, value)
+
+
+def _flatten(values):
+    flat = []
+    for v in values:
+        if isinstance(v, (list, tuple)):
+            flat.extend(_flatten(v))
+        else:
+            flat.append(v)
+    return flat
+
+
+@_command("setAttr", dict(type="typ", lock="l", keyable="k", channelBox="cb",
+                          size="s", clamp="c", alteredValue="av", caching="ca",
+                          capacityHint="ch"))
+def setAttr(plugName, *values, **flags):
+    key = _plug(_names([plugName])[0])
+    node, attr, indices = key
+    if "lock" in flags:
+        SCENE.setLocked(key, flags["lock"])
+    if "keyable" in flags:
+        SCENE.setKeyable(key, flags["keyable"])
+    if "channelBox" in flags:
+        SCENE.setChannelBox(key, flags["channelBox"])
+    if not values:
+        return
+    dataType = flags.get("type")
+    _settable(key)
+    if attr.kind == _attrs.MATRIX or (attr.kind == _attrs.TYPED and attr.dataType == _attrs.D_MATRIX):
+        numbers = [float(v) for v in _flatten(values)]
+        if len(numbers) != 16:
+            raise RuntimeError("setAttr: a matrix needs 16 values.")
+        SCENE.setValue(key, tuple(numbers))
+        return
+    if attr.kind == _attrs.TYPED:
+        dt = attr.dataType
+        if dt == _attrs.D_STRING:
+            if dataType != "string":
+                raise RuntimeError("setAttr: Type 'string' must be given to set a string.")
+            SCENE.setValue(key, str(values[0]) if values[0] is not None else None)
+        elif dt in (_attrs.D_DOUBLE_ARRAY, _attrs.D_FLOAT_ARRAY):
+            SCENE.setValue(key, [float(v) for v in _flatten(values)])
+        elif dt == _attrs.D_INT_ARRAY:
+            SCENE.setValue(key, [int(v) for v in _flatten(values)])
+        elif dt == _attrs.D_STRING_ARRAY:
+            items = list(values[1:] if isinstance(values[0], int) else _flatten(values))
+            SCENE.setValue(key, [str(v) for v in items])
+        elif dt in (_attrs.D_POINT_ARRAY, _attrs.D_VECTOR_ARRAY):
+            items = list(values)
+            if items and isinstance(items[0], int) and not isinstance(items[0], bool):
+                items = items[1:]
+            if len(items) == 1 and isinstance(items[0], list):
+                items = items[0]
+            points = []
+            for p in items:
+                p = [float(v) for v in p]
+                if dt == _attrs.D_POINT_ARRAY:
+                    p = (p + [0.0, 0.0, 0.0, 1.0][len(p):])[:4]
+                points.append(tuple(p))
+            SCENE.setValue(key, points)
+        else:
+            raise RuntimeError("setAttr: data of this type is not supported by the stand-in.")
+        return
+    if attr.kind == _attrs.MESSAGE:
+        raise RuntimeError("setAttr: Message attributes have no data values.")
+    if attr.children:
+        numbers = _flatten(values)
+        leaves = []
+
+        def collect(a):
+            if a.children:
+                for c in a.children:
+                    collect(c)
+            else:
+                leaves.append(a)
+        collect(attr)
+        if len(numbers) != len(leaves):
+            raise RuntimeError("setAttr: '%s' needs %d values." % (_plugText(key), len(leaves)))
+        for leaf, number in zip(leaves, numbers):
+            leafKey = (node, leaf, indices)
+            _settable(leafKey)
+            _store(leafKey, _fromUi(leaf, number))
+        return
+    value = values[0]
+    if isinstance(value, (list, tuple)):
+        value = value[0]
+    _store(key, _fromUi(attr, value))
+
+
+_TYPE_NAMES = {
+    _attrs.N_BOOLEAN: "bool", _attrs.N_BYTE: "byte", _attrs.N_CHAR: "char",
+    _attrs.N_SHORT: "short", _attrs.N_LONG: "long", _attrs.N_INT64: "long64",
+    _attrs.N_FLOAT: "float", _attrs.N_DOUBLE: "double", _attrs.N_ADDR: "addr",
+    _attrs.N_2SHORT: "short2", _attrs.N_3SHORT: "short3", _attrs.N_2LONG: "long2",
+    _attrs.N_3LONG: "long3", _attrs.N_2FLOAT: "float2", _attrs.N_3FLOAT: "float3",
+    _attrs.N_2DOUBLE: "double2", _attrs.N_3DOUBLE: "double3", _attrs.N_4DOUBLE: "double4",
+}
+
+
+def _typeName(attr):
+    kind = attr.kind
+    if kind == _attrs.NUMERIC or (kind == _attrs.COMPOUND and attr.numericType):
+        return _TYPE_NAMES.get(attr.numericType, "double")
+    return {
+        _attrs.LINEAR: "floatLinear" if attr.isFloat else "doubleLinear",
+        _attrs.ANGLE: "floatAngle" if attr.isFloat else "doubleAngle",
+        _attrs.TIME: "time", _attrs.ENUM: "enum", _attrs.MESSAGE: "message",
+        _attrs.MATRIX: "fltMatrix" if attr.isFloat else "matrix",
+        _attrs.COMPOUND: "TdataCompound",
+        _attrs.TYPED: _attrs.DATA_TYPE_LABELS.get(attr.dataType, "data"),
+    }.get(kind, "unknown")
+
+
+@_command("getAttr", dict(lock="l", keyable="k", channelBox="cb", time="t",
+                          type="typ", size="s", asString="asString",
+                          settable="se", silent="sl", multiIndices="mi",
+                          expandEnvironmentVariables="x", caching="ca",
+                          asTexture="ast"))
+def getAttr(plugName, **flags):
+    key = _plug(_names([plugName])[0])
+    node, attr, indices = key
+    if flags.get("lock"):
+        return SCENE.isLocked(key)
+    if flags.get("keyable"):
+        return SCENE.isKeyable(key)
+    if flags.get("channelBox"):
+        return SCENE.isChannelBox(key)
+    if flags.get("settable"):
+        return SCENE.freeToChange(key) == FREE_TO_CHANGE
+    if flags.get("type"):
+        return _typeName(attr)
+    if flags.get("multiIndices"):
+        if not attr.multi:
+            return None
+        return SCENE.existingIndices(node, attr, indices[:attr.arrayDepth() - 1]) or None
+    if flags.get("size"):
+        if attr.multi and not SCENE.isElementKey(attr, indices):
+            return len(SCENE.existingIndices(node, attr, indices))
+        return 1
+    ticks = None
+    if flags.get("time") is not None:
+        ticks = SCENE.ticksFromUi(flags["time"])
+    value = _readUi(key, ticks)
+    if flags.get("asString") and attr.kind == _attrs.ENUM:
+        for name, v in attr.enumNames or ():
+            if v == value:
+                return name
+        return ""
+    return value
+
+
+@_command("connectAttr", dict(force="f", lock="l", nextAvailable="na",
+                              referenceDest="rd"))
+def connectAttr(source, destination, **flags):
+    src = _plug(_names([source])[0])
+    dst = _plug(_names([destination])[0])
+    if flags.get("nextAvailable") and dst[1].multi and not SCENE.isElementKey(dst[1], dst[2]):
+        used = SCENE.existingIndices(dst[0], dst[1], dst[2])
+        index = 0
+        while index in used:
+            index += 1
+        dst = (dst[0], dst[1], dst[2] + (index,))
+    SCENE.connect(src, dst, force=bool(flags.get("force")))
+    if flags.get("lock"):
+        SCENE.setLocked(dst, True)
+    return "Connected %s to %s." % (_plugText(src), _plugText(dst))
+
+
+@_command("disconnectAttr", dict(nextAvailable="na"))
+def disconnectAttr(source, destination, **flags):
+    src = _plug(_names([source])[0])
+    dst = _plug(_names([destination])[0])
+    if SCENE.connections.get(dst) != src:
+        raise RuntimeError("There is no connection from '%s' to '%s' to disconnect"
+                           % (_plugText(src), _plugText(dst)))
+    SCENE._disconnect(src, dst)
+    return "Disconnect %s from %s." % (_plugText(src), _plugText(dst))
+
+
+@_command("isConnected", dict(ignoreUnitConversion="iuc"))
+def isConnected(source, destination, **flags):
+    return SCENE.connections.get(_plug(destination)) == _plug(source)
+
+
+@_command("listConnections", dict(source="s", destination="d", plugs="p",
+                                  connections="c", type="t", exactType="et",
+                                  skipConversionNodes="scn", shapes="sh",
+                                  fullNodeName="fnn"))
+def listConnections(*args, **flags):
+    """Connected nodes (or plugs with ``plugs``); ``None`` when none, as in
+    Maya."""
+    names = _names(args)
+    wantSource = flags.get("source", True)
+    wantDestination = flags.get("destination", True)
+    pairs = []
+    for name in (names or [_display(n) for n in SCENE.selection]):
+        if "." in name:
+            base = _plug(name)
+            node = base[0]
+            mine = [base]
+            pending = list(SCENE.childKeys(base))
+            while pending:
+                child = pending.pop(0)
+                mine.append(child)
+                pending.extend(SCENE.childKeys(child))
+
+            def ours(key):
+                return key in mine
+        else:
+            node = _node(name)
+
+            def ours(key, node=node):
+                return key[0] is node
+        if wantSource:
+            for dst, src in list(SCENE.connections.items()):
+                if ours(dst):
+                    pairs.append((dst, src))
+        if wantDestination:
+            for src, dsts in list(SCENE.outgoing.items()):
+                if ours(src):
+                    for dst in dsts:
+                        pairs.append((src, dst))
+    result = []
+    for mine, other in pairs:
+        otherNode = other[0]
+        if flags.get("type") and not _isType(otherNode, flags["type"]):
+            continue
+        if flags.get("exactType") and otherNode.typeName != flags["exactType"]:
+            continue
+        otherText = _plugText(other, flags.get("fullNodeName")) if flags.get("plugs") \
+            else _display(otherNode, flags.get("fullNodeName"))
+        if flags.get("connections"):
+            result.extend([_plugText(mine), otherText])
+        elif otherText not in result or flags.get("plugs"):
+            result.append(otherText)
+    return result or None
+
+
+@_command("attributeQuery", dict(node="n", exists="ex", keyable="k",
+                                 channelBox="ch", listChildren="lc",
+                                 listParent="lp", listSiblings="ls",
+                                 attributeType="at", enum="e", listEnum="le",
+                                 multi="m", minExists="mne", maxExists="mxe",
+                                 minimum="min", maximum="max",
+                                 shortName="sn", longName="ln", niceName="nn",
+                                 numberOfChildren="nc", hidden="h",
+                                 readable="r", writable="w", usedAsColor="uac",
+                                 typeExact="tex", type="typ", listDefault="ld",
+                                 indexMatters="im", connectable="c",
+                                 storable="s", categories="ct"))
+def attributeQuery(attribute, **flags):
+    node = _node(flags["node"]) if flags.get("node") else None
+    if node is None:
+        raise RuntimeError("attributeQuery: a node (-n) is required by the stand-in.")
+    attr = node.findAttr(attribute)
+    if flags.get("exists"):
+        return attr is not None
+    if attr is None:
+        raise RuntimeError("attributeQuery: Node '%s' does not have attribute '%s'."
+                           % (node.name, attribute))
+    if flags.get("keyable"):
+        return attr.keyable
+    if flags.get("channelBox"):
+        return attr.channelBox
+    if flags.get("listChildren"):
+        return [c.longName for c in attr.children] or None
+    if flags.get("listParent"):
+        return [attr.parent.longName] if attr.parent is not None else None
+    if flags.get("listSiblings"):
+        if attr.parent is None:
+            return None
+        return [c.longName for c in attr.parent.children if c is not attr] or None
+    if flags.get("attributeType"):
+        return _typeName(attr)
+    if flags.get("enum"):
+        return attr.kind == _attrs.ENUM
+    if flags.get("listEnum"):
+        if attr.kind != _attrs.ENUM:
+            return None
+        return [":".join("%s=%d" % (n, v) if i and v != prev + 1 else n
+                         for i, (n, v, prev) in enumerate(
+                             (n, v, (attr.enumNames[j - 1][1] if j else v - 1))
+                             for j, (n, v) in enumerate(attr.enumNames)))]
+    if flags.get("multi"):
+        return attr.multi
+    if flags.get("minExists"):
+        return attr.minValue is not None
+    if flags.get("maxExists"):
+        return attr.maxValue is not None
+    if flags.get("minimum"):
+        return [attr.minValue] if attr.minValue is not None else None
+    if flags.get("maximum"):
+        return [attr.maxValue] if attr.maxValue is not None else None
+    if flags.get("shortName"):
+        return attr.shortName
+    if flags.get("longName"):
+        return attr.longName
+    if flags.get("numberOfChildren"):
+        return len(attr.children)
+    if flags.get("hidden"):
+        return attr.hidden
+    if flags.get("readable"):
+        return attr.readable
+    if flags.get("writable"):
+        return attr.writable
+    if flags.get("usedAsColor"):
+        return attr.usedAsColor
+    if flags.get("listDefault"):
+        if attr.children:
+            return [c.default for c in attr.children]
+        return [_toUi(attr, attr.default)] if attr.default is not None else None
+    return None
+
+
+@_command("listAttr", dict(keyable="k", userDefined="ud", channelBox="cb",
+                           locked="l", unlocked="u", multi="m", scalar="s",
+                           readOnly="r", write="w", hasData="hd",
+                           visible="v", shortNames="sn", connectable="c",
+                           settable="se", array="a", leaf="lf"))
+def listAttr(*args, **flags):
+    """Attributes of the first object, in definition order; ``None`` when
+    none qualifies."""
+    names = _names(args)
+    nodes = _nodes(names)
+    if not nodes:
+        return None
+    node = nodes[0]
+    result = []
+    for top in node.topAttrs():
+        for attr in top.walk():
+            if attr.arrayDepth():
+                continue
+            key = (node, attr, ())
+            if flags.get("keyable") and not SCENE.isKeyable(key):
+                continue
+            if flags.get("channelBox") and not (SCENE.isChannelBox(key)
+                                                and not SCENE.isKeyable(key)):
+                continue
+            if flags.get("userDefined") and not attr.dynamic:
+                continue
+            if flags.get("locked") and not SCENE.isLocked(key):
+                continue
+            if flags.get("unlocked") and SCENE.isLocked(key):
+                continue
+            if flags.get("visible") and attr.hidden:
+                continue
+            if flags.get("leaf") and attr.children:
+                continue
+            result.append(attr.shortName if flags.get("shortNames") else attr.longName)
+    return result or None
+
+
+# --- keys ------------------------------------------------------------------------
+
+def _keyTargets(names, attributes):
+    """Plug keys that setKeyframe / keyframe act on."""
+    if isinstance(attributes, str):
+        attributes = [attributes]
+    result = []
+    objects = names or [_display(n) for n in SCENE.selection]
+    for name in objects:
+        if "." in name:
+            result.append(_plug(name))
+            continue
+        node = _node(name)
+        if attributes:
+            for a in attributes:
+                result.append(_plug("%s.%s" % (_display(node), a)))
+        elif node.keys is not None:
+            result.append(("curve", node))
+        else:
+            for top in node.topAttrs():
+                for attr in top.walk():
+                    if attr.arrayDepth() or attr.children:
+                        continue
+                    key = (node, attr, ())
+                    if SCENE.isKeyable(key) and SCENE.curveTypeFor(attr) is not None:
+                        result.append(key)
+    return result
+
+
+def _leafKeys(key):
+    node, attr, indices = key
+    if not attr.children:
+        return [key]
+    result = []
+    for child in attr.children:
+        result.extend(_leafKeys((node, child, indices)))
+    return result
+
+
+def _times(value, default):
+    if value is None:
+        return [default]
+    if isinstance(value, (list, tuple)):
+        return [SCENE.ticksFromUi(v) for v in value]
+    return [SCENE.ticksFromUi(value)]
+
+
+@_command("setKeyframe", dict(attribute="at", time="t", value="v",
+                              breakdown="bd", inTangentType="itt",
+                              outTangentType="ott", hierarchy="hi",
+                              controlPoints="cp", shape="s", animLayer="al",
+                              identity="id", insert="i", dirtyDG="dd",
+                              respectKeyable="rk", minimizeRotation="mr",
+                              noResolve="nr", float="f", animated="an",
+                              useCurrentLockedWeights="lw"))
+def setKeyframe(*args, **flags):
+    """Returns the number of keys set.  A key's value defaults to the plug's
+    value at that time; ``value`` is in working units."""
+    names = _names(args)
+    targets = _keyTargets(names, flags.get("attribute"))
+    count = 0
+    edited = []
+    for target in targets:
+        if target[0] == "curve":
+            continue
+        for key in _leafKeys(target):
+            if SCENE.isLocked(key) or key[0].locked:
+                continue
+            if SCENE.curveTypeFor(key[1]) is None:
+                continue
+            if SCENE.connections.get(key) is not None and SCENE.curveDriving(key) is None:
+                continue
+            if flags.get("animated") and SCENE.curveDriving(key) is None:
+                continue
+            for ticks in _times(flags.get("time"), SCENE.currentTicks):
+                value = None
+                if flags.get("value") is not None:
+                    value = _fromUi(key[1], flags["value"])
+                elif key in SCENE.overrides and ticks == SCENE.currentTicks:
+                    value = SCENE.overrides[key]
+                curve = SCENE.keyPlug(key, ticks, value)
+                if curve not in edited:
+                    edited.append(curve)
+                count += 1
+    if edited:
+        from .OpenMayaAnim import _fireCurvesEdited
+        _fireCurvesEdited(edited)
+    return count
+
+
+def _curvesOf(targets):
+    curves = []
+    for target in targets:
+        if target[0] == "curve":
+            curves.append((None, target[1]))
+            continue
+        for key in _leafKeys(target):
+            curve = SCENE.curveDriving(key)
+            if curve is not None:
+                curves.append((key, curve))
+    return curves
+
+
+def _inRange(ticks, rangeTicks):
+    if rangeTicks is None:
+        return True
+    lo, hi = rangeTicks
+    return lo - 1e-6 <= ticks <= hi + 1e-6
+
+
+def _timeRange(value):
+    if value is None:
+        return None
+    if isinstance(value, (list, tuple)):
+        if len(value) == 1:
+            value = value[0]
+        if isinstance(value, (list, tuple)):
+            lo, hi = value[0], value[-1]
+        else:
+            lo, hi = value, value
+    else:
+        lo, hi = value, value
+    lo = SCENE.ticksFromUi(lo) if lo not in (None, "") else float("-inf")
+    hi = SCENE.ticksFromUi(hi) if hi not in (None, "") else float("inf")
+    return lo, hi
+
+
+@_command("keyframe", dict(query="q", edit="e", timeChange="tc", valueChange="vc",
+                           keyframeCount="kc", attribute="at", time="t",
+                           index="in", absolute="a", relative="r", option="o",
+                           name="n", indexValue="iv", selected="sl",
+                           float="f", lastSelected="lsl", hierarchy="hi",
+                           controlPoints="cp", shape="s", animation="an",
+                           includeUpperBound="iub", tangent="tgt",
+                           breakdown="bd", eval="ev"))
+def keyframe(*args, **flags):
+    """Query (``query=True``) or edit (``edit=True``) keys.  Queries answer
+    ``None`` when there are no keys; times and values in working units."""
+    names = _names(args)
+    targets = _keyTargets(names, flags.get("attribute"))
+    curves = _curvesOf(targets)
+    rangeTicks = _timeRange(flags.get("time"))
+    indexRange = flags.get("index")
+    if indexRange is not None and not isinstance(indexRange, (list, tuple)):
+        indexRange = (indexRange, indexRange)
+    elif isinstance(indexRange, (list, tuple)) and len(indexRange) == 1:
+        indexRange = indexRange[0] if isinstance(indexRange[0], (list, tuple)) \
+            else (indexRange[0], indexRange[0])
+
+    def selectedKeys(curve):
+        for i, k in enumerate(curve.keys):
+            if indexRange is not None and not indexRange[0] <= i <= indexRange[-1]:
+                continue
+            if _inRange(k[0], rangeTicks):
+                yield i, k
+
+    def uiValue(key, curve, value):
+        attr = key[1] if key is not None else curve.findAttr("output")
+        return _toUi(attr, value) if attr.kind != _attrs.NUMERIC else float(value)
+
+    if flags.get("query"):
+        if flags.get("name"):
+            return [c.name for _, c in curves] or None
+        if flags.get("keyframeCount"):
+            return sum(len(list(selectedKeys(c))) for _, c in curves)
+        result = []
+        for key, curve in curves:
+            for i, k in selectedKeys(curve):
+                if flags.get("timeChange"):
+                    result.append(SCENE.ticksToUi(k[0]))
+                if flags.get("valueChange"):
+                    result.append(float(uiValue(key, curve, k[1])))
+                if flags.get("indexValue"):
+                    result.append(i)
+        return result or None
+    if flags.get("edit") or flags.get("timeChange") is not None \
+            or flags.get("valueChange") is not None:
+        relative = flags.get("relative") and not flags.get("absolute")
+        changed = 0
+        edited = []
+        for key, curve in curves:
+            attr = key[1] if key is not None else curve.findAttr("output")
+            for i, k in list(selectedKeys(curve)):
+                if flags.get("valueChange") is not None:
+                    v = flags["valueChange"]
+                    if relative:
+                        k[1] = k[1] + (_fromUi(attr, v) - _fromUi(attr, 0))
+                    else:
+                        k[1] = _fromUi(attr, v)
+                if flags.get("timeChange") is not None:
+                    t = flags["timeChange"]
+                    k[0] = k[0] + SCENE.ticksFromUi(t) if relative else SCENE.ticksFromUi(t)
+                changed += 1
+            curve.keys.sort(key=lambda item: item[0])
+            edited.append(curve)
+        if edited:
+            from .OpenMayaAnim import _fireCurvesEdited
+            _fireCurvesEdited(edited)
+        return changed
+    return len(curves)
+
+
+@_command("cutKey", dict(attribute="at", time="t", index="in", clear="cl",
+                         option="o", hierarchy="hi", controlPoints="cp",
+                         shape="s", animation="an", float="f",
+                         includeUpperBound="iub", selectKey="sl"))
+def cutKey(*args, **flags):
+    """Removes keys (all, or those in ``time``); a curve left without keys is
+    deleted.  Returns the number of curves changed."""
+    names = _names(args)
+    curves = _curvesOf(_keyTargets(names, flags.get("attribute")))
+    rangeTicks = _timeRange(flags.get("time"))
+    changed = 0
+    for key, curve in curves:
+        before = len(curve.keys)
+        curve.keys[:] = [k for k in curve.keys if not _inRange(k[0], rangeTicks)]
+        if len(curve.keys) != before:
+            changed += 1
+        if not curve.keys:
+            SCENE.delete([curve])
+    return changed
+
+
+# --- units and time ----------------------------------------------------------------
+
+@_command("currentUnit", dict(linear="l", angle="a", time="t", query="q",
+                              fullName="f", updateAnimation="ua"))
+def currentUnit(**flags):
+    if flags.get("query"):
+        full = flags.get("fullName")
+        if flags.get("angle"):
+            table = _units.ANGLE_FULL if full else _units.ANGLE_SHORT
+            return table[SCENE.angleUnit]
+        if flags.get("time"):
+            table = _units.TIME_FULL_NAMES if full else _units.TIME_UNIT_NAMES
+            return table.get(SCENE.timeUnit, _units.TIME_UNIT_NAMES[SCENE.timeUnit])
+        table = _units.LINEAR_FULL if full else _units.LINEAR_SHORT
+        return table[SCENE.linearUnit]
+    if flags.get("linear"):
+        name = flags["linear"]
+        if name not in _units.LINEAR_NAMES:
+            raise RuntimeError("currentUnit: Invalid linear unit '%s'." % name)
+        SCENE.linearUnit = _units.LINEAR_NAMES[name]
+    if flags.get("angle"):
+        name = flags["angle"]
+        if name not in _units.ANGLE_NAMES:
+            raise RuntimeError("currentUnit: Invalid angle unit '%s'." % name)
+        SCENE.angleUnit = _units.ANGLE_NAMES[name]
+    if flags.get("time"):
+        name = flags["time"]
+        if name not in _units.TIME_NAMES:
+            raise RuntimeError("currentUnit: Invalid time unit '%s'." % name)
+        SCENE.timeUnit = _units.TIME_NAMES[name]
+
+
+@_command("currentTime", dict(query="q", edit="e", update="u"))
+def currentTime(*args, **flags):
+    """Sets (first argument, in the current time unit) or queries the
+    current time; both answer the current time as a float."""
+    if flags.get("query") or not args:
+        return SCENE.ticksToUi(SCENE.currentTicks)
+    value = args[0]
+    if isinstance(value, bool) or not isinstance(value, (int, float)):
+        raise TypeError("currentTime: the time must be a number.")
+    SCENE.setCurrentTicks(SCENE.ticksFromUi(value))
+    return SCENE.ticksToUi(SCENE.currentTicks)
+
+
+@_command("refresh", dict(suspend="su", force="f", currentView="cv",
+                          fileExtension="fe", filename="fn"))
+def refresh(**flags):
+    """Redrawing is not modelled; ``suspend`` sets the flag that
+    ``maya._scene.SCENE.refreshSuspended`` shows."""
+    if "suspend" in flags:
+        SCENE.refreshSuspended = bool(flags["suspend"])
+
+
+@_command("playbackOptions", dict(query="q", edit="e", minTime="min", maxTime="max",
+                                  animationStartTime="ast", animationEndTime="aet",
+                                  loop="l", playbackSpeed="ps", by="by",
+                                  view="v", framesPerSecond="fps"))
+def playbackOptions(**flags):
+    fields = (("minTime", "minTicks"), ("maxTime", "maxTicks"),
+              ("animationStartTime", "animStartTicks"),
+              ("animationEndTime", "animEndTicks"))
+    if flags.get("query"):
+        for flag, field in fields:
+            if flags.get(flag):
+                return SCENE.ticksToUi(getattr(SCENE, field))
+        if flags.get("loop"):
+            return "continuous"
+        if flags.get("playbackSpeed"):
+            return 1.0
+        if flags.get("by"):
+            return 1.0
+        return None
+    for flag, field in fields:
+        if flags.get(flag) is not None and not isinstance(flags[flag], bool):
+            setattr(SCENE, field, SCENE.ticksFromUi(flags[flag]))
+
+
+# --- transforms ------------------------------------------------------------------
+
+@_command("xform", dict(query="q", translation="t", rotation="ro", scale="s",
+                        worldSpace="ws", objectSpace="os", relative="r",
+                        absolute="a", matrix="m", rotatePivot="rp",
+                        scalePivot="sp", rotateOrder="roo", preserve="p",
+                        rotateAxis="ra", shear="sh", pivots="piv",
+                        boundingBox="bb", worldSpaceDistance="wd",
+                        zeroTransformPivots="ztp", centerPivots="cp",
+                        eulerFilter="ef", reflection="rfl"))
+def xform(*args, **flags):
+    """Translation in working linear units, rotation in working angle units.
+    World space is supported for the translation and matrix queries."""
+    nodes = _nodes(_names(args))
+    query = flags.get("query")
+    channels = (("translation", "translate", _attrs.LINEAR),
+                ("rotation", "rotate", _attrs.ANGLE),
+                ("scale", "scale", None),
+                ("rotatePivot", "rotatePivot", _attrs.LINEAR),
+                ("scalePivot", "scalePivot", _attrs.LINEAR),
+                ("rotateAxis", "rotateAxis", _attrs.ANGLE),
+                ("shear", "shear", None))
+    for node in nodes:
+        if not node.nodeType.isTransform:
+            raise RuntimeError("xform: %s is not a transform." % node.name)
+        if query:
+            if flags.get("matrix"):
+                m = SCENE.worldMatrix(node) if flags.get("worldSpace") else SCENE.localMatrix(node)
+                m = list(m)
+                for i in (12, 13, 14):
+                    m[i] = SCENE.linearToUi(m[i])
+                return m
+            if flags.get("translation") and flags.get("worldSpace"):
+                m = SCENE.worldMatrix(node)
+                return [SCENE.linearToUi(m[12]), SCENE.linearToUi(m[13]), SCENE.linearToUi(m[14])]
+            if flags.get("rotateOrder"):
+                return _math.ROTATION_ORDERS[SCENE.value((node, node.findAttr("rotateOrder"), ()))]
+            for flag, name, kind in channels:
+                if flags.get(flag):
+                    attr = node.findAttr(name)
+                    return [_toUi(c, SCENE.value((node, c, ()))) for c in attr.children]
+            return None
+        if flags.get("rotateOrder"):
+            order = _math.ROTATION_ORDERS.index(flags["rotateOrder"])
+            SCENE.setValue((node, node.findAttr("rotateOrder"), ()), order)
+        if flags.get("matrix"):
+            m = [float(v) for v in flags["matrix"]]
+            for i in (12, 13, 14):
+                m[i] = SCENE.linearFromUi(m[i])
+            if flags.get("worldSpace"):
+                _keepWorld(node, m)
+            else:
+                _keepWorld(node, _math.multiply(m, SCENE.parentWorldMatrix(node)))
+        for flag, name, kind in channels:
+            values = flags.get(flag)
+            if values is None or isinstance(values, bool):
+                continue
+            attr = node.findAttr(name)
+            if flag == "translation" and flags.get("worldSpace"):
+                world = SCENE.worldMatrix(node)
+                world = list(world)
+                world[12:15] = [SCENE.linearFromUi(v) for v in values]
+                _keepWorld(node, world)
+                continue
+            for child, value in zip(attr.children, values):
+                key = (node, child, ())
+                _settable(key)
+                internal = _fromUi(child, value)
+                if flags.get("relative"):
+                    internal = SCENE.value(key) + internal if kind is not None \
+                        or name != "scale" else SCENE.value(key) * value
+                _store(key, internal)
+
+
+@_command("lockNode", dict(lock="l", query="q", lockName="ln",
+                           lockUnpublished="lu", ignoreComponents="ic"))
+def lockNode(*args, **flags):
+    nodes = _nodes(_names(args))
+    if flags.get("query"):
+        return [n.locked for n in nodes]
+    for node in nodes:
+        node.locked = bool(flags.get("lock", True))
+
+
+__all__ = sorted(name for name, value in list(globals().items())
+                 if not name.startswith("_") and callable(value)
+                 and getattr(value, "__module__", None) == __name__
+                 and not isinstance(value, type))

@@ -1,0 +1,26 @@
+"""Fixtures: the module loaded as the suite loads it, a new scene per test, and
+the suite's records (error reports, service calls) cleared per test."""
+import pytest
+from maya import cmds
+
+from Zentrik._api.__hybrid__ import _core
+
+
+@pytest.fixture(scope="session")
+def rk():
+    from Zentrik._api.__hybrid__ import rigkit0
+
+    return rigkit0
+
+
+@pytest.fixture(autouse=True)
+def new_scene():
+    cmds.file(new=True, force=True)
+    _core.CORE.resetRecords()
+    yield
+
+
+@pytest.fixture
+def errors():
+    """The error reports the module made through the suite, in order."""
+    return _core.CORE.traceKit.errors

@@ -1,0 +1,238 @@
+"""AnimAttr values: every attribute kind read and written in Maya's internal
+units, contexts at other times, modifiers, and the reports of failures."""
+import math
+
+import pytest
+from maya import cmds
+from maya.OpenMaya import MDGContext, MFn, MMatrix, MPlug, MTime
+
+
+@pytest.fixture
+def node():
+    """A transform "n" with one extra attribute of every kind."""
+    cmds.createNode("transform", name="n")
+    add = lambda **flags: cmds.addAttr("n", **flags)  # noqa: E731
+    add(longName="flag", attributeType="bool")
+    add(longName="count", attributeType="long")
+    add(longName="small", attributeType="short")
+    add(longName="byteValue", attributeType="byte")
+    add(longName="ratio", attributeType="double")
+    add(longName="floatValue", attributeType="float")
+    add(longName="choice", attributeType="enum", enumName="a:b:c:d")
+    add(longName="distance", attributeType="doubleLinear")
+    add(longName="angle", attributeType="doubleAngle")
+    add(longName="moment", attributeType="time")
+    add(longName="label", dataType="string")
+    add(longName="typedMatrix", dataType="matrix")
+    add(longName="plainMatrix", attributeType="matrix")
+    add(longName="doubles", dataType="doubleArray")
+    add(longName="ints", dataType="Int32Array")
+    add(longName="points", dataType="pointArray")
+    add(longName="triple", attributeType="double3")
+    for axis in "XYZ":
+        add(longName="triple" + axis, attributeType="double", parent="triple")
+    add(longName="group", attributeType="compound", numberOfChildren=2)
+    add(longName="inner", attributeType="long", parent="group")
+    add(longName="innerLabel", dataType="string", parent="group")
+    add(longName="link", attributeType="message")
+    return "n"
+
+
+def attr(rk, name):
+    return rk.AnimAttr(plugName="n." + name)
+
+
+class TestRead:
+    def test_linear_reads_centimetres_whatever_the_working_unit(self, rk, node):
+        cmds.currentUnit(linear="m")
+        cmds.setAttr("n.translateX", 1)
+        assert attr(rk, "translate").value == pytest.approx([100.0, 0.0, 0.0])
+        assert attr(rk, "tx").value == pytest.approx(100.0)
+
+    def test_angle_reads_radians(self, rk, node):
+        cmds.setAttr("n.rotateX", 90)
+        assert attr(rk, "rotateX").value == pytest.approx(math.pi / 2)
+
+    @pytest.mark.parametrize(
+        "name, written, expected",
+        [("flag", True, True), ("count", 7, 7), ("small", -3, -3), ("byteValue", 9, 9),
+         ("ratio", 0.25, 0.25), ("choice", 2, 2)],
+    )
+    def test_numbers_and_enums(self, rk, node, name, written, expected):
+        cmds.setAttr("n." + name, written)
+        value = attr(rk, name).value
+        assert value == expected and type(value) is type(expected)
+
+    def test_string_time_matrix(self, rk, node):
+        cmds.setAttr("n.label", "hello", type="string")
+        cmds.setAttr("n.moment", 12)
+        assert attr(rk, "label").value == "hello"
+        assert attr(rk, "moment").value == pytest.approx(12.0)
+        assert isinstance(attr(rk, "typedMatrix").value, MMatrix)
+        assert attr(rk, "plainMatrix").value == MMatrix()
+
+    def test_compounds_read_as_nested_lists(self, rk, node):
+        cmds.setAttr("n.tripleX", 1.5)
+        cmds.setAttr("n.inner", 4)
+        assert attr(rk, "triple").value == [1.5, 0.0, 0.0]
+        assert attr(rk, "group").value == [4, ""]
+
+    def test_message_attribute_prints_and_gives_none(self, rk, node, capsys):
+        assert attr(rk, "link").value is None
+        printed = capsys.readouterr().out
+        assert printed.startswith("('Zentrik - Could not get attribute', 'n.link', %d, "
+                                  "'kMessageAttribute', " % MFn.kMessageAttribute)
+
+    def test_array_data_is_not_read(self, rk, node):
+        assert attr(rk, "doubles").value is None
+
+    def test_value_in_a_context_at_another_time(self, rk, node):
+        cmds.setKeyframe("n", attribute="translateX", time=1, value=0)
+        cmds.setKeyframe("n", attribute="translateX", time=10, value=5)
+        cmds.currentTime(1)
+        context = MDGContext(MTime(10, MTime.uiUnit()))
+        assert attr(rk, "tx").getValue(context) == pytest.approx(5.0)
+        assert attr(rk, "translate").getValue(context)[0] == pytest.approx(5.0)
+        assert attr(rk, "tx").valueAtTime(MTime(10, MTime.uiUnit())) == pytest.approx(5.0)
+        assert cmds.currentTime(query=True) == 1
+        for normal in (None, 0, False):
+            assert attr(rk, "tx").getValue(normal) == pytest.approx(0.0)
+
+    def test_numeric_fallbacks(self, rk, node, monkeypatch, errors):
+        class BrokenNumeric:
+            def __init__(self, _):
+                pass
+
+            def unitType(self):
+                raise RuntimeError("no unit type")
+
+        cmds.setAttr("n.ratio", 0.5)
+        monkeypatch.setattr(rk, "MFnNumericAttribute", BrokenNumeric)
+        assert attr(rk, "ratio").value == 0.5  # read as a double after all
+        assert errors == []
+        monkeypatch.setattr(MPlug, "asDouble", lambda *a: (_ for _ in ()).throw(ValueError("bad")))
+        assert attr(rk, "ratio").value == 0
+        assert errors == ["Zentrik - Could not get attribute bad, n.ratio, %d, kNumericAttribute"
+                          % MFn.kNumericAttribute]
+
+    def test_failure_is_raised_again_with_the_attribute(self, rk, node, monkeypatch):
+        original = RuntimeError("evaluation failed")
+
+        def fail(*args):
+            raise original
+
+        monkeypatch.setattr(MPlug, "asMDistance", fail)
+        with pytest.raises(RuntimeError) as caught:
+            attr(rk, "tx").value
+        assert caught.value.__context__ is original
+        assert str(caught.value).startswith("Error: (Line: ")
+        assert ") Attribute info: n.tx, %d, kDoubleLinearAttribute, " % (
+            MFn.kDoubleLinearAttribute) in str(caught.value)
+
+    def test_failure_that_cannot_be_rebuilt_reaches_the_caller_itself(self, rk, node, monkeypatch):
+        original = UnicodeDecodeError("utf-8", b"\xff", 0, 1, "invalid start byte")
+
+        def fail(*args):
+            raise original
+
+        monkeypatch.setattr(MPlug, "asMDistance", fail)
+        with pytest.raises(UnicodeDecodeError) as caught:
+            attr(rk, "tx").value
+        assert caught.value is original
+
+
+class TestWrite:
+    def test_compound_from_a_list(self, rk, node):
+        assert attr(rk, "translate").setValue([1.0, 2.0, 3.0]) is True
+        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 3.0)]
+
+    def test_short_list_sets_what_it_can_and_reports(self, rk, node, errors):
+        assert attr(rk, "translate").setValue([1.0, 2.0]) is None
+        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 0.0)]
+        assert len(errors) == 1
+        assert errors[0].startswith("Zentrik - Could not set attribute n.translate [1.0, 2.0] ")
+
+    def test_internal_units_whatever_the_working_units(self, rk, node):
+        cmds.currentUnit(linear="m", angle="deg")
+        attr(rk, "translateX").setValue(100.0)
+        attr(rk, "rotateX").setValue(math.pi / 2)
+        assert cmds.getAttr("n.translateX") == pytest.approx(1.0)
+        assert cmds.getAttr("n.rotateX") == pytest.approx(90.0)
+
+    @pytest.mark.parametrize("unit, seconds", [("film", 0.5), ("ntsc", 0.4)])
+    def test_time_is_a_frame_in_the_current_unit(self, rk, node, unit, seconds):
+        cmds.currentUnit(time=unit)
+        attr(rk, "moment").setValue(12)
+        plug = attr(rk, "moment").plug
+        assert plug.asMTime().asUnits(MTime.kSeconds) == pytest.approx(seconds)
+
+    @pytest.mark.parametrize("name", ["count", "choice", "small"])
+    def test_integers_are_truncated(self, rk, node, name):
+        attr(rk, name).setValue(2.7)
+        assert cmds.getAttr("n." + name) == 2
+
+    def test_data_kinds(self, rk, node):
+        assert attr(rk, "label").setValue("text") is True
+        assert attr(rk, "doubles").setValue([1.5, 2.5]) is True
+        assert attr(rk, "ints").setValue([3, 4]) is True
+        assert attr(rk, "points").setValue([(1, 2, 3), (4, 5, 6, 1)]) is True
+        assert attr(rk, "flag").setValue(True) is True
+        assert attr(rk, "ratio").setValue(0.75) is True
+        assert cmds.getAttr("n.label") == "text"
+        assert cmds.getAttr("n.doubles") == [1.5, 2.5]
+        assert cmds.getAttr("n.ints") == [3, 4]
+        assert [tuple(p)[:3] for p in cmds.getAttr("n.points")] == [(1, 2, 3), (4, 5, 6)]
+        assert cmds.getAttr("n.flag") is True and cmds.getAttr("n.ratio") == 0.75
+
+    def test_matrix(self, rk, node):
+        matrix = MMatrix()
+        matrix.setElement(3, 0, 5.0) if hasattr(matrix, "setElement") else None
+        assert attr(rk, "plainMatrix").setValue(matrix) is True
+        assert attr(rk, "plainMatrix").value == matrix
+
+    @pytest.mark.parametrize("name, typeName", [("link", "kMessageAttribute"),
+                                                 ("group", "kCompoundAttribute")])
+    def test_kinds_that_cannot_be_written_are_reported(self, rk, node, errors, name, typeName):
+        assert attr(rk, name).setValue(1) is True
+        assert errors == ["Zentrik - Could not set attribute, not implemented attr type "
+                          "n.%s 1 %d %s" % (name, getattr(MFn, typeName), typeName)]
+
+    def test_locked_plug(self, rk, node, errors):
+        cmds.setAttr("n.tx", lock=True)
+        modifier = __import__("maya.OpenMaya", fromlist=["MDGModifier"]).MDGModifier()
+        assert attr(rk, "tx").setValue(5.0, modifier) is None
+        modifier.doIt()
+        assert errors == [] and cmds.getAttr("n.tx") == 0.0
+        assert attr(rk, "tx").setValue(5.0) is None
+        assert cmds.getAttr("n.tx") == 0.0
+        assert len(errors) == 1 and errors[0].startswith("Zentrik - Could not set attribute n.tx 5.0 ")
+
+    def test_modifier_queues_until_done_and_undoes(self, rk, node):
+        from maya.OpenMaya import MDGModifier
+
+        modifier = MDGModifier()
+        assert attr(rk, "translate").setValue([1.0, 2.0, 3.0], modifier) is True
+        assert cmds.getAttr("n.tx") == 0.0
+        modifier.doIt()
+        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 3.0)]
+        modifier.undoIt()
+        assert cmds.getAttr("n.translate") == [(0.0, 0.0, 0.0)]
+
+    def test_undoable_write_is_one_modifier(self, rk, node):
+        from Zentrik._api.__hybrid__._core import CORE
+
+        attr(rk, "ratio").setValueUndoable(0.5)
+        assert cmds.getAttr("n.ratio") == 0.5
+        CORE.lastModifier.undoIt()
+        assert cmds.getAttr("n.ratio") == 0.0
+
+    def test_wrapper_without_plug_reports_instead_of_raising(self, rk, errors):
+        assert rk.AnimAttr().setValue(1) is None
+        assert errors[0].startswith("Zentrik - Could not set attribute None 1 ")
+
+    def test_free_to_change(self, rk, node):
+        assert attr(rk, "tx").isFreeToChange is True
+        cmds.setAttr("n.ty", lock=True)
+        cmds.connectAttr("n.ratio", "n.tz")
+        assert attr(rk, "ty").isFreeToChange is False
+        assert attr(rk, "tz").isFreeToChange is False

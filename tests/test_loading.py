@@ -1,0 +1,145 @@
+"""Importing the module: the core module chosen by interpreter version, the
+shared namespace, the classes and the sibling kit. Each case imports in a fresh
+interpreter, since an import runs once per process."""
+import json
+import os
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+STANDIN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "standin")
+PACKAGE = "Zentrik._api.__hybrid__"
+
+# Runs in the child: optionally replaces modules by given sources and
+# sys.version_info by a given tuple, imports the module, prints what happened.
+CHILD = textwrap.dedent(
+    """
+    import importlib.abc, importlib.util, json, sys
+
+    replaced = json.loads(sys.argv[1])
+    version = json.loads(sys.argv[2])
+
+    class SourceLoader(importlib.abc.Loader):
+        def create_module(self, spec):
+            return None
+
+        def exec_module(self, module):
+            exec(replaced[module.__name__], module.__dict__)
+
+    class Finder(importlib.abc.MetaPathFinder):
+        def find_spec(self, name, path, target=None):
+            if name in replaced:
+                return importlib.util.spec_from_loader(name, SourceLoader())
+            return None
+
+    sys.meta_path.insert(0, Finder())
+    if version:
+        sys.version_info = tuple(version)
+    try:
+        import importlib
+        rk = importlib.import_module("%s.rigkit0")
+    except BaseException as e:
+        print(json.dumps({"error": type(e).__name__, "message": str(e)}))
+    else:
+        cores = sorted(n.rsplit(".", 1)[1] for n in sys.modules if ".core" in n)
+        print(json.dumps({"version": rk._, "cores": cores,
+                          "asList": repr(rk.asList), "classes": [
+            n for n in rk.__dict__ if n in EXPECTED]}))
+    """
+    % PACKAGE
+)
+
+CLASSES = ["AnimControl", "FrameTime", "SelectionBuilder", "Node", "SelectionReader",
+           "LayerQueries", "AnimLayer", "KeyQueries", "ChannelBox", "MirrorRules",
+           "AnimAttr", "AnimTools"]
+
+
+def load(version=None, replaced=None):
+    script = "EXPECTED = %r\n%s" % (CLASSES, CHILD)
+    env = dict(os.environ, PYTHONPATH=STANDIN)
+    out = subprocess.run(
+        [sys.executable, "-c", script, json.dumps(replaced or {}), json.dumps(version)],
+        env=env, capture_output=True, text=True, timeout=60,
+    )
+    assert out.returncode == 0, out.stderr
+    return json.loads(out.stdout.strip().splitlines()[-1])
+
+
+@pytest.mark.parametrize(
+    "version, number, core",
+    [((3, 7, 0), 37, "core37"), ((3, 9, 7), 39, "core39"),
+     ((3, 10, 1), 310, "core310"), ((3, 11, 2), 311, "core311")],
+)
+def test_version_number_chooses_the_one_matching_core_module(version, number, core):
+    result = load(version=list(version) + ["final", 0])
+    assert result["version"] == number
+    assert result["cores"] == [core]
+    assert result["classes"] == CLASSES
+
+
+@pytest.mark.parametrize("version", [(3, 8, 0), (3, 12, 0), (3, 1, 0)])
+def test_unsupported_version_fails_at_the_first_class(version):
+    result = load(version=list(version) + ["final", 0])
+    assert result == {"error": "NameError", "message": "name 'MAnimControl' is not defined"}
+
+
+def test_sibling_names_replace_core_names():
+    sibling = "__all__ = ['asList']\nasList = 'from the sibling'\n"
+    result = load(replaced={PACKAGE + ".rigkit1": sibling})
+    assert result["asList"] == repr("from the sibling")
+
+
+@pytest.mark.parametrize("broken", ["rigkit1", "core%d%d" % sys.version_info[:2]])
+def test_error_inside_an_imported_module_fails_the_import_with_that_error(broken):
+    result = load(replaced={"%s.%s" % (PACKAGE, broken): "raise ZeroDivisionError('inside')"})
+    assert result == {"error": "ZeroDivisionError", "message": "inside"}
+
+
+def test_core_module_missing_a_base_fails_with_its_name():
+    core = "core%d%d" % sys.version_info[:2]
+    source = ("from Zentrik._api.__hybrid__._core import *\n"
+              "from Zentrik._api.__hybrid__._core import __all__\n"
+              "__all__ = [n for n in __all__ if n != 'CoreObject']\n")
+    result = load(replaced={"%s.%s" % (PACKAGE, core): source})
+    assert result == {"error": "NameError", "message": "name 'CoreObject' is not defined"}
+
+
+def test_namespace_after_loading(rk):
+    import Zentrik._api.__hybrid__.rigkit1 as sibling
+
+    assert rk._ == int("%d%d" % sys.version_info[:2])
+    assert rk.sys is sys
+    assert rk.RIGKIT1_VERSION == sibling.RIGKIT1_VERSION
+    assert rk.Node.__module__ == rk.__name__ == PACKAGE + ".rigkit0"
+
+
+def test_class_tree_and_class_level_data(rk):
+    core = sys.modules[PACKAGE + "._core"]
+    assert rk.AnimControl.__bases__ == (core.MAnimControl,)
+    assert rk.FrameTime.__bases__ == (core.MTime,)
+    for name in ["SelectionBuilder", "Node", "SelectionReader", "LayerQueries", "AnimLayer",
+                 "KeyQueries", "MirrorRules"]:
+        assert getattr(rk, name).__bases__ == (core.CoreObject,)
+    assert rk.ChannelBox.__bases__ == rk.AnimTools.__bases__ == (rk.KeyQueries,)
+    assert rk.AnimAttr.__bases__ == (rk.MirrorRules,)
+
+    assert rk.LayerQueries.BASE_LAYER == "BaseAnimation"
+    flags = ["kMute", "kLock", "kSolo", "kOverride", "kPassthrough", "kPreferred",
+             "kRotationAccumulationMode", "kScaleAccumulationMode", "kWeight"]
+    assert [getattr(rk.AnimLayer, f) for f in flags] == [
+        "m", "l", "s", "o", "pt", "pf", "ra", "sa", "wgth"]
+    assert rk.ChannelBox.keepAlive == [] and rk.MirrorRules.mirrorNodeCache == {}
+    assert rk.AnimAttr.controllerClass is rk.ChannelBox
+    assert (rk.AnimTools.MODE_TARGET_CURVES, rk.AnimTools.MODE_SELECTED_KEYS,
+            rk.AnimTools.MODE_ALT) == (0, 1, 2)
+
+
+def test_top_level_import_has_no_package_for_the_sibling():
+    # Outside a package the relative import of the sibling cannot resolve.
+    env = dict(os.environ, PYTHONPATH=STANDIN)
+    out = subprocess.run([sys.executable, "-c", "import rigkit0"], env=env,
+                         capture_output=True, text=True, timeout=60)
+    assert out.returncode != 0
+    assert "ImportError" in out.stderr

@@ -1,0 +1,173 @@
+"""Node: construction, the kept API objects, existence, names and hierarchy."""
+import pytest
+from hypothesis import given, settings, strategies as st
+from maya import cmds
+from maya.OpenMaya import MFn
+
+
+@pytest.fixture
+def hierarchy():
+    """|grp|ctrl (transform with a mesh shape), |grp|empty, |other|ctrl."""
+    cmds.group(empty=True, name="grp")
+    cmds.createNode("transform", name="ctrl", parent="grp")
+    cmds.createNode("mesh", name="ctrlShape", parent="|grp|ctrl")
+    cmds.createNode("transform", name="empty", parent="grp")
+    cmds.group(empty=True, name="other")
+    cmds.createNode("transform", name="ctrl", parent="other")
+
+
+class TestConstruction:
+    def test_bytes_name_is_decoded_as_latin_1(self, rk):
+        assert rk.Node(b"caf\xe9").nodeName == "caf\xe9"
+
+    def test_existing_name_is_kept_as_given(self, rk, hierarchy, errors):
+        assert rk.Node("|grp|ctrl", True).nodeName == "|grp|ctrl"
+        assert errors == []
+
+    def test_shorter_path_search_falls_back_to_leaf_name(self, rk, errors):
+        cmds.group(empty=True, name="rig")
+        cmds.createNode("transform", name="ctrl", parent="rig")
+        node = rk.Node("|grp|ctrl", searchShorterPaths=True)
+        assert node.nodeName == "ctrl"
+        assert node.fullName() == "|rig|ctrl"
+        # The missing name and the first candidate were each looked up once.
+        assert len(errors) == 2
+        assert errors[0].startswith("Zentrik - Error handling object |grp|ctrl - ")
+        assert errors[1].startswith("Zentrik - Error handling object grp|ctrl - ")
+
+    @pytest.mark.parametrize("name", ["|grp|nothing", "nothing"])
+    def test_shorter_path_search_without_a_match_keeps_the_name(self, rk, name):
+        assert rk.Node(name, True).nodeName == name
+
+    def test_arguments_bind_as_in_python(self, rk):
+        assert rk.Node(nodeName="a", searchShorterPaths=False).nodeName == "a"
+        with pytest.raises(TypeError, match="missing required positional argument: 'nodeName'"):
+            rk.Node()
+        with pytest.raises(TypeError, match="takes from 2 to 3 positional arguments but 4"):
+            rk.Node("a", False, 1)
+        with pytest.raises(TypeError, match="multiple values for argument 'nodeName'"):
+            rk.Node("a", nodeName="b")
+        with pytest.raises(TypeError, match="unexpected keyword argument 'name'"):
+            rk.Node(name="a")
+
+
+class TestExistence:
+    def test_deleted_node_no_longer_exists(self, rk, hierarchy):
+        node = rk.Node("|grp|empty")
+        assert node.exists()
+        cmds.delete("|grp|empty")
+        assert not node.exists()
+
+    def test_unknown_name_is_reported_once_per_instance(self, rk, errors):
+        node = rk.Node("nothing")
+        assert not node.exists() and not node.exists()
+        assert node.nodeMObject is None
+        assert len(errors) == 1
+        assert errors[0].startswith("Zentrik - Error handling object nothing - ")
+
+    @pytest.mark.parametrize("name", [None, 5, 2.5, object(), ("a",), ""])
+    def test_any_object_as_name_answers_without_crashing(self, rk, name):
+        assert rk.Node(name).exists() is False
+
+    def test_name_methods_of_a_missing_node_raise_attribute_error(self, rk):
+        node = rk.Node("nothing")
+        for method in (node.fullName, node.partialPathName, node.shortName):
+            with pytest.raises(AttributeError):
+                method()
+
+    @settings(max_examples=60, deadline=None)
+    @given(st.text(max_size=12), st.booleans())
+    def test_random_names_never_crash(self, rk, name, search):
+        node = rk.Node(name, search)
+        assert node.exists() in (True, False)
+
+
+class TestNames:
+    def test_dag_node_names(self, rk, hierarchy):
+        node = rk.Node("|grp|ctrl")
+        assert (node.fullName(), node.partialPathName(), node.shortName()) == (
+            "|grp|ctrl", "grp|ctrl", "ctrl")
+        assert rk.Node("empty").partialPathName() == "empty"
+
+    def test_dependency_node_names(self, rk):
+        cmds.createNode("network", name="net")
+        node = rk.Node("net")
+        assert (node.fullName(), node.partialPathName(), node.shortName()) == ("net",) * 3
+
+    def test_node_stays_bound_after_rename(self, rk, hierarchy):
+        node = rk.Node("|grp|empty")
+        assert node.fullName() == "|grp|empty"
+        cmds.rename("|grp|empty", "renamed")
+        assert node.shortName() == "renamed"
+        assert node.nodeName == "|grp|empty"
+
+    def test_properties_are_kept(self, rk, hierarchy):
+        node = rk.Node("|grp|ctrl")
+        assert node.dagPath is node.dagPath
+        assert node.fnDependencyNode is node.fnDependencyNode
+        assert node.fnTransform.fullPathName() == "|grp|ctrl"
+
+
+class TestHierarchy:
+    def test_parent(self, rk, hierarchy):
+        assert rk.Node("|grp|ctrl").parent().nodeName == "|grp"
+        assert rk.Node("grp").parent() is None
+        cmds.createNode("network", name="net")
+        assert rk.Node("net").parent() is None
+
+    def test_children(self, rk, hierarchy):
+        names = [c.nodeName for c in rk.Node("grp").children()]
+        assert names == ["|grp|ctrl", "|grp|empty"]
+        assert rk.Node("|grp|empty").children() == []
+
+    @pytest.mark.parametrize(
+        "typeFilter, expected",
+        [(MFn.kTransform, ["|grp|ctrl|child"]),
+         ([MFn.kMesh], ["|grp|ctrl|ctrlShape"]),
+         ([MFn.kMesh, MFn.kTransform, MFn.kMesh], ["|grp|ctrl|ctrlShape", "|grp|ctrl|child"]),
+         ([MFn.kCamera], [])],
+    )
+    def test_children_with_type_filter(self, rk, hierarchy, typeFilter, expected):
+        cmds.createNode("transform", name="child", parent="|grp|ctrl")
+        assert [c.nodeName for c in rk.Node("|grp|ctrl").children(typeFilter)] == expected
+
+    def test_shapes(self, rk, hierarchy):
+        cmds.createNode("mesh", name="second", parent="|grp|ctrl")
+        node = rk.Node("|grp|ctrl")
+        assert node.shape.nodeName == "|grp|ctrl|ctrlShape"
+        assert [s.nodeName for s in node.shapes] == ["|grp|ctrl|ctrlShape", "|grp|ctrl|second"]
+        # The kept path is not extended by the shape lookups.
+        assert node.dagPath.fullPathName() == "|grp|ctrl"
+
+    def test_no_shapes(self, rk, hierarchy):
+        node = rk.Node("|grp|empty")
+        assert node.shape is None and node.shapes == []
+        cmds.createNode("network", name="net")
+        assert rk.Node("net").shape is None and rk.Node("net").shapes == []
+
+
+class TestVisibility:
+    def test_transform_needs_a_shape_but_its_parents_do_not(self, rk, hierarchy):
+        assert rk.Node("|grp|ctrl").isVisible()
+        assert not rk.Node("|grp|empty").isVisible()
+        assert rk.Node("|grp|empty").isVisible(requireShapes=False)
+
+    @pytest.mark.parametrize(
+        "node, attribute, value",
+        [("|grp|ctrl", "visibility", False),
+         ("grp", "visibility", False),
+         ("|grp|ctrl", "overrideVisibility", False)],
+    )
+    def test_hidden(self, rk, hierarchy, node, attribute, value):
+        cmds.setAttr(node + ".overrideEnabled", True)
+        cmds.setAttr(node + "." + attribute, value)
+        assert not rk.Node("|grp|ctrl").isVisible()
+
+    def test_override_visibility_counts_only_when_enabled(self, rk, hierarchy):
+        cmds.setAttr("|grp|ctrl.overrideVisibility", False)
+        assert rk.Node("|grp|ctrl").isVisible()
+
+    def test_missing_and_dependency_nodes_are_not_visible(self, rk):
+        cmds.createNode("network", name="net")
+        assert not rk.Node("nothing").isVisible()
+        assert not rk.Node("net").isVisible()
