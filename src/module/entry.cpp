@@ -27,7 +27,7 @@ void freeModule(void *module) {
 
 int execModule(PyObject *module) {
     State *s = new (PyModule_GetState(module)) State();
-    if (!s->init(module)) return -1;
+    if (!s->init(module) || !detail::readyFunctionType()) return -1;
     PyObject *done = detail::guarded([&] {
         load(*s);
         return none();

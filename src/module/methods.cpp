@@ -1,5 +1,7 @@
 #include "module/methods.h"
 
+#include <cstddef>
+
 namespace rigkit {
 
 namespace detail {
@@ -78,6 +80,98 @@ bool bindArguments(PyObject *binding, PyObject *const *args, size_t nargsf, PyOb
     return true;
 }
 
+// --- the member function type ----------------------------------------------
+
+namespace {
+
+Function *asFunction(PyObject *self) { return reinterpret_cast<Function *>(self); }
+
+void functionDealloc(PyObject *self) {
+    PyObject_GC_UnTrack(self);
+    Py_CLEAR(asFunction(self)->binding);
+    Py_CLEAR(asFunction(self)->name);
+    PyObject_GC_Del(self);
+}
+
+int functionTraverse(PyObject *self, visitproc visit, void *arg) {
+    Py_VISIT(asFunction(self)->binding);
+    return 0;
+}
+
+int functionClear(PyObject *self) {
+    Py_CLEAR(asFunction(self)->binding);
+    return 0;
+}
+
+// Binds like a def: through an instance it is a bound method, through the
+// class the function itself.
+PyObject *functionGet(PyObject *self, PyObject *obj, PyObject *) {
+    if (!obj || obj == Py_None) {
+        Py_INCREF(self);
+        return self;
+    }
+    return PyMethod_New(self, obj);
+}
+
+PyObject *bindingItem(PyObject *self, BindingItem i) {
+    PyObject *binding = asFunction(self)->binding;
+    if (!binding) Py_RETURN_NONE;
+    PyObject *value = PyTuple_GET_ITEM(binding, i);
+    Py_INCREF(value);
+    return value;
+}
+
+PyObject *functionName(PyObject *self, void *) {
+    Py_INCREF(asFunction(self)->name);
+    return asFunction(self)->name;
+}
+
+PyObject *functionQualname(PyObject *self, void *) { return bindingItem(self, kQualname); }
+
+PyObject *functionModule(PyObject *self, void *) {
+    PyObject *binding = asFunction(self)->binding;
+    if (!binding) Py_RETURN_NONE;
+    return PyObject_GetAttrString(PyTuple_GET_ITEM(binding, kModule), "__name__");
+}
+
+PyObject *functionDoc(PyObject *, void *) { Py_RETURN_NONE; }
+
+PyObject *functionRepr(PyObject *self) {
+    PyObject *qualname = functionQualname(self, nullptr);
+    if (!qualname) return nullptr;
+    PyObject *repr = PyUnicode_FromFormat("<rigkit0 function %S>", qualname);
+    Py_DECREF(qualname);
+    return repr;
+}
+
+PyGetSetDef functionGetSet[] = {
+    {"__name__", functionName, nullptr, nullptr, nullptr},
+    {"__qualname__", functionQualname, nullptr, nullptr, nullptr},
+    {"__module__", functionModule, nullptr, nullptr, nullptr},
+    {"__doc__", functionDoc, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr}};
+
+}  // namespace
+
+PyTypeObject functionType = [] {
+    PyTypeObject type{PyVarObject_HEAD_INIT(nullptr, 0)};
+    type.tp_name = "rigkit0.function";
+    type.tp_basicsize = sizeof(Function);
+    type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL |
+                    Py_TPFLAGS_METHOD_DESCRIPTOR;
+    type.tp_vectorcall_offset = offsetof(Function, vectorcall);
+    type.tp_call = PyVectorcall_Call;
+    type.tp_dealloc = functionDealloc;
+    type.tp_traverse = functionTraverse;
+    type.tp_clear = functionClear;
+    type.tp_descr_get = functionGet;
+    type.tp_repr = functionRepr;
+    type.tp_getset = functionGetSet;
+    return type;
+}();
+
+bool readyFunctionType() { return PyType_Ready(&functionType) == 0; }
+
 }  // namespace detail
 
 ClassBuilder::ClassBuilder(const State &s, const char *name)
@@ -86,7 +180,7 @@ ClassBuilder::ClassBuilder(const State &s, const char *name)
     put("__qualname__", qualname_);
 }
 
-py::object ClassBuilder::makeFunction(PyMethodDef *def, const char *name, Params params,
+py::object ClassBuilder::makeFunction(vectorcallfunc body, const char *name, Params params,
                                       Defaults defaults) {
     py::tuple names(params.size());
     Py_ssize_t i = 0;
@@ -98,12 +192,14 @@ py::object ClassBuilder::makeFunction(PyMethodDef *def, const char *name, Params
     py::object qualname = format("%s.%s", qualname_, text(name));
     py::object binding =
         steal(PyTuple_Pack(4, s_.module, qualname.ptr(), names.ptr(), values.ptr()));
-    py::object moduleName = getAttr(s_.module, s_.__name__);
-    return steal(PyCFunction_NewEx(def, binding.ptr(), moduleName.ptr()));
-}
 
-py::object ClassBuilder::instanceMethod(py::handle function) {
-    return steal(PyInstanceMethod_New(function.ptr()));
+    auto *function = PyObject_GC_New(detail::Function, &detail::functionType);
+    if (!function) throwPythonError();
+    function->vectorcall = body;
+    function->binding = binding.release().ptr();
+    function->name = steal(PyUnicode_InternFromString(name)).release().ptr();
+    PyObject_GC_Track(function);
+    return steal(reinterpret_cast<PyObject *>(function));
 }
 
 py::object ClassBuilder::builtin(const char *name) const {

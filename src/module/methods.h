@@ -5,15 +5,17 @@
 // namespace is filled, then the base's metaclass is called. This is the only
 // place that knows how a function enters that namespace.
 //
-// A member is a plain C function with METH_FASTCALL | METH_KEYWORDS: for a
-// one-line method that is as cheap as a Python function (pybind11's
-// cpp_function costs about 70% more per call). Methods are wrapped in
-// instancemethod so they bind `self` like Python functions; statics go through
-// the built-in staticmethod; properties through the suite's coreProperty.
+// A member is a small function object called through vectorcall that binds
+// like a Python function: it is a method descriptor, so `obj.method()` and a
+// class's __init__ call it with `self` in front and no bound method in
+// between. A plain builtin wrapped in instancemethod works too, but costs a
+// bound-method object per call; pybind11's cpp_function costs about 70% more
+// again. As with a def, statics go through the built-in staticmethod and
+// properties through the suite's coreProperty.
 //
-// Each function's `self` slot holds a tuple (module, qualname, parameter
-// names, defaults): the module gives the body its State, the rest lets the
-// arguments bind exactly as Python binds a def's arguments.
+// Each function holds a tuple (module, qualname, parameter names, defaults):
+// the module gives the body its State, the rest lets the arguments bind
+// exactly as Python binds a def's arguments.
 //
 // A body has the shape
 //     py::object body(const State &s, py::handle self, py::handle arg1, ...);
@@ -61,26 +63,34 @@ py::object invoke(const State &s, PyObject **args, std::index_sequence<I...>) {
     return F(s, py::handle(args[I])...);
 }
 
+// The member function object (methods.cpp).
+struct Function {
+    PyObject_HEAD
+    vectorcallfunc vectorcall;
+    PyObject *binding;  // (module, qualname, names, defaults)
+    PyObject *name;
+};
+
 template <auto F>
-PyObject *trampoline(PyObject *binding, PyObject *const *args, Py_ssize_t nargsf,
+PyObject *trampoline(PyObject *callable, PyObject *const *args, size_t nargsf,
                      PyObject *kwnames) {
     constexpr size_t count = Arity<decltype(F)>::value;
+    PyObject *binding = reinterpret_cast<Function *>(callable)->binding;
+    if (!binding) {  // cleared by the garbage collector while in a dead cycle
+        PyErr_SetString(PyExc_ReferenceError, "rigkit0 function no longer usable");
+        return nullptr;
+    }
     PyObject *bound[count + 1];
-    if (!bindArguments(binding, args, static_cast<size_t>(nargsf), kwnames, bound,
-                       static_cast<Py_ssize_t>(count)))
+    if (!bindArguments(binding, args, nargsf, kwnames, bound, static_cast<Py_ssize_t>(count)))
         return nullptr;
     const State &s = stateOf(PyTuple_GET_ITEM(binding, 0));
     return guarded([&] { return invoke<F>(s, bound, std::make_index_sequence<count>{}); });
 }
 
-template <auto F>
-PyMethodDef *methodDef(const char *name) {
-    static PyMethodDef def{nullptr, reinterpret_cast<PyCFunction>(
-                                        reinterpret_cast<void (*)()>(&trampoline<F>)),
-                           METH_FASTCALL | METH_KEYWORDS, nullptr};
-    def.ml_name = name;
-    return &def;
-}
+extern PyTypeObject functionType;
+
+// Makes the type of member functions ready; false with an error set.
+bool readyFunctionType();
 
 }  // namespace detail
 
@@ -97,17 +107,16 @@ public:
     // function, so the class stays an ordinary Python class.)
     template <auto F>
     void init(Params params, Defaults defaults = {}) {
-        put("__init__", instanceMethod(function<F>("__init__", params, defaults)));
+        put("__init__", function<F>("__init__", params, defaults));
     }
     template <auto F>
     void method(const char *name, Params params, Defaults defaults = {}) {
-        put(name, instanceMethod(function<F>(name, params, defaults)));
+        put(name, function<F>(name, params, defaults));
     }
     // A method handed through the suite's coreDecorator.
     template <auto F>
     void decorated(const char *name, Params params, Defaults defaults = {}) {
-        put(name, call(s_.global(s_.coreDecorator),
-                       instanceMethod(function<F>(name, params, defaults))));
+        put(name, call(s_.global(s_.coreDecorator), function<F>(name, params, defaults)));
     }
     // A value computed on first read and kept by the instance (coreProperty).
     template <auto F>
@@ -128,11 +137,10 @@ public:
 private:
     template <auto F>
     py::object function(const char *name, Params params, Defaults defaults) {
-        return makeFunction(detail::methodDef<F>(name), name, params, defaults);
+        return makeFunction(&detail::trampoline<F>, name, params, defaults);
     }
-    py::object makeFunction(PyMethodDef *def, const char *name, Params params,
+    py::object makeFunction(vectorcallfunc body, const char *name, Params params,
                             Defaults defaults);
-    py::object instanceMethod(py::handle function);
     py::object builtin(const char *name) const;
     void put(const char *name, py::handle value);
 

@@ -74,17 +74,16 @@ py::object init(const State &s, py::handle self, py::handle nodeName,
 py::object nodeMObject(const State &s, py::handle self) {
     py::object nodeName = getAttr(self, s.nodeName);
     py::object selection = call(s.global(s.MSelectionList));
-    py::object add = getAttr(selection, s.add);
     try {
-        call(add, callMethod(nodeName, s.encode, s.utf_8));
+        callMethod(selection, s.add, callMethod(nodeName, s.encode, s.utf_8));
     } catch (py::error_already_set &first) {
         if (!first.matches(PyExc_RuntimeError)) throw;
         try {
-            call(add, nodeName);
+            callMethod(selection, s.add, nodeName);
         } catch (py::error_already_set &second) {
             if (!second.matches(PyExc_RuntimeError)) throw;
             try {
-                call(add, percent(text("|%s").ptr(), nodeName));
+                callMethod(selection, s.add, percent(text("|%s").ptr(), nodeName));
             } catch (py::error_already_set &e) {
                 reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
                                       steal(PyObject_Str(e.value().ptr()))));
