@@ -17,7 +17,8 @@ void write(py::handle plug, py::handle modifier, PyObject *modifierOperation,
 
 // The data object of an array built item by item: `create` of a new function
 // set of class `dataClass` on an array of class `arrayClass`.
-py::object arrayData(const State &s, PyObject *arrayClass, PyObject *dataClass, py::handle value,
+py::object arrayData(const State &s, const GlobalName &arrayClass, const GlobalName &dataClass,
+                     py::handle value,
                      bool points) {
     py::object array = call(s.global(arrayClass));
     py::object pointClass = points ? s.global(s.MPoint) : none();

@@ -82,7 +82,7 @@ bool isMemberOf(const State &s, py::handle holder, const Row<K> &row, py::handle
 }
 
 template <class K>
-K firstMatch(const State &s, PyObject *holderName, const std::vector<Row<K>> &table,
+K firstMatch(const State &s, const GlobalName &holderName, const std::vector<Row<K>> &table,
              py::handle value, Use use, K none) {
     py::object holder = s.global(holderName);
     for (const Row<K> &row : table)

@@ -7,6 +7,10 @@ bool State::init(PyObject *mod) {
     if (!(n = PyUnicode_InternFromString(#n))) return false;
     RIGKIT_NAMES(RIGKIT_INTERN_NAME)
 #undef RIGKIT_INTERN_NAME
+#define RIGKIT_INTERN_GLOBAL(n) \
+    if (!(n.name = PyUnicode_InternFromString(#n))) return false;
+    RIGKIT_GLOBALS(RIGKIT_INTERN_GLOBAL)
+#undef RIGKIT_INTERN_GLOBAL
     if (!(utf_8 = PyUnicode_InternFromString("utf-8"))) return false;
     if (!(latin_1 = PyUnicode_InternFromString("latin_1"))) return false;
     if (!(bar = PyUnicode_InternFromString("|"))) return false;
@@ -29,6 +33,11 @@ void State::clear() {
 #define RIGKIT_CLEAR_NAME(n) Py_CLEAR(n);
     RIGKIT_NAMES(RIGKIT_CLEAR_NAME)
 #undef RIGKIT_CLEAR_NAME
+#define RIGKIT_CLEAR_GLOBAL(n) \
+    Py_CLEAR(n.name);          \
+    n.value = nullptr;
+    RIGKIT_GLOBALS(RIGKIT_CLEAR_GLOBAL)
+#undef RIGKIT_CLEAR_GLOBAL
     Py_CLEAR(utf_8);
     Py_CLEAR(latin_1);
     Py_CLEAR(bar);
@@ -39,6 +48,38 @@ void State::clear() {
     Py_CLEAR(builtins);
     module = nullptr;
     globals = nullptr;
+}
+
+namespace {
+
+// The dictionaries' version tags exist up to CPython 3.11; later versions
+// look the name up every time.
+#if PY_VERSION_HEX < 0x030C0000
+constexpr bool kVersionTags = true;
+uint64_t versionOf(PyObject *dict) { return reinterpret_cast<PyDictObject *>(dict)->ma_version_tag; }
+#else
+constexpr bool kVersionTags = false;
+uint64_t versionOf(PyObject *) { return 0; }
+#endif
+
+}  // namespace
+
+py::object State::global(const GlobalName &g) const {
+    if (kVersionTags && g.value && g.globalsVersion == versionOf(globals) &&
+        (!g.inBuiltins || g.builtinsVersion == versionOf(builtins)))
+        return py::reinterpret_borrow<py::object>(g.value);
+    PyObject *value = PyDict_GetItemWithError(globals, g.name);
+    g.inBuiltins = !value;
+    if (!value && !PyErr_Occurred()) value = PyDict_GetItemWithError(builtins, g.name);
+    if (!value) {
+        g.value = nullptr;
+        if (!PyErr_Occurred()) PyErr_Format(PyExc_NameError, "name '%U' is not defined", g.name);
+        throwPythonError();
+    }
+    g.value = value;
+    g.globalsVersion = versionOf(globals);
+    g.builtinsVersion = versionOf(builtins);
+    return py::reinterpret_borrow<py::object>(value);
 }
 
 py::object State::global(PyObject *key) const {

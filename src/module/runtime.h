@@ -19,10 +19,8 @@ namespace py = pybind11;
 
 namespace rigkit {
 
-// Every attribute, global and keyword name the module uses on its paths.
-// X(identifier) interns the identifier's own text.
-#define RIGKIT_NAMES(X)                                                                  \
-    /* shared namespace */                                                               \
+// Names of the shared namespace, looked up at call time (see GlobalName).
+#define RIGKIT_GLOBALS(X)                                                                \
     X(CORE) X(MObject) X(MObjectHandle) X(MSelectionList) X(MDagPath) X(MFn)             \
     X(MFnDependencyNode) X(MFnDagNode) X(MFnTransform) X(MScriptUtil) X(Node)            \
     X(AnimAttr) X(FrameTime) X(MTime) X(MPlug) X(MDGContext) X(MDistance) X(MAngle)      \
@@ -30,7 +28,11 @@ namespace rigkit {
     X(MFnData) X(MFnMatrixData) X(MFnPointArrayData) X(MFnDoubleArrayData)               \
     X(MFnIntArrayData) X(MPoint) X(MPointArray) X(MDoubleArray) X(MIntArray) X(MMatrix)  \
     X(MDagModifier) X(asList) X(pythonMajor) X(mayaVersion) X(coreProperty)              \
-    X(coreDecorator) X(coreModifierContext) X(cmds) X(print)                             \
+    X(coreDecorator) X(coreModifierContext) X(cmds) X(print)
+
+// Attribute, method and keyword names. X(identifier) interns the identifier's
+// own text.
+#define RIGKIT_NAMES(X)                                                                  \
     /* attributes and methods */                                                         \
     X(nodeName) X(nodeMObject) X(dagPath) X(fnDagNode) X(fnDependencyNode)               \
     X(objectHandle) X(fnTransform) X(shape) X(shapes) X(exists) X(isVisible)             \
@@ -68,11 +70,28 @@ namespace rigkit {
     X(__name__) X(__module__) X(__qualname__) X(__init__) X(__all__) X(__dict__)         \
     X(__traceback__)
 
+// A name of the shared namespace with its last lookup remembered. Classes
+// and services are looked up at every use, so that a name replaced in the
+// namespace (a test's monkeypatch, the sibling kit) takes effect at once; the
+// remembered value is used only while neither the module's namespace nor the
+// builtins changed since, which the dictionaries' version tags tell, as the
+// interpreter's own cache of global lookups does.
+struct GlobalName {
+    PyObject *name = nullptr;
+    mutable PyObject *value = nullptr;  // borrowed from the dictionary holding it
+    mutable uint64_t globalsVersion = 0;
+    mutable uint64_t builtinsVersion = 0;
+    mutable bool inBuiltins = false;
+};
+
 class State {
 public:
 #define RIGKIT_DECLARE_NAME(n) PyObject *n = nullptr;
     RIGKIT_NAMES(RIGKIT_DECLARE_NAME)
 #undef RIGKIT_DECLARE_NAME
+#define RIGKIT_DECLARE_GLOBAL(n) GlobalName n;
+    RIGKIT_GLOBALS(RIGKIT_DECLARE_GLOBAL)
+#undef RIGKIT_DECLARE_GLOBAL
 
     // Texts used as values rather than names.
     PyObject *utf_8 = nullptr;     // "utf-8"
@@ -94,6 +113,7 @@ public:
 
     // A name of the shared namespace, looked up at the moment of use, with the
     // builtins behind it as in Python; NameError when neither has it.
+    py::object global(const GlobalName &name) const;
     py::object global(PyObject *name) const;
 };
 
