@@ -22,7 +22,7 @@ CHILD = textwrap.dedent(
     version = json.loads(sys.argv[2])
 
     class SourceLoader(importlib.abc.Loader):
-        def create_module(self, spec):
+        def create_module(self, moduleSpec):
             return None
 
         def exec_module(self, module):

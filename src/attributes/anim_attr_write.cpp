@@ -18,8 +18,7 @@ void write(py::handle plug, py::handle modifier, PyObject *modifierOperation,
 // The data object of an array built item by item: `create` of a new function
 // set of class `dataClass` on an array of class `arrayClass`.
 py::object arrayData(const State &s, const GlobalName &arrayClass, const GlobalName &dataClass,
-                     py::handle value,
-                     bool points) {
+                     py::handle value, bool points) {
     py::object array = call(s.global(arrayClass));
     py::object pointClass = points ? s.global(s.MPoint) : none();
     py::object iterator = steal(PyObject_GetIter(value.ptr()));
@@ -39,8 +38,9 @@ void writeCompound(const State &s, py::handle plug, py::handle value, py::handle
     const Py_ssize_t count = PyNumber_AsSsize_t(callMethod(plug, s.numChildren).ptr(), nullptr);
     if (count == -1 && PyErr_Occurred()) throwPythonError();
     for (Py_ssize_t n = 0; n < count; ++n) {
-        py::object child = callMethod(plug, s.child, steal(PyLong_FromSsize_t(n)));
-        py::object item = steal(PySequence_GetItem(value.ptr(), n));
+        py::object index = steal(PyLong_FromSsize_t(n));
+        py::object child = callMethod(plug, s.child, index);
+        py::object item = steal(PyObject_GetItem(value.ptr(), index.ptr()));  // value[n]
         callMethod(newAnimAttr(s, child), s.setValue, item, modifier);
     }
 }

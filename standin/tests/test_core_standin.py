@@ -195,6 +195,7 @@ def test_outliner_colour_rejects_bad_colours(colour):
 
 
 def test_create_node_returns_the_rigkit0_node_when_loaded(monkeypatch):
+    monkeypatch.delitem(sys.modules, "Zentrik._api.__hybrid__.rigkit0", raising=False)
     cmds.select(clear=True)
     assert CORE.graphKit.createNode(nodeName="plain", nodeType="transform") == "plain"
     rigkit0 = types.ModuleType("rigkit0")
