@@ -236,3 +236,38 @@ class TestWrite:
         cmds.connectAttr("n.ratio", "n.tz")
         assert attr(rk, "ty").isFreeToChange is False
         assert attr(rk, "tz").isFreeToChange is False
+
+
+UNIT_TYPES = {  # unit type: (read as, written)
+    "kBoolean": (bool, True), "kShort": (int, True), "kInt": (int, True), "kLong": (int, True),
+    "kByte": (int, True), "k2Short": (int, False), "k3Short": (int, False),
+    "k2Int": (int, False), "k3Int": (int, False), "k2Long": (int, False), "k3Long": (int, False),
+    "kFloat": (float, True), "kDouble": (float, True), "kAddr": (float, True),
+    "kChar": (float, False), "k2Float": (float, False), "k3Float": (float, False),
+    "k2Double": (float, False), "k3Double": (float, False), "k4Double": (float, False),
+}
+
+
+@pytest.mark.parametrize("unitType", sorted(UNIT_TYPES))
+def test_every_numeric_unit_type(rk, unitType, errors):
+    from maya import _scene
+    from maya.OpenMaya import MFnNumericData
+
+    readAs, written = UNIT_TYPES[unitType]
+    cmds.createNode("network", name="net")
+    _scene.addNumericAttribute("net", "number", "num", getattr(MFnNumericData, unitType), 3)
+    attribute = rk.AnimAttr(plugName="net.number")
+    value = attribute.value
+    assert type(value) is readAs and value == (True if readAs is bool else 3)
+    assert attribute.setValue(0) is True  # other unit types write nothing, silently
+    assert errors == []
+    assert (rk.AnimAttr(plugName="net.number").value == 0) is written
+
+
+def test_invalid_unit_type_reads_as_zero(rk):
+    from maya import _scene
+    from maya.OpenMaya import MFnNumericData
+
+    cmds.createNode("network", name="net")
+    _scene.addNumericAttribute("net", "number", "num", MFnNumericData.kInvalid, 3)
+    assert rk.AnimAttr(plugName="net.number").value == 0
