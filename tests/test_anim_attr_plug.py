@@ -63,24 +63,26 @@ class TestPaths:
         assert errors[-1] == "Node Attr does not exist: %s" % path
 
     @pytest.mark.parametrize("path", ["", ".", "a.", "a.b[", "a.b[x]", "a.b[]", "[", "..", "a..b"])
-    def test_texts_that_are_not_paths(self, rk, scene, path):
-        try:
-            attr = rk.AnimAttr(plugName=path)
-        except Exception:
-            return  # a Python error is an answer; a crash is not
-        assert getattr(attr, "plug", None) is None
+    def test_texts_that_are_not_paths_leave_no_plug(self, rk, scene, path):
+        cmds.createNode("network", name="a")
+        assert getattr(rk.AnimAttr(plugName=path), "plug", None) is None
 
     @settings(max_examples=150, deadline=None)
     @given(st.text(alphabet="n.list[]0123456789-xweight|", max_size=24))
-    def test_random_paths_never_crash(self, rk, path):
+    def test_random_paths_resolve_or_leave_no_plug(self, rk, path):
         cmds.file(new=True, force=True)
         cmds.createNode("network", name="n")
-        try:
-            attr = rk.AnimAttr(plugName=path)
-        except Exception:
-            return
-        plug = getattr(attr, "plug", None)
+        cmds.addAttr("n", longName="list", attributeType="compound", numberOfChildren=1, multi=True)
+        cmds.addAttr("n", longName="weight", attributeType="double", parent="list")
+        plug = getattr(rk.AnimAttr(plugName=path), "plug", None)
         assert plug is None or isinstance(plug, MPlug)
+
+    def test_path_text_whose_split_gives_a_tuple(self, rk, scene):
+        class Path(str):
+            def split(self, *args):
+                return tuple(str.split(self, *args))
+
+        assert rk.AnimAttr(plugName=Path("n.list[3].weight")).plug.name() == "n.list[3].weight"
 
 
 class TestIdentity:
@@ -141,6 +143,17 @@ class TestNodeNameFailure:
         message = str(caught.value)
         assert message.startswith("Error: (Line: ") and message.endswith(") attrName: fake")
         assert caught.value.__context__ is original
+
+    def test_context_is_kept_inside_a_callers_except_block(self, rk):
+        original = RuntimeError("(kFailure): Object does not exist")
+        try:
+            raise KeyError("the caller's own")
+        except KeyError as handled:
+            outer = handled
+            with pytest.raises(RuntimeError) as caught:
+                rk.AnimAttr(FakePlug(original)).nodeName
+        assert caught.value.__context__ is original
+        assert original.__context__ is outer
 
     def test_message_attribute_is_the_prefix(self, rk):
         class MayaError(RuntimeError):

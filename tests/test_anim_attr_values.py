@@ -129,6 +129,21 @@ class TestRead:
         assert ") Attribute info: n.tx, %d, kDoubleLinearAttribute, " % (
             MFn.kDoubleLinearAttribute) in str(caught.value)
 
+    @pytest.mark.parametrize("stop", [KeyboardInterrupt(), SystemExit(0)])
+    def test_interrupts_pass_unchanged(self, rk, node, monkeypatch, errors, stop):
+        def fail(*args):
+            raise stop
+
+        for accessor in ("asMDistance", "asDouble", "setMDistance"):
+            monkeypatch.setattr(MPlug, accessor, fail)
+        for name in ("tx", "ratio"):
+            with pytest.raises(type(stop)) as caught:
+                attr(rk, name).value
+            assert caught.value is stop
+        with pytest.raises(type(stop)):
+            attr(rk, "tx").setValue(1.0)
+        assert errors == []
+
     def test_failure_that_cannot_be_rebuilt_reaches_the_caller_itself(self, rk, node, monkeypatch):
         original = UnicodeDecodeError("utf-8", b"\xff", 0, 1, "invalid start byte")
 
@@ -186,7 +201,7 @@ class TestWrite:
 
     def test_matrix(self, rk, node):
         matrix = MMatrix()
-        matrix.setElement(3, 0, 5.0) if hasattr(matrix, "setElement") else None
+        matrix.setElement(3, 0, 5.0)
         assert attr(rk, "plainMatrix").setValue(matrix) is True
         assert attr(rk, "plainMatrix").value == matrix
 

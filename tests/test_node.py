@@ -41,8 +41,12 @@ class TestConstruction:
 
     def test_arguments_bind_as_in_python(self, rk):
         assert rk.Node(nodeName="a", searchShorterPaths=False).nodeName == "a"
-        with pytest.raises(TypeError, match="missing required positional argument: 'nodeName'"):
+        with pytest.raises(TypeError, match=r"^Node.__init__\(\) missing 1 required positional "
+                                            r"argument: 'nodeName'$"):
             rk.Node()
+        with pytest.raises(TypeError, match="missing 2 required positional arguments: "
+                                            "'attributeName' and 'mTime'$"):
+            rk.Node("a").getAttrAtTime()
         with pytest.raises(TypeError, match="takes from 2 to 3 positional arguments but 4"):
             rk.Node("a", False, 1)
         with pytest.raises(TypeError, match="multiple values for argument 'nodeName'"):

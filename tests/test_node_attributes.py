@@ -117,6 +117,14 @@ class TestRenameAndReparent:
         modifier.undoIt()
         assert cmds.ls("ctrl", long=True) == ["|grp|ctrl"]
 
+    @pytest.mark.parametrize("newParent", ["grp", 5])
+    def test_undoable_reparent_that_fails_applies_nothing(self, rk, ctrl, newParent):
+        # The failure comes from C code, without a traceback of its own.
+        with pytest.raises(AttributeError):
+            rk.Node("|grp|ctrl").reparentUndoable(newParent)
+        assert CORE.modifierContexts[-1].applied is False
+        assert cmds.ls("ctrl", long=True) == ["|grp|ctrl"]
+
     def test_undoable_reparent(self, rk, ctrl):
         node = rk.Node("|grp|ctrl")
         node.reparentUndoable(None)

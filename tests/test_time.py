@@ -70,3 +70,21 @@ class TestTimewarp:
         time = MTime(10, MTime.uiUnit())
         assert attr.valueAtTime(time) == pytest.approx(10)
         assert attr.valueAtTime(time, applyTimewarp=True) == pytest.approx(20)
+
+
+def test_failing_refresh_after_a_failed_change_keeps_both_errors(rk, monkeypatch):
+    failure = RuntimeError("cannot change time")
+    refreshFailure = RuntimeError("cannot refresh")
+
+    def refresh(suspend):
+        if not suspend:
+            raise refreshFailure
+
+    def fail(*args, **flags):
+        raise failure
+
+    monkeypatch.setattr(cmds, "refresh", refresh)
+    monkeypatch.setattr(cmds, "currentTime", fail)
+    with pytest.raises(RuntimeError) as caught:
+        rk.AnimControl.setCurrentTime(rk.FrameTime(3))
+    assert caught.value is refreshFailure and refreshFailure.__context__ is failure

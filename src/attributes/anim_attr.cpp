@@ -27,30 +27,27 @@ py::object init(const State &s, py::handle self, py::handle plug, py::handle plu
 // taken leaf first: the leaf makes the plug, and an index on a later (ancestor)
 // component selects that ancestor's element. An index on the leaf itself is
 // not applied, and a later component without one replaces the plug.
-py::object plugFromPath(const State &s, py::handle self, py::handle plugName) {
-    (void)self;
-    py::object dot = text(".");
-    py::object bracket = text("[");
-    py::object parts = callMethod(plugName, s.split, dot);
+py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
+    py::object parts = callMethod(plugName, s.split, s.dot);
     py::object node = newNode(s, steal(PySequence_GetItem(parts.ptr(), 0)));
-    py::object components = steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX));
-    if (PyList_Check(components.ptr()) && PyList_Reverse(components.ptr()) < 0) throwPythonError();
+    py::object components =
+        steal(PySequence_List(steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX)).ptr()));
+    if (PyList_Reverse(components.ptr()) < 0) throwPythonError();
     const py::object one = steal(PyLong_FromLong(1));
-    const py::object zero = steal(PyLong_FromLong(0));
 
     py::object plug = none();
-    py::object iterator = steal(PyObject_GetIter(components.ptr()));
-    while (PyObject *raw = PyIter_Next(iterator.ptr())) {
-        py::object component = py::reinterpret_steal<py::object>(raw);
-        py::object pieces = callMethod(component, s.split, bracket, one);
-        py::object attributeName = steal(PySequence_GetItem(pieces.ptr(), 0));
-        const bool hasIndex = PySequence_Size(pieces.ptr()) > 1;
+    for (py::handle component : components) {
+        py::object attributeName =
+            steal(PySequence_GetItem(callMethod(component, s.split, s.openBracket, one).ptr(), 0));
+        const int hasIndex = PySequence_Contains(component.ptr(), s.openBracket);
+        if (hasIndex < 0) throwPythonError();
         py::object index;
-        if (hasIndex) {
-            py::object rest = steal(PySequence_GetItem(pieces.ptr(), 1));
-            py::object inside = steal(PySequence_GetItem(
-                callMethod(rest, s.split, text("]"), one).ptr(), 0));
-            index = steal(PyNumber_Long(inside.ptr()));  // int(text): ValueError if not one
+        if (hasIndex) {  // int() of the text between "[" and the following "]"
+            py::object rest =
+                steal(PySequence_GetItem(callMethod(component, s.split, s.openBracket, one).ptr(), 1));
+            py::object inside =
+                steal(PySequence_GetItem(callMethod(rest, s.split, s.closeBracket, one).ptr(), 0));
+            index = steal(PyNumber_Long(inside.ptr()));
         }
         py::object attribute =
             callMethod(getAttr(node, s.fnDependencyNode), s.attribute, attributeName);
@@ -65,7 +62,6 @@ py::object plugFromPath(const State &s, py::handle self, py::handle plugName) {
             plug = call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
         }
     }
-    if (PyErr_Occurred()) throwPythonError();
     return plug;
 }
 
@@ -102,10 +98,9 @@ py::object attrName(const State &s, py::handle self) {
 }
 
 py::object shortAttrName(const State &s, py::handle self) {
-    py::object dot = text(".");
-    py::object parts = callMethod(getAttr(self, s.attrName), s.split, dot);
+    py::object parts = callMethod(getAttr(self, s.attrName), s.split, s.dot);
     py::object parent =
-        callMethod(dot, s.join, steal(PySequence_GetSlice(parts.ptr(), 0, -1)));
+        callMethod(s.dot, s.join, steal(PySequence_GetSlice(parts.ptr(), 0, -1)));
     py::object leaf = callMethod(getAttr(self, s.fnAttribute), s.shortName);
     if (truthy(parent)) return format("%s.%s", parent, leaf);
     return leaf;
@@ -115,13 +110,14 @@ py::object nodeName(const State &s, py::handle self) {
     try {
         py::object obj = getAttr(self, s.nodeMObject);
         if (obj.is_none()) return none();
-        if (truthy(callMethod(obj, s.hasFn, getAttr(s.global(s.MFn), s.kDagNode))))
+        if (hasFn(s, obj, s.kDagNode))
             return callMethod(call(s.global(s.MFnDagNode), obj), s.fullPathName);
         return callMethod(call(s.global(s.MFnDependencyNode), obj), s.name);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_RuntimeError)) throw;
-        raiseEnriched(s, e, format(" (Line: %s) attrName: %s", failureLine(s, e),
-                                   getAttr(self, s.attrName)));
+        raiseEnriched(s, e, [&] {
+            return format(" (Line: %s) attrName: %s", failureLine(s, e), getAttr(self, s.attrName));
+        });
     }
 }
 
@@ -139,7 +135,8 @@ py::object exists(const State &s, py::handle self) {
 
 void defineAnimAttr(const State &s) {
     defineClass(s, "AnimAttr", "MirrorRules", [&](ClassBuilder &cls) {
-        cls.constant("controllerClass", s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
+        cls.constant("controllerClass",
+                     s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
         cls.init<init>({"self", "plug", "plugName", "targetController"},
                        {Py_None, Py_None, Py_None});
         cls.method<plugFromPath>("plugFromPath", {"self", "plugName"});

@@ -8,12 +8,17 @@ py::object attributeObject(const State &s, py::handle plug) {
     return callMethod(plug, s.attribute);
 }
 
+// MFnMatrixData(plug.asMObject(context)).matrix()
+py::object matrixValue(const State &s, py::handle plug, py::handle context) {
+    return callMethod(call(s.global(s.MFnMatrixData), callMethod(plug, s.asMObject, context)),
+                      s.matrix);
+}
+
 // A list in child order, each child read by its own wrapper in the same context.
 py::object readCompound(const State &s, py::handle plug, py::handle context) {
     if (!truthy(callMethod(plug, s.isCompound))) return none();
     py::object result = steal(PyList_New(0));
-    const Py_ssize_t count = PyNumber_AsSsize_t(callMethod(plug, s.numChildren).ptr(), nullptr);
-    if (count == -1 && PyErr_Occurred()) throwPythonError();
+    const Py_ssize_t count = asIndex(callMethod(plug, s.numChildren));
     for (Py_ssize_t n = 0; n < count; ++n) {
         py::object child = callMethod(plug, s.child, steal(PyLong_FromSsize_t(n)));
         py::object value = callMethod(newAnimAttr(s, child), s.getValue, context);
@@ -25,13 +30,9 @@ py::object readCompound(const State &s, py::handle plug, py::handle context) {
 py::object readTyped(const State &s, py::handle plug, py::handle context) {
     py::object typed = call(s.global(s.MFnTypedAttribute), attributeObject(s, plug));
     switch (dataKind(s, callMethod(typed, s.attrType), Use::Read)) {
-        case DataKind::Matrix:
-            return callMethod(call(s.global(s.MFnMatrixData), callMethod(plug, s.asMObject, context)),
-                              s.matrix);
-        case DataKind::String:
-            return callMethod(plug, s.asString, context);
-        default:
-            return none();
+        case DataKind::Matrix: return matrixValue(s, plug, context);
+        case DataKind::String: return callMethod(plug, s.asString, context);
+        default: return none();
     }
 }
 
@@ -53,10 +54,12 @@ py::object readNumeric(const State &s, py::handle self, py::handle plug, py::han
     try {
         return callMethod(plug, s.asDouble, context);
     } catch (py::error_already_set &e) {
-        reportError(s, format("Zentrik - Could not get attribute %s, %s, %s, %s",
-                              steal(PyObject_Str(e.value().ptr())), getAttr(self, s.plugName),
-                              getAttr(self, s.apiType),
-                              callMethod(attributeObject(s, plug), s.apiTypeStr)));
+        if (!e.matches(PyExc_Exception)) throw;  // an interrupt goes on
+        whileHandling(e, [&] {
+            reportError(s, format("Zentrik - Could not get attribute %s, %s, %s, %s",
+                                  steal(PyObject_Str(e.value().ptr())), getAttr(self, s.plugName),
+                                  getAttr(self, s.apiType), apiTypeStr(s, self)));
+        });
         return steal(PyLong_FromLong(0));
     }
 }
@@ -70,9 +73,7 @@ py::object readByKind(const State &s, py::handle self, py::handle context) {
         case Kind::Angle: return callMethod(callMethod(plug, s.asMAngle, context), s.asRadians);
         case Kind::Time: return callMethod(callMethod(plug, s.asMTime, context), s.value);
         case Kind::Typed: return readTyped(s, plug, context);
-        case Kind::Matrix:
-            return callMethod(call(s.global(s.MFnMatrixData), callMethod(plug, s.asMObject, context)),
-                              s.matrix);
+        case Kind::Matrix: return matrixValue(s, plug, context);
         case Kind::Numeric: return readNumeric(s, self, plug, context);
         case Kind::Enum: return callMethod(plug, s.asInt, context);
         case Kind::None: break;
@@ -80,8 +81,7 @@ py::object readByKind(const State &s, py::handle self, py::handle context) {
     py::object report = steal(PyTuple_Pack(5, text("Zentrik - Could not get attribute").ptr(),
                                            getAttr(self, s.plugName).ptr(),
                                            getAttr(self, s.apiType).ptr(),
-                                           callMethod(attributeObject(s, plug), s.apiTypeStr).ptr(),
-                                           context.ptr()));
+                                           apiTypeStr(s, self).ptr(), context.ptr()));
     call(s.global(s.print), report);
     return none();
 }
@@ -92,11 +92,12 @@ py::object getValue(const State &s, py::handle self, py::handle context) {
         if (!truthy(evaluation)) evaluation = call(s.global(s.MDGContext));
         return readByKind(s, self, evaluation);
     } catch (py::error_already_set &e) {
-        py::object plug = getAttr(self, s.plug);
-        raiseEnriched(s, e, format(" (Line: %s) Attribute info: %s, %s, %s, %s",
-                                   failureLine(s, e), getAttr(self, s.plugName),
-                                   getAttr(self, s.apiType),
-                                   callMethod(attributeObject(s, plug), s.apiTypeStr), evaluation));
+        if (!e.matches(PyExc_Exception)) throw;  // an interrupt or exit goes on as it is
+        raiseEnriched(s, e, [&] {
+            return format(" (Line: %s) Attribute info: %s, %s, %s, %s", failureLine(s, e),
+                          getAttr(self, s.plugName), getAttr(self, s.apiType),
+                          apiTypeStr(s, self), evaluation);
+        });
     }
 }
 

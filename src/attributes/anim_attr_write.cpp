@@ -1,6 +1,5 @@
 #include "attributes/anim_attr.h"
 #include "attributes/kinds.h"
-#include "scene/node.h"
 
 namespace rigkit {
 namespace {
@@ -35,8 +34,7 @@ py::object arrayData(const State &s, const GlobalName &arrayClass, const GlobalN
 }
 
 void writeCompound(const State &s, py::handle plug, py::handle value, py::handle modifier) {
-    const Py_ssize_t count = PyNumber_AsSsize_t(callMethod(plug, s.numChildren).ptr(), nullptr);
-    if (count == -1 && PyErr_Occurred()) throwPythonError();
+    const Py_ssize_t count = asIndex(callMethod(plug, s.numChildren));
     for (Py_ssize_t n = 0; n < count; ++n) {
         py::object index = steal(PyLong_FromSsize_t(n));
         py::object child = callMethod(plug, s.child, index);
@@ -110,13 +108,9 @@ bool writeByKind(const State &s, py::handle self, py::handle value, py::handle m
     return false;
 }
 
-py::object apiTypeStr(const State &s, py::handle self) {
-    return callMethod(callMethod(getAttr(self, s.plug), s.attribute), s.apiTypeStr);
-}
-
 // For a failure's report only: what `read` gives, or None when that fails too
-// (a wrapper without a plug), so that the report is still made and setValue
-// keeps its promise never to raise.
+// (a wrapper without a plug), so that the failure is still reported and
+// swallowed.
 template <class Read>
 py::object orNone(Read &&read) {
     try {
@@ -140,11 +134,13 @@ py::object setValue(const State &s, py::handle self, py::handle value, py::handl
         return boolObject(true);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_Exception)) throw;  // an interrupt goes on
-        reportError(s, format("Zentrik - Could not set attribute %s %s %s %s %s",
-                              orNone([&] { return getAttr(self, s.plugName); }), value,
-                              steal(PyObject_Str(e.value().ptr())),
-                              orNone([&] { return getAttr(self, s.apiType); }),
-                              orNone([&] { return apiTypeStr(s, self); })));
+        whileHandling(e, [&] {
+            reportError(s, format("Zentrik - Could not set attribute %s %s %s %s %s",
+                                  orNone([&] { return getAttr(self, s.plugName); }), value,
+                                  steal(PyObject_Str(e.value().ptr())),
+                                  orNone([&] { return getAttr(self, s.apiType); }),
+                                  orNone([&] { return apiTypeStr(s, self); })));
+        });
         return none();
     }
 }

@@ -94,9 +94,9 @@ K firstMatch(const State &s, const GlobalName &holderName, const std::vector<Row
 
 Kind attributeKind(const State &s, py::handle apiType, Use use) {
     py::object mfn = s.global(s.MFn);
-    const auto &table = kindTable();
     for (Kind kind : use == Use::Read ? kReadOrder : kWriteOrder)
-        if (isMemberOf(s, mfn, table[static_cast<size_t>(kind)], apiType, use)) return kind;
+        for (const Row<Kind> &row : kindTable())
+            if (row.kind == kind && isMemberOf(s, mfn, row, apiType, use)) return kind;
     return Kind::None;
 }
 

@@ -63,7 +63,8 @@ void load(const State &s) {
     py::object version = versionNumber(s, sys);
     if (PyDict_SetItemString(s.globals, "_", version.ptr()) < 0) throwPythonError();
 
-    // Each test stands alone, as in the suite's other kits.
+    // Each version is tested on its own, not as an else-chain: a core module
+    // that several versions share would be imported once per match.
     static const struct {
         long version;
         const char *module;

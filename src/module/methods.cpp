@@ -1,6 +1,7 @@
 #include "module/methods.h"
 
 #include <cstddef>
+#include <string>
 
 namespace rigkit {
 
@@ -25,9 +26,22 @@ Py_ssize_t findParameter(PyObject *names, PyObject *key) {
     return -1;
 }
 
+// "f() missing 2 required positional arguments: 'a' and 'b'"
+void setMissingArgumentsError(PyObject *qualname, const py::list &missing) {
+    const Py_ssize_t n = PyList_GET_SIZE(missing.ptr());
+    std::string names;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        if (i > 0) names += n == 2 ? " and " : (i == n - 1 ? ", and " : ", ");
+        names += "'" + py::str(PyList_GET_ITEM(missing.ptr(), i)).cast<std::string>() + "'";
+    }
+    PyErr_Format(PyExc_TypeError, "%U() missing %zd required positional argument%s: %s", qualname,
+                 n, n == 1 ? "" : "s", names.c_str());
+}
+
 }  // namespace
 
-// Mirrors CPython's binding of a def's arguments, messages included.
+// Binds as CPython binds a def's positional-or-keyword parameters, with its
+// messages.
 bool bindArguments(PyObject *binding, PyObject *const *args, size_t nargsf, PyObject *kwnames,
                    PyObject **out, Py_ssize_t count) {
     const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
@@ -68,14 +82,18 @@ bool bindArguments(PyObject *binding, PyObject *const *args, size_t nargsf, PyOb
         }
         out[i] = args[nargs + k];
     }
+    // Missing required arguments are named all at once, as CPython names them.
+    py::list missing;
     for (Py_ssize_t i = 0; i < count; ++i) {
         if (out[i]) continue;
-        if (i < required) {
-            PyErr_Format(PyExc_TypeError, "%U() missing required positional argument: '%S'",
-                         qualname, PyTuple_GET_ITEM(names, i));
-            return false;
-        }
-        out[i] = PyTuple_GET_ITEM(defaults, i - required);
+        if (i < required)
+            missing.append(py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(names, i)));
+        else
+            out[i] = PyTuple_GET_ITEM(defaults, i - required);
+    }
+    if (!missing.empty()) {
+        setMissingArgumentsError(qualname, missing);
+        return false;
     }
     return true;
 }
@@ -193,11 +211,14 @@ py::object ClassBuilder::makeFunction(vectorcallfunc body, const char *name, Par
     py::object binding =
         steal(PyTuple_Pack(4, s_.module, qualname.ptr(), names.ptr(), values.ptr()));
 
+    py::object functionName = steal(PyUnicode_InternFromString(name));
+
+    // Nothing may fail once the object exists: its fields are not yet set.
     auto *function = PyObject_GC_New(detail::Function, &detail::functionType);
     if (!function) throwPythonError();
     function->vectorcall = body;
     function->binding = binding.release().ptr();
-    function->name = steal(PyUnicode_InternFromString(name)).release().ptr();
+    function->name = functionName.release().ptr();
     PyObject_GC_Track(function);
     return steal(reinterpret_cast<PyObject *>(function));
 }

@@ -102,9 +102,7 @@ class ClassBuilder {
 public:
     ClassBuilder(const State &s, const char *name);
 
-    // The constructor, stored under __init__. (pybind11 would take a function
-    // of that name for its own constructor protocol; this one is a plain C
-    // function, so the class stays an ordinary Python class.)
+    // The constructor, stored under __init__ like any other method.
     template <auto F>
     void init(Params params, Defaults defaults = {}) {
         put("__init__", function<F>("__init__", params, defaults));

@@ -14,6 +14,9 @@ bool State::init(PyObject *mod) {
     if (!(utf_8 = PyUnicode_InternFromString("utf-8"))) return false;
     if (!(latin_1 = PyUnicode_InternFromString("latin_1"))) return false;
     if (!(bar = PyUnicode_InternFromString("|"))) return false;
+    if (!(dot = PyUnicode_InternFromString("."))) return false;
+    if (!(openBracket = PyUnicode_InternFromString("["))) return false;
+    if (!(closeBracket = PyUnicode_InternFromString("]"))) return false;
     if (!(empty = PyUnicode_InternFromString(""))) return false;
     if (!(kwRequireShapes = PyTuple_Pack(1, requireShapes))) return false;
     if (!(kwPlugName = PyTuple_Pack(1, plugName))) return false;
@@ -41,6 +44,9 @@ void State::clear() {
     Py_CLEAR(utf_8);
     Py_CLEAR(latin_1);
     Py_CLEAR(bar);
+    Py_CLEAR(dot);
+    Py_CLEAR(openBracket);
+    Py_CLEAR(closeBracket);
     Py_CLEAR(empty);
     Py_CLEAR(kwRequireShapes);
     Py_CLEAR(kwPlugName);
@@ -103,26 +109,52 @@ py::object failureLine(const State &s, py::error_already_set &e) {
     return getAttr(traceback, s.tb_lineno);
 }
 
-void raiseEnriched(const State &s, py::error_already_set &e, py::handle suffix) {
-    py::object prefix;
-    if (PyObject *message = PyObject_GetAttr(e.value().ptr(), s.message)) {
-        prefix = py::reinterpret_steal<py::object>(message);
-    } else {
-        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
-        PyErr_Clear();
-        prefix = text("Error:");
+void chainContext(py::error_already_set &raised, py::error_already_set &handled) {
+    PyObject *handledValue = handled.value().ptr();
+    // Already chained to it, or it chained to the new one: nothing to add.
+    for (PyObject *link = handledValue; link;) {
+        if (link == raised.value().ptr()) return;
+        PyObject *next = PyException_GetContext(link);
+        Py_XDECREF(next);  // the chain holds it
+        link = next;
     }
-    py::object message = format("%s%s", prefix, suffix);
-    PyObject *replacement = PyObject_CallOneArg(e.type().ptr(), message.ptr());
-    if (!replacement || !PyExceptionInstance_Check(replacement)) {
-        Py_XDECREF(replacement);
-        PyErr_Clear();
-        throw e;  // the caught failure itself
+    PyObject *last = raised.value().ptr();
+    while (PyObject *next = PyException_GetContext(last)) {
+        Py_DECREF(next);
+        if (next == handledValue) return;
+        last = next;
     }
-    PyException_SetContext(replacement, e.value().inc_ref().ptr());
-    PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(replacement)), replacement);
-    Py_DECREF(replacement);
-    throwPythonError();
+    Py_INCREF(handledValue);
+    PyException_SetContext(last, handledValue);
+}
+
+void raiseEnriched(const State &s, py::error_already_set &e,
+                   const std::function<py::object()> &suffix) {
+    whileHandling(e, [&] {
+        py::object prefix;
+        if (PyObject *message = PyObject_GetAttr(e.value().ptr(), s.message)) {
+            prefix = py::reinterpret_steal<py::object>(message);
+        } else {
+            if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
+            PyErr_Clear();
+            prefix = text("Error:");
+        }
+        py::object message = format("%s%s", prefix, suffix());
+        PyObject *replacement = PyObject_CallOneArg(e.type().ptr(), message.ptr());
+        if (!replacement || !PyExceptionInstance_Check(replacement)) {
+            Py_XDECREF(replacement);
+            PyErr_Clear();
+            throw e;  // the caught failure itself
+        }
+        PyException_SetContext(replacement, e.value().inc_ref().ptr());
+        // Restore, not PyErr_SetObject: that would replace the context just set
+        // with whatever exception the caller is handling.
+        PyObject *type = reinterpret_cast<PyObject *>(Py_TYPE(replacement));
+        Py_INCREF(type);
+        PyErr_Restore(type, replacement, nullptr);
+        throwPythonError();
+    });
+    throw e;  // not reached: the step above always raises
 }
 
 namespace {
@@ -146,20 +178,37 @@ py::object secondOfPair(py::handle pair) {
     return items[1];
 }
 
+// type(obj).name bound to obj, as the interpreter looks up special methods.
+py::object lookupSpecial(py::handle obj, PyObject *name) {
+    PyTypeObject *type = Py_TYPE(obj.ptr());
+    PyObject *descriptor = _PyType_Lookup(type, name);  // borrowed
+    if (!descriptor) {
+        PyErr_SetObject(PyExc_AttributeError, name);
+        throwPythonError();
+    }
+    descrgetfunc get = Py_TYPE(descriptor)->tp_descr_get;
+    if (!get) return py::reinterpret_borrow<py::object>(descriptor);
+    return steal(get(descriptor, obj.ptr(), reinterpret_cast<PyObject *>(type)));
+}
+
 }  // namespace
 
 void withModifier(const State &s, const std::function<void(py::handle)> &body) {
     py::object manager = call(s.global(s.coreModifierContext), Py_False, Py_True);
-    py::handle managerType = reinterpret_cast<PyObject *>(Py_TYPE(manager.ptr()));
-    py::object exit = getAttr(managerType, s.__exit__);
-    py::object pair = call(getAttr(managerType, s.__enter__), manager);
+    py::object enter = lookupSpecial(manager, s.__enter__);
+    py::object exit = lookupSpecial(manager, s.__exit__);
+    py::object pair = call(enter);
     try {
         body(secondOfPair(pair));
     } catch (py::error_already_set &e) {
-        if (!truthy(call(exit, manager, e.type(), e.value(), e.trace()))) throw;
+        const bool suppressed = whileHandling(e, [&] {
+            py::handle trace = e.trace() ? py::handle(e.trace()) : py::handle(Py_None);
+            return truthy(call(exit, e.type(), e.value(), trace));
+        });
+        if (!suppressed) throw;
         return;
     }
-    call(exit, manager, Py_None, Py_None, Py_None);
+    call(exit, Py_None, Py_None, Py_None);
 }
 
 }  // namespace rigkit

@@ -35,15 +35,15 @@ namespace rigkit {
 #define RIGKIT_NAMES(X)                                                                  \
     /* attributes and methods */                                                         \
     X(nodeName) X(nodeMObject) X(dagPath) X(fnDagNode) X(fnDependencyNode)               \
-    X(objectHandle) X(fnTransform) X(shape) X(shapes) X(exists) X(isVisible)             \
+    X(objectHandle) X(exists) X(isVisible)             \
     X(getAttr) X(setAttr) X(parent) X(child) X(childCount) X(fullPathName)               \
     X(partialPathName) X(name) X(hasFn) X(apiType) X(isValid) X(isAlive)                 \
     X(add) X(getDependNode) X(getAPathTo) X(extendToShapeDirectlyBelow)                  \
     X(numberOfShapesDirectlyBelow) X(asUintPtr) X(getUint) X(traceKit) X(reportError)    \
     X(encode) X(decode) X(split) X(join) X(requireShapes) X(getPlug) X(findPlug)         \
     X(elementByLogicalIndex) X(version_info) X(plug) X(plugName) X(attrName)             \
-    X(shortAttrName) X(apiTypeStr) X(fnAttribute) X(shortName) X(_targetController)      \
-    X(targetController) X(controllerClass) X(setProperty) X(plugFromPath) X(attribute)   \
+    X(apiTypeStr) X(fnAttribute) X(shortName) X(_targetController)      \
+    X(controllerClass) X(setProperty) X(plugFromPath) X(attribute)   \
     X(selectAncestorLogicalIndex) X(partialName) X(getValue) X(setValue) X(value)        \
     X(valueAtTime) X(isFreeToChange) X(kFreeToChange) X(isCompound) X(numChildren)       \
     X(attrType) X(unitType) X(node) X(asMDistance) X(asMAngle) X(asMTime) X(asMObject)   \
@@ -53,8 +53,8 @@ namespace rigkit {
     X(newPlugValueMAngle) X(newPlugValueMTime) X(newPlugValueString) X(newPlugValueBool) \
     X(newPlugValueInt) X(newPlugValueDouble) X(message) X(tb_lineno) X(uiUnit)           \
     X(isTimewarpEnabled) X(warpedTime) X(refresh) X(currentTime) X(suspend)              \
-    X(applyTimewarp) X(setLocked) X(setChannelBox) X(setKeyable) X(isLocked) X(color)    \
-    X(toOutlinerColor) X(renameNode) X(reparentNode) X(doIt) X(__enter__) X(__exit__)    \
+    X(setLocked) X(setChannelBox) X(setKeyable) X(isLocked) X(color)    \
+    X(toOutlinerColor) X(reparent) X(renameNode) X(reparentNode) X(doIt) X(__enter__) X(__exit__)    \
     /* MFn attribute types */                                                            \
     X(kDagNode) X(kDependencyNode) X(kAttribute3Double) X(kAttribute3Float)              \
     X(kCompoundAttribute) X(kDoubleLinearAttribute) X(kFloatLinearAttribute)             \
@@ -67,8 +67,7 @@ namespace rigkit {
     X(k3Int) X(k2Long) X(k3Long) X(kFloat) X(kDouble) X(kAddr) X(kChar) X(k2Float)       \
     X(k3Float) X(k2Double) X(k3Double) X(k4Double) X(kInvalid)                           \
     /* module dunders */                                                                 \
-    X(__name__) X(__module__) X(__qualname__) X(__init__) X(__all__) X(__dict__)         \
-    X(__traceback__)
+    X(__name__) X(__init__) X(__all__) X(__dict__)
 
 // A name of the shared namespace with its last lookup remembered. Classes
 // and services are looked up at every use, so that a name replaced in the
@@ -97,6 +96,9 @@ public:
     PyObject *utf_8 = nullptr;     // "utf-8"
     PyObject *latin_1 = nullptr;   // "latin_1"
     PyObject *bar = nullptr;       // "|"
+    PyObject *dot = nullptr;       // "."
+    PyObject *openBracket = nullptr;   // "["
+    PyObject *closeBracket = nullptr;  // "]"
     PyObject *empty = nullptr;     // ""
     // Keyword-name tuples for vectorcall.
     PyObject *kwRequireShapes = nullptr;  // ("requireShapes",)
@@ -175,6 +177,13 @@ inline bool equal(py::handle a, py::handle b) {
     return r != 0;
 }
 
+// A count or index from Maya as a C size; OverflowError beyond it.
+inline Py_ssize_t asIndex(py::handle number) {
+    const Py_ssize_t n = PyNumber_AsSsize_t(number.ptr(), PyExc_OverflowError);
+    if (n == -1 && PyErr_Occurred()) throwPythonError();
+    return n;
+}
+
 inline py::object boolObject(bool value) {
     return py::reinterpret_borrow<py::object>(value ? Py_True : Py_False);
 }
@@ -201,13 +210,30 @@ void reportError(const State &s, py::handle message);
 // ---------------------------------------------------------------------------
 // Shared steps.
 
+// Chains `handled` into the context of `raised` (at the end of raised's own
+// chain), as Python does for an error raised while another is handled.
+void chainContext(py::error_already_set &raised, py::error_already_set &handled);
+
+// Runs `step` as the body of an `except` block handling `handled` would run:
+// an error it raises carries `handled` as its context.
+template <class Step>
+auto whileHandling(py::error_already_set &handled, Step &&step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (py::error_already_set &raised) {
+        chainContext(raised, handled);
+        throw;
+    }
+}
+
 // The line that the traceback of a caught failure carries (None without one).
 py::object failureLine(const State &s, py::error_already_set &e);
 
 // Raises, with `e` as its context, a new exception of e's class whose message
-// is e's `message` attribute (or "Error:") followed by `suffix`. When e's class
-// cannot be built from one message, e itself goes on instead.
-[[noreturn]] void raiseEnriched(const State &s, py::error_already_set &e, py::handle suffix);
+// is e's `message` attribute (or "Error:") followed by `suffix()`. When e's
+// class cannot be built from one message, e itself goes on instead.
+[[noreturn]] void raiseEnriched(const State &s, py::error_already_set &e,
+                                const std::function<py::object()> &suffix);
 
 // Runs body(modifier) inside coreModifierContext(False, True), as a `with`
 // statement would, the modifier being the second item of the yielded pair.

@@ -17,8 +17,8 @@ py::object setCurrentTime(const State &s, py::handle mTime) {
         suspendRefresh(s, Py_True);
         py::object frame = callMethod(mTime, s.value);
         callMethod(s.global(s.cmds), s.currentTime, frame);
-    } catch (py::error_already_set &) {
-        suspendRefresh(s, Py_False);
+    } catch (py::error_already_set &e) {
+        whileHandling(e, [&] { suspendRefresh(s, Py_False); });
         throw;
     }
     suspendRefresh(s, Py_False);

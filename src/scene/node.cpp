@@ -20,16 +20,6 @@ py::object shapeCount(const State &s, py::handle path) {
     return callMethod(scriptUtil, s.getUint, pointer);
 }
 
-Py_ssize_t asIndex(py::handle count) {
-    const Py_ssize_t n = PyNumber_AsSsize_t(count.ptr(), PyExc_OverflowError);
-    if (n == -1 && PyErr_Occurred()) throwPythonError();
-    return n;
-}
-
-bool hasFn(const State &s, py::handle mobject, PyObject *type) {
-    return truthy(callMethod(mobject, s.hasFn, getAttr(s.global(s.MFn), type)));
-}
-
 // The name as stored: bytes decoded as Latin-1 under Python 3.
 py::object decodedName(const State &s, py::handle nodeName) {
     py::object name = py::reinterpret_borrow<py::object>(nodeName);
@@ -85,8 +75,10 @@ py::object nodeMObject(const State &s, py::handle self) {
             try {
                 callMethod(selection, s.add, percent(text("|%s").ptr(), nodeName));
             } catch (py::error_already_set &e) {
-                reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
-                                      steal(PyObject_Str(e.value().ptr()))));
+                whileHandling(e, [&] {
+                    reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
+                                          steal(PyObject_Str(e.value().ptr()))));
+                });
                 return none();
             }
         }
@@ -170,20 +162,20 @@ py::object exists(const State &s, py::handle self) {
     }
 }
 
-py::object fullName(const State &s, py::handle self) {
+// The node's name: for a DAG node the given form of its path, for another
+// node its name, and the stored name for anything else.
+py::object nameOf(const State &s, py::handle self, PyObject *pathForm) {
     py::object obj = getAttr(self, s.nodeMObject);
-    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), s.fullPathName);
+    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), pathForm);
     if (hasFn(s, obj, s.kDependencyNode))
         return callMethod(getAttr(self, s.fnDependencyNode), s.name);
     return getAttr(self, s.nodeName);
 }
 
+py::object fullName(const State &s, py::handle self) { return nameOf(s, self, s.fullPathName); }
+
 py::object partialPathName(const State &s, py::handle self) {
-    py::object obj = getAttr(self, s.nodeMObject);
-    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), s.partialPathName);
-    if (hasFn(s, obj, s.kDependencyNode))
-        return callMethod(getAttr(self, s.fnDependencyNode), s.name);
-    return getAttr(self, s.nodeName);
+    return nameOf(s, self, s.partialPathName);
 }
 
 py::object shortName(const State &s, py::handle self) {

@@ -10,6 +10,11 @@ namespace rigkit {
 // Node(name), through the class as the namespace holds it now.
 inline py::object newNode(const State &s, py::handle name) { return call(s.global(s.Node), name); }
 
+// mobject.hasFn(MFn.<type>)
+inline bool hasFn(const State &s, py::handle mobject, PyObject *type) {
+    return truthy(callMethod(mobject, s.hasFn, getAttr(s.global(s.MFn), type)));
+}
+
 // The members of node_attributes.cpp.
 void addNodeAttributeMembers(ClassBuilder &node);
 

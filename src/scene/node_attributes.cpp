@@ -12,8 +12,10 @@ py::object getPlug(const State &s, py::handle self, py::handle attributeName,
         return callMethod(plug, s.elementByLogicalIndex, logicalIndex);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_ValueError) && !e.matches(PyExc_RuntimeError)) throw;
-        reportError(s, format("Zentrik - Attribute does not exist %s %s %s",
-                              getAttr(self, s.nodeName), attributeName, logicalIndex));
+        whileHandling(e, [&] {
+            reportError(s, format("Zentrik - Attribute does not exist %s %s %s",
+                                  getAttr(self, s.nodeName), attributeName, logicalIndex));
+        });
         return none();
     }
 }
@@ -117,7 +119,7 @@ py::object reparent(const State &s, py::handle self, py::handle node, py::handle
 }
 
 py::object reparentUndoable(const State &s, py::handle self, py::handle node) {
-    withModifier(s, [&](py::handle modifier) { reparent(s, self, node, modifier); });
+    withModifier(s, [&](py::handle modifier) { callMethod(self, s.reparent, node, modifier); });
     return none();
 }
 
