@@ -11,12 +11,11 @@ namespace {
 
 int traverseModule(PyObject *module, visitproc visit, void *arg) {
     State *s = static_cast<State *>(PyModule_GetState(module));
-    if (s) Py_VISIT(s->builtins);
-    return 0;
+    return s ? s->traverse(visit, arg) : 0;
 }
 
 int clearModule(PyObject *module) {
-    if (State *s = static_cast<State *>(PyModule_GetState(module))) Py_CLEAR(s->builtins);
+    if (State *s = static_cast<State *>(PyModule_GetState(module))) s->clearReferences();
     return 0;
 }
 

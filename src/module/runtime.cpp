@@ -24,6 +24,7 @@ bool State::init(PyObject *mod) {
 
     module = mod;
     globals = PyModule_GetDict(mod);
+    Py_INCREF(globals);
     PyObject *builtinsModule = PyImport_ImportModule("builtins");
     if (!builtinsModule) return false;
     builtins = PyModule_GetDict(builtinsModule);
@@ -51,10 +52,29 @@ void State::clear() {
     Py_CLEAR(kwRequireShapes);
     Py_CLEAR(kwPlugName);
     Py_CLEAR(kwSuspend);
-    Py_CLEAR(builtins);
+    clearReferences();
     module = nullptr;
-    globals = nullptr;
 }
+
+int State::traverse(visitproc visit, void *arg) {
+    Py_VISIT(globals);
+    Py_VISIT(builtins);
+    return 0;
+}
+
+void State::clearReferences() {
+    Py_CLEAR(globals);
+    Py_CLEAR(builtins);
+}
+
+namespace {
+
+[[noreturn]] void throwTornDown() {
+    PyErr_SetString(PyExc_RuntimeError, "rigkit0 is being torn down");
+    throwPythonError();
+}
+
+}  // namespace
 
 namespace {
 
@@ -71,6 +91,7 @@ uint64_t versionOf(PyObject *) { return 0; }
 }  // namespace
 
 py::object State::global(const GlobalName &g) const {
+    if (!globals || !builtins) throwTornDown();
     if (kVersionTags && g.value && g.globalsVersion == versionOf(globals) &&
         (!g.inBuiltins || g.builtinsVersion == versionOf(builtins)))
         return py::reinterpret_borrow<py::object>(g.value);
@@ -89,6 +110,7 @@ py::object State::global(const GlobalName &g) const {
 }
 
 py::object State::global(PyObject *key) const {
+    if (!globals || !builtins) throwTornDown();
     PyObject *value = PyDict_GetItemWithError(globals, key);
     if (!value && !PyErr_Occurred()) value = PyDict_GetItemWithError(builtins, key);
     if (!value) {

@@ -106,12 +106,17 @@ public:
     PyObject *kwSuspend = nullptr;        // ("suspend",)
 
     PyObject *module = nullptr;    // borrowed: the state lives inside it
-    PyObject *globals = nullptr;   // borrowed: the module's namespace
-    PyObject *builtins = nullptr;  // strong: the interpreter's builtins dict
+    // Strong, and null once the module is cleared: code that still runs then
+    // (a finalizer during collection) gets an error, never a freed dictionary.
+    PyObject *globals = nullptr;   // the module's namespace
+    PyObject *builtins = nullptr;  // the interpreter's builtins dict
 
     // Interns every name; false with a Python error set on failure.
     bool init(PyObject *module);
     void clear();
+    // What the garbage collector may need to visit and break.
+    int traverse(visitproc visit, void *arg);
+    void clearReferences();
 
     // A name of the shared namespace, looked up at the moment of use, with the
     // builtins behind it as in Python; NameError when neither has it.
