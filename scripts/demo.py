@@ -48,7 +48,8 @@ def main():
     cmds.setKeyframe("arm_ctrl", attribute="translateX", time=1, value=0)
     cmds.setKeyframe("arm_ctrl", attribute="translateX", time=10, value=90)
     show("value at frame 10 (cm)", attr.valueAtTime(rigkit0.FrameTime(10)))
-    arm.lockAttr("rx")
+    for channel in ("rx", "ry", "rz"):
+        arm.lockAttr(channel)
     show("isRotationLocked()", arm.isRotationLocked())
 
     print("\nWhat the module reported to the suite")
