@@ -130,8 +130,6 @@ public:
     // Calls the metaclass of `bases[0]` with (name, bases, namespace).
     py::object build(py::handle bases);
 
-    const py::str &qualname() const { return qualname_; }
-
 private:
     template <auto F>
     py::object function(const char *name, Params params, Defaults defaults) {
