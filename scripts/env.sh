@@ -19,7 +19,7 @@ ensure_toolchain() {
 # Prints the path of a CPython of the given minor version, or nothing.
 find_python() {
   local version=$1 candidate
-  local roots=("${PYENV_ROOT:-$HOME/.pyenv}/versions" /root/.pyenv/versions)
+  local roots=("${PYENV_ROOT:-${HOME:-/root}/.pyenv}/versions" /root/.pyenv/versions)
   for root in "${roots[@]}"; do
     for candidate in "$root/$version".*/bin/python; do
       [ -x "$candidate" ] && echo "$candidate" && return 0
