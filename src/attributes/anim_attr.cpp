@@ -37,14 +37,13 @@ py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
 
     py::object plug = none();
     for (py::handle component : components) {
-        py::object attributeName =
-            steal(PySequence_GetItem(callMethod(component, s.split, s.openBracket, one).ptr(), 0));
+        py::object pieces = callMethod(component, s.split, s.openBracket, one);
+        py::object attributeName = steal(PySequence_GetItem(pieces.ptr(), 0));
         const int hasIndex = PySequence_Contains(component.ptr(), s.openBracket);
         if (hasIndex < 0) throwPythonError();
         py::object index;
         if (hasIndex) {  // int() of the text between "[" and the following "]"
-            py::object rest =
-                steal(PySequence_GetItem(callMethod(component, s.split, s.openBracket, one).ptr(), 1));
+            py::object rest = steal(PySequence_GetItem(pieces.ptr(), 1));
             py::object inside =
                 steal(PySequence_GetItem(callMethod(rest, s.split, s.closeBracket, one).ptr(), 0));
             index = steal(PyNumber_Long(inside.ptr()));
