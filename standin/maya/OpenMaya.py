@@ -926,25 +926,21 @@ class MTime(object):
         return "MTime(%g, %s)" % (self.value(), _units.TIME_UNIT_NAMES.get(self._unit, self._unit))
 
 
-class MDistance(object):
-    """A distance: a value in a unit; internal unit centimetres."""
+class _UnitValue(object):
+    """A value in a unit, as MDistance and MAngle keep it; a subclass names
+    its conversions to and from the internal unit and the scene's UI unit."""
 
-    kInvalid = 0
-    kInches = 1
-    kFeet = 2
-    kYards = 3
-    kMiles = 4
-    kMillimeters = 5
-    kCentimeters = 6
-    kKilometers = 7
-    kMeters = 8
-    kLast = 9
+    _toInternal = None     # staticmethod(value, unit) -> internal value
+    _fromInternal = None   # staticmethod(internal value, unit) -> value
+    _internal = None       # the internal unit
+    _uiUnitName = None     # the scene attribute holding the UI unit
 
-    def __init__(self, value=0.0, unit=kCentimeters):
-        if isinstance(value, MDistance):
+    def __init__(self, value=0.0, unit=None):
+        if isinstance(value, type(self)):
             self._value, self._unit = value._value, value._unit
             return
-        _units.distanceToCm(0, unit)
+        unit = self._internal if unit is None else unit
+        self._toInternal(0, unit)  # rejects an unknown unit
         self._value = float(value)
         self._unit = int(unit)
 
@@ -958,14 +954,58 @@ class MDistance(object):
         self._value = float(value)
 
     def setUnit(self, unit):
-        self._value = _units.cmToDistance(_units.distanceToCm(self._value, self._unit), unit)
+        self._value = self.asUnits(unit)
         self._unit = int(unit)
 
     def asUnits(self, unit):
-        return _units.cmToDistance(_units.distanceToCm(self._value, self._unit), unit)
+        return self._fromInternal(self._toInternal(self._value, self._unit), unit)
+
+    @classmethod
+    def uiUnit(cls):
+        return getattr(SCENE, cls._uiUnitName)
+
+    @classmethod
+    def setUIUnit(cls, unit):
+        cls._toInternal(0, unit)
+        setattr(SCENE, cls._uiUnitName, int(unit))
+
+    @classmethod
+    def internalUnit(cls):
+        return cls._internal
+
+    @classmethod
+    def uiToInternal(cls, value):
+        return cls._toInternal(value, cls.uiUnit())
+
+    @classmethod
+    def internalToUI(cls, value):
+        return cls._fromInternal(value, cls.uiUnit())
+
+    def __repr__(self):
+        return "%s(%g, %d)" % (type(self).__name__, self._value, self._unit)
+
+
+class MDistance(_UnitValue):
+    """A distance: a value in a unit; internal unit centimetres."""
+
+    kInvalid = 0
+    kInches = 1
+    kFeet = 2
+    kYards = 3
+    kMiles = 4
+    kMillimeters = 5
+    kCentimeters = 6
+    kKilometers = 7
+    kMeters = 8
+    kLast = 9
+
+    _toInternal = staticmethod(_units.distanceToCm)
+    _fromInternal = staticmethod(_units.cmToDistance)
+    _internal = kCentimeters
+    _uiUnitName = "linearUnit"
 
     def asCentimeters(self):
-        return _units.distanceToCm(self._value, self._unit)
+        return self.asUnits(self.kCentimeters)
 
     def asMeters(self):
         return self.asUnits(self.kMeters)
@@ -988,32 +1028,8 @@ class MDistance(object):
     def asMiles(self):
         return self.asUnits(self.kMiles)
 
-    @staticmethod
-    def uiUnit():
-        return SCENE.linearUnit
 
-    @staticmethod
-    def setUIUnit(unit):
-        _units.distanceToCm(0, unit)
-        SCENE.linearUnit = int(unit)
-
-    @staticmethod
-    def internalUnit():
-        return MDistance.kCentimeters
-
-    @staticmethod
-    def uiToInternal(value):
-        return _units.distanceToCm(value, SCENE.linearUnit)
-
-    @staticmethod
-    def internalToUI(value):
-        return _units.cmToDistance(value, SCENE.linearUnit)
-
-    def __repr__(self):
-        return "MDistance(%g, %d)" % (self._value, self._unit)
-
-
-class MAngle(object):
+class MAngle(_UnitValue):
     """An angle: a value in a unit; internal unit radians."""
 
     kInvalid = 0
@@ -1023,32 +1039,13 @@ class MAngle(object):
     kAngSeconds = 4
     kLast = 5
 
-    def __init__(self, value=0.0, unit=kRadians):
-        if isinstance(value, MAngle):
-            self._value, self._unit = value._value, value._unit
-            return
-        _units.angleToRad(0, unit)
-        self._value = float(value)
-        self._unit = int(unit)
-
-    def value(self):
-        return self._value
-
-    def unit(self):
-        return self._unit
-
-    def setValue(self, value):
-        self._value = float(value)
-
-    def setUnit(self, unit):
-        self._value = _units.radToAngle(_units.angleToRad(self._value, self._unit), unit)
-        self._unit = int(unit)
-
-    def asUnits(self, unit):
-        return _units.radToAngle(_units.angleToRad(self._value, self._unit), unit)
+    _toInternal = staticmethod(_units.angleToRad)
+    _fromInternal = staticmethod(_units.radToAngle)
+    _internal = kRadians
+    _uiUnitName = "angleUnit"
 
     def asRadians(self):
-        return _units.angleToRad(self._value, self._unit)
+        return self.asUnits(self.kRadians)
 
     def asDegrees(self):
         return self.asUnits(self.kDegrees)
@@ -1058,30 +1055,6 @@ class MAngle(object):
 
     def asAngSeconds(self):
         return self.asUnits(self.kAngSeconds)
-
-    @staticmethod
-    def uiUnit():
-        return SCENE.angleUnit
-
-    @staticmethod
-    def setUIUnit(unit):
-        _units.angleToRad(0, unit)
-        SCENE.angleUnit = int(unit)
-
-    @staticmethod
-    def internalUnit():
-        return MAngle.kRadians
-
-    @staticmethod
-    def uiToInternal(value):
-        return _units.angleToRad(value, SCENE.angleUnit)
-
-    @staticmethod
-    def internalToUI(value):
-        return _units.radToAngle(value, SCENE.angleUnit)
-
-    def __repr__(self):
-        return "MAngle(%g, %d)" % (self._value, self._unit)
 
 
 class MDGContext(object):
