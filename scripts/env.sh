@@ -34,10 +34,16 @@ find_python() {
   return 1
 }
 
-# Makes (or reuses) .venv/pyX.Y, installs the build and test tools, builds and
-# installs rigkit0 into it; prints the environment's python.
+# Makes (or reuses) a virtual environment (.venv/pyX.Y unless a third argument
+# names another), installs the build and test tools, builds and installs
+# rigkit0 into it; further arguments go to that pip install (build settings).
+# Prints the environment's python on stdout and its progress on stderr: a
+# first build prints nothing for minutes on two cores.
 prepare_env() {
-  local python=$1 version=$2 venv="$ROOT/.venv/py$2"
+  local python=$1 version=$2 venv=${3:-"$ROOT/.venv/py$2"}
+  shift $(($# < 3 ? $# : 3))
+  local started=$SECONDS
+  echo "== CPython $version: preparing ${venv#"$ROOT"/} (tools, then the rigkit0 build)" >&2
   if [ ! -x "$venv/bin/python" ]; then
     if ! "$python" -m venv "$venv" >/dev/null 2>&1; then
       # Debian's own interpreters keep venv in a separate package.
@@ -51,6 +57,9 @@ prepare_env() {
   command -v cmake >/dev/null 2>&1 || tools+=("cmake>=3.18")
   command -v ninja >/dev/null 2>&1 || tools+=("ninja")
   "$venv/bin/python" -m pip install -q --disable-pip-version-check "${tools[@]}" >&2 || return 1
-  "$venv/bin/python" -m pip install -q --disable-pip-version-check --no-build-isolation "$ROOT" >&2 || return 1
+  local building=$SECONDS
+  echo "== CPython $version: tools ready in $((building - started)) s; building rigkit0" >&2
+  "$venv/bin/python" -m pip install -q --disable-pip-version-check --no-build-isolation "$@" "$ROOT" >&2 || return 1
+  echo "== CPython $version: built in $((SECONDS - building)) s (ready in $((SECONDS - started)) s)" >&2
   echo "$venv/bin/python"
 }
