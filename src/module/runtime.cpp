@@ -131,24 +131,13 @@ py::object failureLine(const State &s, py::error_already_set &e) {
     return getAttr(traceback, s.tb_lineno);
 }
 
-void chainContext(py::error_already_set &raised, py::error_already_set &handled) {
-    PyObject *handledValue = handled.value().ptr();
-    // Already chained to it, or it chained to the new one: nothing to add.
-    for (PyObject *link = handledValue; link;) {
-        if (link == raised.value().ptr()) return;
-        PyObject *next = PyException_GetContext(link);
-        Py_XDECREF(next);  // the chain holds it
-        link = next;
-    }
-    PyObject *last = raised.value().ptr();
-    while (PyObject *next = PyException_GetContext(last)) {
-        Py_DECREF(next);
-        if (next == handledValue) return;
-        last = next;
-    }
-    Py_INCREF(handledValue);
-    PyException_SetContext(last, handledValue);
+HandlingScope::HandlingScope(py::error_already_set &handled) {
+    PyErr_GetExcInfo(&type_, &value_, &traceback_);
+    PyErr_SetExcInfo(handled.type().inc_ref().ptr(), handled.value().inc_ref().ptr(),
+                     handled.trace() ? handled.trace().inc_ref().ptr() : nullptr);
 }
+
+HandlingScope::~HandlingScope() { PyErr_SetExcInfo(type_, value_, traceback_); }
 
 void raiseEnriched(const State &s, py::error_already_set &e,
                    const std::function<py::object()> &suffix) {
@@ -162,21 +151,18 @@ void raiseEnriched(const State &s, py::error_already_set &e,
             prefix = text("Error:");
         }
         py::object message = format("%s%s", prefix, suffix());
-        PyObject *replacement = PyObject_CallOneArg(e.type().ptr(), message.ptr());
-        if (!replacement || !PyExceptionInstance_Check(replacement)) {
-            Py_XDECREF(replacement);
+        py::object replacement = py::reinterpret_steal<py::object>(
+            PyObject_CallOneArg(e.type().ptr(), message.ptr()));
+        if (!replacement || !PyExceptionInstance_Check(replacement.ptr())) {
             PyErr_Clear();
-            throw e;  // the caught failure itself
+            return;  // e's class cannot be built from one message: e itself goes on
         }
-        PyException_SetContext(replacement, e.value().inc_ref().ptr());
-        // Restore, not PyErr_SetObject: that would replace the context just set
-        // with whatever exception the caller is handling.
-        PyObject *type = reinterpret_cast<PyObject *>(Py_TYPE(replacement));
-        Py_INCREF(type);
-        PyErr_Restore(type, replacement, nullptr);
+        // Raised while e is the handled exception, so e becomes its context.
+        PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(replacement.ptr())),
+                        replacement.ptr());
         throwPythonError();
     });
-    throw e;  // not reached: the step above always raises
+    throw e;
 }
 
 namespace {

@@ -215,20 +215,28 @@ void reportError(const State &s, py::handle message);
 // ---------------------------------------------------------------------------
 // Shared steps.
 
-// Chains `handled` into the context of `raised` (at the end of raised's own
-// chain), as Python does for an error raised while another is handled.
-void chainContext(py::error_already_set &raised, py::error_already_set &handled);
+// Makes `handled` the exception being handled, as entering an `except` block
+// does, for as long as the scope lives. Python code and C errors raised
+// meanwhile then take it as their context with the interpreter's own rules
+// (which cut a cycle instead of making one); the caller's own exception is
+// never modified.
+class HandlingScope {
+public:
+    explicit HandlingScope(py::error_already_set &handled);
+    ~HandlingScope();
+    HandlingScope(const HandlingScope &) = delete;
+    HandlingScope &operator=(const HandlingScope &) = delete;
+
+private:
+    PyObject *type_ = nullptr, *value_ = nullptr, *traceback_ = nullptr;
+};
 
 // Runs `step` as the body of an `except` block handling `handled` would run:
 // an error it raises carries `handled` as its context.
 template <class Step>
 auto whileHandling(py::error_already_set &handled, Step &&step) -> decltype(step()) {
-    try {
-        return step();
-    } catch (py::error_already_set &raised) {
-        chainContext(raised, handled);
-        throw;
-    }
+    HandlingScope scope(handled);
+    return step();
 }
 
 // The line that the traceback of a caught failure carries (None without one).
