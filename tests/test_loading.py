@@ -143,3 +143,66 @@ def test_top_level_import_has_no_package_for_the_sibling():
                          capture_output=True, text=True, timeout=60)
     assert out.returncode != 0
     assert "ImportError" in out.stderr
+
+
+def members(cls):
+    for name, value in vars(cls).items():
+        if name.startswith("__") and name != "__init__":
+            continue
+        yield name, getattr(value, "__func__", getattr(value, "fget", value))
+
+
+@pytest.mark.parametrize("name", CLASSES)
+def test_every_class_and_member_explains_itself(rk, name):
+    import inspect
+
+    cls = getattr(rk, name)
+    assert cls.__doc__ and cls.__doc__ != cls.__bases__[0].__doc__
+    for member, function in members(cls):
+        if not callable(function) or isinstance(function, type):
+            continue  # class data
+        assert function.__doc__, "%s.%s has no docstring" % (name, member)
+        inspect.signature(function)  # help() shows the parameters
+
+
+def test_signatures_read_as_written(rk):
+    import inspect
+
+    assert str(inspect.signature(rk.Node)) == "(nodeName, searchShorterPaths=False)"
+    assert str(inspect.signature(rk.Node("x").getAttr)) == "(attributeName, logicalIndex=None)"
+    assert str(inspect.signature(rk.FrameTime.warpedTime)) == "(time)"
+    assert "Whether the node is in the scene" in rk.Node.exists.__doc__
+
+
+PREPARED_CORE = """
+from Zentrik._api.__hybrid__._core import *
+from Zentrik._api.__hybrid__._core import __all__, CoreObject as _Base
+
+class Recorder(dict):
+    def __init__(self):
+        dict.__init__(self)
+        self.order = []
+    def __setitem__(self, key, value):
+        self.order.append(key)
+        dict.__setitem__(self, key, value)
+
+class Meta(type):
+    @classmethod
+    def __prepare__(meta, name, bases):
+        return Recorder()
+    def __new__(meta, name, bases, namespace):
+        if type(namespace) is not Recorder:
+            raise TypeError("namespace not from __prepare__")
+        if namespace.order[:3] != ["__module__", "__qualname__", "__doc__"]:
+            raise TypeError(repr(namespace.order))
+        return type.__new__(meta, name, bases, dict(namespace))
+
+class CoreObject(_Base, metaclass=Meta):
+    "The suite base, under a metaclass with a namespace of its own."
+"""
+
+
+def test_classes_are_filled_in_the_namespace_their_metaclass_prepares():
+    core = "core%d%d" % sys.version_info[:2]
+    result = load(replaced={"%s.%s" % (PACKAGE, core): PREPARED_CORE})
+    assert result.get("classes") == CLASSES, result

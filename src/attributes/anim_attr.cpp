@@ -133,20 +133,35 @@ py::object exists(const State &s, py::handle self) {
 }  // namespace
 
 void defineAnimAttr(const State &s) {
-    defineClass(s, "AnimAttr", "MirrorRules", [&](ClassBuilder &cls) {
+    const char *doc =
+        "One attribute of a node, of any type, read and written in one uniform way.\n"
+        "\n"
+        "Values are in Maya's internal units (centimetres, radians); a time\n"
+        "attribute is a frame number in the current time unit.";
+    defineClass(s, "AnimAttr", "MirrorRules", doc, [&](ClassBuilder &cls) {
         cls.constant("controllerClass",
                      s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
-        cls.init<init>({"self", "plug", "plugName", "targetController"},
+        cls.init<init>(
+            "Wrap `plug`, or the attribute at the path `plugName`\n"
+            "(\"node.attr\", \"node.attr[index]\", \"node.attr[index].child\").",
+            {"self", "plug", "plugName", "targetController"},
                        {Py_None, Py_None, Py_None});
-        cls.method<plugFromPath>("plugFromPath", {"self", "plugName"});
-        cls.property<nodeMObject>("nodeMObject");
-        cls.property<fnDependencyNode>("fnDependencyNode");
-        cls.property<fnAttribute>("fnAttribute");
-        cls.property<attrName>("attrName");
-        cls.property<shortAttrName>("shortAttrName");
-        cls.property<nodeName>("nodeName");
-        cls.property<apiType>("apiType");
-        cls.property<exists>("exists");
+        cls.method<plugFromPath>("plugFromPath",
+            "The MPlug at the path \"node.attr[index].child\", or None when the path\n"
+            "does not resolve.",
+            {"self", "plugName"});
+        cls.property<nodeMObject>("nodeMObject",
+            "The MObject of the plug's node, or None without a plug.");
+        cls.property<fnDependencyNode>("fnDependencyNode", "MFnDependencyNode of the plug's node.");
+        cls.property<fnAttribute>("fnAttribute", "MFnAttribute of the plug's attribute.");
+        cls.property<attrName>("attrName",
+            "The attribute's long name with its parents and indices, or None.");
+        cls.property<shortAttrName>("shortAttrName",
+            "The attribute's short name, after its parents' long names.");
+        cls.property<nodeName>("nodeName",
+            "The full DAG path (or name) of the plug's node, or None.");
+        cls.property<apiType>("apiType", "The MFn type of the plug's attribute.");
+        cls.property<exists>("exists", "Whether the attribute's node was found; reports when not.");
         addAnimAttrReadMembers(cls);
         addAnimAttrWriteMembers(cls);
         addAnimAttrStateMembers(cls);

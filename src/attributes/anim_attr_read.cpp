@@ -106,8 +106,12 @@ py::object value(const State &s, py::handle self) { return callMethod(self, s.ge
 }  // namespace
 
 void addAnimAttrReadMembers(ClassBuilder &cls) {
-    cls.method<getValue>("getValue", {"self", "context"}, {Py_None});
-    cls.property<value>("value");
+    cls.method<getValue>("getValue",
+        "The value in `context` (an MDGContext; the normal one when false).\n"
+        "\n"
+        "Failures re-raise with the attribute's names appended to the message.",
+        {"self", "context"}, {Py_None});
+    cls.property<value>("value", "The value at the current time.");
 }
 
 }  // namespace rigkit

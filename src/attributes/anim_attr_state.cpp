@@ -18,8 +18,11 @@ py::object isFreeToChange(const State &s, py::handle self) {
 }  // namespace
 
 void addAnimAttrStateMembers(ClassBuilder &cls) {
-    cls.method<valueAtTime>("valueAtTime", {"self", "mTime", "applyTimewarp"}, {Py_False});
-    cls.property<isFreeToChange>("isFreeToChange");
+    cls.method<valueAtTime>("valueAtTime",
+        "The value at the MTime `mTime`, through the timewarp when asked.",
+        {"self", "mTime", "applyTimewarp"}, {Py_False});
+    cls.property<isFreeToChange>("isFreeToChange",
+        "Whether the plug may be written (not locked, not driven).");
 }
 
 }  // namespace rigkit

@@ -122,10 +122,13 @@ py::object orNone(Read &&read) {
 }
 
 // Returns True when the dispatch ran to its end, None when the write was
-// skipped (not free to change, with a modifier) or failed and was reported.
+// skipped (not free to change, with a modifier) or failed and was reported;
+// never raises but for an interrupt.
 py::object setValue(const State &s, py::handle self, py::handle value, py::handle modifier) {
-    if (!modifier.is_none() && !truthy(getAttr(self, s.isFreeToChange))) return none();
     try {
+        // A test that fails (a wrapper without a plug) is a failed write, so
+        // the undoable path reports and answers None like the direct one.
+        if (!modifier.is_none() && !truthy(getAttr(self, s.isFreeToChange))) return none();
         if (!writeByKind(s, self, value, modifier))
             reportError(s, format("Zentrik - Could not set attribute, not implemented attr type "
                                   "%s %s %s %s",
@@ -153,8 +156,14 @@ py::object setValueUndoable(const State &s, py::handle self, py::handle value) {
 }  // namespace
 
 void addAnimAttrWriteMembers(ClassBuilder &cls) {
-    cls.method<setValue>("setValue", {"self", "value", "modifier"}, {Py_None});
-    cls.method<setValueUndoable>("setValueUndoable", {"self", "value"});
+    cls.method<setValue>("setValue",
+        "Write `value`, queued on `modifier` when one is given (then only when the\n"
+        "plug is free to change). True when written, None when skipped or failed\n"
+        "(failures are reported, never raised).",
+        {"self", "value", "modifier"}, {Py_None});
+    cls.method<setValueUndoable>("setValueUndoable",
+        "Write `value` as one undo step.",
+        {"self", "value"});
 }
 
 }  // namespace rigkit

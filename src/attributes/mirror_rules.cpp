@@ -34,13 +34,22 @@ py::object setTargetController(const State &s, py::handle self, py::handle contr
 }  // namespace
 
 void defineMirrorRules(const State &s) {
-    defineClass(s, "MirrorRules", "CoreObject", [](ClassBuilder &cls) {
+    const char *doc =
+        "Name forms, channel families, sides and mirror lookups of an attribute.\n"
+        "\n"
+        "mirrorNodeCache maps node names to mirror nodes, shared by every wrapper.";
+    defineClass(s, "MirrorRules", "CoreObject", doc, [](ClassBuilder &cls) {
         // Node name to mirror node, shared by every attribute wrapper.
         cls.constant("mirrorNodeCache", steal(PyDict_New()));
-        cls.property<plugName>("plugName");
-        cls.property<node>("node");
-        cls.property<targetController>("targetController");
-        cls.method<setTargetController>("setTargetController", {"self", "targetController"});
+        cls.property<plugName>("plugName",
+            "\"node.attribute\", or None without a node or attribute.");
+        cls.property<node>("node", "The Node the attribute belongs to, or None.");
+        cls.property<targetController>("targetController",
+            "The controller that picks target curves: the one set, else a new\n"
+            "controllerClass().");
+        cls.method<setTargetController>("setTargetController",
+            "Set the controller that picks target curves.",
+            {"self", "targetController"});
     });
 }
 

@@ -5,7 +5,11 @@
 namespace rigkit {
 
 void defineAnimLayer(const State &s) {
-    defineClass(s, "AnimLayer", "CoreObject", [](ClassBuilder &cls) {
+    const char *doc =
+        "One animation layer, known by its name.\n"
+        "\n"
+        "The k* constants are the keys of the settings dictionary.";
+    defineClass(s, "AnimLayer", "CoreObject", doc, [](ClassBuilder &cls) {
         // Keys of the settings dictionary.
         cls.constant("kMute", text("m"));
         cls.constant("kLock", text("l"));

@@ -5,7 +5,11 @@
 namespace rigkit {
 
 void defineChannelBox(const State &s) {
-    defineClass(s, "ChannelBox", "KeyQueries", [](ClassBuilder &cls) {
+    const char *doc =
+        "The Channel Box selection as attribute wrappers.\n"
+        "\n"
+        "keepAlive holds every plug array handed out, for the module's lifetime.";
+    defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
         // Every plug array handed out stays referenced here for the module's
         // lifetime, so plugs taken from it never outlive their array.
         cls.constant("keepAlive", steal(PyList_New(0)));

@@ -5,7 +5,9 @@
 namespace rigkit {
 
 void defineKeyQueries(const State &s) {
-    defineClass(s, "KeyQueries", "CoreObject", [](ClassBuilder &) {});
+    const char *doc =
+        "Key kinds on runs of frames; the base of ChannelBox and AnimTools.";
+    defineClass(s, "KeyQueries", "CoreObject", doc, [](ClassBuilder &) {});
 }
 
 }  // namespace rigkit

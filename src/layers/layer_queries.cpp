@@ -5,7 +5,11 @@
 namespace rigkit {
 
 void defineLayerQueries(const State &s) {
-    defineClass(s, "LayerQueries", "CoreObject", [](ClassBuilder &cls) {
+    const char *doc =
+        "Questions about the scene's animation layers as a whole.\n"
+        "\n"
+        "BASE_LAYER is the name of Maya's root layer.";
+    defineClass(s, "LayerQueries", "CoreObject", doc, [](ClassBuilder &cls) {
         // Maya's root layer; every base-layer test compares against this.
         cls.constant("BASE_LAYER", text("BaseAnimation"));
     });

@@ -9,8 +9,9 @@ namespace detail {
 
 namespace {
 
-// The binding tuple of every member function: (module, qualname, names, defaults).
-enum BindingItem : Py_ssize_t { kModule, kQualname, kNames, kDefaults };
+// The binding tuple of every member function:
+// (module, qualname, names, defaults, docstring).
+enum BindingItem : Py_ssize_t { kModule, kQualname, kNames, kDefaults, kDoc };
 
 PyObject *item(PyObject *binding, BindingItem i) { return PyTuple_GET_ITEM(binding, i); }
 
@@ -152,7 +153,33 @@ PyObject *functionModule(PyObject *self, void *) {
     return PyObject_GetAttrString(PyTuple_GET_ITEM(binding, kModule), "__name__");
 }
 
-PyObject *functionDoc(PyObject *, void *) { Py_RETURN_NONE; }
+PyObject *functionDoc(PyObject *self, void *) { return bindingItem(self, kDoc); }
+
+// "(self, name, flag=False)": what inspect.signature and help() read for a
+// callable that is not a Python function.
+PyObject *functionTextSignature(PyObject *self, void *) {
+    PyObject *binding = asFunction(self)->binding;
+    if (!binding) Py_RETURN_NONE;
+    return guarded([&] {
+        PyObject *names = item(binding, kNames);
+        PyObject *defaults = item(binding, kDefaults);
+        const Py_ssize_t count = PyTuple_GET_SIZE(names);
+        const Py_ssize_t required = count - PyTuple_GET_SIZE(defaults);
+        py::object parts = steal(PyList_New(0));
+        for (Py_ssize_t i = 0; i < count; ++i) {
+            PyObject *name = PyTuple_GET_ITEM(names, i);
+            py::object part;
+            if (i < required)
+                part = py::reinterpret_borrow<py::object>(name);
+            else
+                part = steal(PyUnicode_FromFormat("%U=%R", name,
+                                                  PyTuple_GET_ITEM(defaults, i - required)));
+            if (PyList_Append(parts.ptr(), part.ptr()) < 0) throwPythonError();
+        }
+        py::object joined = steal(PyUnicode_Join(text(", ").ptr(), parts.ptr()));
+        return steal(PyUnicode_FromFormat("(%U)", joined.ptr()));
+    });
+}
 
 PyObject *functionRepr(PyObject *self) {
     PyObject *qualname = functionQualname(self, nullptr);
@@ -167,6 +194,7 @@ PyGetSetDef functionGetSet[] = {
     {"__qualname__", functionQualname, nullptr, nullptr, nullptr},
     {"__module__", functionModule, nullptr, nullptr, nullptr},
     {"__doc__", functionDoc, nullptr, nullptr, nullptr},
+    {"__text_signature__", functionTextSignature, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
 }  // namespace
@@ -192,14 +220,46 @@ bool readyFunctionType() { return PyType_Ready(&functionType) == 0; }
 
 }  // namespace detail
 
-ClassBuilder::ClassBuilder(const State &s, const char *name)
-    : s_(s), name_(name), qualname_(name) {
-    put("__module__", getAttr(s.module, s.__name__));
-    put("__qualname__", qualname_);
+namespace {
+
+// The namespace a class statement would fill: metaclass.__prepare__(name,
+// bases), which must give a mapping.
+py::object prepareNamespace(py::handle metaclass, py::handle name, py::handle bases) {
+    py::object prepared;
+    if (PyObject *prepare = PyObject_GetAttrString(metaclass.ptr(), "__prepare__")) {
+        prepared = call(py::reinterpret_steal<py::object>(prepare), name, bases);
+    } else {
+        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
+        PyErr_Clear();
+        return py::dict();
+    }
+    if (!PyMapping_Check(prepared.ptr())) {
+        PyErr_Format(PyExc_TypeError, "%.200s.__prepare__() must return a mapping, not %.200s",
+                     reinterpret_cast<PyTypeObject *>(metaclass.ptr())->tp_name,
+                     Py_TYPE(prepared.ptr())->tp_name);
+        throwPythonError();
+    }
+    return prepared;
 }
 
-py::object ClassBuilder::makeFunction(vectorcallfunc body, const char *name, Params params,
-                                      Defaults defaults) {
+}  // namespace
+
+ClassBuilder::ClassBuilder(const State &s, const char *name, py::handle bases, const char *doc,
+                           py::handle outer)
+    : s_(s),
+      name_(steal(PyUnicode_InternFromString(name))),
+      qualname_(outer ? format("%s.%s", outer, name_) : name_),
+      bases_(py::reinterpret_borrow<py::object>(bases)),
+      metaclass_(py::reinterpret_borrow<py::object>(
+          reinterpret_cast<PyObject *>(Py_TYPE(PyTuple_GET_ITEM(bases.ptr(), 0))))),
+      namespace_(prepareNamespace(metaclass_, name_, bases_)) {
+    put("__module__", getAttr(s.module, s.__name__));
+    put("__qualname__", qualname_);
+    put("__doc__", text(doc));
+}
+
+py::object ClassBuilder::makeFunction(vectorcallfunc body, const char *name, const char *doc,
+                                      Params params, Defaults defaults) {
     py::tuple names(params.size());
     Py_ssize_t i = 0;
     for (const char *param : params)
@@ -208,8 +268,8 @@ py::object ClassBuilder::makeFunction(vectorcallfunc body, const char *name, Par
     i = 0;
     for (py::handle value : defaults) PyTuple_SET_ITEM(values.ptr(), i++, value.inc_ref().ptr());
     py::object qualname = format("%s.%s", qualname_, text(name));
-    py::object binding =
-        steal(PyTuple_Pack(4, s_.module, qualname.ptr(), names.ptr(), values.ptr()));
+    py::object binding = steal(PyTuple_Pack(5, s_.module, qualname.ptr(), names.ptr(),
+                                            values.ptr(), text(doc).ptr()));
 
     py::object functionName = steal(PyUnicode_InternFromString(name));
 
@@ -228,13 +288,11 @@ py::object ClassBuilder::builtin(const char *name) const {
 }
 
 void ClassBuilder::put(const char *name, py::handle value) {
-    if (PyDict_SetItemString(namespace_.ptr(), name, value.ptr()) < 0) throwPythonError();
+    if (PyObject_SetItem(namespace_.ptr(), steal(PyUnicode_InternFromString(name)).ptr(),
+                         value.ptr()) < 0)
+        throwPythonError();
 }
 
-py::object ClassBuilder::build(py::handle bases) {
-    py::handle base = PyTuple_GET_ITEM(bases.ptr(), 0);
-    py::handle metaclass = reinterpret_cast<PyObject *>(Py_TYPE(base.ptr()));
-    return call(metaclass, name_, bases, namespace_);
-}
+py::object ClassBuilder::build() { return call(metaclass_, name_, bases_, namespace_); }
 
 }  // namespace rigkit

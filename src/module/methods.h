@@ -13,9 +13,10 @@
 // again. As with a def, statics go through the built-in staticmethod and
 // properties through the suite's coreProperty.
 //
-// Each function holds a tuple (module, qualname, parameter names, defaults):
-// the module gives the body its State, the rest lets the arguments bind
-// exactly as Python binds a def's arguments.
+// Each function holds a tuple (module, qualname, parameter names, defaults,
+// docstring): the module gives the body its State, names and defaults let the
+// arguments bind exactly as Python binds a def's arguments, and give help()
+// the signature.
 //
 // A body has the shape
 //     py::object body(const State &s, py::handle self, py::handle arg1, ...);
@@ -83,8 +84,15 @@ PyObject *trampoline(PyObject *callable, PyObject *const *args, size_t nargsf,
     PyObject *bound[count + 1];
     if (!bindArguments(binding, args, nargsf, kwnames, bound, static_cast<Py_ssize_t>(count)))
         return nullptr;
+    // A member calling members (a parent's isVisible) recurses in C, where
+    // nothing else counts the depth: count it as the interpreter counts its
+    // own calls, so a deep chain ends in RecursionError, not a stack overflow.
+    if (Py_EnterRecursiveCall(" while calling a rigkit0 method")) return nullptr;
     const State &s = stateOf(PyTuple_GET_ITEM(binding, 0));
-    return guarded([&] { return invoke<F>(s, bound, std::make_index_sequence<count>{}); });
+    PyObject *result =
+        guarded([&] { return invoke<F>(s, bound, std::make_index_sequence<count>{}); });
+    Py_LeaveRecursiveCall();
+    return result;
 }
 
 extern PyTypeObject functionType;
@@ -97,65 +105,76 @@ bool readyFunctionType();
 using Params = std::initializer_list<const char *>;
 using Defaults = std::initializer_list<py::handle>;
 
-// Fills one class namespace and makes the class.
+// Fills one class namespace and makes the class, as a class statement does:
+// the namespace comes from the metaclass's __prepare__, members are stored
+// into it in order, then the metaclass is called. Every member carries a
+// docstring, for the suite's developers reading help().
 class ClassBuilder {
 public:
-    ClassBuilder(const State &s, const char *name);
+    // `outer` is the qualified name of the enclosing class of a nested class.
+    ClassBuilder(const State &s, const char *name, py::handle bases, const char *doc,
+                 py::handle outer = py::handle());
 
     // The constructor, stored under __init__ like any other method.
     template <auto F>
-    void init(Params params, Defaults defaults = {}) {
-        put("__init__", function<F>("__init__", params, defaults));
+    void init(const char *doc, Params params, Defaults defaults = {}) {
+        put("__init__", function<F>("__init__", doc, params, defaults));
     }
     template <auto F>
-    void method(const char *name, Params params, Defaults defaults = {}) {
-        put(name, function<F>(name, params, defaults));
+    void method(const char *name, const char *doc, Params params, Defaults defaults = {}) {
+        put(name, function<F>(name, doc, params, defaults));
     }
     // A method handed through the suite's coreDecorator.
     template <auto F>
-    void decorated(const char *name, Params params, Defaults defaults = {}) {
-        put(name, call(s_.global(s_.coreDecorator), function<F>(name, params, defaults)));
+    void decorated(const char *name, const char *doc, Params params, Defaults defaults = {}) {
+        put(name, call(s_.global(s_.coreDecorator), function<F>(name, doc, params, defaults)));
     }
     // A value computed on first read and kept by the instance (coreProperty).
     template <auto F>
-    void property(const char *name) {
-        put(name, call(s_.global(s_.coreProperty), function<F>(name, {"self"}, {})));
+    void property(const char *name, const char *doc) {
+        put(name, call(s_.global(s_.coreProperty), function<F>(name, doc, {"self"}, {})));
     }
     template <auto F>
-    void staticMethod(const char *name, Params params, Defaults defaults = {}) {
-        put(name, call(builtin("staticmethod"), function<F>(name, params, defaults)));
+    void staticMethod(const char *name, const char *doc, Params params, Defaults defaults = {}) {
+        put(name, call(builtin("staticmethod"), function<F>(name, doc, params, defaults)));
     }
     void constant(const char *name, py::handle value) { put(name, value); }
 
-    // Calls the metaclass of `bases[0]` with (name, bases, namespace).
-    py::object build(py::handle bases);
+    // The qualified name of the class being built, for nested classes.
+    py::handle qualname() const { return qualname_; }
+
+    // Calls the metaclass with (name, bases, namespace).
+    py::object build();
 
 private:
     template <auto F>
-    py::object function(const char *name, Params params, Defaults defaults) {
-        return makeFunction(&detail::trampoline<F>, name, params, defaults);
+    py::object function(const char *name, const char *doc, Params params, Defaults defaults) {
+        return makeFunction(&detail::trampoline<F>, name, doc, params, defaults);
     }
-    py::object makeFunction(vectorcallfunc body, const char *name, Params params,
-                            Defaults defaults);
+    py::object makeFunction(vectorcallfunc body, const char *name, const char *doc,
+                            Params params, Defaults defaults);
     py::object builtin(const char *name) const;
     void put(const char *name, py::handle value);
 
     const State &s_;
-    py::str name_;
-    py::str qualname_;
-    py::dict namespace_;
+    py::object name_;
+    py::object qualname_;
+    py::object bases_;
+    py::object metaclass_;
+    py::object namespace_;
 };
 
 // Looks the base class up in the module's namespace as a class statement does
 // (NameError when it is missing), fills the class through `fill`, makes it and
 // binds it in the module.
 template <class Fill>
-py::object defineClass(const State &s, const char *name, const char *baseName, Fill &&fill) {
+py::object defineClass(const State &s, const char *name, const char *baseName, const char *doc,
+                       Fill &&fill) {
     py::object base = s.global(steal(PyUnicode_InternFromString(baseName)).ptr());
     py::object bases = steal(PyTuple_Pack(1, base.ptr()));
-    ClassBuilder builder(s, name);
+    ClassBuilder builder(s, name, bases, doc);
     fill(builder);
-    py::object cls = builder.build(bases);
+    py::object cls = builder.build();
     if (PyDict_SetItemString(s.globals, name, cls.ptr()) < 0) throwPythonError();
     return cls;
 }

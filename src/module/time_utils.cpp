@@ -53,17 +53,31 @@ py::object warpedTime(const State &s, py::handle time) {
 }  // namespace
 
 void defineAnimControl(const State &s) {
-    defineClass(s, "AnimControl", "MAnimControl", [](ClassBuilder &cls) {
-        cls.staticMethod<setCurrentTime>("setCurrentTime", {"mTime"});
+    const char *doc =
+        "Maya's animation control, with a time change that does not redraw on the way.";
+    defineClass(s, "AnimControl", "MAnimControl", doc, [](ClassBuilder &cls) {
+        cls.staticMethod<setCurrentTime>("setCurrentTime",
+            "Move the scene to the MTime without redrawing the viewports on the way.",
+            {"mTime"});
     });
 }
 
 void defineFrameTime(const State &s) {
-    defineClass(s, "FrameTime", "MTime", [](ClassBuilder &cls) {
-        cls.init<frameTimeInit>({"self", "frame"});
-        cls.staticMethod<isTimewarpEnabled>("isTimewarpEnabled", {});
-        cls.staticMethod<setTimewarpEnabled>("setTimewarpEnabled", {"isEnabled"});
-        cls.staticMethod<warpedTime>("warpedTime", {"time"});
+    const char *doc =
+        "An MTime of a frame in the unit the interface shows, and the scene's timewarp.";
+    defineClass(s, "FrameTime", "MTime", doc, [](ClassBuilder &cls) {
+        cls.init<frameTimeInit>(
+            "An MTime of `frame` in the time unit the interface shows now.",
+            {"self", "frame"});
+        cls.staticMethod<isTimewarpEnabled>("isTimewarpEnabled",
+            "Whether the scene's timewarp (time1.enableTimewarp) is on.",
+            {});
+        cls.staticMethod<setTimewarpEnabled>("setTimewarpEnabled",
+            "Turn the scene's timewarp on or off.",
+            {"isEnabled"});
+        cls.staticMethod<warpedTime>("warpedTime",
+            "`time` itself when timewarp is off, else a FrameTime of the warped frame.",
+            {"time"});
     });
 }
 

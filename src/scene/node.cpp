@@ -13,11 +13,14 @@ py::object freshDagPath(const State &s, py::handle self) {
 
 // The number of shapes directly below `path`, read through an MScriptUtil
 // pointer as the API 1.0 bindings require.
+// The pointer is memory owned by the util, so the util stays in a named local
+// for as long as the pointer is used.
 py::object shapeCount(const State &s, py::handle path) {
-    py::object scriptUtil = s.global(s.MScriptUtil);
-    py::object pointer = callMethod(call(scriptUtil), s.asUintPtr);
+    py::object scriptUtilClass = s.global(s.MScriptUtil);
+    py::object scriptUtil = call(scriptUtilClass);
+    py::object pointer = callMethod(scriptUtil, s.asUintPtr);
     callMethod(path, s.numberOfShapesDirectlyBelow, pointer);
-    return callMethod(scriptUtil, s.getUint, pointer);
+    return callMethod(scriptUtilClass, s.getUint, pointer);
 }
 
 // The name as stored: bytes decoded as Latin-1 under Python 3.
@@ -75,6 +78,7 @@ py::object nodeMObject(const State &s, py::handle self) {
             try {
                 callMethod(selection, s.add, percent(text("|%s").ptr(), nodeName));
             } catch (py::error_already_set &e) {
+                if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not a lookup failure
                 whileHandling(e, [&] {
                     reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
                                           steal(PyObject_Str(e.value().ptr()))));
@@ -244,23 +248,46 @@ py::object isVisible(const State &s, py::handle self, py::handle requireShapes) 
 }  // namespace
 
 void defineNode(const State &s) {
-    defineClass(s, "Node", "CoreObject", [&](ClassBuilder &node) {
-        node.init<init>({"self", "nodeName", "searchShorterPaths"}, {Py_False});
-        node.property<nodeMObject>("nodeMObject");
-        node.property<dagPath>("dagPath");
-        node.property<fnDagNode>("fnDagNode");
-        node.property<fnDependencyNode>("fnDependencyNode");
-        node.property<objectHandle>("objectHandle");
-        node.property<fnTransform>("fnTransform");
-        node.property<shape>("shape");
-        node.property<shapes>("shapes");
-        node.method<exists>("exists", {"self"});
-        node.method<isVisible>("isVisible", {"self", "requireShapes"}, {Py_True});
-        node.method<parent>("parent", {"self"});
-        node.method<children>("children", {"self", "typeFilter"}, {Py_None});
-        node.method<fullName>("fullName", {"self"});
-        node.method<partialPathName>("partialPathName", {"self"});
-        node.method<shortName>("shortName", {"self"});
+    const char *doc =
+        "One node of the scene, found by its name.\n"
+        "\n"
+        "Maya API objects are computed on first read and kept, so a Node stays bound\n"
+        "to the node it first found; build a new Node to look again.";
+    defineClass(s, "Node", "CoreObject", doc, [&](ClassBuilder &node) {
+        node.init<init>(
+            "Wrap the node named `nodeName` (text, or bytes read as Latin-1).\n"
+            "\n"
+            "With `searchShorterPaths`, a path that names no node is shortened from\n"
+            "the left until it does.",
+            {"self", "nodeName", "searchShorterPaths"}, {Py_False});
+        node.property<nodeMObject>("nodeMObject",
+            "The node's MObject, or None after a reported failure to find it.");
+        node.property<dagPath>("dagPath", "An MDagPath to the node, made once and kept.");
+        node.property<fnDagNode>("fnDagNode", "MFnDagNode of the node.");
+        node.property<fnDependencyNode>("fnDependencyNode", "MFnDependencyNode of the node.");
+        node.property<objectHandle>("objectHandle", "MObjectHandle of the node.");
+        node.property<fnTransform>("fnTransform", "MFnTransform on the node's path.");
+        node.property<shape>("shape", "The Node of the first shape directly below, or None.");
+        node.property<shapes>("shapes", "The Nodes of all shapes directly below.");
+        node.method<exists>("exists", "Whether the node is in the scene now.", {"self"});
+        node.method<isVisible>("isVisible",
+            "Whether the node and its parents are shown; with `requireShapes`, the\n"
+            "node itself must also have a shape.",
+            {"self", "requireShapes"}, {Py_True});
+        node.method<parent>("parent",
+            "The Node of the DAG parent, or None under the world.",
+            {"self"});
+        node.method<children>("children",
+            "The Nodes of the DAG children, those of the MFn types in `typeFilter` only\n"
+            "when it is given.",
+            {"self", "typeFilter"}, {Py_None});
+        node.method<fullName>("fullName",
+            "The full DAG path, or the name of a node outside the DAG.",
+            {"self"});
+        node.method<partialPathName>("partialPathName",
+            "The shortest unique DAG path, or the name of a node outside the DAG.",
+            {"self"});
+        node.method<shortName>("shortName", "The node's own name, without its path.", {"self"});
         addNodeAttributeMembers(node);
     });
 }

@@ -126,22 +126,45 @@ py::object reparentUndoable(const State &s, py::handle self, py::handle node) {
 }  // namespace
 
 void addNodeAttributeMembers(ClassBuilder &node) {
-    node.method<getPlug>("getPlug", {"self", "attributeName", "logicalIndex"}, {Py_None});
-    node.method<getAttrValue>("getAttr", {"self", "attributeName", "logicalIndex"}, {Py_None});
-    node.method<getAttrAtTime>("getAttrAtTime", {"self", "attributeName", "mTime", "logicalIndex"},
+    node.method<getPlug>("getPlug",
+        "The MPlug of the attribute (its element `logicalIndex` when given), or\n"
+        "None after a report when it does not exist.",
+        {"self", "attributeName", "logicalIndex"}, {Py_None});
+    node.method<getAttrValue>("getAttr",
+        "The attribute's value, read through a new AnimAttr.",
+        {"self", "attributeName", "logicalIndex"}, {Py_None});
+    node.method<getAttrAtTime>("getAttrAtTime",
+        "The attribute's value at the MTime `mTime`.",
+        {"self", "attributeName", "mTime", "logicalIndex"},
                                {Py_None});
-    node.method<setAttrValue>("setAttr", {"self", "attributeName", "value", "logicalIndex", "modifier"},
+    node.method<setAttrValue>("setAttr",
+        "Write the attribute's value, queued on `modifier` when one is given;\n"
+        "failures are reported, never raised.",
+        {"self", "attributeName", "value", "logicalIndex", "modifier"},
                               {Py_None, Py_None});
-    node.method<setAttrUndoable>("setAttrUndoable",
+    node.method<setAttrUndoable>("setAttrUndoable", "Write the attribute's value as one undo step.",
                                  {"self", "attributeName", "value", "logicalIndex"}, {Py_None});
-    node.method<lockAttr>("lockAttr", {"self", "attributeName"});
-    node.method<unlockAttr>("unlockAttr", {"self", "attributeName"});
-    node.method<unlockTransformChannels>("unlockTransformChannels", {"self"});
-    node.method<isRotationLocked>("isRotationLocked", {"self"});
-    node.method<setOutlinerColor>("setOutlinerColor", {"self", "color"});
-    node.method<rename>("rename", {"self", "newName"});
-    node.method<reparent>("reparent", {"self", "node", "modifier"}, {Py_None});
-    node.method<reparentUndoable>("reparentUndoable", {"self", "node"});
+    node.method<lockAttr>("lockAttr", "Lock the attribute.", {"self", "attributeName"});
+    node.method<unlockAttr>("unlockAttr", "Unlock the attribute.", {"self", "attributeName"});
+    node.method<unlockTransformChannels>("unlockTransformChannels",
+        "Unlock the nine transform channels and make them keyable and shown.",
+        {"self"});
+    node.method<isRotationLocked>("isRotationLocked",
+        "Whether all three rotation channels are locked.",
+        {"self"});
+    node.method<setOutlinerColor>("setOutlinerColor",
+        "Colour the node in the Outliner (hosts from 2016 on).",
+        {"self", "color"});
+    node.method<rename>("rename",
+        "Rename the node and return its new short name.",
+        {"self", "newName"});
+    node.method<reparent>("reparent",
+        "Put the node under `node` (None: the world), through `modifier` when one\n"
+        "is given.",
+        {"self", "node", "modifier"}, {Py_None});
+    node.method<reparentUndoable>("reparentUndoable",
+        "Reparent as one undo step.",
+        {"self", "node"});
 }
 
 }  // namespace rigkit

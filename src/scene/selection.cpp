@@ -6,11 +6,15 @@
 namespace rigkit {
 
 void defineSelectionBuilder(const State &s) {
-    defineClass(s, "SelectionBuilder", "CoreObject", [](ClassBuilder &) {});
+    const char *doc =
+        "Builds Maya selection lists from node names.";
+    defineClass(s, "SelectionBuilder", "CoreObject", doc, [](ClassBuilder &) {});
 }
 
 void defineSelectionReader(const State &s) {
-    defineClass(s, "SelectionReader", "CoreObject", [](ClassBuilder &) {});
+    const char *doc =
+        "Reads node names and the active selection as API objects and paths.";
+    defineClass(s, "SelectionReader", "CoreObject", doc, [](ClassBuilder &) {});
 }
 
 }  // namespace rigkit

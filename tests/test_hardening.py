@@ -1,0 +1,167 @@
+"""Failures inside failures: exception chains stay finite and the caller's own
+exception is left alone; writes that promise never to raise keep it; deep
+recursion ends in RecursionError; interrupts are never swallowed."""
+import os
+import subprocess
+import sys
+import textwrap
+
+import pytest
+from maya import cmds
+
+from Zentrik._api.__hybrid__ import _core
+
+STANDIN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "standin")
+
+# Each failing call below raises from inside the module while the caller is
+# handling an exception of its own.
+FAILING_CALLS = {
+    "value": "rk.AnimAttr(plugName='nothing.tx').value",
+    "getValue": "rk.AnimAttr(plugName='nothing.tx').getValue()",
+    "valueAtTime": "rk.AnimAttr(plugName='nothing.tx').valueAtTime(MTime(1.0))",
+    "getAttr": "rk.Node('ctrl').getAttr('missing')",
+    "getAttrAtTime": "rk.Node('ctrl').getAttrAtTime('missing', MTime(1.0))",
+    "setValue": "rk.AnimAttr(plugName='ctrl.tx').setValue(Unprintable()) or failed()",
+    "setValueOfWrongType": "rk.AnimAttr(plugName='ctrl.tx').setValue('text') or failed()",
+    "reportFails": "rk.Node('nothing')",
+}
+
+CHILD = textwrap.dedent(
+    """
+    import sys
+    from maya import cmds
+    from maya.OpenMaya import MTime
+    from Zentrik._api.__hybrid__ import _core
+    from Zentrik._api.__hybrid__ import rigkit0 as rk
+
+    class Unprintable(object):
+        def __str__(self):
+            raise LookupError("no text")
+        __repr__ = __str__
+
+    def failed():
+        raise RuntimeError("reported, not raised")
+
+    def failingReport(message):
+        raise OSError("report service down")
+
+    cmds.createNode("transform", name="ctrl")
+    call, repeats, reportFails = sys.argv[1], int(sys.argv[2]), sys.argv[3] == "1"
+    if reportFails:
+        _core.CORE.traceKit.reportError = failingReport
+
+    def attempt():
+        if call == "reportFails":
+            return rk.Node("nothing").nodeMObject
+        return eval(CALLS[call])
+
+    try:
+        raise KeyError("outer")
+    except KeyError as outer:
+        raised = []
+        for i in range(repeats):
+            try:
+                attempt()
+            except Exception as e:
+                raised.append(e)
+        assert outer.__context__ is None, "the caller's exception was modified"
+        for e in raised:
+            seen, link = [], e
+            while link is not None:  # a loop here would hang: the parent kills us
+                assert link not in seen, "context chain loops"
+                seen.append(link)
+                link = link.__context__
+            assert seen[-1] is outer, [type(x).__name__ for x in seen]
+        print(len(raised), type(raised[0]).__name__ if raised else None)
+    """
+)
+
+
+def runChild(call, repeats, reportFails=False):
+    script = "CALLS = %r\n%s" % (FAILING_CALLS, CHILD)
+    env = dict(os.environ, PYTHONPATH=STANDIN)
+    out = subprocess.run(
+        [sys.executable, "-c", script, call, str(repeats), "1" if reportFails else "0"],
+        env=env, capture_output=True, text=True, timeout=60,
+    )
+    assert out.returncode == 0, out.stderr
+    return out.stdout.split()
+
+
+class TestChainsInsideTheCallersExcept:
+    @pytest.mark.parametrize("call", ["value", "getValue", "valueAtTime", "getAttr",
+                                      "getAttrAtTime"])
+    @pytest.mark.parametrize("repeats", [2, 3])
+    def test_repeated_failures_end_and_chain_to_the_callers_exception(self, call, repeats):
+        assert runChild(call, repeats) == [str(repeats), "AttributeError"]
+
+    @pytest.mark.parametrize("call, raised", [("getAttr", "OSError"),
+                                              ("setValueOfWrongType", "OSError"),
+                                              ("reportFails", "OSError")])
+    def test_failing_report_service(self, call, raised):
+        assert runChild(call, 3, reportFails=True) == ["3", raised]
+
+    def test_unprintable_value_is_a_reported_failure(self):
+        # str(value) fails while the write's own failure is reported.
+        assert runChild("setValue", 2) == ["2", "LookupError"]
+
+    def test_failure_while_describing_a_failure_chains_to_it_alone(self, rk):
+        # Without a plug, naming the attribute for the message fails too.
+        with pytest.raises(AttributeError) as info:
+            rk.AnimAttr(plugName="nothing.tx").getValue()
+        first = info.value.__context__
+        assert isinstance(first, AttributeError) and first is not info.value
+        assert first.__context__ is None
+
+
+class TestWritesNeverRaise:
+    def test_undoable_write_of_a_missing_attribute_is_reported(self, rk, errors):
+        cmds.createNode("transform", name="ctrl")
+        assert rk.Node("ctrl").setAttrUndoable("missing", 1.0) is None
+        assert errors[0] == "Zentrik - Attribute does not exist ctrl missing None"
+        assert errors[1].startswith("Zentrik - Could not set attribute None 1.0 ")
+
+    def test_modifier_write_without_a_plug_is_reported_and_answers_none(self, rk, errors):
+        wrapper = rk.AnimAttr(plugName="nothing.tx")
+        del errors[:]
+        assert wrapper.setValueUndoable(2.0) is None
+        assert errors == ["Zentrik - Could not set attribute nothing.tx 2.0 "
+                          "'AnimAttr' object has no attribute 'plug' None None"]
+
+
+class TestInterruptsGoOn:
+    def test_interrupt_during_the_last_name_lookup_attempt_is_not_a_failure(
+            self, rk, monkeypatch, errors):
+        class Selection(object):
+            attempts = 0
+
+            def add(self, name):
+                Selection.attempts += 1
+                raise KeyboardInterrupt() if Selection.attempts == 3 else RuntimeError(name)
+
+        monkeypatch.setitem(rk.__dict__, "MSelectionList", Selection)
+        with pytest.raises(KeyboardInterrupt):
+            rk.Node("ctrl").nodeMObject
+        assert errors == []
+
+
+class TestRecursion:
+    def test_parent_cycle_ends_in_recursion_error(self):
+        # A node that is its own parent, through a C callable, so that no
+        # Python frame counts the depth: only the module's own guard can.
+        script = textwrap.dedent("""
+            import itertools
+            from maya import cmds
+            from Zentrik._api.__hybrid__ import rigkit0 as rk
+            cmds.createNode("transform", name="ctrl")
+            node = rk.Node("ctrl")
+            node.parent = itertools.repeat(node).__next__
+            try:
+                node.isVisible(requireShapes=False)
+            except RecursionError:
+                print("RecursionError", rk.Node("ctrl").isVisible(requireShapes=False))
+            """)
+        env = dict(os.environ, PYTHONPATH=STANDIN)
+        out = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True,
+                             text=True, timeout=60)
+        assert (out.returncode, out.stdout.split()) == (0, ["RecursionError", "True"]), out.stderr
