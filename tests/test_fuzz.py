@@ -1,0 +1,567 @@
+"""Random names, paths, indices and values thrown at every public member of the
+module's classes, in a small scene: each call must return or raise an ordinary
+exception, and do so within a few seconds.
+
+"Ordinary" excludes SystemError: the interpreter raises it for a C function
+that breaks the calling protocol, and the module's member guard raises it for
+a C++ exception that was not a Python error (pybind11's cast_error, say).
+Both are faults, as are a crash, a hang and any BaseException that is not an
+Exception.
+
+RIGKIT_FUZZ_EXAMPLES sets the examples per class (default 200; the
+"rigkit-fuzz" settings profile). Select these tests alone with `-m fuzz`.
+A crash ends the process before hypothesis can name the input; run with
+RIGKIT_FUZZ_TRACE=1 (and `-x -m fuzz`) to print each call on stderr before
+it is made, so the last line printed is the culprit.
+"""
+import contextlib
+import faulthandler
+import functools
+import inspect
+import io
+import math
+import os
+import re
+import reprlib
+import sys
+import threading
+import time
+
+import pytest
+from hypothesis import HealthCheck, given, settings, strategies as st
+from maya import cmds
+from maya.OpenMaya import MDagModifier, MDGContext, MDGModifier, MObject, MPlug, MTime
+
+from Zentrik._api.__hybrid__ import _core
+from Zentrik._api.__hybrid__ import rigkit0 as rk
+
+pytestmark = pytest.mark.fuzz
+
+settings.register_profile(
+    "rigkit-fuzz",
+    max_examples=int(os.environ.get("RIGKIT_FUZZ_EXAMPLES", "200")),
+    deadline=None,  # the watchdog bounds each call; hypothesis's deadline would flake
+    suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large,
+                           HealthCheck.function_scoped_fixture],
+)
+
+CALL_TIMEOUT = 5.0  # seconds; the slowest member takes milliseconds
+TRACE = os.environ.get("RIGKIT_FUZZ_TRACE", "") not in ("", "0")
+
+
+# --- the scene ------------------------------------------------------------------
+
+def buildScene():
+    """|grp|ctrl (keyed tx, locked ry, a mesh shape, extra attributes of several
+    kinds), |grp|empty, |other|ctrl (so "ctrl" is ambiguous) and the network
+    net with a multi compound list[].weight / list[].label."""
+    cmds.file(new=True, force=True)
+    _core.CORE.resetRecords()
+    cmds.group(empty=True, name="grp")
+    cmds.createNode("transform", name="ctrl", parent="grp")
+    cmds.createNode("mesh", name="ctrlShape", parent="|grp|ctrl")
+    cmds.createNode("transform", name="empty", parent="grp")
+    cmds.group(empty=True, name="other")
+    cmds.createNode("transform", name="ctrl", parent="other")
+    cmds.createNode("network", name="net")
+    cmds.addAttr("net", longName="list", shortName="li", attributeType="compound",
+                 numberOfChildren=2, multi=True)
+    cmds.addAttr("net", longName="weight", shortName="w", attributeType="double", parent="list")
+    cmds.addAttr("net", longName="label", dataType="string", parent="list")
+    ctrl = "|grp|ctrl"
+    cmds.addAttr(ctrl, longName="mode", attributeType="enum", enumName="a:b:c")
+    cmds.addAttr(ctrl, longName="link", attributeType="message")
+    cmds.addAttr(ctrl, longName="pose", attributeType="matrix")
+    cmds.addAttr(ctrl, longName="samples", dataType="doubleArray")
+    cmds.addAttr(ctrl, longName="moment", attributeType="time")
+    cmds.setKeyframe(ctrl, attribute="translateX", time=1, value=0)
+    cmds.setKeyframe(ctrl, attribute="translateX", time=10, value=9)
+    cmds.setAttr(ctrl + ".ry", lock=True)
+
+
+NODE_NAMES = ["grp", "|grp", "ctrl", "|grp|ctrl", "grp|ctrl", "|other|ctrl", "other|ctrl",
+              "ctrlShape", "|grp|ctrl|ctrlShape", "empty", "|grp|empty", "net", "time1",
+              "missing", "|missing|ctrl", "|grp|ctrl|missing"]
+ATTRIBUTE_NAMES = ["tx", "translateX", "translate", "t", "ry", "rotate", "rotateOrder", "sx",
+                   "visibility", "v", "overrideEnabled", "outlinerColor", "useOutlinerColor",
+                   "mode", "link", "pose", "samples", "moment", "message", "outTime",
+                   "list", "li", "list[0]", "list[3].weight", "li[2].w", "list[1].label",
+                   "weight", "translate.translateX", "missing"]
+PIECES = ["|", ":", ".", "[", "]", "[0]", "[7]", "[-1]", "[%d]" % 2 ** 32, "[%d]" % 2 ** 64,
+          "[99999999999999999999999]", "[x]", "[]", "..", "||", "ns:", "*", "\x00", "é", "ß",
+          "\U0001f600", " "]
+PARAMETER_NAMES = ["self", "nodeName", "searchShorterPaths", "plug", "plugName",
+                   "targetController", "context", "mTime", "applyTimewarp", "value", "modifier",
+                   "attributeName", "logicalIndex", "requireShapes", "typeFilter", "color",
+                   "newName", "node", "frame", "isEnabled", "time"]
+
+
+# --- values that misbehave ------------------------------------------------------
+
+class FuzzError(Exception):
+    """What the misbehaving values raise."""
+
+
+def failing(protocol):
+    def fail(self, *args):
+        raise FuzzError("%s of %r" % (protocol, self))
+    return fail
+
+
+class Refuses(object):
+    """Raises from one protocol method (str, eq/hash, index/int, float, len/
+    iter/getitem, bool or attribute lookup) and behaves otherwise."""
+
+    def __init__(self, protocol):
+        self.protocol = protocol
+
+    def __repr__(self):
+        return "Refuses(%r)" % self.protocol
+
+
+REFUSING = {}
+for _protocol, _methods in [
+        ("str", ["__str__", "__format__"]),
+        ("eq", ["__eq__", "__ne__", "__hash__"]),
+        ("index", ["__index__", "__int__"]),
+        ("float", ["__float__"]),
+        ("sequence", ["__len__", "__iter__", "__getitem__"]),
+        ("bool", ["__bool__"]),
+        ("getattr", ["__getattr__"])]:
+    REFUSING[_protocol] = type("Refuses_" + _protocol, (Refuses,),
+                               {name: failing(name) for name in _methods})
+
+
+class RefusingText(str):
+    """A text whose comparisons and methods raise."""
+
+    __eq__ = __ne__ = failing("__eq__")
+    __hash__ = str.__hash__
+    split = rsplit = partition = rpartition = startswith = encode = failing("method")
+
+
+class LyingList(list):
+    """Claims many more items than it has."""
+
+    def __len__(self):
+        return 1 << 40
+
+
+class Clearing(object):
+    """Empties a container the module is reading (a list it is an item of, an
+    instance's __dict__), or the whole scene, in the middle of a conversion,
+    then answers plausibly, so code that kept a borrowed reference goes on
+    with a dead object."""
+
+    def __init__(self, target=None):
+        self.target = target
+
+    def __repr__(self):
+        return "Clearing(%s)" % ("scene" if self.target is None else type(self.target).__name__)
+
+    def _clear(self):
+        if self.target is None:
+            cmds.file(new=True, force=True)
+        else:
+            self.target.clear()
+
+    def __str__(self):
+        self._clear()
+        return "ctrl"
+
+    def __index__(self):
+        self._clear()
+        return 1
+
+    __int__ = __index__
+
+    def __float__(self):
+        self._clear()
+        return 1.0
+
+    def __eq__(self, other):
+        self._clear()
+        return False
+
+    def __hash__(self):
+        return 0
+
+    def __bool__(self):
+        self._clear()
+        return True
+
+    def __len__(self):
+        self._clear()
+        return 0
+
+    def __iter__(self):
+        self._clear()
+        return iter(())
+
+
+def selfClearingList(items, position):
+    items = list(items)
+    items.insert(position % (len(items) + 1), Clearing(items))
+    return items
+
+
+# --- strategies -----------------------------------------------------------------
+
+def oneIn(n, rare, usual):
+    """Draws from `rare` one time in n, from `usual` otherwise."""
+    return st.integers(0, n - 1).flatmap(lambda i: rare if i == 0 else usual)
+
+
+def attempt(make, *args):
+    """Builds a scene object for a draw; a draw must not raise."""
+    try:
+        return make(*args)
+    except Exception:
+        return None
+
+
+paths = st.lists(
+    st.one_of(st.sampled_from(NODE_NAMES + ATTRIBUTE_NAMES), st.sampled_from(PIECES),
+              st.text(alphabet="abcxyz0123456789_|:.[]-", max_size=6),
+              st.integers().map(str)),
+    max_size=8).map("".join)
+
+plugPaths = st.builds(lambda node, attribute: node + "." + attribute,
+                      st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES))
+
+texts = st.one_of(
+    paths, st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES), plugPaths,
+    st.text(),  # any unicode
+    st.text(alphabet=st.characters(min_codepoint=0xD800, max_codepoint=0xDFFF), min_size=1,
+            max_size=3),  # lone surrogates: no UTF-8 form
+    st.just(""),
+    st.builds(lambda piece, count: piece * count,
+              st.sampled_from(["a", "|ctrl", "[0]", ".tx", "é"]),
+              st.integers(256, 200_000)),  # very long
+    st.builds(RefusingText, paths),
+)
+
+byteStrings = st.one_of(st.binary(max_size=24), paths.map(lambda p: p.encode("utf-8")),
+                        paths.map(lambda p: bytearray(p.encode("utf-8"))))
+
+integers = st.one_of(
+    st.integers(),
+    st.integers(-3, 12),
+    st.sampled_from([2 ** 31 - 1, 2 ** 31, 2 ** 32 - 1, 2 ** 32, 2 ** 63 - 1, 2 ** 63, 2 ** 64,
+                     -2 ** 31 - 1, -2 ** 63 - 1, 10 ** 30, -10 ** 30, 10 ** 400]),
+    st.booleans(),
+)
+
+floats = st.one_of(st.floats(), st.sampled_from([math.nan, math.inf, -math.inf, -0.0, 1e308]))
+
+times = st.one_of(
+    st.builds(lambda v: attempt(MTime, v, MTime.uiUnit()), st.floats(-1e6, 1e6) | floats),
+    st.builds(lambda v: attempt(rk.FrameTime, v), st.integers(-100, 100) | floats),
+    st.builds(lambda v: attempt(lambda: MDGContext(MTime(v, MTime.uiUnit()))),
+              st.integers(-5, 20)),
+    st.builds(MDGContext),
+)
+
+plugs = st.builds(lambda node, attribute: attempt(lambda: rk.Node(node).getPlug(attribute)),
+                  st.sampled_from(["|grp|ctrl", "net", "time1"]),
+                  st.sampled_from(ATTRIBUTE_NAMES))
+
+sceneObjects = st.one_of(
+    st.builds(lambda name: attempt(rk.Node, name), st.sampled_from(NODE_NAMES)),
+    plugs,
+    st.builds(lambda name: attempt(lambda: rk.Node(name).nodeMObject),
+              st.sampled_from(NODE_NAMES)),
+    st.builds(MObject), st.builds(MPlug), st.builds(MDGModifier), st.builds(MDagModifier),
+    st.builds(lambda: _core.CORE),
+)
+
+misbehaving = st.one_of(
+    st.sampled_from(sorted(REFUSING)).map(lambda p: REFUSING[p](p)),
+    st.builds(Clearing),
+    st.builds(LyingList, st.lists(st.integers(0, 3), max_size=3)),
+    st.builds(object),
+)
+
+scalars = st.one_of(st.none(), integers, floats, texts, byteStrings, times, sceneObjects,
+                    misbehaving)
+
+anything = st.recursive(
+    scalars,
+    lambda inner: st.one_of(
+        st.lists(inner, max_size=5), st.lists(inner, max_size=5).map(tuple),
+        st.builds(selfClearingList, st.lists(inner, max_size=4), st.integers(0, 4)),
+        st.dictionaries(st.text(max_size=4), inner, max_size=3)),
+    max_leaves=12,
+)
+
+# What a caller might well pass: names, paths, times, scene objects, small
+# numbers and flags. Half the values are these, so calls get past the first
+# checks and into the code behind them.
+plausible = st.one_of(
+    st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES), plugPaths, times,
+    sceneObjects, st.integers(-2, 12), st.floats(-100, 100), st.booleans(), st.none(),
+    st.lists(st.floats(-100, 100), min_size=1, max_size=4),
+)
+
+values = st.one_of(plausible, anything)
+
+keywordNames = st.one_of(st.sampled_from(PARAMETER_NAMES), st.text(max_size=8),
+                         st.sampled_from(PARAMETER_NAMES).map(RefusingText))
+
+
+# --- the members ----------------------------------------------------------------
+
+CLASSES = [value for value in vars(rk).values()
+           if isinstance(value, type) and value.__module__ == rk.__name__]
+
+
+def members():
+    """(class, name, kind) of every public member each class defines itself:
+    its constructor, statics, properties and methods."""
+    found = []
+    for cls in CLASSES:
+        for name, member in vars(cls).items():
+            if name.startswith("__") and name != "__init__":
+                continue
+            if isinstance(member, staticmethod):
+                found.append((cls, name, "static"))
+            elif isinstance(member, _core.coreProperty):
+                found.append((cls, name, "property"))
+            elif callable(member) and not isinstance(member, type):
+                found.append((cls, name, "init" if name == "__init__" else "method"))
+    return found
+
+
+MEMBERS = members()
+
+
+@functools.lru_cache(maxsize=None)
+def instancesOf(cls):
+    """Instances of cls or its subclasses: mostly built properly from scene
+    names, some left uninitialised, and one in four with some of its state
+    replaced by random values (the module keeps its state in the instance
+    __dict__, which Python code can change)."""
+    built, bare = [], []
+    for candidate in CLASSES:
+        if not issubclass(candidate, cls):
+            continue
+        bare.append(st.builds(lambda c=candidate: c.__new__(c)))
+        if candidate is rk.Node:
+            built.append(st.builds(lambda name, search: attempt(rk.Node, name, search),
+                                   st.sampled_from(NODE_NAMES), st.booleans()))
+        elif candidate is rk.AnimAttr:
+            built.append(st.builds(lambda path: attempt(lambda: rk.AnimAttr(plugName=path)),
+                                   plugPaths))
+            built.append(st.builds(lambda plug: attempt(rk.AnimAttr, plug), plugs))
+            built.append(st.builds(lambda: attempt(rk.AnimAttr)))
+        elif candidate is rk.FrameTime:
+            built.append(st.builds(lambda frame: attempt(rk.FrameTime, frame),
+                                   st.integers(-10, 30)))
+    replacements = st.lists(st.tuples(st.sampled_from(stateNames(cls)), values),
+                            min_size=1, max_size=3)
+    tampering = oneIn(4, st.tuples(replacements, st.booleans()), st.just(([], False)))
+    instances = oneIn(4, st.one_of(bare), st.one_of(built)) if built else st.one_of(bare)
+    return st.builds(lambda instance, change: tamper(instance, *change), instances, tampering)
+
+
+def stateNames(cls):
+    names = ["nodeName", "plug", "plugName", "_targetController", "targetController", "node"]
+    names += [name for klass in cls.__mro__ for name, member in vars(klass).items()
+              if isinstance(member, _core.coreProperty)]
+    return sorted(set(names))
+
+
+def tamper(instance, replacements, clearing):
+    state = getattr(instance, "__dict__", None)
+    if state is None:
+        return instance
+    for name, value in replacements:
+        state[name] = value
+    if clearing and state:
+        state[sorted(state)[0]] = Clearing(state)
+    return instance
+
+
+anyInstance = st.one_of([instancesOf(cls) for cls in CLASSES])
+selves = st.one_of(anyInstance, values)
+
+
+# --- calling under a watchdog ---------------------------------------------------
+
+class Watchdog(object):
+    """Ends the run when a call has not returned in CALL_TIMEOUT seconds.
+
+    A Python thread polls the call in progress; on a timeout it names the
+    call and dumps every thread's stack. A call that never gives up the
+    interpreter lock keeps that thread from running, so faulthandler's own
+    thread ends the process a little later in any case. Both write to the
+    terminal: output that pytest captured would be lost with the process.
+    """
+
+    def __init__(self, terminal):
+        self.terminal = terminal
+        self.call = None  # (started, describe); polled, so a call costs no wake-up
+        threading.Thread(target=self.watch, name="fuzz watchdog", daemon=True).start()
+
+    @contextlib.contextmanager
+    def running(self, describe):
+        if TRACE:
+            self.terminal.write("fuzz: %s\n" % describe())
+            self.terminal.flush()
+        faulthandler.dump_traceback_later(CALL_TIMEOUT + 2, exit=True, file=self.terminal)
+        self.call = (time.monotonic(), describe)
+        try:
+            yield
+        finally:
+            self.call = None
+            faulthandler.cancel_dump_traceback_later()
+
+    def watch(self):
+        while True:
+            time.sleep(0.25)
+            call = self.call
+            if call and time.monotonic() - call[0] > CALL_TIMEOUT:
+                self.terminal.write("\nfuzz: no return within %g s from %s\n"
+                                    % (CALL_TIMEOUT, call[1]()))
+                self.terminal.flush()
+                faulthandler.dump_traceback(self.terminal)
+                os._exit(1)
+
+
+@pytest.fixture(scope="module")
+def watchdog(request):
+    capture = request.config.pluginmanager.getplugin("capturemanager")
+    with capture.global_and_fixture_disabled() if capture else contextlib.nullcontext():
+        terminal = os.fdopen(os.dup(sys.stderr.fileno()), "w")
+    yield Watchdog(terminal)
+    terminal.close()
+
+
+SHORT = reprlib.Repr()
+SHORT.maxstring = SHORT.maxother = 120
+SHORT.maxlong = 60
+
+
+def describe(target, args, kwargs):
+    def show(value):
+        try:
+            return SHORT.repr(value)
+        except Exception:
+            return "<%s>" % type(value).__name__
+    parts = [show(a) for a in args] + ["%s=%s" % (show(k), show(v)) for k, v in kwargs.items()]
+    return "%s(%s)" % (target, ", ".join(parts))
+
+
+def callChecked(watchdog, target, function, args=(), kwargs=None):
+    """Calls; passes when the call returns or raises an ordinary exception."""
+    kwargs = kwargs or {}
+    with watchdog.running(lambda: describe(target, args, kwargs)):
+        try:
+            function(*args, **kwargs)
+        except SystemError as error:
+            pytest.fail("%s raised SystemError: %s" % (describe(target, args, kwargs), error))
+        except Exception:
+            pass
+        except KeyboardInterrupt:
+            raise
+        except BaseException as error:
+            pytest.fail("%s raised %s, not an Exception: %r"
+                        % (describe(target, args, kwargs), type(error).__name__, error))
+
+
+@contextlib.contextmanager
+def quiet():
+    # Some failures are printed for the animator; thousands of them would
+    # only fill pytest's capture.
+    with contextlib.redirect_stdout(io.StringIO()):
+        yield
+
+
+# --- the tests --------------------------------------------------------------------
+
+@functools.lru_cache(maxsize=None)
+def positionalRange(function):
+    """(fewest, most) positional arguments a member takes, self included, as
+    its own binder reports them to a call with too many (the members carry no
+    signature to read). The binder refuses before the body runs."""
+    try:
+        function(*[None] * 16)
+    except TypeError as error:
+        found = re.search(r"takes (?:from (\d+) to )?(\d+) positional arguments? but",
+                          str(error))
+        if found:
+            return int(found.group(1) or found.group(2)), int(found.group(2))
+    return 0, 5
+
+
+def drawArguments(data, function, skip):
+    """Mostly as many positional arguments as the member takes (less `skip`
+    for a self given separately), sometimes too few or too many; keyword
+    arguments now and then."""
+    fewest, most = positionalRange(function)
+    fewest, most = max(fewest - skip, 0), max(most - skip, 0)
+    count = data.draw(oneIn(10, st.integers(0, most + 2), st.integers(fewest, most)),
+                      label="count")
+    args = [data.draw(values, label="argument %d" % i) for i in range(count)]
+    pairs = data.draw(oneIn(6, st.lists(st.tuples(keywordNames, values), min_size=1,
+                                        max_size=2), st.just([])), label="keywords")
+    return args, keywordsOf(pairs)
+
+
+def keywordsOf(pairs):
+    keywords = {}
+    for name, value in pairs:
+        with contextlib.suppress(FuzzError):  # a refusing name equal to an earlier one
+            keywords[name] = value
+    return keywords
+
+
+FUZZED = sorted({cls for cls, name, kind in MEMBERS}, key=lambda cls: cls.__name__)
+
+
+@pytest.mark.parametrize("cls", FUZZED, ids=[cls.__name__ for cls in FUZZED])
+@settings(settings.get_profile("rigkit-fuzz"))
+@given(data=st.data())
+def test_every_member_returns_or_raises_an_exception(watchdog, cls, data):
+    buildScene()
+    name, kind = data.draw(st.sampled_from([(n, k) for c, n, k in MEMBERS if c is cls]),
+                           label="member")
+    member = vars(cls)[name]
+    target = "%s.%s" % (cls.__name__, name)
+    with quiet():
+        if kind == "static":
+            function = getattr(cls, name)
+            args, kwargs = drawArguments(data, function, 0)
+            callChecked(watchdog, target, function, args, kwargs)
+        elif kind == "property":
+            if data.draw(oneIn(3, st.just(False), st.just(True)), label="through an instance"):
+                instance = data.draw(instancesOf(cls), label="instance")
+                callChecked(watchdog, target, getattr, (instance, name))
+            else:  # the property's function on any object
+                callChecked(watchdog, target, member.fget, (data.draw(selves, label="self"),))
+        else:
+            args, kwargs = drawArguments(data, member, 1)
+            through = data.draw(oneIn(3, st.just("any self"), st.just("instance")),
+                                label="through")
+            if through == "any self":  # as cls.method(obj, ...) calls it, for any obj
+                self = data.draw(selves, label="self")
+                callChecked(watchdog, target, member, [self] + args, kwargs)
+            elif kind == "init":
+                callChecked(watchdog, cls.__name__, cls, args, kwargs)
+            else:
+                instance = data.draw(instancesOf(cls), label="instance")
+                callChecked(watchdog, target, getattr(instance, name), args, kwargs)
+
+
+@pytest.mark.parametrize("cls, name, kind", MEMBERS,
+                         ids=["%s.%s" % (cls.__name__, name) for cls, name, kind in MEMBERS])
+def test_member_describes_itself(watchdog, cls, name, kind):
+    """What help(), inspect and a debugger read from a member."""
+    member = vars(cls)[name]
+    function = member.fget if kind == "property" else getattr(member, "__func__", member)
+    for attribute in ("__name__", "__qualname__", "__module__", "__doc__", "__text_signature__"):
+        callChecked(watchdog, "%s.%s.%s" % (cls.__name__, name, attribute),
+                    getattr, (function, attribute, None))
+    callChecked(watchdog, "repr(%s.%s)" % (cls.__name__, name), repr, (function,))
+    callChecked(watchdog, "inspect.signature(%s.%s)" % (cls.__name__, name), inspect.signature,
+                (function,))
