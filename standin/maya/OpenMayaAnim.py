@@ -3,9 +3,11 @@
 Anim curves evaluate linearly between keys (boolean and enum curves step)
 and hold their end values outside the keyed range; tangents, weights and
 infinity modes are not modelled.  Key values are in internal units
-(centimetres, radians); key times are ``MTime``.
+(centimetres, radians); key times are ``MTime``.  Keys carry Maya's
+breakdown and tick-draw-special flags (see ``maya._keys``).
 """
 
+from . import _keys
 from ._scene import SCENE
 from .OpenMaya import (MObject, MTime, MPlug, MObjectArray, MScriptUtil, MFn,
                        MFnDependencyNode, MMessage, _node, _invalid)
@@ -130,6 +132,15 @@ class MFnAnimCurve(MFnDependencyNode):
 
     def setValue(self, index, value):
         self._index(index)[1] = float(value)
+
+    def isBreakdown(self, index):
+        """Whether the key at ``index`` is a breakdown key."""
+        return _keys.isBreakdown(self._index(index))
+
+    def setIsBreakdown(self, index, isBreakdown, change=None):
+        """Make the key at ``index`` a breakdown key or a normal one."""
+        self._index(index)
+        _keys.setFlag(self._n(), index, "breakdown", isBreakdown)
 
     def setTime(self, index, mtime):
         self._index(index)[0] = MTime(mtime)._ticks

@@ -17,7 +17,7 @@ with ``setAttr`` on an animated attribute holds until the current time
 changes, as in Maya, but does not key.
 """
 
-from . import _attrs, _math, _units
+from . import _attrs, _keys, _math, _units
 from ._scene import SCENE, FREE_TO_CHANGE
 from ._types import MFN_NAMES
 
@@ -1103,10 +1103,13 @@ def _timeRange(value):
                            float="f", lastSelected="lsl", hierarchy="hi",
                            controlPoints="cp", shape="s", animation="an",
                            includeUpperBound="iub", tangent="tgt",
-                           breakdown="bd", eval="ev"))
+                           breakdown="bd", eval="ev", tickDrawSpecial="tds"))
 def keyframe(*args, **flags):
     """Query (``query=True``) or edit (``edit=True``) keys.  Queries answer
-    ``None`` when there are no keys; times and values in working units."""
+    ``None`` when there are no keys; times and values in working units.
+    ``breakdown`` queries the times of the breakdown keys; ``breakdown`` and
+    ``tickDrawSpecial`` edits set those flags of the keys (see
+    ``maya._keys``)."""
     names = _names(args)
     targets = _keyTargets(names, flags.get("attribute"))
     curves = _curvesOf(targets)
@@ -1143,6 +1146,8 @@ def keyframe(*args, **flags):
                     result.append(float(uiValue(key, curve, k[1])))
                 if flags.get("indexValue"):
                     result.append(i)
+                if flags.get("breakdown") and _keys.isBreakdown(k):
+                    result.append(SCENE.ticksToUi(k[0]))
         return result or None
     if flags.get("edit") or flags.get("timeChange") is not None \
             or flags.get("valueChange") is not None:
@@ -1161,6 +1166,9 @@ def keyframe(*args, **flags):
                 if flags.get("timeChange") is not None:
                     t = flags["timeChange"]
                     k[0] = k[0] + SCENE.ticksFromUi(t) if relative else SCENE.ticksFromUi(t)
+                for flag in ("breakdown", "tickDrawSpecial"):
+                    if flags.get(flag) is not None:
+                        _keys.setFlag(curve, i, flag, flags[flag])
                 changed += 1
             curve.keys.sort(key=lambda item: item[0])
             edited.append(curve)
