@@ -389,6 +389,33 @@ def _animCurveAttrs(outputBuilder):
     return build
 
 
+def _blendBaseAttrs():
+    return [
+        double("weightA", "wa", 1.0, keyable=True),
+        double("weightB", "wb", 1.0, keyable=True),
+    ]
+
+
+def _blendAttrs(builder):
+    """inputA, inputB and output of a single-value animation layer blend."""
+    def build():
+        return [
+            builder("inputA", "ia", 0.0, keyable=True),
+            builder("inputB", "ib", 0.0, keyable=True),
+            builder("output", "o", 0.0),
+        ]
+    return build
+
+
+def _blendRotationAttrs():
+    return [
+        enum("rotateOrder", "ro", "xyz:yzx:zxy:xzy:yxz:zyx", keyable=True),
+        vector("inputA", "ia", _angle, keyableChildren=True),
+        vector("inputB", "ib", _angle, keyableChildren=True),
+        vector("output", "o", _angle),
+    ]
+
+
 def _networkAttrs():
     return [message("affects", "aff", multi=True)]
 
@@ -440,6 +467,21 @@ _nodeType("animCurveTU", "kAnimCurveTimeToUnitless", _DG + ("kAnimCurve",),
 _nodeType("animCurveTT", "kAnimCurveTimeToTime", _DG + ("kAnimCurve",),
           [_animCurveAttrs(lambda: time("output", "o", writable=False,
                                         compute="animCurve"))], "animCurve")
+
+# Animation layer blends: Maya lists only a blend type's own MFn type among
+# its function sets (not kBlendNodeBase), and so does the model.  Their
+# outputs are not computed: an output holds its own value, so a plug driven
+# through a blend does not follow the curves behind it.
+_nodeType("animBlendNodeBase", "kBlendNodeBase", _DG, [_blendBaseAttrs], "dependNode")
+for _name, _api, _builder in (
+        ("animBlendNodeAdditive", "kBlendNodeDouble", _double),
+        ("animBlendNodeAdditiveDL", "kBlendNodeDoubleLinear", _linear),
+        ("animBlendNodeAdditiveDA", "kBlendNodeDoubleAngle", _angle),
+        ("animBlendNodeAdditiveScale", "kBlendNodeAdditiveScale", _double)):
+    _nodeType(_name, _api, _DG, [_blendAttrs(_builder)], "animBlendNodeBase")
+_nodeType("animBlendNodeAdditiveRotation", "kBlendNodeAdditiveRotation", _DG,
+          [_blendRotationAttrs], "animBlendNodeBase")
+del _name, _api, _builder
 
 ANIM_CURVE_TYPES = ("animCurveTL", "animCurveTA", "animCurveTU", "animCurveTT")
 

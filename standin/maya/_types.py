@@ -45,7 +45,10 @@ MFN = dict(
     kAnimLayer=1011, kBlendNodeBase=1012, kBlendNodeAdditiveRotation=1015,
     kBlendNodeAdditiveScale=1016, kBlendNodeDouble=1017,
     kBlendNodeDoubleAngle=1018, kBlendNodeDoubleLinear=1019,
-    kBlendNodeAdditive=1020,
+    kBlendNodeAdditive=1020, kBlendNodeBoolean=1021, kBlendNodeEnum=1022,
+    kBlendNodeFloat=1023, kBlendNodeFloatAngle=1024,
+    kBlendNodeFloatLinear=1025, kBlendNodeInt16=1026, kBlendNodeInt32=1027,
+    kBlendNodeTime=1028,
 )
 MFN_NAMES = {}
 for _name, _value in MFN.items():
