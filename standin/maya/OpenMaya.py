@@ -12,6 +12,7 @@ every node of a type, as in Maya.
 """
 
 import math
+import weakref
 
 from . import _attrs, _math, _units
 from ._scene import SCENE, Node as _Node, FREE_TO_CHANGE, NOT_FREE_TO_CHANGE, \
@@ -752,13 +753,14 @@ class MTransformationMatrix(object):
         return self
 
     def setScale(self, values, space=MSpace.kTransform):
-        if hasattr(values, "_values"):
-            values = values._values[:3]
+        """``values``: a double pointer to three values, or a sequence."""
+        if isinstance(values, _Pointer):
+            values = _readPointer(values, 3)
         self._s = [float(v) for v in values]
         return self
 
     def getScale(self, ptr, space=MSpace.kTransform):
-        ptr._owner._values[:3] = list(self._s)
+        _writePointer(ptr, self._s)
 
     def __eq__(self, other):
         if isinstance(other, MTransformationMatrix):
@@ -1097,19 +1099,54 @@ def _contextTicks(context):
 
 class _Pointer(object):
     """What ``MScriptUtil.as*Ptr`` hands out: a typed view of the util's
-    storage."""
+    storage.  In Maya it is raw memory the util owns, so it must not keep
+    the util alive: it holds the util weakly, and every read or write goes
+    through ``_pointerMemory``, which raises once the util is gone (where
+    Maya would read or write freed memory)."""
 
-    __slots__ = ("_owner", "_index", "_kind")
+    __slots__ = ("_util", "_index", "_kind")
 
-    def __init__(self, owner, index, kind):
-        self._owner = owner
+    def __init__(self, util, index, kind):
+        self._util = weakref.ref(util)
         self._index = index
         self._kind = kind
 
 
+_FREED_POINTER = "MScriptUtil pointer used after its MScriptUtil was freed"
+
+
+def _pointerMemory(ptr, count=1):
+    """The storage list behind ``ptr`` and the position it points at, grown
+    to hold ``count`` values from there.  The only way into a pointer's
+    memory: it refuses objects that are not pointers and pointers whose
+    util has been freed."""
+    if not isinstance(ptr, _Pointer):
+        raise TypeError("expected a pointer from MScriptUtil")
+    util = ptr._util()
+    if util is None:
+        raise RuntimeError(_FREED_POINTER)
+    values = util._values
+    while len(values) < ptr._index + count:
+        values.append(0)
+    return values, ptr._index
+
+
+def _readPointer(ptr, count=1, offset=0):
+    values, start = _pointerMemory(ptr, offset + count)
+    return values[start + offset:start + offset + count]
+
+
+def _writePointer(ptr, items, offset=0):
+    items = list(items)
+    values, start = _pointerMemory(ptr, offset + len(items))
+    values[start + offset:start + offset + len(items)] = items
+
+
 class MScriptUtil(object):
     """Pointer and reference helper.  Every pointer handed out by one
-    MScriptUtil shares its storage, as in Maya."""
+    MScriptUtil shares its storage, as in Maya, and is usable only while
+    the MScriptUtil lives: ``getUint(MScriptUtil().asUintPtr())`` raises,
+    since the temporary util is freed before ``getUint`` runs."""
 
     def __init__(self, *args):
         self._values = [0]
@@ -1173,18 +1210,11 @@ class MScriptUtil(object):
 
     @staticmethod
     def _read(ptr, convert):
-        if not isinstance(ptr, _Pointer):
-            raise TypeError("expected a pointer from MScriptUtil")
-        return convert(ptr._owner._values[ptr._index])
+        return convert(_readPointer(ptr)[0])
 
     @staticmethod
     def _write(ptr, value):
-        if not isinstance(ptr, _Pointer):
-            raise TypeError("expected a pointer from MScriptUtil")
-        values = ptr._owner._values
-        while len(values) <= ptr._index:
-            values.append(0)
-        values[ptr._index] = value
+        _writePointer(ptr, [value])
 
     @staticmethod
     def getInt(ptr):
@@ -1236,15 +1266,15 @@ class MScriptUtil(object):
 
     @staticmethod
     def getDoubleArrayItem(ptr, index):
-        return float(ptr._owner._values[ptr._index + index])
+        return float(_readPointer(ptr, 1, index)[0])
 
     @staticmethod
     def setDoubleArray(ptr, index, value):
-        MScriptUtil._write(_Pointer(ptr._owner, ptr._index + index, "double"), float(value))
+        _writePointer(ptr, [float(value)], index)
 
     @staticmethod
     def getIntArrayItem(ptr, index):
-        return int(ptr._owner._values[ptr._index + index])
+        return int(_readPointer(ptr, 1, index)[0])
 
 
 # --- selection ----------------------------------------------------------------------
@@ -1927,10 +1957,11 @@ class MFnTransform(MFnDagNode):
         return q
 
     def getScale(self, ptr):
-        ptr._owner._values[:3] = _vectorValue(self._n(), "scale")
+        _writePointer(ptr, _vectorValue(self._n(), "scale"))
 
     def setScale(self, ptr):
-        values = ptr._owner._values if isinstance(ptr, _Pointer) else list(ptr)
+        """``ptr``: a double pointer to three values, or a sequence."""
+        values = _readPointer(ptr, 3) if isinstance(ptr, _Pointer) else list(ptr)
         _setVector(self._n(), "scale", values[:3])
 
     def rotatePivot(self, space=MSpace.kTransform):
