@@ -165,6 +165,8 @@ void defineAnimAttr(const State &s) {
         addAnimAttrReadMembers(cls);
         addAnimAttrWriteMembers(cls);
         addAnimAttrStateMembers(cls);
+        addAnimAttrMirrorMembers(cls);
+        addAnimAttrKeyMembers(cls);
     });
 }
 

@@ -1,6 +1,7 @@
 // AnimAttr: one attribute of one node, held as an MPlug. Its members are split
 // by concern: anim_attr.cpp (construction, identity), anim_attr_read.cpp,
-// anim_attr_write.cpp, anim_attr_state.cpp (value at a time, changeability).
+// anim_attr_write.cpp, anim_attr_state.cpp (keys, animation state,
+// changeability), anim_attr_mirror.cpp, anim_attr_key.cpp (smart keys).
 #pragma once
 
 #include "module/methods.h"
@@ -24,8 +25,27 @@ inline py::object apiTypeStr(const State &s, py::handle self) {
     return callMethod(callMethod(getAttr(self, s.plug), s.attribute), s.apiTypeStr);
 }
 
+// For a failure's report only: what `read` gives, or None when that fails too
+// (a wrapper without a plug), so that the failure is still reported.
+template <class Read>
+py::object orNone(Read &&read) {
+    try {
+        return read();
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_Exception)) throw;
+        return none();
+    }
+}
+
+// apiType == MFn.<type>
+inline bool apiTypeIs(const State &s, py::handle apiType, PyObject *type) {
+    return equal(apiType, getAttr(s.global(s.MFn), type));
+}
+
 void addAnimAttrReadMembers(ClassBuilder &cls);
 void addAnimAttrWriteMembers(ClassBuilder &cls);
 void addAnimAttrStateMembers(ClassBuilder &cls);
+void addAnimAttrMirrorMembers(ClassBuilder &cls);
+void addAnimAttrKeyMembers(ClassBuilder &cls);
 
 }  // namespace rigkit

@@ -108,19 +108,6 @@ bool writeByKind(const State &s, py::handle self, py::handle value, py::handle m
     return false;
 }
 
-// For a failure's report only: what `read` gives, or None when that fails too
-// (a wrapper without a plug), so that the failure is still reported and
-// swallowed.
-template <class Read>
-py::object orNone(Read &&read) {
-    try {
-        return read();
-    } catch (py::error_already_set &e) {
-        if (!e.matches(PyExc_Exception)) throw;
-        return none();
-    }
-}
-
 // Returns True when the dispatch ran to its end, None when the write was
 // skipped (not free to change, with a modifier) or failed and was reported;
 // never raises but for an interrupt.

@@ -1,16 +1,265 @@
-// AnimLayer: one animation layer node, known by name.
+// AnimLayer: one animation layer node, known by name. Each member is one or a
+// few animLayer commands on that name, or an attribute of the layer node.
 #include "module/classes.h"
 #include "module/methods.h"
+#include "scene/node.h"
 
 namespace rigkit {
+namespace {
+
+py::object cmdsModule(const State &s) { return s.global(s.cmds); }
+
+py::object newLayer(const State &s, py::handle name) { return call(s.global(s.AnimLayer), name); }
+
+// The command's list, or a new empty one for an empty or None answer.
+py::object listOrEmpty(py::handle answer) {
+    if (answer.is_none()) return steal(PyList_New(0));
+    return steal(PySequence_List(answer.ptr()));
+}
+
+// cmds.animLayer(name, query=True, <flag>=True), as Maya answers it.
+template <PyObject *State::*Keywords>
+py::object layerQuery(const State &s, py::handle self) {
+    return callMethodKw(cmdsModule(s), s.animLayer, s.*Keywords, getAttr(self, s.name), Py_True);
+}
+
+// cmds.animLayer(name, edit=True, <flag>=value)
+void layerEdit(const State &s, py::handle self, PyObject *keywords, py::handle value) {
+    callMethodKw(cmdsModule(s), s.animLayer, keywords, getAttr(self, s.name), Py_True, value);
+}
+
+template <PyObject *State::*Keywords>
+py::object setFlag(const State &s, py::handle self, py::handle state) {
+    layerEdit(s, self, s.*Keywords, state);
+    return none();
+}
+
+// --- construction and identity ------------------------------------------------
+
+py::object init(const State &s, py::handle self, py::handle name) {
+    setAttr(self, s.name, name);
+    return none();
+}
+
+py::object create(const State &s, py::handle name) {
+    return newLayer(s, callMethod(cmdsModule(s), s.animLayer, name));
+}
+
+py::object bestLayer(const State &s) {
+    py::object best = callKw(getAttr(cmdsModule(s), s.animLayer), s.kwQueryBestAnimLayer,
+                             Py_True, Py_True);
+    if (best.is_none()) return none();
+    return newLayer(s, steal(PySequence_GetItem(best.ptr(), 0)));
+}
+
+py::object node(const State &s, py::handle self) { return newNode(s, getAttr(self, s.name)); }
+
+py::object exists(const State &s, py::handle self) {
+    return callMethod(getAttr(self, s.node), s.exists);
+}
+
+py::object isBaseLayer(const State &s, py::handle self) {
+    return boolObject(
+        equal(getAttr(self, s.name), getAttr(s.global(s.LayerQueries), s.BASE_LAYER)));
+}
+
+// --- contents ------------------------------------------------------------------
+
+py::object animCurveNames(const State &s, py::handle self) {
+    return listOrEmpty(layerQuery<&State::kwQueryAnimCurves>(s, self));
+}
+
+py::object attributePaths(const State &s, py::handle self) {
+    return listOrEmpty(layerQuery<&State::kwQueryAttribute>(s, self));
+}
+
+py::object attributes(const State &s, py::handle self) {
+    py::object paths = attributePaths(s, self);
+    py::object cmds = cmdsModule(s);
+    const Py_ssize_t count = PyList_GET_SIZE(paths.ptr());
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        py::object longNames =
+            callMethodKw(cmds, s.ls, s.kwLong, PyList_GET_ITEM(paths.ptr(), i), Py_True);
+        py::object longName = steal(PySequence_GetItem(longNames.ptr(), 0));
+        PyList_SetItem(paths.ptr(), i, longName.release().ptr());  // steals; in range
+    }
+    return paths;
+}
+
+// A Node built from an attribute path stands for the attribute's node.
+py::object nodes(const State &s, py::handle self) {
+    py::object unique = steal(PySet_New(nullptr));
+    for (py::handle path : attributePaths(s, self))
+        if (PySet_Add(unique.ptr(), callMethod(newNode(s, path), s.fullName).ptr()) < 0)
+            throwPythonError();
+    return steal(PySequence_List(unique.ptr()));
+}
+
+// The base layer is empty without child layers, another layer without DAG members.
+py::object isEmpty(const State &s, py::handle self) {
+    if (!truthy(callMethod(self, s.exists))) return boolObject(true);
+    const char *plug = truthy(getAttr(self, s.isBaseLayer)) ? "%s.childrenLayers"
+                                                             : "%s.dagSetMembers";
+    py::object connected =
+        callMethod(cmdsModule(s), s.listConnections, format(plug, getAttr(self, s.name)));
+    return boolObject(!truthy(connected));
+}
+
+// --- membership ------------------------------------------------------------------
+
+py::object addAttribute(const State &s, py::handle self, py::handle plugName) {
+    layerEdit(s, self, s.kwEditAttribute, plugName);
+    return none();
+}
+
+py::object removeAttribute(const State &s, py::handle self, py::handle plugName) {
+    layerEdit(s, self, s.kwEditRemoveAttribute, plugName);
+    return none();
+}
+
+// Runs `each(attr)` for every animatable attribute of ChannelBox(nodeName).
+template <class Each>
+void forAnimatableAttrs(const State &s, py::handle nodeName, Each &&each) {
+    py::object channelBox = call(s.global(s.ChannelBox), nodeName);
+    py::object attrs = steal(PyObject_GetIter(getAttr(channelBox, s.animatableAttrs).ptr()));
+    while (PyObject *raw = PyIter_Next(attrs.ptr())) {
+        py::object attr = py::reinterpret_steal<py::object>(raw);
+        each(getAttr(attr, s.plugName));
+    }
+    if (PyErr_Occurred()) throwPythonError();
+}
+
+py::object addAnimatableAttributes(const State &s, py::handle self, py::handle nodeName) {
+    forAnimatableAttrs(s, nodeName, [&](py::handle plugName) {
+        layerEdit(s, self, s.kwEditAttribute, plugName);
+    });
+    return none();
+}
+
+py::object removeAnimatableAttributes(const State &s, py::handle self, py::handle nodeName) {
+    forAnimatableAttrs(s, nodeName, [&](py::handle plugName) {
+        callMethod(self, s.removeAttribute, plugName);
+    });
+    return none();
+}
+
+// --- flags -----------------------------------------------------------------------
+
+py::object rotationAccumulationMode(const State &s, py::handle self) {
+    return callMethod(getAttr(self, s.node), s.getAttr, text("rotationAccumulationMode"));
+}
+
+py::object scaleAccumulationMode(const State &s, py::handle self) {
+    return callMethod(getAttr(self, s.node), s.getAttr, text("scaleAccumulationMode"));
+}
+
+py::object setActive(const State &s, py::handle self) {
+    layerEdit(s, self, s.kwEditPreferred, Py_True);
+    return none();
+}
+
+// --- settings --------------------------------------------------------------------
+
+// The eight settings an animator sees, keyed by the class's k-constants.
+struct Setting {
+    PyObject *State::*key;
+    PyObject *State::*property;
+};
+constexpr Setting kSettings[] = {
+    {&State::kMute, &State::isMuted},
+    {&State::kLock, &State::isLocked},
+    {&State::kSolo, &State::isSolo},
+    {&State::kOverride, &State::isOverride},
+    {&State::kPassthrough, &State::isPassthrough},
+    {&State::kPreferred, &State::isPreferred},
+    {&State::kRotationAccumulationMode, &State::rotationAccumulationMode},
+    {&State::kScaleAccumulationMode, &State::scaleAccumulationMode},
+};
+
+py::object settings(const State &s, py::handle self) {
+    py::object result = steal(PyDict_New());
+    for (const Setting &setting : kSettings)
+        if (PyDict_SetItem(result.ptr(), getAttr(self, s.*setting.key).ptr(),
+                           getAttr(self, s.*setting.property).ptr()) < 0)
+            throwPythonError();
+    return result;
+}
+
+py::object applySettings(const State &s, py::handle self, py::handle settings, py::handle,
+                         py::handle modifier) {
+    if (settings.is_none()) return none();
+    auto entry = [&](PyObject *key) {
+        return steal(PyObject_GetItem(settings.ptr(), getAttr(self, key).ptr()));
+    };
+    layerEdit(s, self, s.kwEditMute, entry(s.kMute));
+    layerEdit(s, self, s.kwEditLock, entry(s.kLock));
+    layerEdit(s, self, s.kwEditSolo, entry(s.kSolo));
+    layerEdit(s, self, s.kwEditOverride, entry(s.kOverride));
+    layerEdit(s, self, s.kwEditPassthrough, entry(s.kPassthrough));
+    layerEdit(s, self, s.kwEditPreferred, entry(s.kPreferred));
+    py::object node = getAttr(self, s.node);
+    callMethodKw(node, s.setAttr, s.kwModifier, text("rotationAccumulationMode"),
+                 entry(s.kRotationAccumulationMode), modifier);
+    callMethodKw(node, s.setAttr, s.kwModifier, text("scaleAccumulationMode"),
+                 entry(s.kScaleAccumulationMode), modifier);
+    return none();
+}
+
+// --- the activation scope ----------------------------------------------------------
+
+py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
+    setAttr(self, s.animLayer, animLayer);
+    const bool needsSwitch = !animLayer.is_none() && !truthy(getAttr(animLayer, s.isPreferred));
+    setAttr(self, s.needsSwitch, boolObject(needsSwitch));
+    setAttr(self, s.previousLayer, Py_None);
+    return none();
+}
+
+py::object scopeEnter(const State &s, py::handle self) {
+    if (!truthy(getAttr(self, s.needsSwitch))) return none();
+    setAttr(self, s.previousLayer, callMethod(s.global(s.AnimLayer), s.bestLayer));
+    callMethod(getAttr(self, s.animLayer), s.setActive);
+    return none();
+}
+
+// With no layer best on entry there is nothing to restore, so nothing is
+// raised over the block's own exception.
+py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py::handle) {
+    if (!truthy(getAttr(self, s.needsSwitch))) return none();
+    py::object previous = getAttr(self, s.previousLayer);
+    if (!previous.is_none()) callMethod(previous, s.setActive);
+    return none();
+}
+
+py::object activationScope(const State &s, py::handle outer) {
+    py::object bases = steal(PyTuple_Pack(1, reinterpret_cast<PyObject *>(&PyBaseObject_Type)));
+    ClassBuilder scope(s, "ActivationScope", bases,
+                       "Makes a layer the preferred one for a `with` block, then makes the\n"
+                       "layer that was best before preferred again (also when the block\n"
+                       "raises). None, or a layer already preferred, changes nothing.",
+                       outer);
+    scope.init<scopeInit>("Remember `animLayer` (an AnimLayer or None) and whether it needs\n"
+                          "switching to.",
+                          {"self", "animLayer"});
+    scope.method<scopeEnter>("__enter__",
+                             "Remember the best layer, then make animLayer preferred.",
+                             {"self"});
+    scope.method<scopeExit>("__exit__",
+                            "Make the remembered layer preferred again; never suppresses.",
+                            {"self", "excType", "excValue", "traceback"},
+                            {Py_None, Py_None, Py_None});
+    return scope.build();
+}
+
+}  // namespace
 
 void defineAnimLayer(const State &s) {
     const char *doc =
         "One animation layer, known by its name.\n"
         "\n"
-        "The k* constants are the keys of the settings dictionary.";
-    defineClass(s, "AnimLayer", "CoreObject", doc, [](ClassBuilder &cls) {
-        // Keys of the settings dictionary.
+        "The k* constants are the keys of the settings dictionary; properties\n"
+        "are read once and kept, so build a new AnimLayer to look again.";
+    defineClass(s, "AnimLayer", "CoreObject", doc, [&](ClassBuilder &cls) {
         cls.constant("kMute", text("m"));
         cls.constant("kLock", text("l"));
         cls.constant("kSolo", text("s"));
@@ -20,6 +269,62 @@ void defineAnimLayer(const State &s) {
         cls.constant("kRotationAccumulationMode", text("ra"));
         cls.constant("kScaleAccumulationMode", text("sa"));
         cls.constant("kWeight", text("wgth"));
+        cls.constant("ActivationScope", activationScope(s, cls.qualname()));
+
+        cls.init<init>("Wrap the layer named `name`; the scene is not touched.",
+                       {"self", "name"});
+        cls.staticMethod<create>("create", "Create a layer and wrap the name Maya gave it.",
+                                 {"name"});
+        cls.staticMethod<bestLayer>("bestLayer",
+            "The layer Maya keys into for the selection, or None.", {});
+        cls.property<node>("node", "The Node of the layer.");
+        cls.method<exists>("exists", "Whether the layer node is in the scene.", {"self"});
+        cls.property<isBaseLayer>("isBaseLayer", "Whether this is the root layer.");
+        cls.property<animCurveNames>("animCurveNames", "Names of the layer's anim curves.");
+        cls.property<attributes>("attributes", "Long paths of the layer's attributes.");
+        cls.property<nodes>("nodes",
+            "Full names of the nodes with attributes in the layer, each once.");
+        cls.method<isEmpty>("isEmpty",
+            "True for a missing layer, a base layer without child layers, or a layer\n"
+            "without members.",
+            {"self"});
+        cls.method<addAttribute>("addAttribute", "Add the attribute at `plugName` to the layer.",
+                                 {"self", "plugName"});
+        cls.method<removeAttribute>("removeAttribute",
+            "Remove the attribute at `plugName` from the layer.", {"self", "plugName"});
+        cls.method<addAnimatableAttributes>("addAnimatableAttributes",
+            "Add every animatable attribute of the node (the selection when empty).",
+            {"self", "nodeName"});
+        cls.method<removeAnimatableAttributes>("removeAnimatableAttributes",
+            "Remove every animatable attribute of the node (the selection when empty).",
+            {"self", "nodeName"});
+        cls.property<layerQuery<&State::kwQueryMute>>("isMuted", "Whether the layer is muted.");
+        cls.property<layerQuery<&State::kwQueryLock>>("isLocked", "Whether the layer is locked.");
+        cls.property<layerQuery<&State::kwQuerySolo>>("isSolo", "Whether the layer is soloed.");
+        cls.property<layerQuery<&State::kwQueryOverride>>("isOverride",
+            "Whether the layer overrides the layers below.");
+        cls.property<layerQuery<&State::kwQueryPassthrough>>("isPassthrough",
+            "Whether the layer passes through.");
+        cls.property<layerQuery<&State::kwQueryPreferred>>("isPreferred",
+            "Whether the layer is the preferred (active) one.");
+        cls.property<rotationAccumulationMode>("rotationAccumulationMode",
+            "The layer node's rotationAccumulationMode.");
+        cls.property<scaleAccumulationMode>("scaleAccumulationMode",
+            "The layer node's scaleAccumulationMode.");
+        cls.method<setFlag<&State::kwEditMute>>("setMute", "Mute or unmute the layer.",
+                                                {"self", "state"});
+        cls.method<setFlag<&State::kwEditLock>>("setLock", "Lock or unlock the layer.",
+                                                {"self", "state"});
+        cls.method<setFlag<&State::kwEditSolo>>("setSolo", "Solo the layer or not.",
+                                                {"self", "state"});
+        cls.method<setActive>("setActive", "Make the layer the preferred one.", {"self"});
+        cls.property<settings>("settings",
+            "The eight settings (mute, lock, solo, override, passthrough, preferred,\n"
+            "rotation and scale accumulation) keyed by the k-constants.");
+        cls.method<applySettings>("applySettings",
+            "Apply a settings dictionary (None: nothing); the accumulation modes go\n"
+            "through `modifier` when one is given.",
+            {"self", "settings", "actionId", "modifier"}, {Py_None, Py_None});
     });
 }
 

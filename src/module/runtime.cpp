@@ -2,6 +2,38 @@
 
 namespace rigkit {
 
+namespace {
+
+// A tuple of interned keyword names; null with an error set on failure.
+PyObject *keywordNames(std::initializer_list<const char *> names) {
+    PyObject *tuple = PyTuple_New(static_cast<Py_ssize_t>(names.size()));
+    if (!tuple) return nullptr;
+    Py_ssize_t i = 0;
+    for (const char *name : names) {
+        PyObject *interned = PyUnicode_InternFromString(name);
+        if (!interned) {
+            Py_DECREF(tuple);
+            return nullptr;
+        }
+        PyTuple_SET_ITEM(tuple, i++, interned);
+    }
+    return tuple;
+}
+
+// The words of `list`, split at white space, as a tuple.
+PyObject *words(const char *list) {
+    PyObject *textObject = PyUnicode_FromString(list);
+    if (!textObject) return nullptr;
+    PyObject *split = PyUnicode_Split(textObject, nullptr, -1);
+    Py_DECREF(textObject);
+    if (!split) return nullptr;
+    PyObject *tuple = PyList_AsTuple(split);
+    Py_DECREF(split);
+    return tuple;
+}
+
+}  // namespace
+
 bool State::init(PyObject *mod) {
 #define RIGKIT_INTERN_NAME(n) \
     if (!(n = PyUnicode_InternFromString(#n))) return false;
@@ -18,9 +50,14 @@ bool State::init(PyObject *mod) {
     if (!(openBracket = PyUnicode_InternFromString("["))) return false;
     if (!(closeBracket = PyUnicode_InternFromString("]"))) return false;
     if (!(empty = PyUnicode_InternFromString(""))) return false;
-    if (!(kwRequireShapes = PyTuple_Pack(1, requireShapes))) return false;
-    if (!(kwPlugName = PyTuple_Pack(1, plugName))) return false;
-    if (!(kwSuspend = PyTuple_Pack(1, suspend))) return false;
+    if (!(smartKeyCallback = PyUnicode_InternFromString("animAttr_setSmartKey"))) return false;
+    if (!(translateWords = words("translateX translateY translateZ tx ty tz"))) return false;
+    if (!(rotateWords = words("rotateX rotateY rotateZ rx ry rz"))) return false;
+    if (!(scaleWords = words("scaleX scaleY scaleZ sx sy sz"))) return false;
+#define RIGKIT_MAKE_KEYWORDS(n, ...) \
+    if (!(n = keywordNames({__VA_ARGS__}))) return false;
+    RIGKIT_KEYWORDS(RIGKIT_MAKE_KEYWORDS)
+#undef RIGKIT_MAKE_KEYWORDS
 
     module = mod;
     globals = PyModule_GetDict(mod);
@@ -49,9 +86,13 @@ void State::clear() {
     Py_CLEAR(openBracket);
     Py_CLEAR(closeBracket);
     Py_CLEAR(empty);
-    Py_CLEAR(kwRequireShapes);
-    Py_CLEAR(kwPlugName);
-    Py_CLEAR(kwSuspend);
+    Py_CLEAR(smartKeyCallback);
+    Py_CLEAR(translateWords);
+    Py_CLEAR(rotateWords);
+    Py_CLEAR(scaleWords);
+#define RIGKIT_CLEAR_KEYWORDS(n, ...) Py_CLEAR(n);
+    RIGKIT_KEYWORDS(RIGKIT_CLEAR_KEYWORDS)
+#undef RIGKIT_CLEAR_KEYWORDS
     clearReferences();
     module = nullptr;
 }
@@ -165,10 +206,7 @@ void raiseEnriched(const State &s, py::error_already_set &e,
     throw e;
 }
 
-namespace {
-
-// `first, second = pair`, with Python's messages when the count is wrong.
-py::object secondOfPair(py::handle pair) {
+std::pair<py::object, py::object> unpackPair(py::handle pair) {
     py::object iterator = steal(PyObject_GetIter(pair.ptr()));
     py::object items[3];
     int count = 0;
@@ -183,8 +221,10 @@ py::object secondOfPair(py::handle pair) {
     else if (count > 2)
         PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
     if (count != 2) throwPythonError();
-    return items[1];
+    return {items[0], items[1]};
 }
+
+namespace {
 
 // type(obj).name bound to obj, as the interpreter looks up special methods.
 py::object lookupSpecial(py::handle obj, PyObject *name) {
@@ -207,7 +247,7 @@ void withModifier(const State &s, const std::function<void(py::handle)> &body) {
     py::object exit = lookupSpecial(manager, s.__exit__);
     py::object pair = call(enter);
     try {
-        body(secondOfPair(pair));
+        body(unpackPair(pair).second);
     } catch (py::error_already_set &e) {
         const bool suppressed = whileHandling(e, [&] {
             py::handle trace = e.trace() ? py::handle(e.trace()) : py::handle(Py_None);

@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <utility>
 
 namespace py = pybind11;
 
@@ -28,7 +29,10 @@ namespace rigkit {
     X(MFnData) X(MFnMatrixData) X(MFnPointArrayData) X(MFnDoubleArrayData)               \
     X(MFnIntArrayData) X(MPoint) X(MPointArray) X(MDoubleArray) X(MIntArray) X(MMatrix)  \
     X(MDagModifier) X(asList) X(pythonMajor) X(mayaVersion) X(coreProperty)              \
-    X(coreDecorator) X(coreModifierContext) X(cmds) X(print)
+    X(coreDecorator) X(coreModifierContext) X(cmds) X(print) X(MAnimUtil) X(MAnimMessage) \
+    X(MPlugArray) X(MObjectArray) X(partial) X(MirrorNode) X(MirrorStore) X(mirrorService) \
+    X(AnimCurve) X(EnumAttribute) X(NumericAttribute) X(rotationMath) X(ChannelBox)      \
+    X(AnimLayer) X(LayerQueries) X(isinstance) X(list) X(tuple)
 
 // Attribute, method and keyword names. X(identifier) interns the identifier's
 // own text.
@@ -55,6 +59,24 @@ namespace rigkit {
     X(isTimewarpEnabled) X(warpedTime) X(refresh) X(currentTime) X(suspend)              \
     X(setLocked) X(setChannelBox) X(setKeyable) X(isLocked) X(color)    \
     X(toOutlinerColor) X(reparent) X(renameNode) X(reparentNode) X(doIt) X(__enter__) X(__exit__)    \
+    X(keyframe) X(setKeyframe) X(animLayer) X(listConnections) X(ls) X(attributeQuery)    \
+    X(isAnimated) X(findAnimation) X(length) X(connectedTo) X(isKeyable)                 \
+    X(isChannelBoxFlagSet) X(isChild) X(drivenPlug) X(enumNumber) X(enumKey) X(orderKey)  \
+    X(getMirrorFromNode) X(fullName) X(lookup) X(side) X(kCenter) X(partner)              \
+    X(partnerName) X(namespacePrefix) X(splitSideName) X(mirrorNodeInfo)                 \
+    X(mirrorNodeCache) X(isSpecialEnum) X(isMirrorable) X(mirrorFromAnimAttr)            \
+    X(mirrorMultiplier) X(mirrorAttr) X(isScale) X(enumInfo) X(addCallback)              \
+    X(removeCallback) X(hookKit) X(addAnimCurveEditedCallback) X(lastKeyedCurve)         \
+    X(keyTimes) X(index) X(setKeyKindAt) X(onCurveEdited) X(animCurves) X(isPreferred)    \
+    X(bestLayer) X(setActive) X(needsSwitch) X(previousLayer) X(shortAttrName)           \
+    X(mirrorStoreA) X(mirrorStoreB) X(mirrorStoreC) X(mirrorStoreD) X(storedDefaultValue) \
+    X(queriedDefaultValue) X(isBaseLayer) X(isEmpty) X(layerNames) X(allLayers)           \
+    X(isMuted) X(isSolo) X(isOverride) X(isPassthrough) X(rotationAccumulationMode)     \
+    X(scaleAccumulationMode) X(animatableAttrs) X(removeAttribute) X(output) X(parentKey)  \
+    X(plainPlugName) X(BASE_LAYER) X(kMute) X(kLock) X(kSolo) X(kOverride)               \
+    X(kPassthrough) X(kPreferred) X(kRotationAccumulationMode) X(kScaleAccumulationMode)  \
+    /* MFn types */                                                                      \
+    X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     /* MFn attribute types */                                                            \
     X(kDagNode) X(kDependencyNode) X(kAttribute3Double) X(kAttribute3Float)              \
     X(kCompoundAttribute) X(kDoubleLinearAttribute) X(kFloatLinearAttribute)             \
@@ -68,6 +90,26 @@ namespace rigkit {
     X(k3Float) X(k2Double) X(k3Double) X(k4Double) X(kInvalid)                           \
     /* module dunders */                                                                 \
     X(__name__) X(__init__) X(__all__) X(__dict__)
+
+// Keyword-name tuples for vectorcall: X(member, "keyword", ...) names the
+// last arguments of a call, in that order.
+#define RIGKIT_KEYWORDS(X)                                                              \
+    X(kwRequireShapes, "requireShapes") X(kwPlugName, "plugName") X(kwSuspend, "suspend") \
+    X(kwQueryTimeChange, "query", "timeChange") X(kwQueryValueChange, "query", "valueChange") \
+    X(kwNodeListDefault, "node", "listDefault") X(kwTimeShape, "time", "shape")           \
+    X(kwTimeShapeAnimLayer, "time", "shape", "animLayer") X(kwCallbackFlag, "callbackFlag") \
+    X(kwIndexKeyKindActionId, "index", "keyKind", "actionId") X(kwContainer, "container")  \
+    X(kwContainerLookupFlag, "container", "lookupFlag")                                   \
+    X(kwQueryBestAnimLayer, "query", "bestAnimLayer") X(kwQueryAnimCurves, "query", "animCurves") \
+    X(kwQueryAttribute, "query", "attribute") X(kwLong, "long")                          \
+    X(kwEditAttribute, "edit", "attribute") X(kwEditRemoveAttribute, "edit", "removeAttribute") \
+    X(kwQueryMute, "query", "mute") X(kwQueryLock, "query", "lock") X(kwQuerySolo, "query", "solo") \
+    X(kwQueryOverride, "query", "override") X(kwQueryPassthrough, "query", "passthrough")  \
+    X(kwQueryPreferred, "query", "preferred") X(kwEditMute, "edit", "mute")              \
+    X(kwEditLock, "edit", "lock") X(kwEditSolo, "edit", "solo") X(kwEditOverride, "edit", "override") \
+    X(kwEditPassthrough, "edit", "passthrough") X(kwEditPreferred, "edit", "preferred")   \
+    X(kwModifier, "modifier") X(kwQuerySelected, "query", "selected")                    \
+    X(kwQueryAffectedLayers, "query", "affectedLayers")
 
 // A name of the shared namespace with its last lookup remembered. Classes
 // and services are looked up at every use, so that a name replaced in the
@@ -100,10 +142,14 @@ public:
     PyObject *openBracket = nullptr;   // "["
     PyObject *closeBracket = nullptr;  // "]"
     PyObject *empty = nullptr;     // ""
-    // Keyword-name tuples for vectorcall.
-    PyObject *kwRequireShapes = nullptr;  // ("requireShapes",)
-    PyObject *kwPlugName = nullptr;       // ("plugName",)
-    PyObject *kwSuspend = nullptr;        // ("suspend",)
+    PyObject *smartKeyCallback = nullptr;  // "animAttr_setSmartKey"
+    // The transform channels' long and short names, split from their word lists.
+    PyObject *translateWords = nullptr;
+    PyObject *rotateWords = nullptr;
+    PyObject *scaleWords = nullptr;
+#define RIGKIT_DECLARE_KEYWORDS(n, ...) PyObject *n = nullptr;
+    RIGKIT_KEYWORDS(RIGKIT_DECLARE_KEYWORDS)
+#undef RIGKIT_DECLARE_KEYWORDS
 
     PyObject *module = nullptr;    // borrowed: the state lives inside it
     // Strong, and null once the module is cleared: code that still runs then
@@ -168,6 +214,16 @@ py::object callMethodKw(py::handle obj, PyObject *name, PyObject *kwnames, Args 
     const size_t positional = argv.size() - static_cast<size_t>(PyTuple_GET_SIZE(kwnames));
     return steal(PyObject_VectorcallMethod(name, argv.data(),
                                            positional | PY_VECTORCALL_ARGUMENTS_OFFSET, kwnames));
+}
+
+// callable(*args, **kw) where `kwnames` is a prebuilt tuple naming the last
+// len(kwnames) arguments.
+template <class... Args>
+py::object callKw(py::handle callable, PyObject *kwnames, Args &&...args) {
+    std::array<PyObject *, sizeof...(Args) + 1> argv{nullptr, py::handle(args).ptr()...};
+    const size_t positional = sizeof...(Args) - static_cast<size_t>(PyTuple_GET_SIZE(kwnames));
+    return steal(PyObject_Vectorcall(callable.ptr(), argv.data() + 1,
+                                     positional | PY_VECTORCALL_ARGUMENTS_OFFSET, kwnames));
 }
 
 inline bool truthy(py::handle obj) {
@@ -247,6 +303,9 @@ py::object failureLine(const State &s, py::error_already_set &e);
 // class cannot be built from one message, e itself goes on instead.
 [[noreturn]] void raiseEnriched(const State &s, py::error_already_set &e,
                                 const std::function<py::object()> &suffix);
+
+// `first, second = pair`, with Python's messages when the count is wrong.
+std::pair<py::object, py::object> unpackPair(py::handle pair);
 
 // Runs body(modifier) inside coreModifierContext(False, True), as a `with`
 // statement would, the modifier being the second item of the yielded pair.
