@@ -1282,7 +1282,8 @@ class MScriptUtil(object):
 class MSelectionList(object):
     """A list of nodes, DAG paths and plugs.  ``add`` of a name accepts a
     short name, a partial or full DAG path, "node.attribute", bytes
-    (decoded as UTF-8) and wildcards (every match is added)."""
+    (decoded as UTF-8) and wildcards.  The name is a pattern: every match
+    is added, also every node of a short name several DAG nodes carry."""
 
     kMergeNormal, kXORWithList, kRemoveFromList = 0, 1, 2
 
@@ -1371,20 +1372,15 @@ def _selectionItems(text):
     text = text.strip()
     nodePart, dot, attrPart = text.partition(".")
     nodes = SCENE.resolve(nodePart)
-    wildcard = any(c in nodePart for c in "*?[")
     if not nodes:
         raise _invalid("Object does not exist")
-    if len(nodes) > 1 and not wildcard:
-        raise _invalid("More than one object matches name: %s" % nodePart)
     items = []
     for node in nodes:
         if dot:
             try:
                 attr, indices = SCENE.parsePlug(node, attrPart)
             except ValueError:
-                if wildcard:
-                    continue
-                raise _invalid("Object does not exist")
+                continue
             items.append(("plug", (node, attr, indices)))
         else:
             items.append(("node", node))

@@ -58,6 +58,12 @@ _KEYABLE_NUMERIC = frozenset((_attrs.N_BOOLEAN, _attrs.N_BYTE, _attrs.N_CHAR,
                               _attrs.N_SHORT, _attrs.N_LONG, _attrs.N_INT64,
                               _attrs.N_FLOAT, _attrs.N_DOUBLE))
 _PLUG_COMPONENT = re.compile(r"^([A-Za-z_][A-Za-z0-9_]*)(?:\[(-?\d+)\])?$")
+_WILDCARDS = "*?["
+
+
+def hasWildcard(text):
+    """Whether a name is a pattern that may stand for many nodes."""
+    return any(c in text for c in _WILDCARDS)
 
 
 class Node(object):
@@ -259,15 +265,21 @@ class Scene(object):
         """Every live node a name, partial path or full path designates.
 
         Wildcards ("*", "?", "[...]") are matched against short names, or
-        against full paths when the pattern holds a "|"."""
+        against full paths when the pattern holds a "|"; a malformed pattern
+        ("[0--]") matches nothing."""
         if not text:
             return []
-        if any(c in text for c in "*?["):
+        if hasWildcard(text):
+            pattern = text
+            if "|" in text and not text.startswith("|"):
+                pattern = "*|" + text
+            try:
+                match = re.compile(fnmatch.translate(pattern)).match
+            except re.error:
+                return []
             if "|" in text:
-                pattern = text if text.startswith("|") else "*|" + text
-                return [n for n in self.nodes if n.isDag
-                        and fnmatch.fnmatchcase(self.fullPath(n), pattern)]
-            return [n for n in self.nodes if fnmatch.fnmatchcase(n.name, text)]
+                return [n for n in self.nodes if n.isDag and match(self.fullPath(n))]
+            return [n for n in self.nodes if match(n.name)]
         if "|" not in text:
             return list(self.byName.get(text, ()))
         absolute = text.startswith("|")
@@ -291,12 +303,27 @@ class Scene(object):
                 result.append(node)
         return result
 
-    def resolveOne(self, text, error=ValueError):
+    def resolveName(self, text, shownAs=None):
+        """The nodes an object name given to a command designates: every
+        match of a wildcard pattern, else exactly one node.  Raises Maya's
+        ``ValueError`` for a name that matches nothing, or, without
+        wildcards, more than one node (a short name several DAG nodes carry);
+        ``shownAs`` is the name the message shows (a whole plug name)."""
         nodes = self.resolve(text)
+        shownAs = text if shownAs is None else shownAs
         if not nodes:
-            raise error("No object matches name: %s" % text)
+            raise ValueError("No object matches name: %s" % shownAs)
+        if len(nodes) > 1 and not hasWildcard(text):
+            raise ValueError("More than one object matches name: %s" % shownAs)
+        return nodes
+
+    def resolveOne(self, text, shownAs=None):
+        """The one node a command's single-object argument designates; a
+        pattern matching several nodes is refused as an ambiguous name is."""
+        shownAs = text if shownAs is None else shownAs
+        nodes = self.resolveName(text, shownAs)
         if len(nodes) > 1:
-            raise error("More than one object matches name: %s" % text)
+            raise ValueError("More than one object matches name: %s" % shownAs)
         return nodes[0]
 
     # --- node creation and deletion ------------------------------------------

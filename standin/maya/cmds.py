@@ -4,8 +4,11 @@ Each command takes Maya's long and short flag names and answers as Maya's
 Python commands do: names of DAG nodes come back as their shortest unique
 path (full paths with ``long``/``fullPath``), values in the user's working
 units (``currentUnit``), ``None`` where Maya gives nothing.  A flag the
-command does not know raises ``TypeError("Invalid flag '...'")``; a name that
-matches nothing raises ``ValueError("No object matches name: ...")``.
+command does not know raises ``TypeError("Invalid flag '...'")``.  Object
+names are resolved by ``Scene.resolveName``: a name that matches nothing
+raises ``ValueError("No object matches name: ...")``, and so does a name
+without wildcards that several nodes carry ("More than one object matches
+name: ..."); only ``ls`` and ``objExists`` take such a name as a pattern.
 
 Every call is recorded as ``(commandName, args, kwargs)`` exactly as given;
 ``maya._scene.commandLog()`` returns the record.
@@ -65,14 +68,13 @@ def _node(name):
 
 
 def _nodes(names, useSelection=True):
+    """The nodes of a command's object arguments (the selection when none
+    is given): every match of a pattern, exactly one node for other names."""
     if not names and useSelection:
         return list(SCENE.selection)
     result = []
     for name in names:
-        found = SCENE.resolve(name)
-        if not found:
-            raise ValueError("No object matches name: %s" % name)
-        for node in found:
+        for node in SCENE.resolveName(name):
             if node not in result:
                 result.append(node)
     return result
@@ -83,19 +85,32 @@ def _display(node, long_=False):
 
 
 def _plug(text):
-    """"node.attr[1].child" -> plug key; ValueError when nothing matches."""
+    """"node.attr[1].child" -> plug key; ValueError when nothing matches or
+    the node name is ambiguous."""
     nodeName, dot, path = text.partition(".")
-    nodes = SCENE.resolve(nodeName)
-    if not dot or not path or not nodes:
+    if not dot or not path:
         raise ValueError("No object matches name: %s" % text)
-    if len(nodes) > 1:
-        raise ValueError("More than one object matches name: %s" % text)
-    node = nodes[0]
+    node = SCENE.resolveOne(nodeName, shownAs=text)
     try:
         attr, indices = SCENE.parsePlug(node, path)
     except ValueError:
         raise ValueError("No object matches name: %s" % text)
     return (node, attr, indices)
+
+
+def _plugMatches(text):
+    """Every plug a name designates when its node part is a pattern (``ls``,
+    ``objExists``): each matching node that has the attribute."""
+    nodeName, dot, path = text.partition(".")
+    result = []
+    if dot and path:
+        for node in SCENE.resolve(nodeName):
+            try:
+                attr, indices = SCENE.parsePlug(node, path)
+            except ValueError:
+                continue
+            result.append((node, attr, indices))
+    return result
 
 
 def _plugText(key, long_=False):
@@ -212,13 +227,10 @@ def createNode(nodeType, **flags):
 
 @_command("objExists", {})
 def objExists(name):
+    """True when anything matches, also a name several nodes carry."""
     name = _names([name])[0]
     if "." in name:
-        try:
-            _plug(name)
-            return True
-        except ValueError:
-            return False
+        return bool(_plugMatches(name))
     return bool(SCENE.resolve(name))
 
 
@@ -410,10 +422,7 @@ def ls(*args, **flags):
         nodes = []
         for name in names:
             if "." in name:
-                try:
-                    plugs.append(_plug(name))
-                except ValueError:
-                    pass
+                plugs.extend(p for p in _plugMatches(name) if p not in plugs)
                 continue
             for node in SCENE.resolve(name):
                 if node not in nodes:
@@ -502,9 +511,7 @@ def select(*args, **flags):
     else:
         nodes = []
         for name in names:
-            found = SCENE.resolve(name.partition(".")[0])
-            if not found:
-                raise ValueError("No object matches name: %s" % name)
+            found = SCENE.resolveName(name.partition(".")[0], shownAs=name)
             nodes.extend(n for n in found if n not in nodes)
     if flags.get("hierarchy"):
         expanded = []

@@ -18,7 +18,7 @@ def dag_path(name):
     return path
 
 
-def test_a_short_name_resolves_only_while_it_is_unique():
+def test_a_short_name_resolves_to_one_node_only_while_it_is_unique():
     grp = cmds.group(empty=True, name="grp")
     cmds.createNode("transform", name="ctrl", parent=grp)
     assert dag_path("ctrl").fullPathName() == "|grp|ctrl"
@@ -26,8 +26,11 @@ def test_a_short_name_resolves_only_while_it_is_unique():
     assert sorted(cmds.ls("ctrl")) == ["grp|ctrl", "|ctrl"]
     assert dag_path("grp|ctrl").partialPathName() == "grp|ctrl"
     assert dag_path("|ctrl").fullPathName() == "|ctrl"
-    with pytest.raises(RuntimeError, match="More than one object matches name"):
-        om.MSelectionList().add("ctrl")
+    selection = om.MSelectionList()
+    selection.add("ctrl")
+    strings = om.MStringArray()
+    selection.getSelectionStrings(strings)
+    assert sorted(strings) == ["grp|ctrl", "|ctrl"]
 
 
 @pytest.mark.parametrize("name", [
@@ -69,3 +72,48 @@ def test_top_level_parent_is_the_world_with_an_empty_path():
     world = om.MFnDagNode(node).parent(0)
     assert world.hasFn(om.MFn.kWorld)
     assert om.MFnDagNode(world).fullPathName() == ""
+
+
+@pytest.fixture
+def twins():
+    """Two transforms named "ctrl": one under "grp", one at the top."""
+    cmds.createNode("transform", name="ctrl", parent=cmds.group(empty=True, name="grp"))
+    cmds.createNode("transform", name="ctrl")
+
+
+AMBIGUOUS_CALLS = [
+    ("select", ("ctrl",), {}, "ctrl"),
+    ("getAttr", ("ctrl.tx",), {}, "ctrl.tx"),
+    ("setAttr", ("ctrl.tx", 1.0), {}, "ctrl.tx"),
+    ("listRelatives", ("ctrl",), {"parent": True}, "ctrl"),
+    ("delete", ("ctrl",), {}, "ctrl"),
+    ("rename", ("ctrl", "other"), {}, "ctrl"),
+    ("parent", ("ctrl", "grp"), {}, "ctrl"),
+    ("xform", ("ctrl",), {"query": True, "translation": True}, "ctrl"),
+    ("nodeType", ("ctrl",), {}, "ctrl"),
+    ("addAttr", ("ctrl",), {"longName": "extra"}, "ctrl"),
+    ("listConnections", ("ctrl",), {}, "ctrl"),
+    ("connectAttr", ("grp.tx", "ctrl.tx"), {}, "ctrl.tx"),
+    ("setKeyframe", ("ctrl.tx",), {}, "ctrl.tx"),
+]
+
+
+@pytest.mark.parametrize("command, args, flags, shown", AMBIGUOUS_CALLS,
+                         ids=[call[0] for call in AMBIGUOUS_CALLS])
+def test_commands_refuse_a_short_name_that_several_nodes_carry(twins, command, args, flags, shown):
+    with pytest.raises(ValueError) as raised:
+        getattr(cmds, command)(*args, **flags)
+    assert str(raised.value) == "More than one object matches name: %s" % shown
+    assert sorted(cmds.ls("ctrl", long=True)) == ["|ctrl", "|grp|ctrl"]
+    assert cmds.listConnections("grp") is None and cmds.ls(type="animCurve") == []
+
+
+def test_an_ambiguous_name_exists_and_paths_or_patterns_still_reach_its_nodes(twins):
+    assert cmds.objExists("ctrl") and cmds.objExists("ctrl.tx")
+    cmds.setAttr("|ctrl.tx", 2.0)
+    assert cmds.getAttr("grp|ctrl.tx") == 0.0 and cmds.getAttr("|ctrl.tx") == 2.0
+    cmds.select("ctr*")
+    assert sorted(cmds.ls(selection=True)) == ["grp|ctrl", "|ctrl"]
+    selection = om.MSelectionList()
+    selection.add("ctrl.tx")
+    assert selection.length() == 2
