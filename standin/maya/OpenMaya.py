@@ -1898,7 +1898,7 @@ def _setVector(node, name, values):
         if SCENE.freeToChange(key) != FREE_TO_CHANGE:
             raise _fail("The plug '%s' is locked or connected and cannot be modified."
                         % SCENE.plugName(*key))
-        SCENE.setValue(key, float(value))
+        SCENE.setPlugValue(key, float(value))
 
 
 class MFnTransform(MFnDagNode):
@@ -2769,11 +2769,11 @@ class MPlug(object):
             return _makeData(attr.dataType, value)
         raise _fail("Plug does not hold data: %s" % self.name())
 
-    # writing
+    # writing: a plug driven only by an anim curve takes the value until the
+    # current time changes (see Scene.setPlugValue)
     def _writable(self):
         key = self._live()
-        if key[0].locked or SCENE.isLocked(key) or \
-                SCENE.freeToChange(key, True, False) != FREE_TO_CHANGE:
+        if SCENE.freeToChange(key, True, False) != FREE_TO_CHANGE:
             raise _fail("The plug '%s' is locked or connected and cannot be modified."
                         % self.name())
         attr = key[1]
@@ -2786,7 +2786,7 @@ class MPlug(object):
         attr = key[1]
         if attr.kind in (_attrs.TYPED, _attrs.MATRIX, _attrs.GENERIC):
             raise _fail("Plug does not hold a number: %s" % self.name())
-        SCENE.setValue(key, _coerce(attr, value))
+        SCENE.setPlugValue(key, _coerce(attr, value))
 
     def setDouble(self, value):
         self._setNumber(float(value))
@@ -2807,7 +2807,7 @@ class MPlug(object):
         attr = key[1]
         if not (attr.kind == _attrs.TYPED and attr.dataType == _attrs.D_STRING):
             raise _fail("Plug does not hold a string: %s" % self.name())
-        SCENE.setValue(key, str(value))
+        SCENE.setPlugValue(key, str(value))
 
     def setMDistance(self, distance):
         self._setNumber(distance.asCentimeters())
@@ -2819,7 +2819,7 @@ class MPlug(object):
         key = self._writable()
         attr = key[1]
         if attr.kind == _attrs.TIME:
-            SCENE.setValue(key, mtime._ticks)
+            SCENE.setPlugValue(key, mtime._ticks)
         else:
             self._setNumber(mtime.value())
 
@@ -2836,14 +2836,14 @@ class MPlug(object):
         if not isinstance(data, _Data):
             raise _invalid("Object is not a data object")
         if attr.kind == _attrs.MATRIX and data.dataType == _attrs.D_MATRIX:
-            SCENE.setValue(key, tuple(data.value))
+            SCENE.setPlugValue(key, tuple(data.value))
         elif attr.kind == _attrs.TYPED and attr.dataType == data.dataType:
             value = data.value
             if attr.dataType == _attrs.D_POINT_ARRAY:
                 value = [(p.x, p.y, p.z, p.w) for p in value]
             elif isinstance(value, list):
                 value = list(value)
-            SCENE.setValue(key, value)
+            SCENE.setPlugValue(key, value)
         else:
             raise _invalid("Data object does not fit the attribute %s" % self.name())
 
@@ -2976,6 +2976,8 @@ class MDGModifier(object):
             node, attr, indices = key
             had = (attr, indices) in node.values
             previous = node.values.get((attr, indices))
+            hadOverride = key in SCENE.overrides
+            previousOverride = SCENE.overrides.get(key)
             getattr(plug, setter)(value)
 
             def undo():
@@ -2983,6 +2985,10 @@ class MDGModifier(object):
                     node.values[(attr, indices)] = previous
                 else:
                     node.values.pop((attr, indices), None)
+                if hadOverride:
+                    SCENE.overrides[key] = previousOverride
+                else:
+                    SCENE.overrides.pop(key, None)
             return undo
         if kind == "create":
             _, node, parentNode = op

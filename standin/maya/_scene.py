@@ -32,9 +32,11 @@ Where the model simplifies Maya (each is repeated where it applies):
 - Only the node types listed in ``_attrs`` exist, with a reduced set of
   attributes each.  Attribute minimum and maximum values are recorded but
   not enforced.
-- ``MPlug.isFreeToChange`` counts every incoming connection, an anim curve's
-  included, as making a plug not free; ``cmds.setAttr`` still accepts a
-  value on an animated plug (it holds until the current time changes).
+- A value written to a plug driven by an anim curve (``setAttr``, ``MPlug``
+  setters, modifiers) is kept beside the curve and read at the current time
+  until the current time changes; Maya keeps it until the next evaluation at
+  another time, which the model has no other way to trigger.  Moving the
+  current time, or breaking the curve's connection, drops it.
 - ``ls`` lists nodes in creation order (the selection in selection order).
 - Changing the time unit keeps keys and the current time at the same
   absolute time, so their frame numbers change.
@@ -332,6 +334,8 @@ class Scene(object):
         nodeType = NODE_TYPES[typeName]
         node = Node(name, nodeType, self._nextUid)
         self._nextUid += 1
+        if nodeType.isA("animCurve"):
+            node.keys = []      # a curve made by createNode starts without keys
         if nodeType.isDag:
             node.parent = parent if parent is not None else self.world
         return node
@@ -698,27 +702,33 @@ class Scene(object):
     def setChannelBox(self, key, value):
         self._setFlag(key, "channelBox", bool(value))
 
+    def _blocksChange(self, key):
+        """Locked, or driven by something other than an anim curve: Maya lets
+        a value be set on a plug whose only driver is a curve."""
+        if self.isLocked(key):
+            return True
+        src = self.connections.get(key)
+        return src is not None and src[0].keys is None
+
     def freeToChange(self, key, checkParents=True, checkChildren=True):
         """``MPlug.isFreeToChange``: a plug is not free when it (or, with
         ``checkParents``, an ancestor plug) is locked or the destination of a
-        connection, or its node is locked; with ``checkChildren`` a free plug
-        whose child or element plugs are not free answers
-        ``kChildrenNotFreeToChange``."""
-        if key[0].locked:
-            return NOT_FREE_TO_CHANGE
-        if self.isLocked(key) or self.sourceOf(key, direct=True) is not None:
+        connection from anything but an anim curve, or its node is locked;
+        with ``checkChildren`` a free plug whose child or element plugs are
+        not free answers ``kChildrenNotFreeToChange``."""
+        if key[0].locked or self._blocksChange(key):
             return NOT_FREE_TO_CHANGE
         if checkParents:
             parent = self.parentKey(key)
             while parent is not None:
-                if self.isLocked(parent) or self.sourceOf(parent, direct=True) is not None:
+                if self._blocksChange(parent):
                     return NOT_FREE_TO_CHANGE
                 parent = self.parentKey(parent)
         if checkChildren:
             pending = self.childKeys(key)
             while pending:
                 child = pending.pop()
-                if self.isLocked(child) or self.sourceOf(child, direct=True) is not None:
+                if self._blocksChange(child):
                     return CHILDREN_NOT_FREE_TO_CHANGE
                 pending.extend(self.childKeys(child))
         return FREE_TO_CHANGE
@@ -734,6 +744,7 @@ class Scene(object):
     def _disconnect(self, src, dst):
         if self.connections.get(dst) == src:
             del self.connections[dst]
+            self.overrides.pop(dst, None)
         outs = self.outgoing.get(src)
         if outs and dst in outs:
             outs.remove(dst)
@@ -815,6 +826,17 @@ class Scene(object):
                                % self.plugName(node, attr, indices))
         node.values[(attr, indices)] = value
         self.ensureElements(node, attr, indices)
+
+    def setPlugValue(self, key, value):
+        """Write a value as ``setAttr`` and ``MPlug`` setters do: on a plug
+        an anim curve drives it is kept beside the curve and read at the
+        current time until the time changes (see ``setCurrentTicks``);
+        elsewhere it is the plug's own value.  Callers check
+        ``freeToChange`` first."""
+        if self.curveDriving(key) is not None:
+            self.overrides[key] = value
+        else:
+            self.setValue(key, value)
 
     def setCurrentTicks(self, ticks):
         """Move the current time; values set by hand on animated plugs give

@@ -17,7 +17,7 @@ Simplifications: ``parent`` and ``group`` keep world positions by
 decomposing into translate / rotate / scale (pivots are not adjusted);
 ``currentUnit(time=...)`` keeps keys at their absolute times; a value set
 with ``setAttr`` on an animated attribute holds until the current time
-changes, as in Maya, but does not key.
+changes (see ``Scene.setPlugValue``) and does not key.
 """
 
 from . import _attrs, _keys, _math, _units
@@ -285,7 +285,7 @@ def _keepWorld(node, world):
         for child, value in zip(node.findAttr(name).children, values):
             key = (node, child, ())
             if SCENE.freeToChange(key) == FREE_TO_CHANGE:
-                SCENE.setValue(key, float(value))
+                SCENE.setPlugValue(key, float(value))
 
 
 @_command("parent", dict(world="w", relative="r", absolute="a", addObject="add",
@@ -607,23 +607,11 @@ def deleteAttr(*args, **flags):
 
 
 def _settable(key):
-    """Raise Maya's setAttr error for a plug that cannot take a value.  An
-    animated plug can: the value holds until the time changes."""
-    node = key[0]
-    if node.locked or SCENE.isLocked(key):
+    """Raise Maya's setAttr error for a plug that cannot take a value: one
+    locked, or driven by anything but an anim curve."""
+    if SCENE.freeToChange(key, True, False) != FREE_TO_CHANGE:
         raise RuntimeError("setAttr: The attribute '%s' is locked or connected and cannot "
                            "be modified." % _plugText(key))
-    state = SCENE.freeToChange(key, True, False)
-    if state != FREE_TO_CHANGE and SCENE.curveDriving(key) is None:
-        raise RuntimeError("setAttr: The attribute '%s' is locked or connected and cannot "
-                           "be modified." % _plugText(key))
-
-
-def _store(key, value):
-    if SCENE.curveDriving(key) is not None:
-        SCENE.overrides[key] = value
-    else:
-        SCENE.setValue(key, value)
 
 
 def _flatten(values):
@@ -705,12 +693,12 @@ def setAttr(plugName, *values, **flags):
         for leaf, number in zip(leaves, numbers):
             leafKey = (node, leaf, indices)
             _settable(leafKey)
-            _store(leafKey, _fromUi(leaf, number))
+            SCENE.setPlugValue(leafKey, _fromUi(leaf, number))
         return
     value = values[0]
     if isinstance(value, (list, tuple)):
         value = value[0]
-    _store(key, _fromUi(attr, value))
+    SCENE.setPlugValue(key, _fromUi(attr, value))
 
 
 _TYPE_NAMES = {
@@ -1356,7 +1344,7 @@ def xform(*args, **flags):
                 if flags.get("relative"):
                     internal = SCENE.value(key) + internal if kind is not None \
                         or name != "scale" else SCENE.value(key) * value
-                _store(key, internal)
+                SCENE.setPlugValue(key, internal)
 
 
 @_command("lockNode", dict(lock="l", query="q", lockName="ln",

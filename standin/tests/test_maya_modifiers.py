@@ -1,5 +1,5 @@
-"""Modifiers queue changes until doIt and take them back on undoIt; locked and
-connected plugs are not free to change."""
+"""Modifiers queue changes until doIt and take them back on undoIt; locked plugs
+and plugs driven by anything but an anim curve are not free to change."""
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
@@ -59,7 +59,12 @@ def test_a_locked_plug_fails_on_do_it_not_when_queued():
     ([], "ctrl.tx", om.MPlug.kFreeToChange),
     ([("lock", "ctrl.tx")], "ctrl.tx", om.MPlug.kNotFreeToChange),
     ([("connect", "driver.tx", "ctrl.tx")], "ctrl.tx", om.MPlug.kNotFreeToChange),
-    ([("key", "ctrl.tx")], "ctrl.tx", om.MPlug.kNotFreeToChange),
+    ([("key", "ctrl.tx")], "ctrl.tx", om.MPlug.kFreeToChange),
+    ([("key", "ctrl.tx")], "ctrl.t", om.MPlug.kFreeToChange),
+    ([("curve", "ctrl.tx")], "ctrl.tx", om.MPlug.kFreeToChange),
+    ([("key", "driver.tx"), ("connect", "driver.tx", "ctrl.tx")], "ctrl.tx",
+     om.MPlug.kNotFreeToChange),
+    ([("connect", "driver.t", "ctrl.t")], "ctrl.tx", om.MPlug.kNotFreeToChange),
     ([("lock", "ctrl.t")], "ctrl.tx", om.MPlug.kNotFreeToChange),
     ([("lock", "ctrl.tx")], "ctrl.t", om.MPlug.kChildrenNotFreeToChange),
     ([("connect", "driver.ty", "ctrl.ty")], "ctrl.t", om.MPlug.kChildrenNotFreeToChange),
@@ -73,6 +78,66 @@ def test_is_free_to_change_for_locked_and_connected_plugs(setup, target, expecte
             cmds.setAttr(step[1], lock=True)
         elif step[0] == "connect":
             cmds.connectAttr(step[1], step[2])
+        elif step[0] == "curve":
+            cmds.connectAttr(cmds.createNode("animCurveTL") + ".output", step[1])
         else:
             cmds.setKeyframe(step[1])
     assert lookup(target, om.MPlug).isFreeToChange() == expected
+
+
+def animate_ball():
+    """ball.tx keyed 0 at frame 1 and 10 at frame 11, read at frame 6 (5.0)."""
+    cmds.createNode("transform", name="ball")
+    cmds.setKeyframe("ball.tx", time=1, value=0)
+    cmds.setKeyframe("ball.tx", time=11, value=10)
+    cmds.currentTime(6)
+
+
+def write_with_modifier(plug, value):
+    modifier = om.MDGModifier()
+    modifier.newPlugValueDouble(plug, value)
+    modifier.doIt()
+    return modifier
+
+
+WRITES = [
+    pytest.param(lambda: cmds.setAttr("ball.tx", 42), id="setAttr"),
+    pytest.param(lambda: lookup("ball.tx", om.MPlug).setDouble(42), id="MPlug.setDouble"),
+    pytest.param(lambda: write_with_modifier(lookup("ball.tx", om.MPlug), 42), id="MDGModifier"),
+    pytest.param(lambda: om.MFnTransform(lookup("ball")).setTranslation(
+        om.MVector(42, 0, 0), om.MSpace.kTransform), id="MFnTransform.setTranslation"),
+]
+
+
+@pytest.mark.parametrize("write", WRITES)
+def test_a_write_to_an_animated_plug_holds_until_the_time_changes(write):
+    animate_ball()
+    assert cmds.getAttr("ball.tx", settable=True) is True
+    write()
+    assert cmds.getAttr("ball.tx") == lookup("ball.tx", om.MPlug).asDouble() == 42.0
+    assert cmds.getAttr("ball.tx", time=11) == 10.0
+    assert cmds.keyframe("ball.tx", query=True, valueChange=True) == [0.0, 10.0]
+    cmds.currentTime(7)
+    assert cmds.getAttr("ball.tx") == pytest.approx(6.0)
+
+
+def test_undoing_a_modifier_write_hands_the_animated_plug_back_to_its_curve():
+    animate_ball()
+    modifier = write_with_modifier(lookup("ball.tx", om.MPlug), 42)
+    modifier.undoIt()
+    assert cmds.getAttr("ball.tx") == pytest.approx(5.0)
+
+
+@pytest.mark.parametrize("hold", [
+    lambda: cmds.setAttr("ball.tx", lock=True),
+    lambda: cmds.connectAttr("driver.tx", "ball.tx", force=True),
+    lambda: cmds.connectAttr("driver.t", "ball.t", force=True),
+], ids=["locked", "curve replaced by a plain plug", "parent driven by a plain plug"])
+def test_a_keyed_plug_held_by_a_lock_or_a_plain_connection_refuses_every_write(hold):
+    animate_ball()
+    cmds.createNode("transform", name="driver")
+    hold()
+    assert cmds.getAttr("ball.tx", settable=True) is False
+    for write in WRITES:
+        with pytest.raises(RuntimeError, match="locked or connected"):
+            write.values[0]()
