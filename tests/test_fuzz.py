@@ -33,9 +33,15 @@ from maya import cmds
 from maya.OpenMaya import MDagModifier, MDGContext, MDGModifier, MObject, MPlug, MTime
 
 from Zentrik._api.__hybrid__ import _core
-from Zentrik._api.__hybrid__ import rigkit0 as rk
 
 pytestmark = pytest.mark.fuzz
+
+# The members are found at collection; a module that does not import fails
+# the loading tests, and must not stop the whole run here.
+try:
+    from Zentrik._api.__hybrid__ import rigkit0 as rk
+except Exception as error:
+    pytest.skip("rigkit0 does not import: %r" % error, allow_module_level=True)
 
 settings.register_profile(
     "rigkit-fuzz",
