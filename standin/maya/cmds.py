@@ -598,12 +598,21 @@ def addAttr(*args, **flags):
 
 @_command("deleteAttr", dict(attribute="at"))
 def deleteAttr(*args, **flags):
+    """Deletes one dynamic attribute, named "node.attribute" or as the
+    ``attribute`` flag; an attribute the node lacks is a ``RuntimeError``
+    (a node name that matches nothing stays a ``ValueError``)."""
     names = _names(args)
     if flags.get("attribute"):
-        key = _plug("%s.%s" % (names[0], flags["attribute"]))
+        text = "%s.%s" % (names[0], flags["attribute"])
     else:
-        key = _plug(names[0])
-    SCENE.removeDynamicAttr(key[0], key[1])
+        text = names[0]
+    nodeName, _, path = text.partition(".")
+    node = _node(nodeName)
+    try:
+        attr, _ = SCENE.parsePlug(node, path)
+    except ValueError:
+        raise RuntimeError("deleteAttr: No attribute matches %s." % text)
+    SCENE.removeDynamicAttr(node, attr)
 
 
 def _settable(key):
@@ -763,11 +772,19 @@ def getAttr(plugName, **flags):
     return value
 
 
+def _connectionEnd(text, role):
+    """A connectAttr argument: a plug that does not exist is Maya's
+    "cannot be found" error, an ambiguous node name the usual ValueError."""
+    if not _plugMatches(text):
+        raise RuntimeError("The %s attribute '%s' cannot be found." % (role, text))
+    return _plug(text)
+
+
 @_command("connectAttr", dict(force="f", lock="l", nextAvailable="na",
                               referenceDest="rd"))
 def connectAttr(source, destination, **flags):
-    src = _plug(_names([source])[0])
-    dst = _plug(_names([destination])[0])
+    src = _connectionEnd(_names([source])[0], "source")
+    dst = _connectionEnd(_names([destination])[0], "destination")
     if flags.get("nextAvailable") and dst[1].multi and not SCENE.isElementKey(dst[1], dst[2]):
         used = SCENE.existingIndices(dst[0], dst[1], dst[2])
         index = 0
@@ -794,6 +811,52 @@ def disconnectAttr(source, destination, **flags):
 @_command("isConnected", dict(ignoreUnitConversion="iuc"))
 def isConnected(source, destination, **flags):
     return SCENE.connections.get(_plug(destination)) == _plug(source)
+
+
+def _lineage(key):
+    """A plug, then its ancestors (compound parents, the array of an
+    element), nearest first."""
+    while key is not None:
+        yield key
+        key = SCENE.parentKey(key)
+
+
+@_command("connectionInfo", dict(isSource="is", isDestination="id",
+                                 isExactSource="ies", isExactDestination="ied",
+                                 getExactSource="ges", getExactDestination="ged",
+                                 sourceFromDestination="sfd",
+                                 destinationFromSource="dfs", isLocked="il",
+                                 getLockedAncestor="gla"))
+def connectionInfo(plugName, **flags):
+    """One end of a connection.  Where Maya speaks of "the plug (or its
+    ancestor)", the nearest of the plug and its ancestors that is such an
+    end answers; plugs below the given one do not count.  Names come back
+    as "node.longAttributeName", "" (or [] for ``destinationFromSource``)
+    when there is no such plug.  The stand-in requires one query flag."""
+    key = _plug(_names([plugName])[0])
+    destination = next((k for k in _lineage(key) if k in SCENE.connections), None)
+    source = next((k for k in _lineage(key) if SCENE.outgoing.get(k)), None)
+    if flags.get("isSource"):
+        return source is not None
+    if flags.get("isDestination"):
+        return destination is not None
+    if flags.get("isExactSource"):
+        return bool(SCENE.outgoing.get(key))
+    if flags.get("isExactDestination"):
+        return key in SCENE.connections
+    if flags.get("getExactSource"):
+        return _plugText(source) if source is not None else ""
+    if flags.get("getExactDestination"):
+        return _plugText(destination) if destination is not None else ""
+    if flags.get("sourceFromDestination"):
+        return _plugText(SCENE.connections[destination]) if destination is not None else ""
+    if flags.get("destinationFromSource"):
+        return [_plugText(d) for d in SCENE.outgoing[source]] if source is not None else []
+    if flags.get("isLocked"):
+        return any(SCENE.isLocked(k) for k in _lineage(key))
+    if flags.get("getLockedAncestor"):
+        return next((_plugText(k) for k in _lineage(key) if SCENE.isLocked(k)), "")
+    raise RuntimeError("connectionInfo: a query flag is required by the stand-in.")
 
 
 @_command("listConnections", dict(source="s", destination="d", plugs="p",

@@ -94,6 +94,7 @@ AMBIGUOUS_CALLS = [
     ("addAttr", ("ctrl",), {"longName": "extra"}, "ctrl"),
     ("listConnections", ("ctrl",), {}, "ctrl"),
     ("connectAttr", ("grp.tx", "ctrl.tx"), {}, "ctrl.tx"),
+    ("connectionInfo", ("ctrl.tx",), {"isSource": True}, "ctrl.tx"),
     ("setKeyframe", ("ctrl.tx",), {}, "ctrl.tx"),
 ]
 
