@@ -2209,11 +2209,21 @@ class MFnEnumAttribute(MFnAttribute):
                 return v
         raise _invalid("No field with that name")
 
-    def getMin(self):
-        return min(v for _, v in self._a().enumNames)
+    def _fieldValues(self):
+        values = [v for _, v in self._a().enumNames]
+        if not values:
+            raise _fail("Enum attribute has no fields")
+        return values
 
-    def getMax(self):
-        return max(v for _, v in self._a().enumNames)
+    def getMin(self, minValue):
+        """Write the smallest field value through ``minValue``, a short
+        pointer from ``MScriptUtil.asShortPtr()``, as Maya's ``short&``."""
+        MScriptUtil.setShort(minValue, min(self._fieldValues()))
+
+    def getMax(self, maxValue):
+        """Write the largest field value through ``maxValue``, a short
+        pointer from ``MScriptUtil.asShortPtr()``, as Maya's ``short&``."""
+        MScriptUtil.setShort(maxValue, max(self._fieldValues()))
 
 
 class MFnCompoundAttribute(MFnAttribute):

@@ -91,3 +91,26 @@ def test_as_list_gives_a_new_list(value, expected):
     result = asList(value)
     assert result == expected
     assert result is not value
+
+
+def enum_attribute(node, name):
+    selection = om.MSelectionList()
+    selection.add("%s.%s" % (node, name))
+    plug = om.MPlug()
+    selection.getPlug(0, plug)
+    return plug.attribute()
+
+
+@pytest.mark.parametrize("fields, low, high", [
+    ("xyz:yzx:zxy:xzy:yxz:zyx", 0, 5), ("off=-2:on=7", -2, 7), ("only", 0, 0),
+])
+def test_enum_range_is_written_through_short_pointers(fields, low, high):
+    cmds.createNode("transform", name="ctrl")
+    cmds.addAttr("ctrl", longName="mode", attributeType="enum", enumName=fields)
+    fn = om.MFnEnumAttribute(enum_attribute("ctrl", "mode"))
+    util = om.MScriptUtil()
+    pointer = util.asShortPtr()
+    fn.getMin(pointer)
+    assert om.MScriptUtil.getShort(pointer) == low
+    fn.getMax(pointer)
+    assert om.MScriptUtil.getShort(pointer) == high
