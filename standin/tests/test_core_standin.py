@@ -1,12 +1,15 @@
-"""The suite-core stand-in: the parts of it that rigkit0's behaviour rests on."""
+"""The suite-core stand-in: the parts of it that rigkit0's behaviour rests on,
+and its named callbacks."""
 import contextlib
 import ctypes
 
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
+import maya.OpenMayaAnim as oma
 
-from Zentrik._api.__hybrid__._core import CoreObject, asList, coreModifierContext, coreProperty
+from Zentrik._api.__hybrid__._core import (
+    CORE, CoreObject, asList, coreModifierContext, coreProperty)
 
 
 def instancemethod(function):
@@ -93,7 +96,7 @@ def test_as_list_gives_a_new_list(value, expected):
     assert result is not value
 
 
-def enum_attribute(node, name):
+def attribute_object(node, name):
     selection = om.MSelectionList()
     selection.add("%s.%s" % (node, name))
     plug = om.MPlug()
@@ -107,10 +110,72 @@ def enum_attribute(node, name):
 def test_enum_range_is_written_through_short_pointers(fields, low, high):
     cmds.createNode("transform", name="ctrl")
     cmds.addAttr("ctrl", longName="mode", attributeType="enum", enumName=fields)
-    fn = om.MFnEnumAttribute(enum_attribute("ctrl", "mode"))
+    fn = om.MFnEnumAttribute(attribute_object("ctrl", "mode"))
     util = om.MScriptUtil()
     pointer = util.asShortPtr()
     fn.getMin(pointer)
     assert om.MScriptUtil.getShort(pointer) == low
     fn.getMax(pointer)
     assert om.MScriptUtil.getShort(pointer) == high
+
+
+# --- named callbacks ---------------------------------------------------------------
+
+def key_ball():
+    if not cmds.objExists("ball"):
+        cmds.createNode("transform", name="ball")
+    cmds.setKeyframe("ball.translateX", time=(1,), value=1.0)
+
+
+def register(name, fired, label=None, removeSelf=False, removeOther=None):
+    """Register under ``name`` a callback that notes ``label`` (the name by
+    default) in ``fired`` and may remove itself or another callback."""
+    def callback(curves, clientData):
+        fired.append(label or name)
+        if removeSelf:
+            CORE.hookKit.removeCallback(name)
+        if removeOther:
+            CORE.hookKit.removeCallback(removeOther)
+    CORE.hookKit.addCallback(oma.MAnimMessage.addAnimCurveEditedCallback, [callback], name)
+
+
+def test_callback_is_registered_through_the_given_function():
+    received = []
+
+    def registerFunction(*arguments):
+        received.append(arguments)
+        return oma.MAnimMessage.addAnimCurveEditedCallback(*arguments)
+
+    fired = []
+    CORE.hookKit.addCallback(registerFunction, [lambda curves, data: fired.append(curves)], "hook")
+    assert len(received) == 1 and len(received[0]) == 1
+    key_ball()
+    assert len(fired) == 1 and om.MFnDependencyNode(fired[0][0]).name() == "ball_translateX"
+
+
+@pytest.mark.parametrize("setup, expected", [
+    # A callback that removes itself fires once.
+    (lambda fired: register("once", fired, removeSelf=True), ["once"]),
+    # Adding under a name in use replaces the older callback.
+    (lambda fired: (register("same", fired, "old"), register("same", fired, "new")),
+     ["new", "new"]),
+    # One removed by an earlier callback while the edit is dispatched does not fire.
+    (lambda fired: (register("first", fired, removeSelf=True, removeOther="second"),
+                    register("second", fired)), ["first"]),
+], ids=["removes itself", "replaced", "removed by another"])
+def test_callbacks_fire_as_registered_and_removed(setup, expected):
+    fired = []
+    setup(fired)
+    key_ball()
+    key_ball()
+    assert fired == expected
+
+
+def test_a_callback_gone_with_its_scene_counts_as_removed():
+    fired = []
+    register("hook", fired)
+    cmds.file(new=True, force=True)
+    CORE.hookKit.removeCallback("hook")
+    register("hook", fired)
+    key_ball()
+    assert fired == ["hook"] and list(CORE.hookKit.callbacks) == ["hook"]

@@ -269,9 +269,13 @@ class _HookKit(_Service):
     """Named Maya callbacks.
 
     ``callbacks`` maps a name to the id that the registration function
-    returned. Adding under a name already in use removes the older callback
-    first, so a name never stands for two callbacks. ``callbackFlag`` is
-    recorded only.
+    returned; registering goes through that function with the arguments
+    given, so the callback is Maya's own. Adding under a name already in use
+    removes the older callback first, so a name never stands for two
+    callbacks. A callback may remove itself, or another, while it fires:
+    Maya's dispatch skips a callback removed before its turn. A callback
+    whose id Maya no longer knows (its scene was reset) counts as removed.
+    ``callbackFlag`` is recorded only.
     """
 
     def __init__(self, calls):
@@ -280,6 +284,7 @@ class _HookKit(_Service):
 
     def addCallback(self, registerFunction, callbackArguments, callbackName,
                     callbackFlag=False):
+        """Register ``registerFunction(*callbackArguments)`` under the name."""
         self._record("addCallback", registerFunction, callbackArguments,
                      callbackName, callbackFlag)
         self._remove(callbackName)
@@ -292,14 +297,14 @@ class _HookKit(_Service):
 
     def _remove(self, callbackName):
         if callbackName in self.callbacks:
-            OpenMaya.MMessage.removeCallback(self.callbacks.pop(callbackName))
+            try:
+                OpenMaya.MMessage.removeCallback(self.callbacks.pop(callbackName))
+            except RuntimeError:
+                pass  # already gone with its scene
 
     def _removeAll(self):
         for callbackName in list(self.callbacks):
-            try:
-                self._remove(callbackName)
-            except RuntimeError:
-                pass  # already gone with its scene
+            self._remove(callbackName)
 
 
 class _GraphKit(_Service):
