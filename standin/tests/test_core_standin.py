@@ -1,5 +1,5 @@
 """The suite-core stand-in: the parts of it that rigkit0's behaviour rests on,
-and its named callbacks."""
+its attribute wrappers and its named callbacks."""
 import contextlib
 import ctypes
 
@@ -9,7 +9,8 @@ import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
 
 from Zentrik._api.__hybrid__._core import (
-    CORE, CoreObject, asList, coreModifierContext, coreProperty)
+    CORE, CoreObject, EnumAttribute, NumericAttribute, asList, coreModifierContext, coreProperty,
+    rotationMath)
 
 
 def instancemethod(function):
@@ -117,6 +118,38 @@ def test_enum_range_is_written_through_short_pointers(fields, low, high):
     assert om.MScriptUtil.getShort(pointer) == low
     fn.getMax(pointer)
     assert om.MScriptUtil.getShort(pointer) == high
+
+
+# --- attribute wrappers ----------------------------------------------------------
+
+@pytest.mark.parametrize("fields, number, key", [
+    (None, 5, "xyz:yzx:zxy:xzy:yxz:zyx"),
+    ("a:b:c", 2, "a:b:c"),
+    ("off=-2:on=7", 7, "off:on"),
+    ("yxz:xyz", 1, "yxz:xyz"),
+])
+def test_enum_wrapper_gives_highest_index_and_field_names(fields, number, key):
+    cmds.createNode("transform", name="ctrl")
+    name = "rotateOrder"
+    if fields is not None:
+        name = "mode"
+        cmds.addAttr("ctrl", longName=name, attributeType="enum", enumName=fields)
+    info = EnumAttribute(attribute_object("ctrl", name))
+    assert (info.enumNumber, info.enumKey) == (number, key)
+    assert (info.enumKey == rotationMath.orderKey) is (fields is None)
+
+
+@pytest.mark.parametrize("attribute, kind, isBoolean", [
+    ("visibility", None, True), ("weight", "double", False),
+    ("count", "long", False), ("flag", "bool", True),
+])
+def test_numeric_wrapper_tells_booleans(attribute, kind, isBoolean):
+    cmds.createNode("transform", name="ctrl")
+    if kind is not None:
+        cmds.addAttr("ctrl", longName=attribute, attributeType=kind)
+    info = NumericAttribute(attribute_object("ctrl", attribute))
+    assert info.isBoolean is isBoolean
+    assert (info.unitType == om.MFnNumericData.kBoolean) is isBoolean
 
 
 # --- named callbacks ---------------------------------------------------------------

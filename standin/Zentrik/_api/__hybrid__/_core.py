@@ -35,7 +35,10 @@ The suite's own objects that rigkit0 builds or consults:
   dictionary, keyed by an attribute wrapper's ``settingsKey``
   ("rig|L_arm_ctrl.translateX"), ``plainPlugName`` ("L_arm_ctrl.translateX"),
   ``attrName`` ("translateX", a rule for the channel on every node) or
-  ``shortAttrName`` ("tx"), and ``resetRecords()`` empties them.
+  ``shortAttrName`` ("tx"), and ``resetRecords()`` empties them;
+- ``AnimCurve(name)``: one anim curve's keys, key kinds and driven plug;
+- ``EnumAttribute``, ``NumericAttribute``: wrappers of an attribute
+  ``MObject``; ``rotationMath.orderKey`` names Maya's rotate orders.
 """
 
 import collections
@@ -62,6 +65,7 @@ from maya.OpenMaya import (
     MFnData,
     MFnDependencyNode,
     MFnDoubleArrayData,
+    MFnEnumAttribute,
     MFnIkJoint,
     MFnIntArrayData,
     MFnMatrixData,
@@ -105,9 +109,10 @@ _MAYA_API_NAMES = [
 ]
 
 __all__ = [
-    "CORE", "CoreObject", "MirrorNode", "MirrorStore", "NodeHandle", "asList",
-    "cmds", "coreDecorator", "coreModifierContext", "coreProperty", "math",
-    "mayaVersion", "mirrorService", "partial", "pythonMajor",
+    "AnimCurve", "CORE", "CoreObject", "EnumAttribute", "MirrorNode",
+    "MirrorStore", "NodeHandle", "NumericAttribute", "asList", "cmds",
+    "coreDecorator", "coreModifierContext", "coreProperty", "math",
+    "mayaVersion", "mirrorService", "partial", "pythonMajor", "rotationMath",
 ] + _MAYA_API_NAMES
 
 pythonMajor = sys.version_info[0]
@@ -694,3 +699,229 @@ class _MirrorService(_Service):
 
 
 mirrorService = _MirrorService(CORE.calls, "mirrorService")
+
+
+# --- anim curves ---------------------------------------------------------------
+
+# The MFn types of Maya's animation layer blend nodes. Maya lists only a
+# blend's own type among its function sets, not kBlendNodeBase, so the test
+# has to name each one.
+_BLEND_NODE_TYPES = (
+    "kBlendNodeBase", "kBlendNodeAdditiveRotation", "kBlendNodeAdditiveScale",
+    "kBlendNodeBoolean", "kBlendNodeDouble", "kBlendNodeDoubleAngle",
+    "kBlendNodeDoubleLinear", "kBlendNodeEnum", "kBlendNodeFloat",
+    "kBlendNodeFloatAngle", "kBlendNodeFloatLinear", "kBlendNodeInt16",
+    "kBlendNodeInt32", "kBlendNodeTime",
+)
+
+
+def _isBlendNode(nodeObject):
+    return any(nodeObject.hasFn(getattr(MFn, name)) for name in _BLEND_NODE_TYPES)
+
+
+def _firstDestination(plug):
+    """The first plug that ``plug`` feeds, or ``None``."""
+    destinations = MPlugArray()
+    plug.connectedTo(destinations, False, True)
+    if destinations.length() == 0:
+        return None
+    return destinations[0]
+
+
+def _childIndex(plug):
+    """The position of a child plug among its compound's children."""
+    parent = plug.parent()
+    for index in range(parent.numChildren()):
+        if parent.child(index) == plug:
+            return index
+    raise RuntimeError("Zentrik - %s is not among its parent's children" % plug.name())
+
+
+class AnimCurve(CoreObject):
+    """One anim curve node, known by name, read through ``MFnAnimCurve``.
+
+    Built from the curve node's name; an unknown name raises
+    ``RuntimeError`` and a node that is not an anim curve the error of
+    ``MFnAnimCurve``. The wrapper stays with that node when it is renamed.
+    Keys are read afresh on every access.
+
+    Key kinds (``KEY_KINDS``): ``KEY_DEFAULT`` (a normal key),
+    ``KEY_BREAKDOWN`` (Maya's breakdown flag) and ``KEY_SPECIAL`` (Maya's
+    tick-draw-special flag, a key drawn in the special colour in the time
+    slider). ``curveObject`` is the curve node's ``MObject``.
+    """
+
+    KEY_DEFAULT = "default"
+    KEY_BREAKDOWN = "breakdown"
+    KEY_SPECIAL = "special"
+    KEY_KINDS = (KEY_DEFAULT, KEY_BREAKDOWN, KEY_SPECIAL)
+
+    def __init__(self, name):
+        selection = MSelectionList()
+        selection.add(name)
+        self.curveObject = MObject()
+        selection.getDependNode(0, self.curveObject)
+        self._fn = MFnAnimCurve(self.curveObject)
+
+    def name(self):
+        """The curve node's current name."""
+        return self._fn.name()
+
+    def __repr__(self):
+        return "AnimCurve(%r)" % self.name()
+
+    @property
+    def numKeys(self):
+        """How many keys the curve has."""
+        return self._fn.numKeys()
+
+    @property
+    def keyTimes(self):
+        """The key times in key order, as frame numbers (floats) in the
+        current UI time unit."""
+        unit = MTime.uiUnit()
+        return [self._fn.time(i).asUnits(unit) for i in range(self._fn.numKeys())]
+
+    @property
+    def keyValues(self):
+        """The key values in key order, in Maya's internal units
+        (centimetres, radians), as ``MFnAnimCurve.value`` gives them."""
+        return [self._fn.value(i) for i in range(self._fn.numKeys())]
+
+    def setKeyKindAt(self, index=None, keyKind=None, actionId=None):
+        """Give the key at ``index`` the kind ``keyKind``, one of the
+        ``KEY_`` constants; the other kinds' flags are cleared, so
+        ``KEY_DEFAULT`` makes a normal key again.
+
+        An index outside the keys raises ``IndexError``, an unknown kind
+        ``ValueError``. ``actionId`` names the user action the change
+        belongs to; the stand-in keeps no undo record of it.
+        """
+        if keyKind not in self.KEY_KINDS:
+            raise ValueError("Zentrik - unknown key kind %r" % (keyKind,))
+        if isinstance(index, bool) or not isinstance(index, int):
+            raise TypeError("Zentrik - a key index is an int, not %r" % (index,))
+        if not 0 <= index < self._fn.numKeys():
+            raise IndexError("Zentrik - %s has no key %d" % (self.name(), index))
+        cmds.keyframe(self.name(), edit=True, index=(index, index),
+                      breakdown=keyKind == self.KEY_BREAKDOWN,
+                      tickDrawSpecial=keyKind == self.KEY_SPECIAL)
+
+    @property
+    def drivenPlug(self):
+        """The ``MPlug`` the curve finally drives, or ``None``.
+
+        Follows the curve's "output" to the first plug it feeds and on
+        through animation layer blends: from a blend's input to its
+        "output" (from the input child a value came in on, such as
+        inputBX, to the output child at the same position, outputX, or to
+        that child of the plug the whole output compound feeds). Stops at
+        the first plug of a node that is not a blend; ``None`` when a step
+        feeds nothing.
+        """
+        plug = _firstDestination(self._fn.findPlug("output", False))
+        seen = set()
+        while plug is not None:
+            node = plug.node()
+            if not _isBlendNode(node):
+                return plug
+            name = plug.name()
+            if name in seen:
+                return None  # blends wired in a loop drive nothing
+            seen.add(name)
+            output = MFnDependencyNode(node).findPlug("output", False)
+            if not plug.isChild():
+                plug = _firstDestination(output)
+                continue
+            index = _childIndex(plug)
+            if output.numChildren() <= index:
+                return None
+            plug = _firstDestination(output.child(index))
+            if plug is None:
+                whole = _firstDestination(output)
+                if whole is not None and whole.numChildren() > index:
+                    plug = whole.child(index)
+                else:
+                    plug = whole
+        return None
+
+
+# --- attribute kinds ---------------------------------------------------------------
+
+class EnumAttribute(CoreObject):
+    """An enum attribute's fields, read through ``MFnEnumAttribute``.
+
+    Built on the attribute's ``MObject`` (``plug.attribute()``), kept as
+    ``attribute``; another kind of attribute raises as ``MFnEnumAttribute``
+    does.
+    """
+
+    def __init__(self, attributeMObject):
+        self.attribute = attributeMObject
+        self._fn = MFnEnumAttribute(attributeMObject)
+
+    def _bound(self, method):
+        util = MScriptUtil()
+        pointer = util.asShortPtr()
+        method(pointer)
+        return MScriptUtil.getShort(pointer)
+
+    @property
+    def enumNumber(self):
+        """The highest field index (value): 5 for a rotate order's six
+        fields 0 to 5."""
+        return self._bound(self._fn.getMax)
+
+    @property
+    def fieldNames(self):
+        """The field names in order of their indices."""
+        names = []
+        for index in range(self._bound(self._fn.getMin), self.enumNumber + 1):
+            try:
+                names.append(self._fn.fieldName(index))
+            except RuntimeError:
+                pass  # no field has this index
+        return names
+
+    @property
+    def enumKey(self):
+        """The field names joined with ":" ("xyz:yzx:zxy:xzy:yxz:zyx")."""
+        return ":".join(self.fieldNames)
+
+
+class NumericAttribute(CoreObject):
+    """A numeric attribute's type, read through ``MFnNumericAttribute``.
+
+    Built on the attribute's ``MObject`` (``plug.attribute()``), kept as
+    ``attribute``; another kind of attribute raises as
+    ``MFnNumericAttribute`` does.
+    """
+
+    def __init__(self, attributeMObject):
+        self.attribute = attributeMObject
+        self._fn = MFnNumericAttribute(attributeMObject)
+
+    @property
+    def unitType(self):
+        """The ``MFnNumericData`` type of the attribute's value."""
+        return self._fn.unitType()
+
+    @property
+    def isBoolean(self):
+        """Whether the attribute holds a boolean."""
+        return self.unitType == MFnNumericData.kBoolean
+
+
+class _RotationMath(object):
+    """Rotation helpers of the suite.
+
+    ``orderNames`` are Maya's rotate orders in the order of the rotateOrder
+    enum; ``orderKey`` joins them as ``EnumAttribute.enumKey`` joins an
+    enum's fields, so a rotate-order enum is recognised by its key.
+    """
+
+    orderNames = ("xyz", "yzx", "zxy", "xzy", "yxz", "zyx")
+    orderKey = ":".join(orderNames)
+
+
+rotationMath = _RotationMath()
