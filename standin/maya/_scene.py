@@ -161,6 +161,7 @@ class Scene(object):
         self.animStartTicks = self.minTicks
         self.animEndTicks = _units.timeToTicks(200, _units.TIME_FILM)
         self.refreshSuspended = False
+        self.namespaces = set()  # namespaces added below the root, by full name
         self.callbacks = {}
         self._nextUid = 1
         del self.log[:]

@@ -1420,6 +1420,27 @@ def lockNode(*args, **flags):
         node.locked = bool(flags.get("lock", True))
 
 
+@_command("namespace", dict(add="add", exists="ex", parent="p"))
+def namespace(*args, **flags):
+    """Adds a namespace (returning its name) or asks whether one exists.
+
+    Only the namespaces' names are modelled: a node takes its namespace from
+    the prefix of its name, and the current namespace stays the root."""
+    if "exists" in flags:
+        name = flags["exists"] if flags["exists"] is not True else (args[0] if args else "")
+        return name.strip(":") in SCENE.namespaces
+    if flags.get("add"):
+        parent = (flags.get("parent") or "").strip(":")
+        name = (parent + ":" if parent else "") + flags["add"].strip(":")
+        if parent and parent not in SCENE.namespaces:
+            raise RuntimeError("namespace: Namespace '%s' does not exist." % parent)
+        if name in SCENE.namespaces:
+            raise RuntimeError("namespace: A namespace called '%s' already exists." % name)
+        SCENE.namespaces.add(name)
+        return name
+    raise RuntimeError("namespace: only add and exists are supported by the stand-in.")
+
+
 __all__ = sorted(name for name, value in list(globals().items())
                  if not name.startswith("_") and callable(value)
                  and getattr(value, "__module__", None) == __name__
