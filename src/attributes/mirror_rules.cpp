@@ -10,10 +10,14 @@ namespace {
 
 bool isNone(py::handle value) { return value.is_none(); }
 
-// "%s.%s" of the two, or None when either is None.
-py::object joinedOrNone(py::handle first, py::handle second) {
-    if (isNone(first) || isNone(second)) return none();
-    return format("%s.%s", first, second);
+// "%s.%s" of the node name and the attribute name `second` reads, or None
+// when either is None; the second is not read without a node name.
+py::object joinedOrNone(const State &s, py::handle self, PyObject *second) {
+    py::object nodeName = getAttr(self, s.nodeName);
+    if (isNone(nodeName)) return none();
+    py::object attrName = getAttr(self, second);
+    if (isNone(attrName)) return none();
+    return format("%s.%s", nodeName, attrName);
 }
 
 // The last piece of `name` split at `prefix`; the name itself without a
@@ -43,16 +47,15 @@ py::object storedFor(const State &s, PyObject *store, py::handle attr, bool look
 // --- names -------------------------------------------------------------------
 
 py::object plugName(const State &s, py::handle self) {
-    return joinedOrNone(getAttr(self, s.nodeName), getAttr(self, s.attrName));
+    return joinedOrNone(s, self, s.attrName);
 }
 
 py::object shortPlugName(const State &s, py::handle self) {
-    return joinedOrNone(getAttr(self, s.nodeName), getAttr(self, s.shortAttrName));
+    return joinedOrNone(s, self, s.shortAttrName);
 }
 
 py::object mirrorInfoPlugName(const State &s, py::handle self) {
-    if (isNone(getAttr(self, s.nodeName)) || isNone(getAttr(self, s.shortAttrName)))
-        return none();
+    if (isNone(joinedOrNone(s, self, s.shortAttrName))) return none();
     return format("%s.%s", getAttr(getAttr(self, s.mirrorNodeInfo), s.nodeName),
                   getAttr(self, s.attrName));
 }

@@ -1,0 +1,191 @@
+"""Mirroring an attribute: the name forms, sides, the shared mirror-node cache,
+default values, multipliers from the stores, the mirror attribute and the
+mirrored value."""
+import pytest
+from maya import cmds
+from maya.OpenMaya import MTime
+
+from Zentrik._api.__hybrid__._core import CORE, MirrorNode
+
+LEFT, RIGHT, CENTER = MirrorNode.kLeft, MirrorNode.kRight, MirrorNode.kCenter
+
+
+@pytest.fixture
+def rig():
+    """A character in the namespace "char": a left and a right arm control and
+    a centred spine control with a left and a right blink attribute."""
+    cmds.namespace(add="char")
+    cmds.group(empty=True, name="char:rig")
+    for name in ("char:L_arm_ctrl", "char:R_arm_ctrl", "char:spine_ctrl"):
+        cmds.createNode("transform", name=name, parent="char:rig")
+    for attr in ("leftBlink", "rightBlink"):
+        cmds.addAttr("char:spine_ctrl", longName=attr, attributeType="double", keyable=True)
+    cmds.createNode("transform", name="loose_L")
+    return "char:"
+
+
+def attr(rk, path):
+    """A wrapper of the plug at "node.attribute", as the tools build them."""
+    node, name = path.split(".")
+    return rk.AnimAttr(rk.Node(node).getPlug(name))
+
+
+class TestNames:
+    def test_name_forms_of_a_namespaced_left_control(self, rk, rig):
+        a = attr(rk, "char:L_arm_ctrl.tx")
+        assert a.plugName == "|char:rig|char:L_arm_ctrl.translateX"
+        assert a.shortPlugName == "|char:rig|char:L_arm_ctrl.tx"
+        assert a.mirrorInfoPlugName == "char:L_arm_ctrl.translateX"
+        assert a.plainPlugName == "L_arm_ctrl.translateX"
+        assert a.parentKey == "rig"
+        assert a.settingsKey == "rig|L_arm_ctrl.translateX"
+        assert a.mirrorPlugName == "char:R_arm_ctrl.translateX"
+        assert a.namespacePrefix == "char:"
+        assert a.side is LEFT
+
+    def test_node_without_parent_or_namespace(self, rk, rig):
+        a = attr(rk, "loose_L.ty")
+        assert a.parentKey == ""
+        assert a.settingsKey == "|loose_L.translateY"
+        assert a.side is LEFT  # a side marker at the end
+        assert a.namespacePrefix == ""
+
+    def test_wrapper_without_a_node(self, rk):
+        a = rk.AnimAttr()
+        assert a.node is None and a.plugName is None and a.shortPlugName is None
+        assert a.mirrorNodeInfo is None and a.mirrorAttr is None
+
+    @pytest.mark.parametrize("name, family", [
+        ("translateX", "isTranslate"), ("tz", "isTranslate"), ("rotateY", "isRotate"),
+        ("ry", "isRotate"), ("scaleZ", "isScale"), ("sx", "isScale"),
+        ("rotate", None), ("rotateAxisX", None), ("visibility", None)])
+    def test_channel_families_are_whole_words(self, rk, rig, name, family):
+        a = attr(rk, "char:L_arm_ctrl." + name)
+        a.setProperty("attrName", name)  # the short name as given, not Maya's long one
+        assert [f for f in ("isTranslate", "isRotate", "isScale") if getattr(a, f)] == (
+            [family] if family else [])
+
+
+class TestMirrorNodes:
+    def test_attributes_of_one_node_share_its_mirror_node(self, rk, rig):
+        first = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
+        assert attr(rk, "char:L_arm_ctrl.ry").mirrorNodeInfo is first
+        assert first.partnerName == "char:R_arm_ctrl"
+
+    def test_entry_is_rebuilt_after_the_node_is_replaced(self, rk, rig):
+        first = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
+        cmds.delete("char:L_arm_ctrl")
+        cmds.createNode("transform", name="char:L_arm_ctrl", parent="char:rig")
+        second = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
+        assert second is not first and second.node.exists()
+        assert attr(rk, "char:L_arm_ctrl.ty").mirrorNodeInfo is second
+
+    def test_centred_node_takes_the_side_its_attribute_names(self, rk, rig):
+        assert attr(rk, "char:spine_ctrl.leftBlink").side is LEFT
+        assert attr(rk, "char:spine_ctrl.rightBlink").side is RIGHT
+        assert attr(rk, "char:spine_ctrl.tx").side is CENTER
+
+
+class TestMirrorAttr:
+    def test_left_control_mirrors_onto_the_right_one(self, rk, rig):
+        mirror = attr(rk, "char:L_arm_ctrl.tx").mirrorAttr
+        assert mirror.plugName == "|char:rig|char:R_arm_ctrl.translateX"
+
+    def test_stored_attribute_name_wins(self, rk, rig):
+        source = attr(rk, "char:L_arm_ctrl.tx")
+        CORE.mirrorStoreA.entries[source.settingsKey] = "translateY"
+        assert source.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateY"
+
+    def test_stored_name_that_is_missing_falls_back_to_the_same_attribute(self, rk, rig, errors):
+        source = attr(rk, "char:L_arm_ctrl.tx")
+        CORE.mirrorStoreA.entries[source.settingsKey] = "nothing"
+        assert source.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateX"
+
+    def test_left_and_right_attributes_of_a_centred_node(self, rk, rig):
+        mirror = attr(rk, "char:spine_ctrl.leftBlink").mirrorAttr
+        assert mirror.plugName == "|char:rig|char:spine_ctrl.rightBlink"
+        centred = attr(rk, "char:spine_ctrl.tx").mirrorAttr
+        assert centred.plugName == "|char:rig|char:spine_ctrl.translateX"
+
+    def test_missing_partner_gives_none(self, rk, rig, errors):
+        cmds.delete("char:R_arm_ctrl")
+        assert attr(rk, "char:L_arm_ctrl.tx").mirrorAttr is None
+
+    def test_mirror_partner_from_the_service(self, rk, rig):
+        partner = attr(rk, "char:L_arm_ctrl.rz").mirrorFromAnimAttr
+        assert partner.plugName == "|char:rig|char:R_arm_ctrl.rotateZ"
+
+
+class TestMultiplier:
+    @pytest.mark.parametrize("store, key, expected", [
+        (None, None, 1),
+        ("B", "translateX", -1),
+        ("C", "translateX", -2),
+    ])
+    def test_multiplier_from_the_stores(self, rk, rig, store, key, expected):
+        if store:
+            getattr(CORE, "mirrorStore" + store).entries[key] = expected
+        assert attr(rk, "char:L_arm_ctrl.tx").mirrorMultiplier == expected
+
+    def test_store_b_is_read_before_store_c(self, rk, rig):
+        CORE.mirrorStoreB.entries["translateX"] = -1
+        CORE.mirrorStoreC.entries["translateX"] = 5
+        assert attr(rk, "char:L_arm_ctrl.tx").mirrorMultiplier == -1
+
+    def test_not_mirrorable_channel_keeps_its_value(self, rk, rig):
+        CORE.mirrorStoreB.entries["scaleX"] = -1
+        assert attr(rk, "char:L_arm_ctrl.sx").mirrorMultiplier == 1
+
+
+class TestDefaults:
+    def test_queried_defaults(self, rk, rig):
+        assert attr(rk, "char:L_arm_ctrl.tx").defaultValue == 0.0
+        assert attr(rk, "char:L_arm_ctrl.sx").defaultValue == 1.0
+
+    def test_stored_default_wins(self, rk, rig):
+        CORE.mirrorStoreD.entries["L_arm_ctrl.translateX"] = 5.0
+        a = attr(rk, "char:L_arm_ctrl.tx")
+        assert (a.storedDefaultValue, a.defaultValue) == (5.0, 5.0)
+        assert a.queriedDefaultValue == 0.0
+
+    def test_rotate_order_default_is_its_current_value(self, rk, rig):
+        cmds.setAttr("char:L_arm_ctrl.rotateOrder", 3)
+        a = attr(rk, "char:L_arm_ctrl.rotateOrder")
+        assert a.isSpecialEnum is True
+        assert a.defaultValue == 3
+
+
+class TestMirrorable:
+    @pytest.mark.parametrize("name, mirrorable", [
+        ("translateX", True), ("rotateY", True), ("translate", True), ("scaleX", False),
+        ("visibility", False), ("rotateOrder", False), ("label", False), ("offset", False)])
+    def test_which_channels_mirror(self, rk, rig, name, mirrorable):
+        cmds.addAttr("char:L_arm_ctrl", longName="label", dataType="string")
+        cmds.addAttr("char:L_arm_ctrl", longName="offset", dataType="matrix")
+        assert attr(rk, "char:L_arm_ctrl." + name).isMirrorable is mirrorable
+
+    def test_failure_is_reported_and_answers_false(self, rk, errors):
+        a = rk.AnimAttr(plugName="nothing.tx")  # no plug, only the path
+        del errors[:]
+        assert a.isMirrorable is False
+        assert errors == ["Zentrik - Could not determine mirrorable attribute "
+                          "'AnimAttr' object has no attribute 'plug', nothing.tx, None, None"]
+
+
+class TestMirrorValue:
+    def test_value_of_the_partner_at_another_frame_with_its_sign_flipped(self, rk, rig):
+        cmds.setKeyframe("char:R_arm_ctrl.tx", time=(1,), value=1.0)
+        cmds.setKeyframe("char:R_arm_ctrl.tx", time=(10,), value=3.0)
+        CORE.mirrorStoreB.entries["translateX"] = -1
+        value = attr(rk, "char:L_arm_ctrl.tx").getMirrorValueAt(MTime(10, MTime.uiUnit()))
+        assert value == pytest.approx(-3.0)
+
+    def test_compound_value_is_mirrored_element_by_element(self, rk, rig):
+        cmds.setAttr("char:R_arm_ctrl.translate", 1.0, 2.0, 3.0)
+        CORE.mirrorStoreB.entries["translate"] = -1
+        value = attr(rk, "char:L_arm_ctrl.translate").getMirrorValueAt(MTime(1, MTime.uiUnit()))
+        assert value == [-1.0, -2.0, -3.0]
+
+    def test_no_mirror_attribute_gives_none(self, rk, rig, errors):
+        cmds.delete("char:R_arm_ctrl")
+        assert attr(rk, "char:L_arm_ctrl.tx").getMirrorValueAt(MTime(1, MTime.uiUnit())) is None
