@@ -1,18 +1,307 @@
-// ChannelBox: the Channel Box selection as attribute wrappers.
+// ChannelBox: the Channel Box selection, and the animatable and animated plugs
+// of a set of nodes, as plug arrays, attribute wrappers and plug paths.
+#include "attributes/anim_attr.h"
 #include "module/classes.h"
-#include "module/methods.h"
+#include "scene/node.h"
 
 namespace rigkit {
+namespace {
+
+py::object append(py::handle list, py::handle item) {
+    if (PyList_Append(list.ptr(), item.ptr()) < 0) throwPythonError();
+    return none();
+}
+
+py::object newList() { return steal(PyList_New(0)); }
+
+// Every plug array handed out stays referenced for the module's lifetime, so
+// plugs taken from it never outlive their array.
+py::object keptAlive(const State &s, py::handle self, py::object array) {
+    append(getAttr(self, s.keepAlive), array);
+    return array;
+}
+
+// Runs `each(plug)` for each element of a plug array.
+template <class Each>
+void forEachPlug(const State &s, py::handle array, Each &&each) {
+    const Py_ssize_t count = asIndex(callMethod(array, s.length));
+    for (Py_ssize_t i = 0; i < count; ++i) each(steal(PySequence_GetItem(array.ptr(), i)));
+}
+
+py::object wrappersOf(const State &s, py::handle array) {
+    py::object result = newList();
+    forEachPlug(s, array, [&](py::handle plug) { append(result, newAnimAttr(s, plug)); });
+    return result;
+}
+
+// A list of `name` read from each item of a list of wrappers.
+py::object namesOf(py::handle attrs, PyObject *name) {
+    py::object result = newList();
+    for (py::handle attr : attrs) append(result, getAttr(attr, name));
+    return result;
+}
+
+// --- nodes -------------------------------------------------------------------------
+
+py::object init(const State &s, py::handle self, py::handle nodes) {
+    py::object stored = py::reinterpret_borrow<py::object>(nodes);
+    if (PyUnicode_Check(nodes.ptr()) && PyUnicode_GET_LENGTH(nodes.ptr()) > 0) {
+        stored = newList();
+        append(stored, nodes);
+    } else if (!truthy(nodes)) {
+        stored = callMethodKw(s.global(s.cmds), s.ls, s.kwSelectionLongDependencyNodes, Py_True,
+                              Py_True, Py_True);
+    }
+    setAttr(self, s.nodes, stored);
+    return none();
+}
+
+// nodes gains the first shape below each transform (cameras only when asked),
+// once each; the order of nodes is not kept.
+void addShapesOf(const State &s, py::handle self, bool camerasOnly) {
+    py::object names = newList();
+    py::object reader = call(s.global(s.SelectionReader), getAttr(self, s.nodes));
+    py::object zero = steal(PyLong_FromLong(0));
+    for (py::handle path : getAttr(reader, s.nodeDagPaths)) {
+        if (!hasFn(s, path, s.kTransform)) continue;
+        try {
+            callMethod(path, s.extendToShapeDirectlyBelow, zero);
+        } catch (py::error_already_set &e) {
+            if (!e.matches(PyExc_RuntimeError)) throw;
+            continue;  // a transform without a shape
+        }
+        if (!camerasOnly || hasFn(s, path, s.kCamera))
+            append(names, callMethod(path, s.fullPathName));
+    }
+    py::object all = steal(PyNumber_Add(getAttr(self, s.nodes).ptr(), names.ptr()));
+    setAttr(self, s.nodes, steal(PySequence_List(steal(PySet_New(all.ptr())).ptr())));
+}
+
+py::object addShapes(const State &s, py::handle self) {
+    addShapesOf(s, self, false);
+    return none();
+}
+
+py::object addCameraShapes(const State &s, py::handle self) {
+    addShapesOf(s, self, true);
+    return none();
+}
+
+// --- the Channel Box's own selection ---------------------------------------------
+
+// "node.attribute" of every attribute selected in the main Channel Box, section
+// by section (main, shape, history, output), duplicates kept.
+py::object selectedChannelPaths(const State &s, py::handle) {
+    py::object cmds = s.global(s.cmds);
+    py::object control = text("mainChannelBox");
+    PyObject *const queries[] = {s.kwQueryMainObjectList,         s.kwQueryShapeObjectList,
+                                 s.kwQueryHistoryObjectList,      s.kwQueryOutputObjectList,
+                                 s.kwQuerySelectedMainAttributes, s.kwQuerySelectedShapeAttributes,
+                                 s.kwQuerySelectedHistoryAttributes,
+                                 s.kwQuerySelectedOutputAttributes};
+    py::object answers[8];
+    for (int i = 0; i < 8; ++i)
+        answers[i] = callMethodKw(cmds, s.channelBox, queries[i], control, Py_True, Py_True);
+    py::object result = newList();
+    for (int section = 0; section < 4; ++section) {
+        py::handle objects = answers[section], attributes = answers[section + 4];
+        if (!truthy(objects) || !truthy(attributes)) continue;
+        for (py::handle object : objects)
+            for (py::handle attribute : attributes) {
+                py::object path = format("%s.%s", object, attribute);
+                if (truthy(callMethod(cmds, s.objExists, path))) append(result, path);
+            }
+    }
+    return result;
+}
+
+bool usablePlug(const State &s, py::handle plug) {
+    if (!truthy(callMethod(plug, s.isKeyable)) && !truthy(callMethod(plug, s.isChannelBoxFlagSet)))
+        return false;
+    return !truthy(callMethod(plug, s.isArray)) && !truthy(callMethod(plug, s.isLocked));
+}
+
+py::object selectedPlugs(const State &s, py::handle self) {
+    py::object array = call(s.global(s.MPlugArray));
+    for (py::handle path : getAttr(self, s.selectedChannelPaths)) {
+        // The node is the text before the first ".", the attribute after the last.
+        py::object nodeName =
+            steal(PySequence_GetItem(callMethod(path, s.split, s.dot).ptr(), 0));
+        py::object attrName =
+            steal(PySequence_GetItem(callMethod(path, s.rsplit, s.dot).ptr(), -1));
+        py::object plug = callMethod(newNode(s, nodeName), s.getPlug, attrName);
+        if (!plug.is_none() && usablePlug(s, plug)) callMethod(array, s.append, plug);
+    }
+    return keptAlive(s, self, array);
+}
+
+// --- every animatable or animated plug of the nodes ------------------------------
+
+py::object plugsFound(const State &s, py::handle self, PyObject *finder) {
+    py::object array = call(s.global(s.MPlugArray));
+    py::object selection = call(s.global(s.MSelectionList));
+    py::object handleClass = s.global(s.NodeHandle);
+    for (py::handle name : getAttr(self, s.nodes)) {
+        try {
+            callMethod(selection, s.add, getAttr(call(handleClass, name), s.selectionItem));
+        } catch (py::error_already_set &e) {
+            if (!e.matches(PyExc_RuntimeError)) throw;  // a name Maya cannot resolve
+        }
+    }
+    callMethod(s.global(s.MAnimUtil), finder, selection, array);
+    return keptAlive(s, self, array);
+}
+
+py::object animatablePlugs(const State &s, py::handle self) {
+    return plugsFound(s, self, s.findAnimatablePlugs);
+}
+
+py::object animatedPlugs(const State &s, py::handle self) {
+    return plugsFound(s, self, s.findAnimatedPlugs);
+}
+
+// --- wrappers ----------------------------------------------------------------------
+
+py::object selectedAttrs(const State &s, py::handle self) {
+    return wrappersOf(s, getAttr(self, s.selectedPlugs));
+}
+
+py::object animatableAttrs(const State &s, py::handle self) {
+    return wrappersOf(s, getAttr(self, s.animatablePlugs));
+}
+
+// Shown though not keyable: the Channel Box's extra attributes, and the
+// rotate order while it may change, unless the suite hides it.
+bool shownNonKeyable(const State &s, py::handle plug) {
+    if (truthy(callMethod(plug, s.isKeyable))) return false;
+    if (truthy(callMethod(plug, s.isChannelBoxFlagSet)) && !truthy(callMethod(plug, s.isArray)) &&
+        !truthy(callMethod(plug, s.isLocked)))
+        return true;
+    if (!equal(callMethod(plug, s.partialName), text("ro"))) return false;
+    if (!equal(callMethod(plug, s.isFreeToChange), getAttr(s.global(s.MPlug), s.kFreeToChange)))
+        return false;
+    py::object options = getAttr(getAttr(s.global(s.CORE), s.optionSet), s.activeOptions);
+    const int hidden = PySequence_Contains(options.ptr(), text("nonExposedRotationOrder").ptr());
+    if (hidden < 0) throwPythonError();
+    return !hidden;
+}
+
+py::object channelBoxAttrs(const State &s, py::handle self) {
+    py::object result = steal(PySequence_List(getAttr(self, s.animatableAttrs).ptr()));
+    py::object reader = call(s.global(s.SelectionReader), getAttr(self, s.nodes));
+    py::object fnClass = s.global(s.MFnDependencyNode);
+    for (py::handle object : getAttr(reader, s.nodeObjects)) {
+        py::object fn = call(fnClass, object);
+        const Py_ssize_t count = asIndex(callMethod(fn, s.attributeCount));
+        for (Py_ssize_t index = 0; index < count; ++index) {
+            try {
+                py::object attribute = callMethod(fn, s.attribute, steal(PyLong_FromSsize_t(index)));
+                py::object plug = callMethod(fn, s.findPlug, attribute);
+                if (shownNonKeyable(s, plug)) append(result, newAnimAttr(s, plug));
+            } catch (py::error_already_set &e) {
+                if (!e.matches(PyExc_RuntimeError)) throw;
+                whileHandling(e, [&] {
+                    reportError(s, format("Zentrik - Could not read attr - %s",
+                                          steal(PyObject_Str(e.value().ptr()))));
+                });
+            }
+        }
+    }
+    return result;
+}
+
+py::object activeAttrs(const State &s, py::handle self) {
+    py::object selected = getAttr(self, s.selectedAttrs);
+    if (truthy(selected)) return selected;
+    return getAttr(self, s.channelBoxAttrs);
+}
+
+py::object animatedAttrs(const State &s, py::handle self) {
+    py::object result = newList();
+    py::object fn = s.global(s.MFn);
+    py::object matrix = getAttr(fn, s.kMatrixAttribute);
+    py::object message = getAttr(fn, s.kMessageAttribute);
+    forEachPlug(s, getAttr(self, s.animatedPlugs), [&](py::handle plug) {
+        py::object attr = newAnimAttr(s, plug);
+        py::object apiType = getAttr(attr, s.apiType);
+        if (!equal(apiType, matrix) && !equal(apiType, message)) append(result, attr);
+    });
+    return result;
+}
+
+// The active attributes whose plug is not animated, compared by plug name
+// through a set: the Channel Box of a large selection holds thousands of plugs.
+py::object nonAnimatedAttrs(const State &s, py::handle self) {
+    py::object animated = steal(PySet_New(nullptr));
+    forEachPlug(s, getAttr(self, s.animatedPlugs), [&](py::handle plug) {
+        if (PySet_Add(animated.ptr(), callMethod(plug, s.name).ptr()) < 0) throwPythonError();
+    });
+    py::object result = newList();
+    for (py::handle attr : getAttr(self, s.activeAttrs)) {
+        const int found =
+            PySet_Contains(animated.ptr(), callMethod(getAttr(attr, s.plug), s.name).ptr());
+        if (found < 0) throwPythonError();
+        if (!found) append(result, attr);
+    }
+    return result;
+}
+
+py::object selectedPlugNames(const State &s, py::handle self) {
+    return namesOf(getAttr(self, s.selectedAttrs), s.plugName);
+}
+py::object animatablePlugNames(const State &s, py::handle self) {
+    return namesOf(getAttr(self, s.animatableAttrs), s.plugName);
+}
+py::object animatableShortPlugNames(const State &s, py::handle self) {
+    return namesOf(getAttr(self, s.animatableAttrs), s.shortPlugName);
+}
+py::object nonAnimatedPlugNames(const State &s, py::handle self) {
+    return namesOf(getAttr(self, s.nonAnimatedAttrs), s.plugName);
+}
+
+}  // namespace
 
 void defineChannelBox(const State &s) {
     const char *doc =
-        "The Channel Box selection as attribute wrappers.\n"
+        "The attributes an animator means: the Channel Box selection, and the\n"
+        "animatable and animated plugs of a set of nodes (`nodes`: given, or the\n"
+        "selection). Properties are read once and kept.\n"
         "\n"
         "keepAlive holds every plug array handed out, for the module's lifetime.";
     defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
-        // Every plug array handed out stays referenced here for the module's
-        // lifetime, so plugs taken from it never outlive their array.
         cls.constant("keepAlive", steal(PyList_New(0)));
+        cls.init<init>("Work on `nodes` (a name or names), or on the selected dependency\n"
+                       "nodes when none are given.",
+                       {"self", "nodes"}, {Py_None});
+        cls.method<addShapes>("addShapes", "Add the first shape below each transform to nodes.",
+                              {"self"});
+        cls.method<addCameraShapes>("addCameraShapes",
+            "Add the first shape below each transform to nodes, when it is a camera.", {"self"});
+        cls.property<selectedChannelPaths>("selectedChannelPaths",
+            "\"node.attribute\" of every attribute selected in the Channel Box's four\n"
+            "sections, in section order.");
+        cls.property<selectedPlugs>("selectedPlugs",
+            "MPlugArray of the selected channels that are keyable or shown, not\n"
+            "arrays and not locked.");
+        cls.property<animatablePlugs>("animatablePlugs", "MPlugArray of the nodes' animatable plugs.");
+        cls.property<animatedPlugs>("animatedPlugs", "MPlugArray of the nodes' animated plugs.");
+        cls.property<selectedAttrs>("selectedAttrs", "AnimAttrs of selectedPlugs.");
+        cls.property<animatableAttrs>("animatableAttrs", "AnimAttrs of animatablePlugs.");
+        cls.property<channelBoxAttrs>("channelBoxAttrs",
+            "animatableAttrs, then the non-keyable attributes the Channel Box shows.");
+        cls.property<activeAttrs>("activeAttrs",
+            "selectedAttrs when there are any, else channelBoxAttrs.");
+        cls.property<animatedAttrs>("animatedAttrs",
+            "AnimAttrs of animatedPlugs, matrix and message attributes left out.");
+        cls.property<nonAnimatedAttrs>("nonAnimatedAttrs",
+            "The activeAttrs whose plug is not animated.");
+        cls.property<selectedPlugNames>("selectedPlugNames", "plugName of each selectedAttrs entry.");
+        cls.property<animatablePlugNames>("animatablePlugNames",
+            "plugName of each animatableAttrs entry.");
+        cls.property<animatableShortPlugNames>("animatableShortPlugNames",
+            "shortPlugName of each animatableAttrs entry.");
+        cls.property<nonAnimatedPlugNames>("nonAnimatedPlugNames",
+            "plugName of each nonAnimatedAttrs entry.");
     });
 }
 

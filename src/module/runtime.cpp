@@ -241,13 +241,13 @@ py::object lookupSpecial(py::handle obj, PyObject *name) {
 
 }  // namespace
 
-void withModifier(const State &s, const std::function<void(py::handle)> &body) {
-    py::object manager = call(s.global(s.coreModifierContext), Py_False, Py_True);
+void withContext(const State &s, py::handle manager,
+                 const std::function<void(py::handle)> &body) {
     py::object enter = lookupSpecial(manager, s.__enter__);
     py::object exit = lookupSpecial(manager, s.__exit__);
-    py::object pair = call(enter);
+    py::object entered = call(enter);
     try {
-        body(unpackPair(pair).second);
+        body(entered);
     } catch (py::error_already_set &e) {
         const bool suppressed = whileHandling(e, [&] {
             py::handle trace = e.trace() ? py::handle(e.trace()) : py::handle(Py_None);
@@ -257,6 +257,11 @@ void withModifier(const State &s, const std::function<void(py::handle)> &body) {
         return;
     }
     call(exit, Py_None, Py_None, Py_None);
+}
+
+void withModifier(const State &s, const std::function<void(py::handle)> &body) {
+    py::object manager = call(s.global(s.coreModifierContext), Py_False, Py_True);
+    withContext(s, manager, [&](py::handle pair) { body(unpackPair(pair).second); });
 }
 
 }  // namespace rigkit

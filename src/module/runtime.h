@@ -32,7 +32,10 @@ namespace rigkit {
     X(coreDecorator) X(coreModifierContext) X(cmds) X(print) X(MAnimUtil) X(MAnimMessage) \
     X(MPlugArray) X(MObjectArray) X(partial) X(MirrorNode) X(MirrorStore) X(mirrorService) \
     X(AnimCurve) X(EnumAttribute) X(NumericAttribute) X(rotationMath) X(ChannelBox)      \
-    X(AnimLayer) X(LayerQueries) X(isinstance) X(list) X(tuple)
+    X(AnimLayer) X(LayerQueries) X(NodeHandle) X(MGlobal) X(MItSelectionList)           \
+    X(SelectionReader) X(CurveTarget) X(TargetSelection) X(KeySelectionContext)          \
+    X(ToolOption) X(AuxToolOption) X(ProgressBar) X(ToolMessage) X(reportToolError)      \
+    X(ValueRecord) X(askMessageKind) X(infoMessageKind) X(MessageClick) X(max) X(min)
 
 // Attribute, method and keyword names. X(identifier) interns the identifier's
 // own text.
@@ -75,6 +78,24 @@ namespace rigkit {
     X(scaleAccumulationMode) X(animatableAttrs) X(removeAttribute) X(output) X(parentKey)  \
     X(plainPlugName) X(BASE_LAYER) X(kMute) X(kLock) X(kSolo) X(kOverride)               \
     X(kPassthrough) X(kPreferred) X(kRotationAccumulationMode) X(kScaleAccumulationMode)  \
+    X(selectionItem) X(nodes) X(getDagPath) X(getActiveSelectionList) X(isDone) X(next)   \
+    X(selectionList) X(listRelatives) X(setActiveSelectionList) X(nodeDagPaths)           \
+    X(KEY_DEFAULT) X(KEY_BREAKDOWN) X(KEY_SPECIAL) X(targetTime) X(selectTargets)         \
+    X(keepAlive) X(kTransform) X(kCamera) X(channelBox) X(objExists) X(isArray) X(rsplit)   \
+    X(selectedChannelPaths) X(findAnimatablePlugs) X(findAnimatedPlugs) X(selectedPlugs)  \
+    X(animatablePlugs) X(animatedPlugs) X(optionSet) X(activeOptions) X(attributeCount)   \
+    X(nodeObjects) X(selectedAttrs) X(channelBoxAttrs) X(kMessageAttribute) X(activeAttrs) \
+    X(nonAnimatedAttrs) X(shortPlugName) X(MODE_TARGET_CURVES) X(MODE_SELECTED_KEYS)      \
+    X(underMouse) X(ZentrikToolbar) X(secondToolbar) X(isActive) X(selectedKeyCurves)     \
+    X(preferTargetCurves) X(targetMode) X(targetCurves) X(updateChannelBoxHighlight)     \
+    X(updateAnimLayerSync) X(curveNames) X(sceneCurveNames) X(isRotation) X(filterAngle)  \
+    X(newKeyValues) X(filterRotation) X(parentAttribute) X(x) X(y) X(z) X(refreshKeys)    \
+    X(numKeys) X(step) X(smartEulerFilter) X(lastActionId) X(show)                       \
+    X(onSmartEulerFilterMessageClick) X(accepted) X(load) X(save) X(commonKit)           \
+    X(smartEulerFilter_toolButton) X(setChecked) X(applySmartEulerFilterToFrames)         \
+    X(alignRotationKeys) X(timeControl) X(timeSlider) X(trigger)                         \
+    X(channelBoxAuxKit_channelBoxSelectionTimelineHighlight) X(selectedLayers)           \
+    X(onTimelineSyncMessageClick) X(onHighlightMessageClick) X(keyValues)                \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     /* MFn attribute types */                                                            \
@@ -109,7 +130,30 @@ namespace rigkit {
     X(kwEditLock, "edit", "lock") X(kwEditSolo, "edit", "solo") X(kwEditOverride, "edit", "override") \
     X(kwEditPassthrough, "edit", "passthrough") X(kwEditPreferred, "edit", "preferred")   \
     X(kwModifier, "modifier") X(kwQuerySelected, "query", "selected")                    \
-    X(kwQueryAffectedLayers, "query", "affectedLayers")
+    X(kwQueryAffectedLayers, "query", "affectedLayers")                                   \
+    X(kwSelectionLong, "selection", "long")                                               \
+    X(kwSelectionLongDependencyNodes, "selection", "long", "dependencyNodes")              \
+    X(kwAllDescendentsFullPathType, "allDescendents", "fullPath", "type")                  \
+    X(kwEditTimeBreakdown, "edit", "time", "breakdown")                                    \
+    X(kwEditTimeTickDrawSpecial, "edit", "time", "tickDrawSpecial")                        \
+    X(kwQueryMainObjectList, "query", "mainObjectList")                                    \
+    X(kwQueryShapeObjectList, "query", "shapeObjectList")                                  \
+    X(kwQueryHistoryObjectList, "query", "historyObjectList")                              \
+    X(kwQueryOutputObjectList, "query", "outputObjectList")                                \
+    X(kwQuerySelectedMainAttributes, "query", "selectedMainAttributes")                    \
+    X(kwQuerySelectedShapeAttributes, "query", "selectedShapeAttributes")                  \
+    X(kwQuerySelectedHistoryAttributes, "query", "selectedHistoryAttributes")              \
+    X(kwQuerySelectedOutputAttributes, "query", "selectedOutputAttributes")                \
+    X(kwTargetController, "targetController") X(kwType, "type")                           \
+    X(kwQueryNameSelected, "query", "name", "selected")                                    \
+    X(kwSmartEulerFilter, "frameRange", "includePreviousKey", "filterFlag", "actionId")   \
+    X(kwMessageIdDuration, "messageId", "duration")                                        \
+    X(kwOnMessageClickMessageIdClickValue, "onMessageClick", "messageId", "clickValue")   \
+    X(kwOnMessageClickMessageId, "onMessageClick", "messageId")                            \
+    X(kwQueryShowKeys, "query", "showKeys")                                                \
+    X(kwQueryAnimLayerFilterOptions, "query", "animLayerFilterOptions")                    \
+    X(kwEditShowKeysCombinedLayerFilter, "edit", "showKeys", "showKeysCombined",          \
+      "animLayerFilterOptions")
 
 // A name of the shared namespace with its last lookup remembered. Classes
 // and services are looked up at every use, so that a name replaced in the
@@ -306,6 +350,11 @@ py::object failureLine(const State &s, py::error_already_set &e);
 
 // `first, second = pair`, with Python's messages when the count is wrong.
 std::pair<py::object, py::object> unpackPair(py::handle pair);
+
+// Runs body(entered) inside `with manager as entered:`, as the statement does:
+// the exit sees the body's exception and may suppress it.
+void withContext(const State &s, py::handle manager,
+                 const std::function<void(py::handle)> &body);
 
 // Runs body(modifier) inside coreModifierContext(False, True), as a `with`
 // statement would, the modifier being the second item of the yielded pair.
