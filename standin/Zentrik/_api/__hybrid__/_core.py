@@ -38,7 +38,9 @@ The suite's own objects that rigkit0 builds or consults:
   ``shortAttrName`` ("tx"), and ``resetRecords()`` empties them;
 - ``AnimCurve(name)``: one anim curve's keys, key kinds and driven plug;
 - ``EnumAttribute``, ``NumericAttribute``: wrappers of an attribute
-  ``MObject``; ``rotationMath.orderKey`` names Maya's rotate orders.
+  ``MObject``;
+- ``rotationMath``: rotate-order names and the Euler filters
+  ``filterAngle`` and ``filterRotation``.
 """
 
 import collections
@@ -94,6 +96,8 @@ from maya.OpenMaya import (
     MVector,
 )
 from maya.OpenMayaAnim import MAnimControl, MAnimMessage, MAnimUtil, MFnAnimCurve
+
+from ._rotation import rotationMath
 
 _MAYA_API_NAMES = [
     "MAngle", "MAnimControl", "MAnimMessage", "MAnimUtil", "MDGContext",
@@ -910,18 +914,3 @@ class NumericAttribute(CoreObject):
     def isBoolean(self):
         """Whether the attribute holds a boolean."""
         return self.unitType == MFnNumericData.kBoolean
-
-
-class _RotationMath(object):
-    """Rotation helpers of the suite.
-
-    ``orderNames`` are Maya's rotate orders in the order of the rotateOrder
-    enum; ``orderKey`` joins them as ``EnumAttribute.enumKey`` joins an
-    enum's fields, so a rotate-order enum is recognised by its key.
-    """
-
-    orderNames = ("xyz", "yzx", "zxy", "xzy", "yxz", "zyx")
-    orderKey = ":".join(orderNames)
-
-
-rotationMath = _RotationMath()
