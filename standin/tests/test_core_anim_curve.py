@@ -1,11 +1,15 @@
-"""The suite core's anim-curve wrapper, and the key flags of the Maya stand-in
+"""The suite core's anim-curve wrapper (keys and key kinds, what a curve
+drives, its layer, its Euler filter) and the key flags of the Maya stand-in
 that its key kinds rest on."""
+import math
+import sys
+
 import pytest
 from maya import _keys, _scene, cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
 
-from Zentrik._api.__hybrid__._core import AnimCurve
+from Zentrik._api.__hybrid__._core import CORE, AnimCurve
 
 
 def keyed_curve(plug, keys):
@@ -171,3 +175,176 @@ def test_driven_plug_is_found_through_layer_blends(wire, expected):
     cmds.createNode("joint", name="j")
     driven = AnimCurve(wire()).drivenPlug
     assert (driven.name() if driven is not None else None) == expected
+
+
+# --- what a curve drives, its layer and its Euler filter ---------------------------
+
+RIGKIT0 = "Zentrik._api.__hybrid__.rigkit0"
+
+
+def custom_angle(plug):
+    node, attr = plug.split(".")
+    cmds.addAttr(node, longName=attr, attributeType="doubleAngle", keyable=True)
+    return keyed_curve(plug, [(1, 1.0)])
+
+
+@pytest.mark.parametrize("wire, nodeName, attrName, parentAttribute, isRotation", [
+    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate", True),
+    (lambda: keyed_curve("j.translateX", [(1, 5.0)]), "|rig|j", "translateX", "translate", False),
+    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None, False),
+    (lambda: curve_into(rotation_blends(1, True) + ".inputBZ", True),
+     "|rig|j", "rotateZ", "rotate", True),
+    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None, False),
+    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None, False),
+], ids=["rotate channel", "translate channel", "own angle", "rotation through a blend",
+        "dependency node", "feeds nothing"])
+def test_driven_channel_names_its_node_attribute_and_compound(
+        wire, nodeName, attrName, parentAttribute, isRotation):
+    cmds.group(cmds.createNode("joint", name="j"), name="rig")
+    curve = AnimCurve(wire())
+    assert (curve.nodeName, curve.attrName, curve.parentAttribute, curve.isRotation) \
+        == (nodeName, attrName, parentAttribute, isRotation)
+
+
+def test_mode_time_and_controller_are_kept(curve):
+    controller = object()
+    wrapped = AnimCurve(curve, 1, (1, 9), targetController=controller)
+    assert (wrapped.mode, wrapped.targetTime, wrapped.targetController) == (1, (1, 9), controller)
+    assert (AnimCurve(curve).mode, AnimCurve(curve).targetTime) == (None, None)
+
+
+@pytest.mark.parametrize("loaded", [True, False])
+def test_node_is_the_modules_node_wrapper_or_the_name(curve, monkeypatch, loaded):
+    cmds.group("ball", name="rig")
+    cmds.setAttr("ball.rotateOrder", 4)
+    if loaded:
+        rk = pytest.importorskip(RIGKIT0)
+        node = AnimCurve(curve).node
+        assert type(node) is rk.Node
+        assert (node.fullName(), node.getAttr("ro")) == ("|rig|ball", 4)
+    else:
+        monkeypatch.delitem(sys.modules, RIGKIT0, raising=False)
+        assert AnimCurve(curve).node == "|rig|ball"
+
+
+def test_new_key_values_go_into_the_scene_key_by_key():
+    cmds.createNode("transform", name="ball")
+    name = keyed_curve("ball.rotateX", [(1, 0.0), (5, 90.0), (9, 180.0)])
+    wrapped = AnimCurve(name)
+    values = [0.0, math.pi / 2 + 2 * math.pi, -math.pi]
+    wrapped.setProperty("newKeyValues", values)
+    assert cmds.keyframe(name, query=True, valueChange=True) == pytest.approx([0.0, 450.0, -180.0])
+    assert wrapped.keyValues == pytest.approx(values)
+    assert wrapped.newKeyValues is values
+
+
+@pytest.mark.parametrize("values", [[1.0, 2.0], [1.0, 2.0, 3.0, 4.0], []])
+def test_new_key_values_of_another_length_change_nothing(curve, values):
+    wrapped = AnimCurve(curve)
+    with pytest.raises(ValueError):
+        wrapped.setProperty("newKeyValues", values)
+    assert wrapped.keyValues == [0.0, 2.0, 4.0]
+    assert "newKeyValues" not in vars(wrapped)
+
+
+def test_key_reads_follow_the_scene_and_refresh_drops_presets(curve):
+    wrapped = AnimCurve(curve)
+    wrapped.setProperty("keyValues", [9.0])
+    wrapped.setProperty("nodeName", "elsewhere")
+    cmds.setKeyframe("ball.translateX", time=(12,), value=6.0)
+    assert (wrapped.numKeys, wrapped.keyValues) == (4, [9.0])
+    wrapped.refreshKeys()
+    assert (wrapped.keyTimes, wrapped.keyValues) == ([1.0, 5.0, 9.0, 12.0], [0.0, 2.0, 4.0, 6.0])
+    assert wrapped.nodeName == "elsewhere"
+
+
+# Degrees keyed on frames 1 to 5; the filter works in radians.
+JUMPY = [0.0, 170.0, -170.0, -10.0, 10.0]
+
+
+@pytest.mark.parametrize("frameRange, includePreviousKey, filterFlag, changed, expected", [
+    ([1, 5], True, True, True, [0.0, 170.0, 190.0, 350.0, 370.0]),
+    (None, True, True, True, [0.0, 170.0, 190.0, 350.0, 370.0]),
+    ([3, 5], True, True, True, [0.0, 170.0, 190.0, 350.0, 370.0]),
+    ([5, 3], True, True, True, [0.0, 170.0, 190.0, 350.0, 370.0]),
+    ([3, 5], False, True, False, JUMPY),
+    ([2, 3], True, True, True, [0.0, 170.0, 190.0, -10.0, 10.0]),
+    ([2.5, None], True, True, True, [0.0, 170.0, 190.0, 350.0, 370.0]),
+    ([1, 1], True, True, False, JUMPY),
+    ([6, 9], True, True, False, JUMPY),
+    ([1, 5], True, False, True, JUMPY),
+], ids=["whole range", "no range", "previous key as reference", "range reversed",
+        "first key in range as reference", "keys after the range untouched", "open end",
+        "nothing before the only key", "no key in range", "dry run"])
+def test_euler_filter_unwraps_the_keys_in_range(
+        frameRange, includePreviousKey, filterFlag, changed, expected):
+    cmds.createNode("transform", name="ball")
+    name = keyed_curve("ball.rotateX", list(zip(range(1, 6), JUMPY)))
+    result = AnimCurve(name).smartEulerFilter(
+        frameRange=frameRange, includePreviousKey=includePreviousKey,
+        filterFlag=filterFlag, actionId=7)
+    assert result is changed
+    assert cmds.keyframe(name, query=True, valueChange=True) == pytest.approx(expected)
+    assert CORE.eulerFilterCalls == [dict(
+        curve=name, frameRange=frameRange, includePreviousKey=includePreviousKey,
+        filterFlag=filterFlag, actionId=7, changed=changed)]
+
+
+def test_euler_filter_leaves_a_linear_curve_alone():
+    cmds.createNode("transform", name="ball")
+    name = keyed_curve("ball.translateX", [(1, 0.0), (2, 100.0)])
+    assert AnimCurve(name).smartEulerFilter(frameRange=[1, 2]) is False
+    assert cmds.keyframe(name, query=True, valueChange=True) == [0.0, 100.0]
+    assert CORE.eulerFilterCalls[-1]["changed"] is False
+
+
+def layer_node(name):
+    try:
+        return cmds.createNode("animLayer", name=name, skipSelect=True)
+    except RuntimeError:
+        pytest.skip("the Maya stand-in has no animation layer nodes")
+
+
+def by_weight(layer, blendName):
+    cmds.connectAttr(layer + ".foregroundWeight", blendName + ".weightB")
+
+
+def by_message(layer, blendName):
+    cmds.connectAttr(blendName + ".message", layer + ".blendNodes[0]")
+
+
+@pytest.mark.parametrize("wire", [by_weight, by_message], ids=["weight", "blendNodes"])
+@pytest.mark.parametrize("blendInput, angular", [("layer0.inputB", False),
+                                                 ("turn0.inputBY", True)])
+def test_a_curve_on_a_blends_input_b_belongs_to_the_blends_layer(wire, blendInput, angular):
+    cmds.createNode("joint", name="j")
+    layer = layer_node("Layer1")
+    blendName = single_blends(1) if not angular else rotation_blends(1, False)
+    wire(layer, blendName)
+    assert AnimCurve(curve_into(blendInput, angular)).animLayer == layer
+
+
+@pytest.mark.parametrize("wire", [
+    lambda: curve_into("j.translateY"),
+    lambda: curve_into(single_blends(1) + ".inputA"),
+    lambda: curve_into(single_blends(1) + ".inputB"),
+    lambda: cmds.createNode("animCurveTL", name="loose"),
+], ids=["direct", "blend input A", "blend without layer", "feeds nothing"])
+def test_without_layers_no_curve_has_a_layer(wire):
+    cmds.createNode("joint", name="j")
+    assert AnimCurve(wire()).animLayer is None
+
+
+def test_base_and_layer_curves_of_a_layered_channel():
+    if not hasattr(cmds, "animLayer"):
+        pytest.skip("the Maya stand-in has no animLayer command")
+    cmds.createNode("transform", name="ball")
+    base = keyed_curve("ball.translateX", [(1, 1.0)])
+    layer = cmds.animLayer("Layer1")
+    cmds.animLayer(layer, edit=True, attribute="ball.translateX")
+    cmds.setKeyframe("ball.translateX", time=(1,), value=3.0, animLayer=layer)
+    layered = [AnimCurve(name) for name in cmds.animLayer(layer, query=True, animCurves=True)]
+    root = cmds.animLayer(query=True, root=True)
+    assert [curve.animLayer for curve in layered] == [layer]
+    assert (AnimCurve(base).animLayer, root) == ("BaseAnimation", "BaseAnimation")
+    assert [curve.nodeName for curve in layered + [AnimCurve(base)]] == ["|ball", "|ball"]

@@ -17,7 +17,8 @@ on what the module asked for:
 - ``CORE.traceKit.errors``: the reported error texts;
 - ``CORE.modifierContexts`` / ``CORE.lastModifier``: what
   ``coreModifierContext`` yielded and whether it was applied;
-- ``CORE.decoratedCalls``: how often each ``coreDecorator`` method ran.
+- ``CORE.decoratedCalls``: how often each ``coreDecorator`` method ran;
+- ``CORE.eulerFilterCalls``: each ``AnimCurve.smartEulerFilter`` call.
 
 ``CORE.resetRecords()`` clears all of them and puts every service back to its
 default answer; tests call it between cases.
@@ -36,7 +37,9 @@ The suite's own objects that rigkit0 builds or consults:
   ("rig|L_arm_ctrl.translateX"), ``plainPlugName`` ("L_arm_ctrl.translateX"),
   ``attrName`` ("translateX", a rule for the channel on every node) or
   ``shortAttrName`` ("tx"), and ``resetRecords()`` empties them;
-- ``AnimCurve(name)``: one anim curve's keys, key kinds and driven plug;
+- ``AnimCurve(name, mode=None, targetTime=None, targetController=None)``:
+  one anim curve's keys, key kinds, driven plug and node, layer, and its
+  Euler filter;
 - ``EnumAttribute``, ``NumericAttribute``: wrappers of an attribute
   ``MObject``;
 - ``rotationMath``: rotate-order names and the Euler filters
@@ -346,9 +349,7 @@ class _GraphKit(_Service):
         only.
         """
         self._record("createNode", nodeName, nodeType, firstFlag, secondFlag)
-        name = cmds.createNode(nodeType, name=nodeName, skipSelect=True)
-        nodeClass = getattr(sys.modules.get(_RIGKIT0_MODULE), "Node", None)
-        return name if nodeClass is None else nodeClass(name)
+        return _rigkitNode(cmds.createNode(nodeType, name=nodeName, skipSelect=True))
 
     def deleteNode(self, nodeName):
         self._record("deleteNode", nodeName)
@@ -457,6 +458,7 @@ class _Core(object):
         self.modifierContexts = []
         self.decoratedCalls = collections.Counter()
         self._installServices()
+        self._installToolState()
 
     def _installServices(self):
         calls = self.calls
@@ -474,6 +476,10 @@ class _Core(object):
         self.mirrorStoreB = _MirrorStore("B")
         self.mirrorStoreC = _MirrorStore("C")
         self.mirrorStoreD = _MirrorStore("D")
+
+    def _installToolState(self):
+        """Fresh records of the suite's objects (see the module's docstring)."""
+        self.eulerFilterCalls = []
 
     @property
     def lastModifier(self):
@@ -494,6 +500,7 @@ class _Core(object):
         del self.modifierContexts[:]
         self.decoratedCalls.clear()
         self._installServices()
+        self._installToolState()
 
 
 CORE = _Core()
@@ -741,18 +748,124 @@ def _childIndex(plug):
     raise RuntimeError("Zentrik - %s is not among its parent's children" % plug.name())
 
 
+def _attributeName(plug):
+    """The long name of a plug's attribute ("rotateX")."""
+    return MFnAttribute(plug.attribute()).name()
+
+
+def _nodePathName(nodeObject):
+    """A DAG node's full path ("|rig|arm"), a DG node's name."""
+    if nodeObject.hasFn(MFn.kDagNode):
+        path = MDagPath()
+        MDagPath.getAPathTo(nodeObject, path)
+        return path.fullPathName()
+    return MFnDependencyNode(nodeObject).name()
+
+
+def _rigkitNode(name):
+    """rigkit0's ``Node`` for ``name``; the plain name while rigkit0 is not
+    loaded."""
+    nodeClass = getattr(sys.modules.get(_RIGKIT0_MODULE), "Node", None)
+    return name if nodeClass is None else nodeClass(name)
+
+
+def _layerOfBlend(blendObject):
+    """The name of the animation layer a blend belongs to, or ``None``.
+
+    Maya wires a layer's "foregroundWeight" into the "weightB" of each of
+    its blends and each blend's "message" into the layer's "blendNodes";
+    either connection names the layer, so a blend wired by hand with only
+    one of them is still found.
+    """
+    blend = MFnDependencyNode(blendObject)
+    for plugName, asDestination in (("weightB", True), ("message", False)):
+        try:
+            plug = blend.findPlug(plugName, False)
+        except RuntimeError:
+            continue
+        others = MPlugArray()
+        plug.connectedTo(others, asDestination, not asDestination)
+        for index in range(others.length()):
+            node = others[index].node()
+            if node.hasFn(MFn.kAnimLayer):
+                return MFnDependencyNode(node).name()
+    return None
+
+
+def _rootLayer():
+    """The scene's root animation layer ("BaseAnimation"), or ``None``.
+
+    ``None`` also when the ``animLayer`` command is missing or refuses the
+    query: a scene whose layers cannot be asked about counts as having none.
+    """
+    command = getattr(cmds, "animLayer", None)
+    if command is None:
+        return None
+    try:
+        root = command(query=True, root=True)
+    except (RuntimeError, TypeError, ValueError):
+        return None
+    if isinstance(root, (list, tuple)):
+        root = root[0] if root else None
+    return root or None
+
+
+class _liveProperty(object):
+    """A property computed afresh on every read; a value preset with
+    ``CoreObject.setProperty`` shadows it.
+
+    Like ``coreProperty`` this is a non-data descriptor, so an entry in the
+    instance ``__dict__`` wins; unlike it, a computed value is never stored,
+    so reads follow the scene.
+    """
+
+    def __init__(self, fget):
+        self.fget = fget
+        self.name = fget.__name__
+        self.__doc__ = fget.__doc__
+
+    def __set_name__(self, owner, name):
+        self.name = name
+
+    def __get__(self, instance, owner=None):
+        if instance is None:
+            return self
+        return self.fget(instance)
+
+
+# Key times within this many frames of a range end count as on the end, so
+# a time that went through a unit conversion still lands inside.
+_FRAME_TOLERANCE = 1e-6
+
+
 class AnimCurve(CoreObject):
     """One anim curve node, known by name, read through ``MFnAnimCurve``.
 
-    Built from the curve node's name; an unknown name raises
+    ``AnimCurve(name, mode=None, targetTime=None, targetController=None)``:
+    built from the curve node's name; an unknown name raises
     ``RuntimeError`` and a node that is not an anim curve the error of
     ``MFnAnimCurve``. The wrapper stays with that node when it is renamed.
-    Keys are read afresh on every access.
+    ``mode`` (the tool mode the curve was chosen in: 0 target curves,
+    1 selected keys), ``targetTime`` and ``targetController`` (the tool
+    object that chose it) are kept as attributes of those names and change
+    nothing here. ``curveObject`` is the curve node's ``MObject``.
+
+    Every property reads the scene afresh on each access (keys, driven
+    plug, layer); none is kept. ``setProperty`` presets a property's value
+    for this wrapper as on any ``CoreObject``; ``refreshKeys`` drops the
+    presets of the key properties so they read the scene again.
+    ``setProperty("newKeyValues", values)`` also writes the values into the
+    curve's keys.
 
     Key kinds (``KEY_KINDS``): ``KEY_DEFAULT`` (a normal key),
     ``KEY_BREAKDOWN`` (Maya's breakdown flag) and ``KEY_SPECIAL`` (Maya's
     tick-draw-special flag, a key drawn in the special colour in the time
-    slider). ``curveObject`` is the curve node's ``MObject``.
+    slider).
+
+    Every ``smartEulerFilter`` call is recorded in ``CORE.eulerFilterCalls``
+    as a dictionary: "curve" (the curve's name), "frameRange",
+    "includePreviousKey", "filterFlag", "actionId" as given, and "changed",
+    the result.
     """
 
     KEY_DEFAULT = "default"
@@ -760,12 +873,18 @@ class AnimCurve(CoreObject):
     KEY_SPECIAL = "special"
     KEY_KINDS = (KEY_DEFAULT, KEY_BREAKDOWN, KEY_SPECIAL)
 
-    def __init__(self, name):
+    # The properties that read keys; refreshKeys drops their presets.
+    _KEY_PROPERTIES = ("numKeys", "keyTimes", "keyValues")
+
+    def __init__(self, name, mode=None, targetTime=None, targetController=None):
         selection = MSelectionList()
         selection.add(name)
         self.curveObject = MObject()
         selection.getDependNode(0, self.curveObject)
         self._fn = MFnAnimCurve(self.curveObject)
+        self.mode = mode
+        self.targetTime = targetTime
+        self.targetController = targetController
 
     def name(self):
         """The curve node's current name."""
@@ -774,23 +893,59 @@ class AnimCurve(CoreObject):
     def __repr__(self):
         return "AnimCurve(%r)" % self.name()
 
-    @property
+    # --- keys ---
+
+    @_liveProperty
     def numKeys(self):
         """How many keys the curve has."""
         return self._fn.numKeys()
 
-    @property
+    @_liveProperty
     def keyTimes(self):
         """The key times in key order, as frame numbers (floats) in the
         current UI time unit."""
-        unit = MTime.uiUnit()
-        return [self._fn.time(i).asUnits(unit) for i in range(self._fn.numKeys())]
+        return self._sceneKeyTimes()
 
-    @property
+    @_liveProperty
     def keyValues(self):
         """The key values in key order, in Maya's internal units
         (centimetres, radians), as ``MFnAnimCurve.value`` gives them."""
+        return self._sceneKeyValues()
+
+    def _sceneKeyTimes(self):
+        unit = MTime.uiUnit()
+        return [self._fn.time(i).asUnits(unit) for i in range(self._fn.numKeys())]
+
+    def _sceneKeyValues(self):
         return [self._fn.value(i) for i in range(self._fn.numKeys())]
+
+    def refreshKeys(self):
+        """Make ``numKeys``, ``keyTimes`` and ``keyValues`` answer from the
+        scene again. They read the scene on every access, so this drops
+        only values preset for them with ``setProperty``."""
+        for name in self._KEY_PROPERTIES:
+            self.__dict__.pop(name, None)
+
+    def setProperty(self, name, value):
+        """Preset the property ``name`` (see ``CoreObject.setProperty``).
+
+        "newKeyValues" is also written into the curve: ``value`` holds one
+        value per key, in key order and internal units (as ``keyValues``
+        gives them), and each key gets its value through
+        ``MFnAnimCurve.setValue``, in key order. Another number of values
+        raises ``ValueError`` and neither writes nor presets anything.
+        """
+        if name == "newKeyValues":
+            self._writeKeyValues(value)
+        CoreObject.setProperty(self, name, value)
+
+    def _writeKeyValues(self, values):
+        values = [float(v) for v in values]
+        if len(values) != self._fn.numKeys():
+            raise ValueError("Zentrik - %s has %d keys, got %d values"
+                             % (self.name(), self._fn.numKeys(), len(values)))
+        for index, value in enumerate(values):
+            self._fn.setValue(index, value)
 
     def setKeyKindAt(self, index=None, keyKind=None, actionId=None):
         """Give the key at ``index`` the kind ``keyKind``, one of the
@@ -811,7 +966,9 @@ class AnimCurve(CoreObject):
                       breakdown=keyKind == self.KEY_BREAKDOWN,
                       tickDrawSpecial=keyKind == self.KEY_SPECIAL)
 
-    @property
+    # --- what the curve drives ---
+
+    @_liveProperty
     def drivenPlug(self):
         """The ``MPlug`` the curve finally drives, or ``None``.
 
@@ -848,6 +1005,127 @@ class AnimCurve(CoreObject):
                 else:
                     plug = whole
         return None
+
+    @_liveProperty
+    def nodeName(self):
+        """The full name of the node of ``drivenPlug``: the full DAG path
+        ("|rig|arm_ctrl") of a DAG node, the name of another node;
+        ``None`` when the curve drives nothing."""
+        plug = self.drivenPlug
+        return None if plug is None else _nodePathName(plug.node())
+
+    @_liveProperty
+    def attrName(self):
+        """The long name of the attribute of ``drivenPlug`` ("rotateX");
+        ``None`` when the curve drives nothing."""
+        plug = self.drivenPlug
+        return None if plug is None else _attributeName(plug)
+
+    @_liveProperty
+    def parentAttribute(self):
+        """The long name of the compound attribute ``drivenPlug`` is a child
+        of ("rotate" for rotateX); ``None`` for a plug that is no compound's
+        child, or when the curve drives nothing."""
+        plug = self.drivenPlug
+        if plug is None or not plug.isChild():
+            return None
+        return _attributeName(plug.parent())
+
+    @_liveProperty
+    def isRotation(self):
+        """Whether this is an angular curve (``animCurveTA``) that drives a
+        rotate channel: rotateX, rotateY or rotateZ, the children of
+        "rotate". An angular curve on another angle attribute is not."""
+        if self._fn.animCurveType() != MFnAnimCurve.kAnimCurveTA:
+            return False
+        return self.parentAttribute == "rotate"
+
+    @_liveProperty
+    def node(self):
+        """rigkit0's ``Node`` for ``nodeName`` (the plain name while rigkit0
+        is not loaded); ``None`` when the curve drives nothing."""
+        name = self.nodeName
+        return None if name is None else _rigkitNode(name)
+
+    @_liveProperty
+    def animLayer(self):
+        """The name of the animation layer this curve belongs to, or ``None``.
+
+        A curve that feeds a layer blend's "inputB" (or one of its
+        children) is that layer's: the layer whose weight drives the
+        blend's "weightB", or that lists the blend among its "blendNodes".
+        Any other curve that feeds something (a blend's "inputA" or a plug
+        directly) is a base curve: the root layer ("BaseAnimation") that
+        ``cmds.animLayer(query=True, root=True)`` names, ``None`` in a
+        scene without layers. ``None`` also for a curve that feeds nothing
+        and for a blend no layer can be found for.
+        """
+        plug = _firstDestination(self._fn.findPlug("output", False))
+        if plug is None:
+            return None
+        node = plug.node()
+        if _isBlendNode(node) and _attributeName(plug).startswith("inputB"):
+            return _layerOfBlend(node)
+        return _rootLayer()
+
+    # --- Euler filter ---
+
+    def smartEulerFilter(self, frameRange=None, includePreviousKey=True,
+                         filterFlag=True, actionId=None):
+        """Unwrap this curve's angles over the keys in ``frameRange``;
+        ``True`` when that changes a key value.
+
+        ``frameRange`` is ``[start, end]`` in UI frames, both ends included
+        (``None`` for either end leaves that side open, ``None`` for the
+        range takes every key). Each key in the range, in time order, is
+        brought within π of the key before it by whole turns
+        (``rotationMath.filterAngle``, against the value that key got).
+        The first reference is the last key before the range when
+        ``includePreviousKey`` is true and there is one; otherwise the first
+        key in the range, which then stays as it is. Keys outside the range
+        never change.
+
+        The keys are read from the scene (values preset with
+        ``setProperty`` are not used) and changed values are written back
+        with ``MFnAnimCurve.setValue``. With ``filterFlag`` false nothing is
+        written, and the result tells whether the filter would change the
+        curve. A curve that is not angular (``animCurveTA``) is left alone
+        and gives ``False``. ``actionId`` names the user action; the
+        stand-in keeps no undo record of it.
+        """
+        changed = False
+        if self._fn.animCurveType() == MFnAnimCurve.kAnimCurveTA:
+            values = self._sceneKeyValues()
+            inRange = _indicesInRange(self._sceneKeyTimes(), frameRange)
+            if inRange:
+                if includePreviousKey and inRange[0] > 0:
+                    reference, filtered = values[inRange[0] - 1], inRange
+                else:
+                    reference, filtered = values[inRange[0]], inRange[1:]
+                for index in filtered:
+                    reference = rotationMath.filterAngle(reference, values[index])
+                    if reference != values[index]:
+                        changed = True
+                        if filterFlag:
+                            self._fn.setValue(index, reference)
+        CORE.eulerFilterCalls.append(dict(
+            curve=self.name(), frameRange=frameRange,
+            includePreviousKey=includePreviousKey, filterFlag=filterFlag,
+            actionId=actionId, changed=changed))
+        return changed
+
+
+def _indicesInRange(times, frameRange):
+    """The indices of the ``times`` within ``frameRange`` (see
+    ``AnimCurve.smartEulerFilter``)."""
+    if frameRange is None:
+        return list(range(len(times)))
+    start, end = frameRange
+    if start is not None and end is not None and start > end:
+        start, end = end, start
+    return [index for index, time in enumerate(times)
+            if (start is None or time >= start - _FRAME_TOLERANCE)
+            and (end is None or time <= end + _FRAME_TOLERANCE)]
 
 
 # --- attribute kinds ---------------------------------------------------------------
@@ -914,3 +1192,4 @@ class NumericAttribute(CoreObject):
     def isBoolean(self):
         """Whether the attribute holds a boolean."""
         return self.unitType == MFnNumericData.kBoolean
+
