@@ -206,13 +206,6 @@ def test_driven_channel_names_its_node_attribute_and_compound(
         == (nodeName, attrName, parentAttribute, isRotation)
 
 
-def test_mode_time_and_controller_are_kept(curve):
-    controller = object()
-    wrapped = AnimCurve(curve, 1, (1, 9), targetController=controller)
-    assert (wrapped.mode, wrapped.targetTime, wrapped.targetController) == (1, (1, 9), controller)
-    assert (AnimCurve(curve).mode, AnimCurve(curve).targetTime) == (None, None)
-
-
 @pytest.mark.parametrize("loaded", [True, False])
 def test_node_is_the_modules_node_wrapper_or_the_name(curve, monkeypatch, loaded):
     cmds.group("ball", name="rig")

@@ -97,11 +97,6 @@ def test_flipped_triple_comes_back_as_the_small_step(order, current):
     assert by_name == result
 
 
-def test_a_close_triple_is_kept_as_it_is():
-    assert rotationMath.filterRotation([0.1, 0.2, 0.3], [0.15, 0.25, 0.35], 0) \
-        == [0.15, 0.25, 0.35]
-
-
 @pytest.mark.parametrize("previous, current, order", [
     ((0, 0, 0), (0, 0, 0), 6), ((0, 0, 0), (0, 0, 0), -1), ((0, 0, 0), (0, 0, 0), True),
     ((0, 0, 0), (0, 0, 0), "xzz"), ((0, 0), (0, 0, 0), 0), ((0, 0, 0), (0, 0, 0, 0), 0),
@@ -109,9 +104,3 @@ def test_a_close_triple_is_kept_as_it_is():
 def test_unknown_order_or_wrong_length_raises(previous, current, order):
     with pytest.raises(ValueError):
         rotationMath.filterRotation(previous, current, order)
-
-
-def test_order_names_follow_the_rotate_order_enum():
-    assert rotationMath.orderNames == ORDERS
-    assert rotationMath.orderKey == "xyz:yzx:zxy:xzy:yxz:zyx"
-    assert [rotationMath.orderIndex(name) for name in ORDERS] == list(range(6))
