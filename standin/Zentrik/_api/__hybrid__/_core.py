@@ -18,10 +18,19 @@ on what the module asked for:
 - ``CORE.modifierContexts`` / ``CORE.lastModifier``: what
   ``coreModifierContext`` yielded and whether it was applied;
 - ``CORE.decoratedCalls``: how often each ``coreDecorator`` method ran;
-- ``CORE.eulerFilterCalls``: each ``AnimCurve.smartEulerFilter`` call.
+- the tools' records: ``CORE.messages`` (each ``ToolMessage.show``),
+  ``CORE.toolErrors`` (``reportToolError``), ``CORE.progressBars``,
+  ``CORE.targetSelections`` (``TargetSelection.selectTargets``) and
+  ``CORE.eulerFilterCalls`` (``AnimCurve.smartEulerFilter``).
 
-``CORE.resetRecords()`` clears all of them and puts every service back to its
-default answer; tests call it between cases.
+What the suite answers the tools, tests preset on ``CORE``: the option
+stores ``CORE.toolOptions`` and ``CORE.auxToolOptions`` (dictionaries by
+option key), ``CORE.curveTarget`` (``curveNames``, ``targetTime``,
+``preferTargetCurves`` of ``CurveTarget``) and
+``CORE.keySelectionContext.isActive``.
+
+``CORE.resetRecords()`` clears all of them and puts every service and
+setting back to its default answer; tests call it between cases.
 
 The suite's own objects that rigkit0 builds or consults:
 
@@ -43,7 +52,12 @@ The suite's own objects that rigkit0 builds or consults:
 - ``EnumAttribute``, ``NumericAttribute``: wrappers of an attribute
   ``MObject``;
 - ``rotationMath``: rotate-order names and the Euler filters
-  ``filterAngle`` and ``filterRotation``.
+  ``filterAngle`` and ``filterRotation``;
+- the tool objects: ``CurveTarget``, ``TargetSelection``,
+  ``KeySelectionContext``, ``ToolOption``, ``AuxToolOption``,
+  ``ProgressBar``, ``ToolMessage`` with ``askMessageKind``,
+  ``infoMessageKind`` and ``MessageClick``, ``reportToolError`` and the
+  record class ``ValueRecord``.
 """
 
 import collections
@@ -116,10 +130,13 @@ _MAYA_API_NAMES = [
 ]
 
 __all__ = [
-    "AnimCurve", "CORE", "CoreObject", "EnumAttribute", "MirrorNode",
-    "MirrorStore", "NodeHandle", "NumericAttribute", "asList", "cmds",
-    "coreDecorator", "coreModifierContext", "coreProperty", "math",
-    "mayaVersion", "mirrorService", "partial", "pythonMajor", "rotationMath",
+    "AnimCurve", "AuxToolOption", "CORE", "CoreObject", "CurveTarget",
+    "EnumAttribute", "KeySelectionContext", "MessageClick", "MirrorNode",
+    "MirrorStore", "NodeHandle", "NumericAttribute", "ProgressBar",
+    "TargetSelection", "ToolMessage", "ToolOption", "ValueRecord",
+    "askMessageKind", "asList", "cmds", "coreDecorator", "coreModifierContext",
+    "coreProperty", "infoMessageKind", "math", "mayaVersion", "mirrorService",
+    "partial", "pythonMajor", "reportToolError", "rotationMath",
 ] + _MAYA_API_NAMES
 
 pythonMajor = sys.version_info[0]
@@ -450,8 +467,31 @@ class _MirrorStore(object):
         return "<mirror store %s>" % self.name
 
 
+class _CurveTargetSettings(object):
+    """What ``CurveTarget`` answers (``CORE.curveTarget``).
+
+    ``curveNames`` and ``targetTime`` are ``None`` until a test sets them;
+    ``None`` lets ``CurveTarget`` read the scene instead (the curves of the
+    selection, the playback range). ``preferTargetCurves`` is ``False``.
+    """
+
+    def __init__(self):
+        self.curveNames = None
+        self.targetTime = None
+        self.preferTargetCurves = False
+
+
+class _KeySelectionSettings(object):
+    """What ``KeySelectionContext`` answers (``CORE.keySelectionContext``):
+    ``isActive``, ``False`` until a test sets it."""
+
+    def __init__(self):
+        self.isActive = False
+
+
 class _Core(object):
-    """The suite's central object, with every service rigkit0 uses."""
+    """The suite's central object, with every service rigkit0 uses, and the
+    settings and records of the tool objects (see ``_installToolState``)."""
 
     def __init__(self):
         self.calls = []
@@ -478,7 +518,21 @@ class _Core(object):
         self.mirrorStoreD = _MirrorStore("D")
 
     def _installToolState(self):
-        """Fresh records of the suite's objects (see the module's docstring)."""
+        """Fresh settings and records of the tool objects.
+
+        The tool objects (``CurveTarget``, ``ToolOption``, ``ToolMessage``,
+        ...) keep nothing themselves: what they answer and what they were
+        asked lives here, where a test presets and reads it (see the
+        module's docstring).
+        """
+        self.curveTarget = _CurveTargetSettings()
+        self.keySelectionContext = _KeySelectionSettings()
+        self.toolOptions = {}
+        self.auxToolOptions = {}
+        self.targetSelections = []
+        self.progressBars = []
+        self.messages = []
+        self.toolErrors = []
         self.eulerFilterCalls = []
 
     @property
@@ -1193,3 +1247,272 @@ class NumericAttribute(CoreObject):
         """Whether the attribute holds a boolean."""
         return self.unitType == MFnNumericData.kBoolean
 
+
+# --- tool objects ------------------------------------------------------------------
+# What the suite's tools show the animator (options, progress, messages) the
+# stand-in records on CORE instead; what a tool asks the suite (its target,
+# whether the key selection is active) it answers from settings on CORE.
+
+class ValueRecord(object):
+    """A plain record: ``x``, ``y`` and ``z`` are ``None`` until set, and
+    every keyword of the constructor becomes an attribute of that name
+    (``ValueRecord(translation=t, rotation=r)``). Records with the same
+    attributes and values compare equal."""
+
+    def __init__(self, **values):
+        self.x = None
+        self.y = None
+        self.z = None
+        self.__dict__.update(values)
+
+    def __eq__(self, other):
+        if not isinstance(other, ValueRecord):
+            return NotImplemented
+        return self.__dict__ == other.__dict__
+
+    def __ne__(self, other):
+        result = self.__eq__(other)
+        return result if result is NotImplemented else not result
+
+    __hash__ = None  # records are changed after they are made
+
+    def __repr__(self):
+        return "ValueRecord(%s)" % ", ".join(
+            "%s=%r" % item for item in sorted(self.__dict__.items()))
+
+
+class CurveTarget(object):
+    """The curves and time the tools act on in target-curves mode.
+
+    Each attribute answers the value set in ``CORE.curveTarget`` when a
+    test set one, else reads the scene:
+
+    - ``curveNames``: the names of the anim curves of the selected objects'
+      channels (``cmds.keyframe(query=True, name=True)`` over the
+      selection), without repeats; ``[]`` when nothing is selected;
+    - ``targetTime``: the playback range as a ``(start, end)`` pair of UI
+      frames, usable as the ``time`` flag of ``cmds.keyframe``;
+    - ``preferTargetCurves``: whether the tools take the target curves even
+      when keys are selected; ``False`` unless set.
+
+    A list set in ``CORE.curveTarget.curveNames`` is handed out as a copy.
+    """
+
+    @property
+    def curveNames(self):
+        """Names of the target's anim curves (see the class)."""
+        preset = CORE.curveTarget.curveNames
+        if preset is not None:
+            return list(preset)
+        if not cmds.ls(selection=True):
+            return []
+        names = []
+        for name in asList(cmds.keyframe(query=True, name=True)):
+            if name not in names:
+                names.append(name)
+        return names
+
+    @property
+    def targetTime(self):
+        """The target's time (see the class)."""
+        preset = CORE.curveTarget.targetTime
+        if preset is not None:
+            return preset
+        return (cmds.playbackOptions(query=True, minTime=True),
+                cmds.playbackOptions(query=True, maxTime=True))
+
+    @property
+    def preferTargetCurves(self):
+        """Whether target curves win over selected keys (see the class)."""
+        return CORE.curveTarget.preferTargetCurves
+
+
+class TargetSelection(object):
+    """Selects what the tools' command edits act on.
+
+    The stand-in leaves the selection as it is: ``selectTargets()`` appends
+    the current selection (long names) to ``CORE.targetSelections`` and
+    returns it. Callable on the class or on an instance.
+    """
+
+    @staticmethod
+    def selectTargets():
+        """Record and return the current selection, as a list of long names."""
+        selection = asList(cmds.ls(selection=True, long=True))
+        CORE.targetSelections.append(selection)
+        return selection
+
+
+class KeySelectionContext(object):
+    """Whether the animator is working on selected keys (a graph editor
+    with keys selected has focus). ``isActive`` answers
+    ``CORE.keySelectionContext.isActive``, ``False`` unless a test sets it."""
+
+    @property
+    def isActive(self):
+        """Whether key selection is the active context."""
+        return CORE.keySelectionContext.isActive
+
+
+class ToolOption(object):
+    """One on/off option of the tools, by key ("smartEulerFilter").
+
+    The values live in the dictionary ``_store`` names on ``CORE``
+    (``CORE.toolOptions``); a key never saved loads as ``False``. Tests
+    preset and read that dictionary.
+    """
+
+    _store = "toolOptions"
+
+    def __init__(self, key):
+        self.key = key
+
+    def load(self):
+        """The option's stored value; ``False`` when none was saved."""
+        return getattr(CORE, self._store).get(self.key, False)
+
+    def save(self, value):
+        """Store ``value`` for the option."""
+        getattr(CORE, self._store)[self.key] = value
+
+    def __repr__(self):
+        return "%s(%r)" % (type(self).__name__, self.key)
+
+
+class AuxToolOption(ToolOption):
+    """An option of the suite's auxiliary tools
+    ("channelBoxSelectionTimelineHighlight"), stored in
+    ``CORE.auxToolOptions``; otherwise as ``ToolOption``."""
+
+    _store = "auxToolOptions"
+
+
+class ProgressBar(object):
+    """``with ProgressBar(title, count) as progress:`` shows progress over
+    ``count`` items; ``progress.step()`` marks one item done.
+
+    Each bar is appended to ``CORE.progressBars`` when entered; it keeps
+    ``title``, ``count``, ``steps`` (how often ``step`` ran), ``active``
+    (inside the block) and ``finished`` (the block was left, normally or
+    not). Stepping a bar that is not entered raises ``RuntimeError``, as
+    the suite's bar does not exist outside its block; stepping past
+    ``count`` is only counted. Leaving never suppresses an exception.
+    """
+
+    def __init__(self, title, count):
+        self.title = title
+        self.count = count
+        self.steps = 0
+        self.active = False
+        self.finished = False
+
+    def __enter__(self):
+        self.active = True
+        CORE.progressBars.append(self)
+        return self
+
+    def __exit__(self, excType, excValue, traceback):
+        self.active = False
+        self.finished = True
+        return False
+
+    def step(self):
+        """Mark one more item done."""
+        if not self.active:
+            raise RuntimeError("Zentrik - progress bar %r is not shown" % (self.title,))
+        self.steps += 1
+
+    def __repr__(self):
+        return "ProgressBar(%r, %r, steps=%d)" % (self.title, self.count, self.steps)
+
+
+# The kinds of tool message: a question the animator answers by clicking,
+# and a note that goes away by itself.
+askMessageKind = "ask"
+infoMessageKind = "info"
+
+
+class MessageClick(object):
+    """The values a tool message's click hands to its ``onMessageClick``:
+    ``accepted`` (the animator agreed) and ``declined``."""
+
+    accepted = "accepted"
+    declined = "declined"
+
+
+class _ShownMessage(object):
+    """One message ``ToolMessage.show`` displayed, as recorded in
+    ``CORE.messages``: every argument under its own name, and ``clicks``,
+    the values it was clicked with."""
+
+    def __init__(self, key, title, body, kind, onMessageClick, messageId,
+                 clickValue, duration):
+        self.key = key
+        self.title = title
+        self.body = body
+        self.kind = kind
+        self.onMessageClick = onMessageClick
+        self.messageId = messageId
+        self.clickValue = clickValue
+        self.duration = duration
+        self.clicks = []
+
+    def __repr__(self):
+        return "<message %r %r (%s)>" % (self.messageId, self.title, self.kind)
+
+
+class ToolMessage(object):
+    """The tools' messages to the animator.
+
+    ``show`` records each message in ``CORE.messages``; ``click`` plays the
+    animator's answer to one of them.
+    """
+
+    @staticmethod
+    def show(key, title, body, kind, onMessageClick=None, messageId=None,
+             clickValue=None, duration=None):
+        """Show a message and return its record.
+
+        ``key`` names the tool; ``body`` is a text or a list of lines (the
+        suite draws "separator" as a line and a name ending ".gif" as a
+        picture); ``kind`` is ``askMessageKind`` or ``infoMessageKind``;
+        ``onMessageClick`` is called with the click value when the animator
+        clicks; ``clickValue`` is what the message's button gives;
+        ``duration`` how long a note stays up. The stand-in draws nothing.
+        """
+        message = _ShownMessage(key, title, body, kind, onMessageClick,
+                                messageId, clickValue, duration)
+        CORE.messages.append(message)
+        return message
+
+    @staticmethod
+    def click(which, value=None):
+        """Answer a shown message, as the animator clicking it; returns what
+        its ``onMessageClick`` returned.
+
+        ``which`` is a position in ``CORE.messages`` (an int) or a
+        ``messageId``, which picks the latest message with that id; an id
+        nobody showed raises ``LookupError``. ``value`` defaults to the
+        message's ``clickValue``, the answer its button gives; pass
+        ``MessageClick.declined`` for a refusal. The value is appended to
+        the record's ``clicks``; a message without ``onMessageClick``
+        returns ``None``.
+        """
+        if isinstance(which, int) and not isinstance(which, bool):
+            message = CORE.messages[which]
+        else:
+            matches = [m for m in CORE.messages if m.messageId == which]
+            if not matches:
+                raise LookupError("Zentrik - no message %r was shown" % (which,))
+            message = matches[-1]
+        if value is None:
+            value = message.clickValue
+        message.clicks.append(value)
+        if message.onMessageClick is None:
+            return None
+        return message.onMessageClick(value)
+
+
+def reportToolError(message):
+    """Tell the animator a tool failed; recorded in ``CORE.toolErrors``."""
+    CORE.toolErrors.append(message)

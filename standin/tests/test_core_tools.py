@@ -1,0 +1,188 @@
+"""The suite core's tool objects: the target the tools act on, their options,
+progress, messages and error reports, as tests preset and read them on CORE."""
+import pytest
+from maya import cmds
+
+from Zentrik._api.__hybrid__ import _core, core39
+from Zentrik._api.__hybrid__._core import (
+    CORE, AuxToolOption, CurveTarget, KeySelectionContext, MessageClick, ProgressBar,
+    TargetSelection, ToolMessage, ToolOption, ValueRecord, askMessageKind,
+    infoMessageKind, reportToolError)
+
+TOOL_NAMES = [
+    "AuxToolOption", "CurveTarget", "KeySelectionContext", "MessageClick", "ProgressBar",
+    "TargetSelection", "ToolMessage", "ToolOption", "ValueRecord", "askMessageKind",
+    "infoMessageKind", "reportToolError",
+]
+
+
+@pytest.mark.parametrize("name", TOOL_NAMES)
+def test_tool_names_reach_the_module_through_the_core_module(name):
+    assert name in core39.__all__
+    assert getattr(core39, name) is getattr(_core, name)
+
+
+def keyed(node, *attributes):
+    if not cmds.objExists(node):
+        cmds.createNode("transform", name=node, skipSelect=True)
+    for attribute in attributes:
+        cmds.setKeyframe("%s.%s" % (node, attribute), time=(1,), value=1.0)
+
+
+def test_target_is_the_selections_curves_over_the_playback_range():
+    keyed("a", "translateX", "rotateY")
+    keyed("b", "scaleZ")
+    keyed("c", "translateY")
+    cmds.playbackOptions(minTime=5, maxTime=20)
+    cmds.select("b", "a")
+    target = CurveTarget()
+    assert sorted(target.curveNames) == ["a_rotateY", "a_translateX", "b_scaleZ"]
+    assert target.targetTime == (5.0, 20.0)
+    assert target.preferTargetCurves is False
+
+
+def test_without_a_selection_the_target_has_no_curves():
+    keyed("a", "translateX")
+    assert CurveTarget().curveNames == []
+
+
+def test_preset_target_answers_and_hands_out_copies():
+    keyed("a", "translateX")
+    cmds.select("a")
+    CORE.curveTarget.curveNames = ["x_rotateX", "x_rotateY"]
+    CORE.curveTarget.targetTime = [3, 4, 8]
+    CORE.curveTarget.preferTargetCurves = True
+    target = CurveTarget()
+    target.curveNames.append("changed")
+    assert (target.curveNames, target.targetTime, target.preferTargetCurves) \
+        == (["x_rotateX", "x_rotateY"], [3, 4, 8], True)
+    assert CORE.curveTarget.curveNames == ["x_rotateX", "x_rotateY"]
+
+
+def test_select_targets_records_the_selection_and_keeps_it():
+    cmds.group(cmds.createNode("transform", name="a"), name="rig")
+    cmds.select("a")
+    assert TargetSelection.selectTargets() == ["|rig|a"]
+    cmds.select(clear=True)
+    assert TargetSelection().selectTargets() == []
+    assert CORE.targetSelections == [["|rig|a"], []]
+    assert cmds.ls(selection=True) == []
+
+
+@pytest.mark.parametrize("optionClass, store, other", [
+    (ToolOption, "toolOptions", "auxToolOptions"),
+    (AuxToolOption, "auxToolOptions", "toolOptions"),
+])
+def test_options_load_what_their_own_store_holds(optionClass, store, other):
+    option = optionClass("smartEulerFilter")
+    assert option.load() is False
+    option.save(True)
+    assert getattr(CORE, store) == {"smartEulerFilter": True}
+    assert getattr(CORE, other) == {}
+    assert optionClass("smartEulerFilter").load() is True
+    getattr(CORE, store)["highlight"] = "preset"
+    assert optionClass("highlight").load() == "preset"
+
+
+def test_progress_bar_records_title_count_and_steps():
+    with ProgressBar("Smart Euler Filter", 2) as progress:
+        assert (CORE.progressBars, progress.active) == ([progress], True)
+        progress.step()
+        progress.step()
+    assert (progress.title, progress.count, progress.steps) == ("Smart Euler Filter", 2, 2)
+    assert (progress.active, progress.finished) == (False, True)
+
+
+def test_progress_bar_steps_only_while_shown_and_lets_errors_through():
+    bar = ProgressBar("Filter", 1)
+    with pytest.raises(RuntimeError):
+        bar.step()
+    with pytest.raises(KeyError):
+        with bar as progress:
+            raise KeyError("stop")
+    with pytest.raises(RuntimeError):
+        progress.step()
+    assert (bar.steps, bar.finished) == (0, True)
+
+
+def show_question(answers):
+    return ToolMessage.show("smartEulerFilter", "Turn it on?", ["Body", "separator"],
+                            askMessageKind, onMessageClick=answers.append,
+                            messageId="smart_euler_filter_off",
+                            clickValue=MessageClick.accepted)
+
+
+def test_shown_messages_are_recorded_with_every_argument():
+    question = show_question([])
+    note = ToolMessage.show("smartEulerFilter", "Applied", "", infoMessageKind,
+                            messageId="smart_euler_filter_on", duration=3)
+    assert CORE.messages == [question, note]
+    assert (question.key, question.title, question.body, question.kind, question.messageId,
+            question.clickValue, question.duration) \
+        == ("smartEulerFilter", "Turn it on?", ["Body", "separator"], askMessageKind,
+            "smart_euler_filter_off", MessageClick.accepted, None)
+    assert (note.kind, note.duration, note.onMessageClick, note.clicks) \
+        == (infoMessageKind, 3, None, [])
+    assert askMessageKind != infoMessageKind
+    assert MessageClick.accepted != MessageClick.declined
+
+
+@pytest.mark.parametrize("which, value, expected", [
+    ("smart_euler_filter_off", None, MessageClick.accepted),
+    (0, None, MessageClick.accepted),
+    (-1, MessageClick.declined, MessageClick.declined),
+], ids=["by id", "by position", "declined"])
+def test_a_click_hands_its_value_to_the_message(which, value, expected):
+    answers = []
+    message = show_question(answers)
+    assert ToolMessage.click(which, value) is None
+    assert answers == message.clicks == [expected]
+
+
+def test_a_click_goes_to_the_latest_message_of_its_id():
+    first, second = [], []
+    show_question(first)
+    show_question(second)
+    ToolMessage.click("smart_euler_filter_off")
+    assert (first, second) == ([], [MessageClick.accepted])
+    with pytest.raises(LookupError):
+        ToolMessage.click("never_shown")
+
+
+def test_value_record_starts_empty_and_takes_keywords():
+    empty = ValueRecord()
+    assert (empty.x, empty.y, empty.z) == (None, None, None)
+    record = ValueRecord(translation=(1, 2, 3), x=4)
+    assert (record.translation, record.x, record.y) == ((1, 2, 3), 4, None)
+    empty.x = 4
+    empty.translation = (1, 2, 3)
+    assert empty == record
+    assert ValueRecord(x=1) != ValueRecord(x=2)
+
+
+def test_reset_restores_every_tool_setting_and_record():
+    keyed("a", "rotateX")
+    CORE.curveTarget.curveNames = ["a_rotateX"]
+    CORE.curveTarget.targetTime = (1, 2)
+    CORE.curveTarget.preferTargetCurves = True
+    CORE.keySelectionContext.isActive = True
+    ToolOption("smartEulerFilter").save(True)
+    AuxToolOption("highlight").save(True)
+    TargetSelection.selectTargets()
+    with ProgressBar("Filter", 1) as progress:
+        progress.step()
+    show_question([])
+    reportToolError("failed")
+    CORE.commonKit.smartEulerFilter_toolButton.setChecked(True)
+    CORE.secondToolbar.mouseOver = True
+    CORE.optionSet.activeOptions.add("smartEulerFilter")
+    CORE.resetRecords()
+    target = CurveTarget()
+    assert (target.curveNames, target.preferTargetCurves) == ([], False)
+    assert CORE.curveTarget.targetTime is None
+    assert KeySelectionContext().isActive is False
+    assert ToolOption("smartEulerFilter").load() is AuxToolOption("highlight").load() is False
+    assert [CORE.targetSelections, CORE.progressBars, CORE.messages, CORE.toolErrors,
+            CORE.eulerFilterCalls] == [[], [], [], [], []]
+    assert CORE.commonKit.smartEulerFilter_toolButton.isChecked() is False
+    assert (CORE.secondToolbar.underMouse(), CORE.optionSet.activeOptions) == (False, set())
