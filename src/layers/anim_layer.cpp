@@ -20,7 +20,8 @@ py::object listOrEmpty(py::handle answer) {
 // cmds.animLayer(name, query=True, <flag>=True), as Maya answers it.
 template <PyObject *State::*Keywords>
 py::object layerQuery(const State &s, py::handle self) {
-    return callMethodKw(cmdsModule(s), s.animLayer, s.*Keywords, getAttr(self, s.name), Py_True);
+    return callMethodKw(cmdsModule(s), s.animLayer, s.*Keywords, getAttr(self, s.name), Py_True,
+                        Py_True);
 }
 
 // cmds.animLayer(name, edit=True, <flag>=value)
