@@ -13,7 +13,7 @@ render stats ...).
 """
 
 from ._types import MFN, NodeType, NODE_TYPES
-from . import _math
+from . import _computes, _math
 
 # MFnNumericData.Type values, as numbered in Maya's API documentation.
 N_INVALID, N_BOOLEAN, N_BYTE, N_CHAR, N_SHORT, N_2SHORT, N_3SHORT = 0, 1, 2, 3, 4, 5, 6
@@ -396,28 +396,173 @@ def _blendBaseAttrs():
     ]
 
 
-def _blendAttrs(builder):
-    """inputA, inputB and output of a single-value animation layer blend."""
+def _blendAttrs(builder, compute, accumulation=False):
+    """inputA, inputB and output of a single-value animation layer blend
+    (and the accumulationMode of a scale blend)."""
     def build():
-        return [
+        attrs = [
             builder("inputA", "ia", 0.0, keyable=True),
             builder("inputB", "ib", 0.0, keyable=True),
-            builder("output", "o", 0.0),
         ]
+        output = builder("output", "o", 0.0)
+        output.compute = compute
+        if accumulation:
+            attrs.append(enum("accumulationMode", "acm", "Multiply:Additive", keyable=True))
+        return attrs + [output]
     return build
 
 
 def _blendRotationAttrs():
     return [
+        enum("accumulationMode", "acm", "By Component:By Layer", keyable=True),
         enum("rotateOrder", "ro", "xyz:yzx:zxy:xzy:yxz:zyx", keyable=True),
         vector("inputA", "ia", _angle, keyableChildren=True),
         vector("inputB", "ib", _angle, keyableChildren=True),
-        vector("output", "o", _angle),
+        vector("output", "o", _angle, compute=_computes.blendRotation),
     ]
+
+
+def _boolean(ln, sn, d, keyable=False):
+    """A boolean child for the blend builders."""
+    return boolean(ln, sn, bool(d), keyable=keyable)
+
+
+def _enumValue(ln, sn, d, keyable=False):
+    """An enum without fields for the blend builders."""
+    return enum(ln, sn, [], int(d), keyable=keyable)
+
+
+def _time(ln, sn, d, keyable=False):
+    """A time attribute for the blend builders."""
+    return time(ln, sn, d, keyable=keyable)
 
 
 def _networkAttrs():
     return [message("affects", "aff", multi=True)]
+
+
+def _objectSetAttrs():
+    """The members of a set."""
+    return [
+        message("dagSetMembers", "dsm", multi=True),
+        message("dnSetMembers", "dnsm", multi=True),
+    ]
+
+
+def _animLayerAttrs():
+    """An animation layer's settings, hierarchy and computed weights."""
+    return [
+        boolean("mute", "mte"),
+        boolean("solo", "sl"),
+        boolean("lock", "lo"),
+        boolean("ghost", "gh"),
+        numeric("ghostColor", "ghc", N_SHORT, 5),
+        boolean("override", "ovrd"),
+        boolean("passthrough", "pth", True),
+        double("weight", "wgth", 1.0, keyable=True, minValue=0.0, maxValue=1.0),
+        boolean("preferred", "pref"),
+        boolean("selected", "slct"),
+        boolean("collapse", "coll"),
+        enum("rotationAccumulationMode", "ram", "By Component:By Layer"),
+        enum("scaleAccumulationMode", "sam", "Multiply:Additive"),
+        message("childrenLayers", "cdly", multi=True),
+        message("parentLayer", "play"),
+        message("blendNodes", "bnds", multi=True),
+        double("parentWeight", "pwth", 1.0),
+        boolean("parentMute", "pmte"),
+        boolean("siblingSolo", "sslo"),
+        boolean("childrenSolo", "chsl", multi=True),
+        boolean("childsoloed", "csol", writable=False, compute=_computes.layerChildSoloed),
+        boolean("outMute", "omte", writable=False, compute=_computes.layerOutMute),
+        double("foregroundWeight", "fgwt", writable=False, compute=_computes.layerForeground),
+        double("backgroundWeight", "bgwt", writable=False, compute=_computes.layerBackground),
+        enum("outRotationAccumulationMode", "oram", "By Component:By Layer", writable=False,
+             compute=_computes.layerOutRotationMode),
+    ]
+
+
+def _constraintTargetChildren(translate=False, rotate=False):
+    """The children of a constraint's target[] compound."""
+    children = []
+    if translate:
+        children += [vector("targetTranslate", "tt", _linear),
+                     vector("targetRotatePivot", "trp", _linear),
+                     vector("targetRotateTranslate", "trt", _linear)]
+    if rotate:
+        children += [vector("targetRotate", "tr", _angle),
+                     enum("targetRotateOrder", "tro", "xyz:yzx:zxy:xzy:yxz:zyx"),
+                     vector("targetJointOrient", "tjo", _angle)]
+    children += [vector("targetScale", "ts", _double, 1.0),
+                 typedMatrix("targetParentMatrix", "tpm"),
+                 double("targetWeight", "tw", 1.0, keyable=True)]
+    return children
+
+
+def _constraintInputs(translate=False, rotate=False):
+    """The driven node's inputs and the outputs of a constraint."""
+    attrs = [typedMatrix("constraintParentInverseMatrix", "cpim")]
+    if translate:
+        attrs += [vector("constraintRotatePivot", "crp", _linear),
+                  vector("constraintRotateTranslate", "crt", _linear),
+                  vector("constraintTranslate", "ct", _linear)]
+    if rotate:
+        attrs += [enum("constraintRotateOrder", "cro", "xyz:yzx:zxy:xzy:yxz:zyx"),
+                  vector("constraintJointOrient", "cjo", _angle),
+                  vector("constraintRotate", "cr", _angle)]
+    return attrs
+
+
+def _parentConstraintAttrs():
+    """A parentConstraint's targets, inputs and outputs."""
+    target = compound("target", "tg", _constraintTargetChildren(True, True), multi=True)
+    return [target, boolean("enableRestPosition", "erp"),
+            enum("interpType", "int", "No Flip:Average:Shortest:Longest:Cache", 1),
+            vector("restTranslate", "rst", _linear), vector("restRotate", "rsrr", _angle)
+            ] + _constraintInputs(True, True)
+
+
+def _pointConstraintAttrs():
+    """A pointConstraint's targets, inputs, offset and outputs."""
+    target = compound("target", "tg", _constraintTargetChildren(translate=True), multi=True)
+    return [target, boolean("enableRestPosition", "erp"), vector("offset", "o", _linear),
+            vector("restTranslate", "rst", _linear)] + _constraintInputs(translate=True)
+
+
+def _orientConstraintAttrs():
+    """An orientConstraint's targets, inputs, offset and outputs."""
+    target = compound("target", "tg", _constraintTargetChildren(rotate=True), multi=True)
+    return [target, boolean("enableRestPosition", "erp"), vector("offset", "o", _angle),
+            vector("restRotate", "rsrr", _angle)] + _constraintInputs(rotate=True)
+
+
+def _expressionAttrs():
+    """An expression's string, inputs, outputs and time."""
+    return [
+        typed("internalExpression", "ixp", D_STRING, default=""),
+        double("input", "in", multi=True),
+        double("output", "out", multi=True),
+        time("time", "tim"),
+        double("frame", "frm"),
+        message("objectMsg", "obm"),
+    ]
+
+
+def _plusMinusAverageAttrs():
+    """plusMinusAverage's operation, input arrays and outputs."""
+    return [
+        enum("operation", "op", "No operation:Sum:Subtract:Average", 1, keyable=True),
+        numeric("input1D", "i1", N_FLOAT, 0.0, keyable=True, multi=True),
+        vector("input2D", "i2", _float, 0.0, suffixes="xy", numericType=N_2FLOAT,
+               keyableChildren=True, multi=True),
+        vector("input3D", "i3", _float, 0.0, suffixes="xyz", numericType=N_3FLOAT,
+               keyableChildren=True, multi=True),
+        numeric("output1D", "o1", N_FLOAT, 0.0, writable=False,
+                compute=_computes.plusMinusAverage1D),
+        vector("output2D", "o2", _float, 0.0, suffixes="xy", numericType=N_2FLOAT,
+               writable=False, compute=_computes.plusMinusAverage2D),
+        vector("output3D", "o3", _float, 0.0, suffixes="xyz", numericType=N_3FLOAT,
+               writable=False, compute=_computes.plusMinusAverage3D),
+    ]
 
 
 # --- node types ---------------------------------------------------------------
@@ -470,18 +615,44 @@ _nodeType("animCurveTT", "kAnimCurveTimeToTime", _DG + ("kAnimCurve",),
 
 # Animation layer blends: Maya lists only a blend type's own MFn type among
 # its function sets (not kBlendNodeBase), and so does the model.  Their
-# outputs are not computed: an output holds its own value, so a plug driven
-# through a blend does not follow the curves behind it.
+# outputs are computed from their inputs and weights (see maya._computes).
 _nodeType("animBlendNodeBase", "kBlendNodeBase", _DG, [_blendBaseAttrs], "dependNode")
-for _name, _api, _builder in (
-        ("animBlendNodeAdditive", "kBlendNodeDouble", _double),
-        ("animBlendNodeAdditiveDL", "kBlendNodeDoubleLinear", _linear),
-        ("animBlendNodeAdditiveDA", "kBlendNodeDoubleAngle", _angle),
-        ("animBlendNodeAdditiveScale", "kBlendNodeAdditiveScale", _double)):
-    _nodeType(_name, _api, _DG, [_blendAttrs(_builder)], "animBlendNodeBase")
+for _name, _api, _builder, _compute in (
+        ("animBlendNodeAdditive", "kBlendNodeDouble", _double, _computes.blendAdditive),
+        ("animBlendNodeAdditiveDL", "kBlendNodeDoubleLinear", _linear, _computes.blendAdditive),
+        ("animBlendNodeAdditiveDA", "kBlendNodeDoubleAngle", _angle, _computes.blendAdditive),
+        ("animBlendNodeBoolean", "kBlendNodeBoolean", _boolean, _computes.blendSwitch),
+        ("animBlendNodeEnum", "kBlendNodeEnum", _enumValue, _computes.blendSwitch),
+        ("animBlendNodeTime", "kBlendNodeTime", _time, _computes.blendSwitch)):
+    _nodeType(_name, _api, _DG, [_blendAttrs(_builder, _compute)], "animBlendNodeBase")
+_nodeType("animBlendNodeAdditiveScale", "kBlendNodeAdditiveScale", _DG,
+          [_blendAttrs(_double, _computes.blendScale, accumulation=True)], "animBlendNodeBase")
 _nodeType("animBlendNodeAdditiveRotation", "kBlendNodeAdditiveRotation", _DG,
           [_blendRotationAttrs], "animBlendNodeBase")
+del _name, _api, _builder, _compute
+
+# Sets and animation layers.  An animation layer is an objectSet whose
+# dagSetMembers are the layered plugs themselves.  The short names of mute,
+# solo, passthrough and rotationAccumulationMode are the stand-in's own; the
+# others are the ones Maya writes in scene files.
+_nodeType("objectSet", "kSet", _DG, [_objectSetAttrs], "dependNode")
+_nodeType("animLayer", "kAnimLayer", _DG + ("kSet",), [_animLayerAttrs], "objectSet")
+
+# Constraints are transforms parented under the node they drive.  Their
+# outputs hold the values the constraint command computed; moving a target
+# later does not move the constrained node.
+_nodeType("constraint", "kConstraint", _DAG + ("kTransform",), [], "transform",
+          dag=True, transform=True)
+for _name, _api, _builder in (
+        ("parentConstraint", "kParentConstraint", _parentConstraintAttrs),
+        ("pointConstraint", "kPointConstraint", _pointConstraintAttrs),
+        ("orientConstraint", "kOrientConstraint", _orientConstraintAttrs)):
+    _nodeType(_name, _api, _DAG + ("kTransform", "kConstraint"), [_builder], "constraint",
+              dag=True, transform=True)
 del _name, _api, _builder
+
+_nodeType("expression", "kExpression", _DG, [_expressionAttrs], "dependNode")
+_nodeType("plusMinusAverage", "kPlusMinusAverage", _DG, [_plusMinusAverageAttrs], "dependNode")
 
 ANIM_CURVE_TYPES = ("animCurveTL", "animCurveTA", "animCurveTU", "animCurveTT")
 

@@ -31,7 +31,11 @@ Where the model simplifies Maya (each is repeated where it applies):
   through unchanged (Maya would insert a unitConversion node).
 - Only the node types listed in ``_attrs`` exist, with a reduced set of
   attributes each.  Attribute minimum and maximum values are recorded but
-  not enforced.
+  not enforced.  Layer blends, layer weights and plusMinusAverage compute
+  their outputs (``maya._computes``); constraint and expression outputs
+  hold the values their commands gave them.
+- Animation layers follow ``maya._layers`` (best layer, blending and keying
+  rules, and what they leave out).
 - A value written to a plug driven by an anim curve (``setAttr``, ``MPlug``
   setters, modifiers) is kept beside the curve and read at the current time
   until the current time changes; Maya keeps it until the next evaluation at
@@ -356,8 +360,8 @@ class Scene(object):
         """Create a node; a shape made without a parent gets a new parent
         transform, as in Maya.  Returns the node asked for (the shape)."""
         nodeType = NODE_TYPES.get(typeName)
-        if nodeType is None or typeName in ("dependNode", "dagNode", "world",
-                                            "shape", "animCurve"):
+        if nodeType is None or typeName in ("dependNode", "dagNode", "world", "shape",
+                                            "animCurve", "animBlendNodeBase", "constraint"):
             raise RuntimeError("Unknown object type: %s" % typeName)
         if nodeType.isDag:
             if parent is not None and parent is not self.world and parent.nodeType.isShape:
@@ -704,12 +708,12 @@ class Scene(object):
         self._setFlag(key, "channelBox", bool(value))
 
     def _blocksChange(self, key):
-        """Locked, or driven by something other than an anim curve: Maya lets
-        a value be set on a plug whose only driver is a curve."""
+        """Locked, or driven by something other than animation: Maya lets a
+        value be set on a plug whose only driver is a curve or a layer blend."""
         if self.isLocked(key):
             return True
         src = self.connections.get(key)
-        return src is not None and src[0].keys is None
+        return src is not None and not self.isAnimationNode(src[0])
 
     def freeToChange(self, key, checkParents=True, checkChildren=True):
         """``MPlug.isFreeToChange``: a plug is not free when it (or, with
@@ -830,11 +834,13 @@ class Scene(object):
 
     def setPlugValue(self, key, value):
         """Write a value as ``setAttr`` and ``MPlug`` setters do: on a plug
-        an anim curve drives it is kept beside the curve and read at the
-        current time until the time changes (see ``setCurrentTicks``);
+        an anim curve or a layer blend drives it is kept beside the driver
+        and read at the current time until the time changes (see
+        ``setCurrentTicks``);
         elsewhere it is the plug's own value.  Callers check
         ``freeToChange`` first."""
-        if self.curveDriving(key) is not None:
+        src = self.connections.get(key)
+        if src is not None and self.isAnimationNode(src[0]):
             self.overrides[key] = value
         else:
             self.setValue(key, value)
@@ -849,6 +855,8 @@ class Scene(object):
         return self.currentTicks if ticks is None else ticks
 
     def _compute(self, how, node, attr, indices, ticks):
+        if callable(how):
+            return how(self, node, attr, indices, ticks)
         if how == "outTime" or how == "unwarpedTime":
             return self.currentOrGiven(ticks)
         if how == "animCurve":
@@ -961,6 +969,12 @@ class Scene(object):
         if attr.kind == _attrs.NUMERIC and attr.numericType in _KEYABLE_NUMERIC:
             return "animCurveTU"
         return None
+
+    @staticmethod
+    def isAnimationNode(node):
+        """Whether a node is animation: an anim curve or an animation layer
+        blend."""
+        return node.keys is not None or node.nodeType.isA("animBlendNodeBase")
 
     def curveDriving(self, key):
         """The anim curve node connected straight into ``key``, if any."""

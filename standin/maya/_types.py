@@ -49,6 +49,7 @@ MFN = dict(
     kBlendNodeFloat=1023, kBlendNodeFloatAngle=1024,
     kBlendNodeFloatLinear=1025, kBlendNodeInt16=1026, kBlendNodeInt32=1027,
     kBlendNodeTime=1028,
+    kSet=1100, kExpression=1101, kPlusMinusAverage=1102,
 )
 MFN_NAMES = {}
 for _name, _value in MFN.items():
