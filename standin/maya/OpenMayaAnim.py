@@ -7,7 +7,7 @@ infinity modes are not modelled.  Key values are in internal units
 breakdown and tick-draw-special flags (see ``maya._keys``).
 """
 
-from . import _keys
+from . import _keys, _layers
 from ._scene import SCENE
 from .OpenMaya import (MObject, MTime, MPlug, MObjectArray, MScriptUtil, MFn,
                        MFnDependencyNode, MMessage, _node, _invalid)
@@ -183,7 +183,13 @@ class MFnAnimCurve(MFnDependencyNode):
 
 
 class MAnimUtil(object):
-    """Which plugs are animated: a plug driven directly by an anim curve."""
+    """Which plugs anim curves animate: a plug an anim curve drives, or one
+    animation layer blends drive (every curve behind the blends counts, all
+    three channels' curves for a rotation blend).  Expressions, constraints
+    and utility nodes are not animation.  A plug is examined alone (a
+    compound's children are not), but a child whose compound parent is
+    driven counts through the parent's driver.  ``checkParent`` is
+    accepted and ignored."""
 
     @staticmethod
     def _plugsOf(target):
@@ -194,17 +200,13 @@ class MAnimUtil(object):
 
     @staticmethod
     def isAnimated(target, checkParent=False):
-        for key in MAnimUtil._plugsOf(target):
-            if SCENE.curveDriving(key) is not None:
-                return True
-        return False
+        return any(_layers.curvesFeeding(key) for key in MAnimUtil._plugsOf(target))
 
     @staticmethod
     def findAnimation(target, objects):
         found = False
         for key in MAnimUtil._plugsOf(target):
-            curve = SCENE.curveDriving(key)
-            if curve is not None:
+            for curve in _layers.curvesFeeding(key):
                 objects.append(MObject._wrap(curve))
                 found = True
         return found
@@ -213,7 +215,7 @@ class MAnimUtil(object):
     def findAnimatedPlugs(target, plugs, checkParent=False):
         found = False
         for key in MAnimUtil._plugsOf(target):
-            if SCENE.curveDriving(key) is not None:
+            if _layers.curvesFeeding(key):
                 plug = MPlug()
                 plug._set(*key)
                 plugs.append(plug)

@@ -20,7 +20,7 @@ with ``setAttr`` on an animated attribute holds until the current time
 changes (see ``Scene.setPlugValue``) and does not key.
 """
 
-from . import _attrs, _keys, _math, _units
+from . import _attrs, _keys, _layers, _math, _units
 from ._scene import SCENE, FREE_TO_CHANGE
 from ._types import MFN_NAMES
 
@@ -376,6 +376,9 @@ def delete(*args, **flags):
     nodes = _nodes(names)
     if not nodes:
         raise RuntimeError("delete: Not enough objects or values.")
+    for node in nodes:
+        if _layers.isLayer(node):
+            _layers.dissolve(node)
     SCENE.delete(nodes)
 
 
@@ -1084,7 +1087,11 @@ def _times(value, default):
                               useCurrentLockedWeights="lw"))
 def setKeyframe(*args, **flags):
     """Returns the number of keys set.  A key's value defaults to the plug's
-    value at that time; ``value`` is in working units."""
+    value at that time; ``value`` is in working units.  A plug in animation
+    layers is keyed on the curve of the ``animLayer`` layer when that layer
+    holds it (Maya ignores the flag otherwise), else of its best layer (see
+    ``maya._layers``); ``value`` is then the layer's own value, and a key
+    in a locked layer is not set."""
     names = _names(args)
     targets = _keyTargets(names, flags.get("attribute"))
     count = 0
@@ -1097,17 +1104,25 @@ def setKeyframe(*args, **flags):
                 continue
             if SCENE.curveTypeFor(key[1]) is None:
                 continue
-            if SCENE.connections.get(key) is not None and SCENE.curveDriving(key) is None:
-                continue
-            if flags.get("animated") and SCENE.curveDriving(key) is None:
+            slot = _layers.keySlot(key, flags.get("animLayer"))
+            if slot is False:
+                continue  # the layer that would take the key is locked
+            if slot is None:
+                if SCENE.connections.get(key) is not None and SCENE.curveDriving(key) is None:
+                    continue
+                if flags.get("animated") and SCENE.curveDriving(key) is None:
+                    continue
+            elif flags.get("animated") and not _layers.curvesFeeding(key):
                 continue
             for ticks in _times(flags.get("time"), SCENE.currentTicks):
                 value = None
                 if flags.get("value") is not None:
                     value = _fromUi(key[1], flags["value"])
+                elif slot is not None:
+                    value = _layers.valueToKey(key, slot, ticks)
                 elif key in SCENE.overrides and ticks == SCENE.currentTicks:
                     value = SCENE.overrides[key]
-                curve = SCENE.keyPlug(key, ticks, value)
+                curve = SCENE.keyPlug(key if slot is None else slot, ticks, value)
                 if curve not in edited:
                     edited.append(curve)
                 count += 1
@@ -1125,6 +1140,8 @@ def _curvesOf(targets):
             continue
         for key in _leafKeys(target):
             curve = SCENE.curveDriving(key)
+            if curve is None and _layers.chain(key):
+                curve = SCENE.curveDriving(_layers.slotOf(_layers.bestLayer(key), key))
             if curve is not None:
                 curves.append((key, curve))
     return curves
@@ -1167,7 +1184,8 @@ def keyframe(*args, **flags):
     ``None`` when there are no keys; times and values in working units.
     ``breakdown`` queries the times of the breakdown keys; ``breakdown`` and
     ``tickDrawSpecial`` edits set those flags of the keys (see
-    ``maya._keys``)."""
+    ``maya._keys``).  A plug in animation layers answers with the curve of
+    its best layer (see ``maya._layers``)."""
     names = _names(args)
     targets = _keyTargets(names, flags.get("attribute"))
     curves = _curvesOf(targets)
@@ -1256,6 +1274,183 @@ def cutKey(*args, **flags):
         if not curve.keys:
             SCENE.delete([curve])
     return changed
+
+
+# --- animation layers ----------------------------------------------------------------
+
+# Layer settings the animLayer command reads and writes as flags, by flag name
+# (all but weight are on/off).
+_LAYER_SETTINGS = ("mute", "lock", "solo", "override", "passthrough", "preferred",
+                   "selected", "collapse", "weight")
+
+
+def _layerPlugKeys(texts):
+    """The leaf plug keys of plug names given to animLayer ("ctrl.t" gives
+    its three children)."""
+    keys = []
+    for text in _names([texts]):
+        for key in _leafKeys(_plug(text)):
+            if key not in keys:
+                keys.append(key)
+    return keys
+
+
+def _selectedLayerPlugs(flags):
+    """The keyable plugs of the selected nodes that addSelectedObjects and
+    removeSelectedObjects act on, less the excluded kinds."""
+    excluded = {"translate": flags.get("excludeTranslate"),
+                "rotate": flags.get("excludeRotate"),
+                "scale": flags.get("excludeScale"),
+                "visibility": flags.get("excludeVisibility")}
+    keys = []
+    for key in _keyTargets([_display(n) for n in SCENE.selection], None):
+        if key[0] == "curve":
+            continue
+        attr = key[1]
+        top = attr.parent.longName if attr.parent is not None else attr.longName
+        if excluded.get(top) or (flags.get("excludeDynamic") and attr.dynamic) or \
+                (flags.get("excludeEnum") and attr.kind == _attrs.ENUM) or \
+                (flags.get("excludeBoolean") and attr.numericType == _attrs.N_BOOLEAN):
+            continue
+        keys.append(key)
+    return keys
+
+
+def _editLayer(layer, flags):
+    """Apply animLayer's create or edit flags to one layer."""
+    if flags.get("parent") and not isinstance(flags["parent"], bool):
+        _layers.setParent(layer, _layers.layerNamed(flags["parent"]))
+    for name in _LAYER_SETTINGS:
+        if flags.get(name) is not None:
+            _layers.setFlag(layer, name, flags[name])
+    for key in _layerPlugKeys(flags.get("attribute")):
+        _layers.addPlug(layer, key)
+    if flags.get("addSelectedObjects"):
+        for key in _selectedLayerPlugs(flags):
+            _layers.addPlug(layer, key)
+    for key in _layerPlugKeys(flags.get("removeAttribute")):
+        _layers.removePlug(layer, key)
+    if flags.get("removeSelectedObjects"):
+        for key in _selectedLayerPlugs(flags):
+            _layers.removePlug(layer, key)
+    if flags.get("removeAllAttributes"):
+        _layers.dissolve(layer)
+
+
+def _layerNames(layers):
+    """Names of nodes for a query answer; None for none."""
+    return [layer.name for layer in layers] or None
+
+
+def _curveNames(curves):
+    """Names of curves for a query answer; None for none."""
+    return [curve.name for curve in curves] or None
+
+
+def _bestLayers(names, flags):
+    """Names of the best layers for the given (or selected) objects, or for
+    the plugs the attribute flag names."""
+    if _layers.baseLayer() is None:
+        return None
+    if isinstance(flags.get("attribute"), (str, list, tuple)):
+        found = [_layers.bestLayer(key) for key in _layerPlugKeys(flags["attribute"])]
+    else:
+        nodes = _nodes(names)
+        found = [_layers.bestLayerFor(_layers.layersOfNodes([node])) for node in nodes]
+    result = []
+    for layer in found:
+        if layer.name not in result:
+            result.append(layer.name)
+    return result or None
+
+
+def _queryLayer(names, flags):
+    """animLayer in query mode."""
+    if flags.get("exists"):
+        return bool(names) and any(_layers.isLayer(n) for n in SCENE.resolve(names[0]))
+    if flags.get("root"):
+        base = _layers.baseLayer()
+        return base.name if base is not None else None
+    if flags.get("bestAnimLayer"):
+        return _bestLayers(names, flags)
+    if flags.get("bestLayer"):
+        keys = _layerPlugKeys(names or flags.get("attribute"))
+        return _layers.bestLayer(keys[0]).name if keys and _layers.baseLayer() else None
+    if flags.get("affectedLayers"):
+        affected = _layers.layersOfNodes(_nodes(names))
+        return [_layers.BASE_LAYER] + _layerNames(affected) if affected else None
+    if flags.get("maxLayers"):
+        return 1000000
+    if isinstance(flags.get("children"), str):
+        names = [flags["children"]]
+    if not names:
+        raise RuntimeError("animLayer: No animation layer was given.")
+    layer = _layers.layerNamed(names[0])
+    if flags.get("children"):
+        return _layerNames(_layers.childLayers(layer))
+    if flags.get("parent"):
+        parent = _layers.parentOf(layer)
+        return parent.name if parent is not None else None
+    if flags.get("animCurves"):
+        return _curveNames(_layers.layerCurves(layer))
+    if flags.get("baseAnimCurves"):
+        return _curveNames(_layers.baseCurves(layer))
+    if flags.get("blendNodes"):
+        return _layerNames(_layers.blendsOf(layer))
+    if isinstance(flags.get("findCurveForPlug"), str):
+        slot = _layers.slotOf(layer, _plug(flags["findCurveForPlug"]))
+        curve = SCENE.curveDriving(slot) if slot is not None else None
+        return [curve.name] if curve is not None else None
+    if isinstance(flags.get("layeredPlug"), str):
+        slot = _layers.slotOf(layer, _plug(flags["layeredPlug"]))
+        return _plugText(slot) if slot is not None else None
+    if flags.get("attribute"):
+        return [_plugText(key) for key in _layers.members(layer)] or None
+    for name in _LAYER_SETTINGS:
+        if flags.get(name):
+            value = _layers.flag(layer, name)
+            return float(value) if name == "weight" else bool(value)
+    raise RuntimeError("animLayer: a query flag is required by the stand-in.")
+
+
+@_command("animLayer", dict(
+    query="q", edit="e", addRelatedKG="akg", addSelectedObjects="aso",
+    affectedLayers="afl", animCurves="anc", attribute="at", baseAnimCurves="bac",
+    bestAnimLayer="blr", bestLayer="bl", blendNodes="bld", children="c", collapse="col",
+    copy="cp", copyAnimation="ca", copyNoAnimation="cna", excludeBoolean="ebl",
+    excludeDynamic="edn", excludeEnum="een", excludeRotate="ert", excludeScale="esc",
+    excludeTranslate="etr", excludeVisibility="evs", exists="ex", extractAnimation="ea",
+    findCurveForPlug="fcv", forceUIRebuild="fur", forceUIRefresh="uir", layeredPlug="lp",
+    lock="l", maxLayers="ml", moveLayerAfter="mva", moveLayerBefore="mvb", mute="m",
+    override="o", parent="p", passthrough="pth", preferred="prf", removeAllAttributes="raa",
+    removeAttribute="ra", removeSelectedObjects="rso", root="r", selected="sel", solo="s",
+    weight="w", writeBlendnodeDestinations="wbd"))
+def animLayer(*args, **flags):
+    """Creates a layer (returns its name, made unique as a node name is, and
+    makes BaseAnimation first), edits layers (``edit=True``) or answers a
+    query (``query=True``); see ``maya._layers`` for the model.  Queries of
+    lists answer ``None`` when empty; ``affectedLayers`` and
+    ``bestAnimLayer`` read the selection when no object is given.  The copy,
+    extract and move flags are not modelled and raise."""
+    names = _names(args)
+    for unmodelled in ("copy", "copyAnimation", "copyNoAnimation", "extractAnimation",
+                       "moveLayerAfter", "moveLayerBefore"):
+        if flags.get(unmodelled):
+            raise RuntimeError("animLayer: -%s is not modelled by the stand-in." % unmodelled)
+    if flags.get("query"):
+        return _queryLayer(names, flags)
+    if flags.get("edit"):
+        if not names:
+            raise RuntimeError("animLayer: No animation layer was given.")
+        for name in names:
+            _editLayer(_layers.layerNamed(name), flags)
+        return None
+    parent = None
+    if flags.get("parent"):
+        parent = _layers.layerNamed(flags.pop("parent"))
+    layer = _layers.createLayer(names[0] if names else None, parent)
+    _editLayer(layer, flags)
+    return layer.name
 
 
 # --- units and time ----------------------------------------------------------------

@@ -1,0 +1,322 @@
+"""Animation layers in the Maya stand-in: the layer nodes and their flags,
+membership, the best layer, blends, blended values and keying into a layer."""
+import pytest
+from maya import cmds
+from maya import OpenMaya as om
+from maya import OpenMayaAnim as oma
+
+
+@pytest.fixture
+def rig():
+    cmds.createNode("transform", name="ctrl")
+    cmds.createNode("transform", name="other")
+    cmds.addAttr("ctrl", longName="amount", attributeType="double", keyable=True)
+
+
+def plug(name):
+    selection = om.MSelectionList()
+    selection.add(name)
+    result = om.MPlug()
+    selection.getPlug(0, result)
+    return result
+
+
+def curvesOf(name):
+    found = om.MObjectArray()
+    oma.MAnimUtil.findAnimation(plug(name), found)
+    return sorted(om.MFnDependencyNode(found[i]).name() for i in range(found.length()))
+
+
+def sources(name):
+    return cmds.listConnections(name, source=True, destination=False, plugs=True)
+
+
+class TestLayerNodes:
+    def test_layers_hang_under_the_base_layer_in_creation_order(self, rig):
+        assert cmds.animLayer(query=True, root=True) is None
+        assert [cmds.animLayer("layerA"), cmds.animLayer("layerA"), cmds.animLayer()] == \
+            ["layerA", "layerA1", "AnimLayer1"]
+        assert cmds.nodeType("BaseAnimation") == "animLayer"
+        assert cmds.animLayer(query=True, root=True) == "BaseAnimation"
+        assert cmds.listConnections("BaseAnimation.childrenLayers") == \
+            ["layerA", "layerA1", "AnimLayer1"]
+        assert cmds.animLayer("layerA1", query=True, parent=True) == "BaseAnimation"
+        assert cmds.getAttr("BaseAnimation.override") is True
+
+    def test_a_child_layer_takes_its_parents_weight_and_mute(self, rig):
+        cmds.animLayer("layerA")
+        cmds.animLayer("child", parent="layerA")
+        assert cmds.animLayer("layerA", query=True, children=True) == ["child"]
+        assert cmds.listConnections("BaseAnimation.childrenLayers") == ["layerA"]
+        cmds.animLayer("layerA", edit=True, weight=0.5)
+        assert cmds.getAttr("child.foregroundWeight") == 0.5
+        cmds.animLayer("layerA", edit=True, mute=True)
+        assert cmds.getAttr("child.foregroundWeight") == 0.0
+
+    @pytest.mark.parametrize("flag, short, attribute, default", [
+        ("mute", "m", "mute", False), ("lock", "l", "lock", False),
+        ("solo", "s", "solo", False), ("override", "o", "override", False),
+        ("passthrough", "pth", "passthrough", True), ("preferred", "prf", "preferred", False),
+        ("selected", "sel", "selected", False)])
+    def test_flags_are_the_layer_nodes_attributes(self, rig, flag, short, attribute, default):
+        cmds.animLayer("layerA")
+        cmds.animLayer("layerB")
+        assert cmds.animLayer("layerA", query=True, **{flag: True}) is default
+        cmds.animLayer("layerA", edit=True, **{short: not default})
+        assert cmds.animLayer("layerA", q=True, **{short: True}) is (not default)
+        assert cmds.getAttr("layerA." + attribute) is (not default)
+        # a flag of one layer leaves the other layers' flags alone
+        assert cmds.animLayer("layerB", query=True, **{flag: True}) is default
+
+    def test_accumulation_modes_are_enums(self, rig):
+        cmds.animLayer("layerA")
+        assert cmds.attributeQuery("rotationAccumulationMode", node="layerA", listEnum=True) \
+            == ["By Component:By Layer"]
+        assert cmds.attributeQuery("scaleAccumulationMode", node="layerA", listEnum=True) \
+            == ["Multiply:Additive"]
+        assert cmds.getAttr("layerA.weight") == 1.0
+
+    @pytest.mark.parametrize("name, error", [("nothing", ValueError), ("ctrl", RuntimeError)])
+    def test_a_name_that_is_no_layer_is_refused(self, rig, name, error):
+        cmds.animLayer("layerA")
+        with pytest.raises(error):
+            cmds.animLayer(name, query=True, mute=True)
+        with pytest.raises(error):
+            cmds.animLayer(name, edit=True, mute=True)
+        assert cmds.animLayer(name, query=True, exists=True) is False
+
+    def test_query_without_a_layer_name_is_refused(self, rig):
+        cmds.animLayer("layerA")
+        with pytest.raises(RuntimeError):
+            cmds.animLayer(query="layerA", mute=True)
+
+
+class TestMembership:
+    def test_attributes_in_order_and_their_nodes_as_set_members(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.animLayer("layerA", edit=True, attribute=["ctrl.ty", "other.rz"])
+        assert cmds.animLayer("layerA", query=True, attribute=True) == \
+            ["ctrl.translateX", "ctrl.translateY", "other.rotateZ"]
+        assert cmds.listConnections("layerA.dagSetMembers") == ["ctrl", "other"]
+        cmds.animLayer("layerA", edit=True, removeAttribute="ctrl.ty")
+        assert cmds.animLayer("layerA", query=True, attribute=True) == \
+            ["ctrl.translateX", "other.rotateZ"]
+        cmds.animLayer("layerA", edit=True, removeAllAttributes=True)
+        assert cmds.animLayer("layerA", query=True, attribute=True) is None
+
+    def test_a_compound_adds_its_children(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.s")
+        assert cmds.animLayer("layerA", query=True, attribute=True) == \
+            ["ctrl.scaleX", "ctrl.scaleY", "ctrl.scaleZ"]
+
+    def test_affected_layers_list_the_base_layer_first(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.animLayer("layerB")
+        assert cmds.animLayer("ctrl", query=True, affectedLayers=True) == \
+            ["BaseAnimation", "layerA"]
+        assert cmds.animLayer(["other"], query=True, affectedLayers=True) is None
+        cmds.select("ctrl")
+        assert cmds.animLayer(query=True, affectedLayers=True) == ["BaseAnimation", "layerA"]
+
+    @pytest.mark.parametrize("name, blendType, source", [
+        ("ctrl.tx", "animBlendNodeAdditiveDL", "ctrl_translateX_layerA.output"),
+        ("ctrl.ry", "animBlendNodeAdditiveRotation", "ctrl_rotate_layerA.outputY"),
+        ("ctrl.sz", "animBlendNodeAdditiveScale", "ctrl_scaleZ_layerA.output"),
+        ("ctrl.v", "animBlendNodeBoolean", "ctrl_visibility_layerA.output"),
+        ("ctrl.amount", "animBlendNodeAdditive", "ctrl_amount_layerA.output"),
+    ])
+    def test_each_kind_of_channel_gets_its_blend(self, rig, name, blendType, source):
+        cmds.animLayer("layerA", attribute=name)
+        assert sources(name) == [source]
+        blend = source.split(".")[0]
+        assert cmds.nodeType(blend) == blendType
+        assert cmds.animLayer("layerA", query=True, blendNodes=True) == [blend]
+        assert sources(blend + ".weightB") == ["layerA.foregroundWeight"]
+        assert sources(blend + ".weightA") == ["layerA.backgroundWeight"]
+
+    def test_the_three_rotate_channels_share_one_blend(self, rig):
+        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry", "ctrl.rz"])
+        assert [sources("ctrl.rotate" + a) for a in "XYZ"] == \
+            [["ctrl_rotate_layerA.output" + a] for a in "XYZ"]
+        assert cmds.animLayer("layerA", query=True, blendNodes=True) == ["ctrl_rotate_layerA"]
+
+    def test_adding_moves_the_base_animation_under_the_blend(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0)
+        cmds.setAttr("ctrl.ty", 4.0)
+        cmds.animLayer("layerA", attribute=["ctrl.tx", "ctrl.ty"])
+        assert sources("ctrl_translateX_layerA.inputA") == ["ctrl_translateX.output"]
+        assert (cmds.getAttr("ctrl.tx"), cmds.getAttr("ctrl.ty")) == (3.0, 4.0)
+
+    def test_a_higher_layers_blend_sits_above_whatever_order_plugs_come_in(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+        cmds.animLayer("layerA")
+        cmds.animLayer("layerB", attribute="ctrl.tx")
+        cmds.animLayer("layerA", edit=True, attribute="ctrl.tx")
+        assert sources("ctrl.tx") == ["ctrl_translateX_layerB.output"]
+        assert sources("ctrl_translateX_layerB.inputA") == ["ctrl_translateX_layerA.output"]
+        assert sources("ctrl_translateX_layerA.inputA") == ["ctrl_translateX.output"]
+
+    @pytest.mark.parametrize("how", ["removeAttribute", "delete"])
+    def test_leaving_a_layer_joins_the_base_curve_to_the_plug(self, rig, how):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=5.0, animLayer="layerA")
+        if how == "delete":
+            cmds.delete("layerA")
+            assert cmds.listConnections("BaseAnimation.childrenLayers") is None
+        else:
+            cmds.animLayer("layerA", edit=True, removeAttribute="ctrl.tx")
+        assert sources("ctrl.tx") == ["ctrl_translateX.output"]
+        assert cmds.ls(type="animBlendNodeBase") == []
+        assert cmds.ls(type="animCurve") == ["ctrl_translateX"]
+        assert cmds.getAttr("ctrl.tx") == 1.0
+
+    def test_a_plug_driven_by_a_connection_cannot_be_layered(self, rig):
+        cmds.connectAttr("other.tx", "ctrl.tx")
+        with pytest.raises(RuntimeError):
+            cmds.animLayer("layerA", attribute="ctrl.tx")
+
+
+class TestBestLayer:
+    @pytest.mark.parametrize("holders, preferred, locked, best", [
+        ((), None, (), "BaseAnimation"),
+        (("layerA", "layerB"), None, (), "layerB"),
+        (("layerA", "layerB"), "layerA", (), "layerA"),
+        (("layerA",), "layerB", (), "layerA"),
+        (("layerA", "layerB"), None, ("layerB",), "layerA"),
+        (("layerA", "layerB"), "layerA", ("layerA",), "layerB"),
+    ], ids=["no holder", "top-most holder", "preferred holder", "preferred holds nothing",
+            "locked top", "locked preferred"])
+    def test_best_layer_of_a_plug(self, rig, holders, preferred, locked, best):
+        for name in ("layerA", "layerB"):
+            cmds.animLayer(name, attribute="ctrl.tx" if name in holders else [])
+        if preferred:
+            cmds.animLayer(preferred, edit=True, preferred=True)
+        for name in locked:
+            cmds.animLayer(name, edit=True, lock=True)
+        assert cmds.animLayer("ctrl.tx", query=True, bestLayer=True) == best
+        assert cmds.animLayer(query=True, bestAnimLayer=True, attribute="ctrl.tx") == [best]
+        cmds.select("ctrl")
+        assert cmds.animLayer(query=True, bestAnimLayer=True) == [best]
+
+    def test_best_layers_of_several_objects(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.select("ctrl", "other")
+        assert cmds.animLayer(query=True, bestAnimLayer=True) == ["layerA", "BaseAnimation"]
+        cmds.select(clear=True)
+        assert cmds.animLayer(query=True, bestAnimLayer=True) is None
+
+
+class TestKeying:
+    def test_a_key_in_a_layer_makes_the_layers_curve_and_tells_the_callback(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        edited = []
+
+        def record(curves, clientData):
+            edited.extend(om.MFnDependencyNode(curves[i]).name() for i in range(curves.length()))
+        ident = oma.MAnimMessage.addAnimCurveEditedCallback(record)
+        try:
+            assert cmds.setKeyframe("ctrl.tx", time=(10,), value=2.0, animLayer="layerA") == 1
+        finally:
+            om.MMessage.removeCallback(ident)
+        assert edited == ["ctrl_translateX_layerA_inputB"]
+        assert cmds.nodeType(edited[0]) == "animCurveTL"
+        assert sources("ctrl_translateX_layerA.inputB") == ["ctrl_translateX_layerA_inputB.output"]
+        assert cmds.animLayer("layerA", query=True, animCurves=True) == edited
+        assert cmds.animLayer("BaseAnimation", query=True, animCurves=True) == ["ctrl_translateX"]
+        assert cmds.animLayer("layerA", query=True, findCurveForPlug="ctrl.tx") == edited
+        assert curvesOf("ctrl.tx") == ["ctrl_translateX", "ctrl_translateX_layerA_inputB"]
+        assert oma.MAnimUtil.isAnimated(plug("ctrl.tx"))
+
+    def test_a_rotation_channel_finds_every_curve_behind_its_blend(self, rig):
+        for axis in "XY":
+            cmds.setKeyframe("ctrl.rotate" + axis, time=(1,), value=1.0)
+        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry"])
+        cmds.setKeyframe("ctrl.ry", time=(1,), value=2.0, animLayer="layerA")
+        assert curvesOf("ctrl.rx") == curvesOf("ctrl.ry") == \
+            ["ctrl_rotateX", "ctrl_rotateY", "ctrl_rotate_layerA_inputBY"]
+        assert cmds.getAttr("ctrl.ry") == pytest.approx(3.0)  # degrees
+        assert curvesOf("ctrl.rotate") == []  # a compound is examined alone
+
+    def test_without_a_layer_flag_the_best_layer_is_keyed(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.animLayer("layerB")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")  # holds nothing
+        assert cmds.animLayer("layerA", query=True, animCurves=True) == \
+            ["ctrl_translateX_layerA_inputB"]
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0, animLayer="BaseAnimation")
+        assert sources("ctrl_translateX_layerA.inputA") == \
+            ["ctrl_translateX_layerA_inputA.output"]
+        assert cmds.getAttr("ctrl.tx") == 5.0
+
+    def test_a_locked_layer_takes_no_key(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx", lock=True)
+        assert cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerA") == 0
+        assert cmds.animLayer("layerA", query=True, animCurves=True) is None
+
+    def test_a_key_without_a_value_keeps_the_value_set_by_hand(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+        cmds.animLayer("layerA", attribute="ctrl.tx", weight=0.5)
+        cmds.setAttr("ctrl.tx", 4.0)
+        cmds.setKeyframe("ctrl.tx", animLayer="layerA")
+        assert cmds.keyframe("ctrl_translateX_layerA_inputB", query=True, valueChange=True) \
+            == [6.0]
+        cmds.currentTime(5)
+        assert cmds.getAttr("ctrl.tx") == 4.0
+
+    def test_key_queries_read_the_best_layers_curve(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(7,), value=2.0, animLayer="layerA")
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [7.0]
+        cmds.animLayer("layerA", edit=True, lock=True)
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [1.0]
+
+
+class TestBlendedValues:
+    @pytest.mark.parametrize("settings, value", [
+        ({}, 12.0), ({"weight": 0.5}, 11.0), ({"mute": True}, 10.0),
+        ({"override": True}, 2.0), ({"override": True, "weight": 0.25}, 8.0),
+        ({"override": True, "passthrough": False, "weight": 0.5}, 1.0),
+    ], ids=["additive", "half weight", "muted", "override", "override passthrough",
+            "override alone"])
+    def test_linear_channel(self, rig, settings, value):
+        cmds.setKeyframe("ctrl.tx", time=(10,), value=10.0)
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(10,), value=2.0, animLayer="layerA")
+        cmds.animLayer("layerA", edit=True, **settings)
+        assert cmds.getAttr("ctrl.tx", time=10) == pytest.approx(value)
+        context = om.MDGContext(om.MTime(10, om.MTime.uiUnit()))
+        assert plug("ctrl.tx").asMDistance(context).asCentimeters() == pytest.approx(value)
+
+    @pytest.mark.parametrize("mode, weight, value", [
+        (0, 1.0, 6.0), (0, 0.5, 3.0 * 2.0 ** 0.5), (1, 1.0, 5.0), (1, 0.5, 4.0)])
+    def test_scale_channel(self, rig, mode, weight, value):
+        cmds.setAttr("ctrl.sx", 3.0)
+        cmds.animLayer("layerA", attribute="ctrl.sx", weight=weight)
+        cmds.setAttr("layerA.scaleAccumulationMode", mode)
+        cmds.setKeyframe("ctrl.sx", time=(1,), value=2.0, animLayer="layerA")
+        assert cmds.getAttr("ctrl.sx") == pytest.approx(value)
+
+    def test_a_soloed_sibling_silences_the_other_layers(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.animLayer("layerB", attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0, animLayer="layerA")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")
+        assert cmds.getAttr("ctrl.tx") == 3.0
+        cmds.animLayer("layerB", edit=True, solo=True)
+        assert cmds.getAttr("ctrl.tx") == 2.0
+
+    def test_a_keyed_layer_weight_animates_the_blend(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=4.0, animLayer="layerA")
+        cmds.setKeyframe("layerA.weight", time=(1,), value=0.0)
+        cmds.setKeyframe("layerA.weight", time=(11,), value=1.0)
+        assert [cmds.getAttr("ctrl.tx", time=t) for t in (1, 6, 11)] == [0.0, 2.0, 4.0]
+
+    def test_a_layered_plug_may_be_set_by_hand(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.setAttr("ctrl.tx", 7.0)
+        assert cmds.getAttr("ctrl.tx") == 7.0
+        assert plug("ctrl.tx").isFreeToChange() == om.MPlug.kFreeToChange
