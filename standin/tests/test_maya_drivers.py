@@ -1,0 +1,181 @@
+"""What drives a channel besides animation in the Maya stand-in: constraints,
+expressions and utility nodes; and the attribute defaults and key queries
+the module reads."""
+import pytest
+from maya import cmds
+from maya import OpenMaya as om
+from maya import OpenMayaAnim as oma
+
+
+@pytest.fixture
+def rig():
+    """driver sits under a moved group; ctrl is at the origin."""
+    cmds.createNode("transform", name="grp")
+    cmds.createNode("transform", name="driver", parent="grp")
+    cmds.createNode("transform", name="ctrl")
+    cmds.setAttr("grp.translate", 10.0, 0.0, 0.0)
+    cmds.setAttr("driver.translate", 1.0, 2.0, 3.0)
+    cmds.setAttr("driver.rotate", 0.0, 0.0, 90.0)
+
+
+def dependNode(name):
+    selection = om.MSelectionList()
+    selection.add(name)
+    node = om.MObject()
+    selection.getDependNode(0, node)
+    return node
+
+
+def plug(name):
+    selection = om.MSelectionList()
+    selection.add(name)
+    result = om.MPlug()
+    selection.getPlug(0, result)
+    return result
+
+
+def sources(name):
+    return cmds.listConnections(name, source=True, destination=False, plugs=True)
+
+
+CHANNELS = ["translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ"]
+
+
+class TestConstraints:
+    @pytest.mark.parametrize("command, fn, driven, translate, rotate", [
+        ("parentConstraint", om.MFn.kParentConstraint, CHANNELS, (11.0, 2.0, 3.0), (0, 0, 90)),
+        ("pointConstraint", om.MFn.kPointConstraint, CHANNELS[:3], (11.0, 2.0, 3.0), (0, 0, 0)),
+        ("orientConstraint", om.MFn.kOrientConstraint, CHANNELS[3:], (0.0, 0.0, 0.0), (0, 0, 90)),
+    ])
+    def test_a_constraint_drives_its_channels(self, rig, command, fn, driven, translate, rotate):
+        name = "ctrl_%s1" % command
+        assert getattr(cmds, command)("driver", "ctrl") == [name]
+        assert cmds.nodeType(name) == command
+        assert cmds.listRelatives(name, parent=True) == ["ctrl"]
+        node = dependNode(name)
+        assert node.hasFn(om.MFn.kConstraint) and node.hasFn(fn)
+        prefix = {"t": "constraintTranslate", "r": "constraintRotate"}
+        for channel in CHANNELS:
+            expected = ["%s.%s%s" % (name, prefix[channel[0]], channel[-1])] \
+                if channel in driven else None
+            assert sources("ctrl." + channel) == expected
+        assert cmds.getAttr("ctrl.translate")[0] == pytest.approx(translate)
+        assert cmds.getAttr("ctrl.rotate")[0] == pytest.approx(rotate)
+        assert oma.MAnimUtil.isAnimated(plug("ctrl." + driven[0])) is False
+
+    def test_a_second_target_joins_the_same_constraint(self, rig):
+        cmds.createNode("transform", name="second")
+        cmds.pointConstraint("driver", "ctrl")
+        assert cmds.pointConstraint("second", "ctrl", weight=3.0) == ["ctrl_pointConstraint1"]
+        assert cmds.pointConstraint("ctrl_pointConstraint1", query=True, targetList=True) == \
+            ["driver", "second"]
+        assert cmds.pointConstraint("ctrl", query=True, weightAliasList=True) == \
+            ["driverW0", "secondW1"]
+        assert cmds.getAttr("ctrl.translate")[0] == pytest.approx((11 / 4.0, 0.5, 0.75))
+
+    def test_offsets_skips_and_locks(self, rig):
+        cmds.setAttr("ctrl.ty", lock=True)
+        cmds.setAttr("ctrl.rx", 45.0)
+        cmds.pointConstraint("driver", "ctrl", offset=(1.0, 0.0, 0.0), skip="z")
+        assert [sources("ctrl.t" + a) is not None for a in "xyz"] == [True, False, False]
+        assert cmds.getAttr("ctrl.tx") == pytest.approx(12.0)
+        cmds.orientConstraint("driver", "ctrl", maintainOffset=True)
+        assert cmds.getAttr("ctrl.rotate")[0] == pytest.approx((45.0, 0.0, 0.0))
+
+    def test_a_keyed_channel_is_taken_over(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=5.0)
+        cmds.pointConstraint("driver", "ctrl")
+        assert sources("ctrl.tx") == ["ctrl_pointConstraint1.constraintTranslateX"]
+        found = om.MObjectArray()
+        assert oma.MAnimUtil.findAnimation(plug("ctrl.tx"), found) is False
+
+    def test_a_channel_driven_otherwise_is_refused(self, rig):
+        cmds.connectAttr("grp.tx", "ctrl.tx")
+        with pytest.raises(RuntimeError):
+            cmds.pointConstraint("driver", "ctrl")
+
+
+class TestExpressions:
+    def test_an_expression_drives_what_it_assigns(self, rig):
+        cmds.setAttr("ctrl.ty", 2.5)
+        name = cmds.expression(string="ctrl.ty = frame * driver.tx;", name="follow")
+        assert name == "follow" and cmds.nodeType(name) == "expression"
+        assert dependNode(name).hasFn(om.MFn.kExpression)
+        assert sources("ctrl.ty") == ["follow.output[0]"]
+        assert sources("follow.input[0]") == ["driver.translateX"]
+        assert sources("follow.time") == ["time1.outTime"]
+        assert cmds.getAttr("ctrl.ty") == 2.5  # not evaluated: the value stays
+        assert cmds.expression(name, query=True, string=True) == "ctrl.ty = frame * driver.tx;"
+        assert oma.MAnimUtil.isAnimated(plug("ctrl.ty")) is False
+
+    def test_the_default_object_names_bare_attributes(self, rig):
+        name = cmds.expression(string="tx = ty + 1; $t = 2;", object="ctrl")
+        assert name == "expression1"
+        assert sources("ctrl.tx") == ["expression1.output[0]"]
+        assert sources("expression1.input[0]") == ["ctrl.translateY"]
+        assert sources("expression1.objectMsg") == ["ctrl.message"]
+        assert cmds.expression(name, query=True, object=True) == "ctrl"
+
+    @pytest.mark.parametrize("text", ["ctrl.noSuch = 1;", "ctrl.tx = 1; ctrl.tx = 2; grp.tx = 3;"])
+    def test_a_bad_or_taken_plug_is_refused_and_leaves_nothing(self, rig, text):
+        cmds.setKeyframe("grp.tx", time=(1,), value=1.0)
+        with pytest.raises(RuntimeError):
+            cmds.expression(string=text)
+        assert cmds.ls(type="expression") == []
+        assert sources("ctrl.tx") is None
+
+
+class TestUtilityNodes:
+    @pytest.mark.parametrize("operation, output", [
+        (0, (1.0, 2.0, 3.0)), (1, (11.0, 22.0, 33.0)), (2, (-9.0, -18.0, -27.0)),
+        (3, (5.5, 11.0, 16.5))], ids=["none", "sum", "subtract", "average"])
+    def test_plus_minus_average(self, rig, operation, output):
+        cmds.createNode("plusMinusAverage", name="pma")
+        cmds.setAttr("pma.operation", operation)
+        cmds.setAttr("pma.input3D[0]", 1.0, 2.0, 3.0)
+        cmds.setAttr("pma.input3D[3]", 10.0, 20.0, 30.0)
+        cmds.setAttr("pma.input1D[0]", output[0])
+        cmds.connectAttr("pma.output3D", "ctrl.translate")
+        assert cmds.getAttr("ctrl.translate")[0] == pytest.approx(output)
+        assert cmds.getAttr("pma.output1D") == pytest.approx(output[0])
+        assert dependNode("pma").hasFn(om.MFn.kPlusMinusAverage)
+
+    def test_multiply_divide_drives_a_channel(self, rig):
+        cmds.createNode("multiplyDivide", name="md")
+        cmds.setAttr("md.input1X", 3.0)
+        cmds.setAttr("md.input2X", 4.0)
+        cmds.connectAttr("md.outputX", "ctrl.tx")
+        assert cmds.getAttr("ctrl.tx") == 12.0
+        assert plug("ctrl.tx").isFreeToChange() == om.MPlug.kNotFreeToChange
+        assert oma.MAnimUtil.isAnimated(plug("ctrl.tx")) is False
+
+
+class TestDefaultsAndKeys:
+    @pytest.mark.parametrize("attribute, default", [
+        ("translateX", [0.0]), ("scaleY", [1.0]), ("scale", [1.0, 1.0, 1.0]),
+        ("visibility", [1.0]), ("rotateOrder", [0.0]), ("offset", [2.0]),
+        ("reach", [20.0]), ("worldMatrix", None), ("message", None)])
+    def test_list_default(self, rig, attribute, default):
+        cmds.addAttr("ctrl", longName="offset", attributeType="double", defaultValue=2.0)
+        cmds.addAttr("ctrl", longName="reach", attributeType="doubleLinear", defaultValue=2.0)
+        cmds.currentUnit(linear="mm")
+        assert cmds.attributeQuery(attribute, node="ctrl", listDefault=True) == default
+
+    @pytest.mark.parametrize("plugName, flag, expected", [
+        ("ctrl.tx", "timeChange", [1.0, 12.0]), ("ctrl.tx", "valueChange", [0.5, 2.0]),
+        ("ctrl.rz", "valueChange", [30.0, 45.0]), ("ctrl.ty", "timeChange", None),
+        ("ctrl.ty", "valueChange", None)])
+    def test_keyframe_queries_in_working_units(self, rig, plugName, flag, expected):
+        for time, tx, rz in ((1, 0.5, 30.0), (12, 2.0, 45.0)):
+            cmds.setKeyframe("ctrl.tx", time=(time,), value=tx)
+            cmds.setKeyframe("ctrl.rz", time=(time,), value=rz)
+        answer = cmds.keyframe(plugName, query=True, **{flag: True})
+        assert answer == (pytest.approx(expected) if expected else None)
+
+    def test_key_times_follow_the_time_unit(self, rig):
+        cmds.setKeyframe("ctrl.tx", time=(12,), value=1.0)
+        cmds.currentUnit(time="ntsc")
+        assert cmds.keyframe("ctrl.tx", query=True, tc=True) == pytest.approx([15.0])
+        cmds.currentUnit(angle="rad")
+        cmds.setKeyframe("ctrl.rz", time=(1,), value=1.0)
+        assert cmds.keyframe("ctrl.rz", query=True, vc=True) == pytest.approx([1.0])
