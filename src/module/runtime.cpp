@@ -51,6 +51,7 @@ bool State::init(PyObject *mod) {
     if (!(closeBracket = PyUnicode_InternFromString("]"))) return false;
     if (!(empty = PyUnicode_InternFromString(""))) return false;
     if (!(smartKeyCallback = PyUnicode_InternFromString("animAttr_setSmartKey"))) return false;
+    if (!(registerNode = PyUnicode_InternFromString("register"))) return false;
     if (!(translateWords = words("translateX translateY translateZ tx ty tz"))) return false;
     if (!(rotateWords = words("rotateX rotateY rotateZ rx ry rz"))) return false;
     if (!(scaleWords = words("scaleX scaleY scaleZ sx sy sz"))) return false;
@@ -87,6 +88,7 @@ void State::clear() {
     Py_CLEAR(closeBracket);
     Py_CLEAR(empty);
     Py_CLEAR(smartKeyCallback);
+    Py_CLEAR(registerNode);
     Py_CLEAR(translateWords);
     Py_CLEAR(rotateWords);
     Py_CLEAR(scaleWords);

@@ -35,7 +35,10 @@ namespace rigkit {
     X(AnimLayer) X(LayerQueries) X(NodeHandle) X(MGlobal) X(MItSelectionList)           \
     X(SelectionReader) X(CurveTarget) X(TargetSelection) X(KeySelectionContext)          \
     X(ToolOption) X(AuxToolOption) X(ProgressBar) X(ToolMessage) X(reportToolError)      \
-    X(ValueRecord) X(askMessageKind) X(infoMessageKind) X(MessageClick) X(max) X(min)
+    X(ValueRecord) X(askMessageKind) X(infoMessageKind) X(MessageClick) X(max) X(min)      \
+    X(MFnAnimCurve) X(FrameStepper) X(AnimTools) X(sum) X(MTransformationMatrix) X(MVector) \
+    X(MSpace) X(MQuaternion) X(MFnIkJoint) X(MEulerRotation) X(MatrixDecomposition)      \
+    X(LinearValue) X(AnimControl) X(math)
 
 // Attribute, method and keyword names. X(identifier) interns the identifier's
 // own text.
@@ -96,6 +99,18 @@ namespace rigkit {
     X(alignRotationKeys) X(timeControl) X(timeSlider) X(trigger)                         \
     X(channelBoxAuxKit_channelBoxSelectionTimelineHighlight) X(selectedLayers)           \
     X(onTimelineSyncMessageClick) X(onHighlightMessageClick) X(keyValues)                \
+    X(isRotate) X(isTranslate) X(curveName) X(targetKeyIndices) X(hasTimeRange)           \
+    X(setSpecialKeys) X(keyIndices) X(curveFn) X(isSpecialAt) X(tickDrawSpecialPlug)      \
+    X(sceneCurves) X(setSmartKeys) X(setSmartKey) X(hasTargetKeys) X(kTangentAuto)        \
+    X(findIndex) X(tangentTypes) X(isWeighted) X(keyKinds) X(interpolationAt)             \
+    X(worldMatrixAtFrame) X(ActivationScope) X(kObject) X(kWorld) X(addTranslation)       \
+    X(asMatrix) X(inclusiveMatrix) X(rotatePivot) X(transformationMatrix)                 \
+    X(exclusiveMatrixInverse) X(inverse) X(getRotation) X(transformation)                 \
+    X(setRotationQuaternion) X(w) X(graphKit) X(createNode) X(deleteNode) X(connectAttr)  \
+    X(worldMatrix) X(kJoint) X(kHikIKEffector) X(getOrientation) X(rotateBy)              \
+    X(createFromDouble) X(asDoublePtr) X(getData3Double) X(getDouble) X(eulerRotation)    \
+    X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
+    X(decomposeLocalMatrix) X(uiValue) X(xform) X(degrees) X(rotation) X(fnTransform)    \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     /* MFn attribute types */                                                            \
@@ -153,7 +168,14 @@ namespace rigkit {
     X(kwQueryShowKeys, "query", "showKeys")                                                \
     X(kwQueryAnimLayerFilterOptions, "query", "animLayerFilterOptions")                    \
     X(kwEditShowKeysCombinedLayerFilter, "edit", "showKeys", "showKeysCombined",          \
-      "animLayerFilterOptions")
+      "animLayerFilterOptions")                                                          \
+    X(kwEditBreakdown, "edit", "breakdown") X(kwEditTickDrawSpecial, "edit", "tickDrawSpecial") \
+    X(kwKeyFlagActionId, "keyFlag", "actionId") X(kwQueryName, "query", "name")           \
+    X(kwCreateNode, "nodeName", "nodeType", "firstFlag", "secondFlag")                    \
+    X(kwNodeName, "nodeName") X(kwForce, "force")                                         \
+    X(kwTranslationRotationScale, "translation", "rotation", "scale")                     \
+    X(kwInternalValue, "internalValue") X(kwTranslation, "translation")                   \
+    X(kwRotation, "rotation") X(kwScale, "scale")
 
 // A name of the shared namespace with its last lookup remembered. Classes
 // and services are looked up at every use, so that a name replaced in the
@@ -187,6 +209,7 @@ public:
     PyObject *closeBracket = nullptr;  // "]"
     PyObject *empty = nullptr;     // ""
     PyObject *smartKeyCallback = nullptr;  // "animAttr_setSmartKey"
+    PyObject *registerNode = nullptr;      // "register", a C++ keyword
     // The transform channels' long and short names, split from their word lists.
     PyObject *translateWords = nullptr;
     PyObject *rotateWords = nullptr;

@@ -289,6 +289,7 @@ void defineNode(const State &s) {
             {"self"});
         node.method<shortName>("shortName", "The node's own name, without its path.", {"self"});
         addNodeAttributeMembers(node);
+        addNodeTransformMembers(node);
     });
 }
 

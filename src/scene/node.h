@@ -1,6 +1,6 @@
 // Node: the wrapper of one scene node, known by name. Its members are split by
-// concern over node.cpp (identity, names, hierarchy) and node_attributes.cpp
-// (attributes, locks, renaming, parenting).
+// concern over node.cpp (identity, names, hierarchy), node_attributes.cpp
+// (attributes, locks, renaming, parenting) and node_transforms.cpp (matrices).
 #pragma once
 
 #include "module/methods.h"
@@ -15,7 +15,8 @@ inline bool hasFn(const State &s, py::handle mobject, PyObject *type) {
     return truthy(callMethod(mobject, s.hasFn, getAttr(s.global(s.MFn), type)));
 }
 
-// The members of node_attributes.cpp.
+// The members of node_attributes.cpp and node_transforms.cpp.
 void addNodeAttributeMembers(ClassBuilder &node);
+void addNodeTransformMembers(ClassBuilder &node);
 
 }  // namespace rigkit

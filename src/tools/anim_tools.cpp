@@ -407,6 +407,7 @@ void defineAnimTools(const State &s) {
             "filters `frames` at once.",
             {"self", "frames", "clickValue"});
         addAnimToolsSyncMembers(cls);
+        addAnimToolsKeyMembers(cls);
     });
 }
 
