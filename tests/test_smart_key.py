@@ -1,0 +1,99 @@
+"""Smart keys: the key lands on the curve Maya edits (the base curve, or a
+layer's own), the key kind is set there, and the one-shot callback never
+outlives the call that registered it."""
+import pytest
+from maya import cmds
+
+from Zentrik._api.__hybrid__._core import CORE, AnimCurve
+
+
+@pytest.fixture
+def ctrl(rk):
+    cmds.createNode("transform", name="ctrl")
+    cmds.createNode("transform", name="other")
+    return rk.AnimAttr(rk.Node("ctrl").getPlug("tx"))
+
+
+def baseCurve():
+    return cmds.listConnections("ctrl.tx", source=True, destination=False)[0]
+
+
+class TestBaseCurve:
+    def test_key_without_a_layer_lands_on_the_base_curve(self, ctrl):
+        curve = ctrl.setSmartKey(10)
+        assert curve.name() == baseCurve()
+        assert ctrl.lastKeyedCurve is curve
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [10.0]
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) is None
+
+    def test_key_kind_is_set_on_the_new_key(self, ctrl):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=0.0)
+        curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, actionId="a1")
+        assert curve.name() == baseCurve()
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [10.0]
+
+    def test_second_key_replaces_the_kept_curve(self, ctrl):
+        first = ctrl.setSmartKey(10)
+        second = ctrl.setSmartKey(20, keyKind=AnimCurve.KEY_BREAKDOWN)
+        assert second is not first and ctrl.lastKeyedCurve is second
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [20.0]
+
+    def test_registration_goes_through_the_callback_service(self, ctrl):
+        ctrl.setSmartKey(10)
+        added = [c for c in CORE.calls if c[:2] == ("hookKit", "addCallback")]
+        register, arguments, name, flag = added[0][2]
+        assert name == "animAttr_setSmartKey" and flag is False
+        assert len(arguments) == 1 and arguments[0].args == (ctrl,)
+        assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks  # fired and removed
+
+
+class TestNoCurveKeyed:
+    def test_locked_channel_leaves_no_registration_behind(self, rk, ctrl):
+        cmds.setAttr("ctrl.tx", lock=True)
+        assert ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN) is None
+        assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
+        cmds.setKeyframe("other.ty", time=(5,), value=1.0)  # an unrelated edit
+        assert not hasattr(ctrl, "lastKeyedCurve")
+
+    def test_locked_channel_keeps_the_curve_of_an_earlier_key(self, ctrl):
+        first = ctrl.setSmartKey(10)
+        cmds.setAttr("ctrl.tx", lock=True)
+        assert ctrl.setSmartKey(20) is None
+        assert ctrl.lastKeyedCurve is first
+
+    def test_refused_key_answers_none_and_withdraws(self, rk, ctrl, monkeypatch):
+        class Refusing(object):
+            def __getattr__(self, name):
+                return getattr(cmds, name)
+
+            def setKeyframe(self, *args, **kwargs):
+                raise ValueError("refused")
+
+        monkeypatch.setitem(rk.__dict__, "cmds", Refusing())
+        assert ctrl.setSmartKey(10) is None
+        assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
+
+    def test_other_failures_withdraw_and_go_on(self, rk, ctrl, monkeypatch):
+        class Failing(object):
+            def __getattr__(self, name):
+                return getattr(cmds, name)
+
+            def setKeyframe(self, *args, **kwargs):
+                raise RuntimeError("broken")
+
+        monkeypatch.setitem(rk.__dict__, "cmds", Failing())
+        with pytest.raises(RuntimeError, match="broken"):
+            ctrl.setSmartKey(10)
+        assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
+
+
+class TestLayers:
+    def test_key_in_a_layer_lands_on_the_layers_curve(self, rk, ctrl):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+        layer = rk.AnimLayer.create("layerA")
+        layer.addAttribute("ctrl.tx")
+        curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
+        assert curve.name() in rk.AnimLayer("layerA").animCurveNames
+        assert curve.keyTimes == [10.0]
+        assert cmds.keyframe(curve.name(), query=True, breakdown=True) == [10.0]
+        assert curve.drivenPlug.name() == "ctrl.translateX"
