@@ -1,0 +1,101 @@
+"""ChannelBox: the attributes an animator means, from the Channel Box selection
+or from what the Channel Box shows for the nodes."""
+import pytest
+from maya import cmds
+
+from Zentrik._api.__hybrid__._core import CORE
+
+
+@pytest.fixture
+def rig():
+    for name in ("a", "b"):
+        cmds.createNode("transform", name=name)
+    cmds.createNode("nurbsCurve", name="aShape", parent="a")
+    return ["a", "b"]
+
+
+def paths(attrs):
+    return [attr.plugName for attr in attrs]
+
+
+class TestNodes:
+    def test_one_name(self, rk, rig):
+        assert rk.ChannelBox("a").nodes == ["a"]
+
+    @pytest.mark.parametrize("given", [None, "", []])
+    def test_selection_when_no_name_is_given(self, rk, rig, given):
+        cmds.select("b", "a")
+        assert rk.ChannelBox(given).nodes == ["|b", "|a"]
+
+    def test_nothing_selected_gives_nothing(self, rk, rig):
+        channelBox = rk.ChannelBox()
+        assert channelBox.nodes == []
+        assert channelBox.animatableAttrs == channelBox.channelBoxAttrs == []
+        assert channelBox.animatedAttrs == [] and channelBox.animatablePlugs.length() == 0
+
+    def test_add_shapes_twice_adds_the_shape_once(self, rk, rig):
+        channelBox = rk.ChannelBox(["a", "b"])
+        channelBox.addShapes()
+        channelBox.addShapes()
+        assert sorted(channelBox.nodes) == ["a", "b", "|a|aShape"]
+
+    def test_add_camera_shapes_only_adds_cameras(self, rk, rig):
+        transform, shape = cmds.camera()
+        channelBox = rk.ChannelBox(["a", transform])
+        channelBox.addCameraShapes()
+        assert sorted(channelBox.nodes) == sorted(["a", transform, "|%s|%s" % (transform, shape)])
+
+
+class TestChannelBoxSelection:
+    def test_two_objects_with_translate_x_selected(self, rk, rig):
+        cmds.select("a", "b")
+        cmds.channelBox("mainChannelBox", edit=True, select=["a.tx", "b.tx"])
+        channelBox = rk.ChannelBox()
+        assert channelBox.selectedChannelPaths[:2] == ["a.tx", "b.tx"]
+        assert channelBox.selectedPlugNames == ["|a.translateX", "|b.translateX"]
+        assert paths(channelBox.activeAttrs) == ["|a.translateX", "|b.translateX"]
+
+    def test_unusable_plugs_are_left_out(self, rk, rig):
+        cmds.addAttr("a", longName="weights", attributeType="double", multi=True, keyable=True)
+        cmds.addAttr("a", longName="hiddenValue", attributeType="double")
+        cmds.setAttr("a.ty", lock=True)
+        cmds.select("a")
+        cmds.channelBox("mainChannelBox", edit=True,
+                        select=["a.tx", "a.ty", "a.weights", "a.hiddenValue"])
+        assert rk.ChannelBox().selectedPlugNames == ["|a.translateX"]
+
+    def test_every_selection_keeps_the_arrays_it_hands_out(self, rk, rig):
+        before = len(rk.ChannelBox.keepAlive)
+        channelBox = rk.ChannelBox("a")
+        channelBox.selectedPlugs, channelBox.animatablePlugs, channelBox.animatedPlugs
+        assert len(rk.ChannelBox.keepAlive) == before + 3
+
+
+class TestShownAttributes:
+    def test_no_selection_means_what_the_channel_box_shows(self, rk, rig):
+        cmds.addAttr("a", longName="shown", attributeType="double")
+        cmds.setAttr("a.shown", channelBox=True)
+        channelBox = rk.ChannelBox("a")
+        animatable = paths(channelBox.animatableAttrs)
+        assert "|a.translateX" in animatable and "|a.shown" not in animatable
+        assert paths(channelBox.activeAttrs) == paths(channelBox.channelBoxAttrs)
+        assert paths(channelBox.channelBoxAttrs)[:len(animatable)] == animatable
+        assert "|a.shown" in paths(channelBox.channelBoxAttrs)[len(animatable):]
+
+    @pytest.mark.parametrize("hidden, locked, shown", [
+        (False, False, True), (True, False, False), (False, True, False)])
+    def test_rotate_order(self, rk, rig, hidden, locked, shown):
+        if hidden:
+            CORE.optionSet.activeOptions.add("nonExposedRotationOrder")
+        if locked:
+            cmds.setAttr("a.rotateOrder", lock=True)
+        assert ("|a.rotateOrder" in paths(rk.ChannelBox("a").channelBoxAttrs)) is shown
+
+    def test_animated_and_non_animated(self, rk, rig):
+        cmds.setKeyframe("a.tx", time=(1,), value=1.0)
+        cmds.setKeyframe("a.ry", time=(1,), value=1.0)
+        channelBox = rk.ChannelBox("a")
+        assert sorted(paths(channelBox.animatedAttrs)) == ["|a.rotateY", "|a.translateX"]
+        names = channelBox.nonAnimatedPlugNames
+        assert "|a.translateX" not in names and "|a.translateY" in names
+        assert len(names) == len(channelBox.activeAttrs) - 2
