@@ -1187,6 +1187,64 @@ def _timeRange(value):
     return lo, hi
 
 
+def _indexRange(value):
+    """A key command's ``index`` flag as an inclusive (first, last) pair, or
+    ``None``: one index, a one-element list of either, or a pair."""
+    if value is None:
+        return None
+    if not isinstance(value, (list, tuple)):
+        return (value, value)
+    if len(value) == 1:
+        return value[0] if isinstance(value[0], (list, tuple)) else (value[0], value[0])
+    return value
+
+
+def _keysIn(curve, rangeTicks, indexRange, activeOnly=False, upperBound=True):
+    """``(index, key)`` of the keys of ``curve`` in an index range and a time
+    range (both inclusive, either ``None`` for all; ``upperBound`` False
+    leaves out the last time of a range), only selected keys when
+    ``activeOnly``."""
+    for i, k in enumerate(curve.keys):
+        if indexRange is not None and not indexRange[0] <= i <= indexRange[-1]:
+            continue
+        if activeOnly and not _keys.isSelected(k):
+            continue
+        if not _inRange(k[0], rangeTicks):
+            continue
+        if not upperBound and rangeTicks is not None and rangeTicks[0] < rangeTicks[1] \
+                and abs(k[0] - rangeTicks[1]) < 1e-6:
+            continue
+        yield i, k
+
+
+def _activeCurves():
+    """``(None, curve)`` for every anim curve that has selected keys, in
+    creation order."""
+    return [(None, node) for node in SCENE.nodes
+            if node.keys is not None and any(_keys.isSelected(k) for k in node.keys)]
+
+
+def _keyset(names, flags, curves):
+    """The curves a key command works on, and whether only their selected
+    keys count, by Maya's ``animation`` rule ("keysOrObjects" unless given):
+    with no object or attribute named, the selected keys when there are any,
+    else ``curves`` (of the named or selected objects); "keys" always takes
+    the selected keys and "objects" never does.  ``selected`` (queries) keeps
+    only selected keys, of ``curves`` when something is named."""
+    named = bool(names) or bool(flags.get("attribute"))
+    if flags.get("selected"):
+        if named:
+            return [(k, c) for k, c in curves if any(_keys.isSelected(x) for x in c.keys)], True
+        return _activeCurves(), True
+    animation = flags.get("animation") or "keysOrObjects"
+    if animation == "objects":
+        return curves, False
+    active = _activeCurves()
+    if animation == "keys" or (active and not named):
+        return active, True
+    return curves, False
+
+
 @_command("keyframe", dict(query="q", edit="e", timeChange="tc", valueChange="vc",
                            keyframeCount="kc", attribute="at", time="t",
                            index="in", absolute="a", relative="r", option="o",
@@ -1201,24 +1259,17 @@ def keyframe(*args, **flags):
     ``breakdown`` queries the times of the breakdown keys; ``breakdown`` and
     ``tickDrawSpecial`` edits set those flags of the keys (see
     ``maya._keys``).  A plug in animation layers answers with the curve of
-    its best layer (see ``maya._layers``)."""
+    its best layer (see ``maya._layers``).  Which keys count follows
+    ``_keyset``: with no object or attribute named, the selected keys when
+    there are any; ``selected`` keeps only selected keys."""
     names = _names(args)
     targets = _keyTargets(names, flags.get("attribute"))
-    curves = _curvesOf(targets)
+    curves, activeOnly = _keyset(names, flags, _curvesOf(targets))
     rangeTicks = _timeRange(flags.get("time"))
-    indexRange = flags.get("index")
-    if indexRange is not None and not isinstance(indexRange, (list, tuple)):
-        indexRange = (indexRange, indexRange)
-    elif isinstance(indexRange, (list, tuple)) and len(indexRange) == 1:
-        indexRange = indexRange[0] if isinstance(indexRange[0], (list, tuple)) \
-            else (indexRange[0], indexRange[0])
+    indexRange = _indexRange(flags.get("index"))
 
     def selectedKeys(curve):
-        for i, k in enumerate(curve.keys):
-            if indexRange is not None and not indexRange[0] <= i <= indexRange[-1]:
-                continue
-            if _inRange(k[0], rangeTicks):
-                yield i, k
+        return _keysIn(curve, rangeTicks, indexRange, activeOnly)
 
     def uiValue(key, curve, value):
         attr = key[1] if key is not None else curve.findAttr("output")
@@ -1290,6 +1341,73 @@ def cutKey(*args, **flags):
         if not curve.keys:
             SCENE.delete([curve])
     return changed
+
+
+# Flags of selectKey that pick tangents or unitless-input keys, which the
+# stand-in does not model.
+_UNMODELLED_KEY_SELECTION = ("inTangent", "outTangent", "float", "unsnappedKeys")
+
+
+def _clearKeySelection():
+    """Take every key off the active list; returns the curves that had
+    selected keys."""
+    cleared = []
+    for _, curve in _activeCurves():
+        for i, k in enumerate(curve.keys):
+            if _keys.isSelected(k):
+                _keys.setFlag(curve, i, "selected", False)
+        cleared.append(curve)
+    return cleared
+
+
+@_command("selectKey", dict(addTo="add", animation="an", attribute="at", clear="cl",
+                            controlPoints="cp", float="f", hierarchy="hi", inTangent="it",
+                            includeUpperBound="iub", index="in", keyframe="k",
+                            outTangent="ot", remove="rm", replace="r", shape="s",
+                            time="t", toggle="tgl", unsnappedKeys="uk"))
+def selectKey(*args, **flags):
+    """Puts keys on the active list: those of the curves ``keyframe`` would
+    work on (see ``_keyset``) in ``time`` and ``index``, replacing the key
+    selection unless ``addTo``, ``remove`` or ``toggle`` is given; ``clear``
+    empties it.  Returns the number of curves whose keys were selected or
+    deselected.  A reversed time range holds no key.  The key selection is
+    kept apart from the object selection (``ls -sl`` does not list curves);
+    selecting tangents or unitless-input keys is not modelled and raises."""
+    for flag in _UNMODELLED_KEY_SELECTION:
+        if flags.get(flag):
+            raise RuntimeError("selectKey: the %s flag is not modelled by the stand-in." % flag)
+    if flags.get("clear"):
+        return len(_clearKeySelection())
+    names = _names(args)
+    targets = _keyTargets(names, flags.get("attribute"))
+    curves, activeOnly = _keyset(names, flags, _curvesOf(targets))
+    rangeTicks = _timeRange(flags.get("time"))
+    indexRange = _indexRange(flags.get("index"))
+    upperBound = flags.get("includeUpperBound", True) is not False
+    if flags.get("remove"):
+        mode = "remove"
+    elif flags.get("toggle"):
+        mode = "toggle"
+    elif flags.get("addTo"):
+        mode = "add"
+    else:
+        mode = "replace"
+    chosen = []
+    seen = set()
+    for _, curve in curves:
+        if curve in seen:
+            continue
+        seen.add(curve)
+        picked = [i for i, _ in _keysIn(curve, rangeTicks, indexRange, activeOnly, upperBound)]
+        if picked:
+            chosen.append((curve, picked))
+    if mode == "replace":
+        _clearKeySelection()
+    for curve, picked in chosen:
+        for i in picked:
+            state = not _keys.isSelected(curve.keys[i]) if mode == "toggle" else mode != "remove"
+            _keys.setFlag(curve, i, "selected", state)
+    return len(chosen)
 
 
 # --- animation layers ----------------------------------------------------------------

@@ -1,0 +1,148 @@
+"""Key selection: selectKey puts keys on the active list, keyframe reads and edits
+them when no object is named, and breakdown / tick-draw-special edits cover
+inclusive time ranges."""
+import pytest
+from maya import cmds
+
+
+@pytest.fixture
+def ctrl():
+    """ctrl keyed on tx and ry at frames 1..10 (value = frame)."""
+    cmds.createNode("transform", name="ctrl")
+    for frame in range(1, 11):
+        cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
+        cmds.setKeyframe("ctrl.ry", time=(frame,), value=float(frame))
+    return "ctrl"
+
+
+def selectedTimes():
+    return cmds.keyframe(query=True, selected=True, timeChange=True)
+
+
+def kinds(target, flag):
+    """Times of the keys of ``target`` whose ``flag`` is set, read back from
+    the curve itself."""
+    curve = cmds.keyframe(target, query=True, name=True)[0]
+    times = cmds.keyframe(curve, query=True, timeChange=True)
+    if flag == "breakdown":
+        return cmds.keyframe(curve, query=True, breakdown=True) or []
+    from maya import _keys, _scene
+
+    node = _scene.SCENE.resolveOne(curve)
+    return [t for t, k in zip(times, node.keys) if _keys.isTickDrawSpecial(k)]
+
+
+class TestSelectKey:
+    @pytest.mark.parametrize("time, expected", [
+        ((3, 5), [3.0, 4.0, 5.0]),
+        ((4,), [4.0]),
+        ((4, 4), [4.0]),
+        ((5, 3), None),                  # a reversed range holds no key
+        ((9.5, 20), [10.0]),
+        ((11, 20), None),
+    ])
+    def test_time_range_is_inclusive(self, ctrl, time, expected):
+        cmds.selectKey("ctrl.tx", time=time)
+        assert selectedTimes() == expected
+
+    def test_returns_the_number_of_curves_touched(self, ctrl):
+        assert cmds.selectKey("ctrl", time=(2, 3)) == 2
+        assert cmds.selectKey("ctrl.tx", time=(50, 60)) == 0
+
+    def test_a_new_selection_replaces_unless_adding(self, ctrl):
+        cmds.selectKey("ctrl.tx", time=(1, 2))
+        cmds.selectKey("ctrl.ry", time=(5, 5))
+        assert cmds.keyframe(query=True, name=True, selected=True) == ["ctrl_rotateY"]
+        cmds.selectKey("ctrl.tx", time=(7, 8), addTo=True)
+        assert cmds.keyframe(query=True, name=True, selected=True) == [
+            "ctrl_translateX", "ctrl_rotateY"]
+        assert selectedTimes() == [7.0, 8.0, 5.0]
+
+    @pytest.mark.parametrize("flags, expected", [
+        (dict(), [3.0, 4.0, 5.0]),
+        (dict(replace=True), [3.0, 4.0, 5.0]),
+        (dict(remove=True), [1.0, 2.0]),
+        (dict(rm=True), [1.0, 2.0]),
+        (dict(toggle=True), [1.0, 2.0, 5.0]),
+        (dict(add=True), [1.0, 2.0, 3.0, 4.0, 5.0]),
+    ])
+    def test_replace_remove_toggle_and_add(self, ctrl, flags, expected):
+        cmds.selectKey("ctrl.tx", time=(1, 4))
+        cmds.selectKey("ctrl.tx", time=(3, 5), **flags)
+        assert selectedTimes() == expected
+
+    def test_clear_empties_the_key_selection(self, ctrl):
+        cmds.selectKey("ctrl", time=(1, 3))
+        assert cmds.selectKey(clear=True) == 2
+        assert cmds.keyframe(query=True, name=True, selected=True) is None
+
+    def test_index_and_upper_bound(self, ctrl):
+        cmds.selectKey("ctrl.tx", index=(0, 1))
+        assert selectedTimes() == [1.0, 2.0]
+        cmds.selectKey("ctrl.tx", time=(3, 5), includeUpperBound=False)
+        assert selectedTimes() == [3.0, 4.0]
+
+    @pytest.mark.parametrize("flag", ["inTangent", "outTangent", "float", "unsnappedKeys"])
+    def test_unmodelled_selections_raise(self, ctrl, flag):
+        with pytest.raises(RuntimeError):
+            cmds.selectKey("ctrl.tx", **{flag: True})
+
+    def test_selected_keys_stay_selected_through_edits_and_leave_when_cut(self, ctrl):
+        cmds.selectKey("ctrl.tx", time=(3, 4))
+        cmds.keyframe("ctrl.tx", edit=True, time=(3, 3), breakdown=True)
+        cmds.keyframe("ctrl.tx", edit=True, time=(4, 4), timeChange=4.5)
+        assert selectedTimes() == [3.0, 4.5]
+        cmds.cutKey("ctrl.tx", time=(3, 3))
+        assert selectedTimes() == [4.5]
+
+    def test_a_new_scene_has_no_selected_keys(self, ctrl):
+        cmds.selectKey("ctrl", time=(1, 3))
+        cmds.file(new=True, force=True)
+        assert cmds.keyframe(query=True, name=True, selected=True) is None
+
+
+class TestKeyframeOnSelectedKeys:
+    @pytest.mark.parametrize("flag", ["breakdown", "tickDrawSpecial"])
+    def test_edit_without_target_acts_on_the_selected_keys(self, ctrl, flag):
+        cmds.selectKey("ctrl.tx", time=(2, 3))
+        cmds.selectKey("ctrl.ry", time=(6, 6), addTo=True)
+        assert cmds.keyframe(edit=True, **{flag: True}) == 3
+        assert kinds("ctrl.tx", flag) == [2.0, 3.0]
+        assert kinds("ctrl.ry", flag) == [6.0]
+
+    def test_without_selected_keys_the_selected_objects_are_used(self, ctrl):
+        cmds.select("ctrl")
+        assert cmds.keyframe(edit=True, time=(5, 5), breakdown=True) == 2
+        assert kinds("ctrl.tx", "breakdown") == kinds("ctrl.ry", "breakdown") == [5.0]
+
+    def test_a_named_target_ignores_the_selected_keys(self, ctrl):
+        cmds.selectKey("ctrl.tx", time=(2, 2))
+        cmds.keyframe("ctrl.ry", edit=True, time=(4, 5), breakdown=True)
+        assert kinds("ctrl.tx", "breakdown") == []
+        assert kinds("ctrl.ry", "breakdown") == [4.0, 5.0]
+
+    def test_selected_narrows_a_named_query(self, ctrl):
+        cmds.selectKey("ctrl.tx", time=(2, 3))
+        assert cmds.keyframe("ctrl", query=True, selected=True, timeChange=True) == [2.0, 3.0]
+        assert cmds.keyframe("ctrl", query=True, selected=True, name=True) == [
+            "ctrl_translateX"]
+        assert cmds.keyframe("ctrl.ry", query=True, selected=True, name=True) is None
+
+    @pytest.mark.parametrize("flag", ["breakdown", "tickDrawSpecial"])
+    @pytest.mark.parametrize("target", ["ctrl.tx", "ctrl_translateX"])
+    @pytest.mark.parametrize("time, expected", [
+        ((2, 4), [2.0, 3.0, 4.0]), ((4, 2), []), ((7, 7), [7.0]), ((3.5, 4.5), [4.0])])
+    def test_flag_over_a_time_range_on_plug_or_curve(self, ctrl, flag, target, time, expected):
+        cmds.keyframe(target, edit=True, time=time, **{flag: True})
+        assert kinds("ctrl.tx", flag) == expected
+        cmds.keyframe(target, edit=True, time=(1, 10), **{flag: False})
+        assert kinds("ctrl.tx", flag) == []
+
+
+def test_ls_lists_every_curve_of_the_given_types(ctrl):
+    cmds.addAttr("ctrl", longName="amount", attributeType="double", keyable=True)
+    cmds.setKeyframe("ctrl.amount", time=(1,), value=1.0)
+    assert cmds.ls(type=["animCurveTA", "animCurveTL", "animCurveTT", "animCurveTU"]) == [
+        "ctrl_translateX", "ctrl_rotateY", "ctrl_amount"]
+    assert cmds.ls(type=["animCurveTA"]) == ["ctrl_rotateY"]
+    assert cmds.ls(type=["animCurveTT"]) == []
