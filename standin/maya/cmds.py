@@ -2120,6 +2120,10 @@ def expression(*args, **flags):
     return _display(node)
 
 
+# The Channel Box and time slider commands live with their state; imported
+# last because that module builds on the helpers above.
+from ._controls import channelBox, timeControl  # noqa: E402
+
 __all__ = sorted(name for name, value in list(globals().items())
                  if not name.startswith("_") and callable(value)
                  and getattr(value, "__module__", None) == __name__
