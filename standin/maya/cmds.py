@@ -227,6 +227,55 @@ def createNode(nodeType, **flags):
     return _display(node)
 
 
+# The camera settings the camera command reads and writes, by flag (each the
+# camera shape's attribute of the same name).
+_CAMERA_SETTINGS = ("focalLength", "orthographic", "orthographicWidth", "nearClipPlane",
+                    "farClipPlane", "horizontalFilmAperture", "verticalFilmAperture")
+
+
+def _cameraShape(name):
+    """The camera shape a name gives: the shape itself, or the first camera
+    shape directly below a transform."""
+    node = _node(name)
+    if node.typeName == "camera":
+        return node
+    for child in node.children:
+        if child.typeName == "camera":
+            return child
+    raise RuntimeError("camera: %s is not a camera." % name)
+
+
+@_command("camera", dict(query="q", edit="e", focalLength="fl", orthographic="o",
+                         orthographicWidth="ow", nearClipPlane="ncp", farClipPlane="fcp",
+                         horizontalFilmAperture="hfa", verticalFilmAperture="vfa"))
+def camera(*args, **flags):
+    """Creates a camera: a transform ("camera1") with a camera shape
+    ("cameraShape1") below it, selected, and returns both names.  Query and
+    edit read and write the settings above on a camera shape or its
+    transform, lengths in working units.  The camera is placed at the
+    origin: position, rotation and the other creation flags are not
+    modelled."""
+    names = _names(args)
+    if flags.get("query"):
+        shape = _cameraShape(names[0] if names else "")
+        for name in _CAMERA_SETTINGS:
+            if flags.get(name):
+                return _readUi((shape, shape.findAttr(name), ()))
+        raise RuntimeError("camera: the stand-in answers only the camera settings.")
+    if flags.get("edit"):
+        shape = _cameraShape(names[0] if names else "")
+    else:
+        shape = SCENE.createNode("camera")
+    for name in _CAMERA_SETTINGS:
+        if flags.get(name) is not None:
+            attr = shape.findAttr(name)
+            SCENE.setValue((shape, attr, ()), _fromUi(attr, flags[name]))
+    if flags.get("edit"):
+        return None
+    SCENE.selection[:] = [shape.parent]
+    return [_display(shape.parent), _display(shape)]
+
+
 @_command("objExists", {})
 def objExists(name):
     """True when anything matches, also a name several nodes carry."""

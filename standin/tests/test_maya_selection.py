@@ -1,0 +1,128 @@
+"""The active selection through commands and the API: select and ls, the active
+selection list and its iterator, listRelatives on the selection, and cameras."""
+import pytest
+from maya import cmds
+import maya.OpenMaya as om
+
+
+@pytest.fixture
+def scene():
+    """grp with children a (child a1, constrained to driver) and b; md a DG node."""
+    cmds.group(empty=True, name="grp")
+    cmds.createNode("transform", name="a", parent="grp")
+    cmds.createNode("transform", name="a1", parent="a")
+    cmds.createNode("transform", name="b", parent="grp")
+    cmds.createNode("transform", name="driver")
+    cmds.createNode("multiplyDivide", name="md")
+    cmds.select(clear=True)
+
+
+def active():
+    selection = om.MSelectionList()
+    om.MGlobal.getActiveSelectionList(selection)
+    return selection
+
+
+def walk(selection):
+    """(node name, full DAG path or None) of each item, through MItSelectionList."""
+    items = []
+    iterator = om.MItSelectionList(selection)
+    while not iterator.isDone():
+        obj, path = om.MObject(), om.MDagPath()
+        iterator.getDependNode(obj)
+        try:
+            iterator.getDagPath(path)
+            fullPath = path.fullPathName()
+        except RuntimeError:
+            fullPath = None
+        items.append((om.MFnDependencyNode(obj).name(), fullPath))
+        iterator.next()
+    return items
+
+
+def selectionOf(*names):
+    selection = om.MSelectionList()
+    for name in names:
+        selection.add(name)
+    return selection
+
+
+class TestActiveSelection:
+    def test_ls_lists_the_selection_in_order_long_with_dependency_nodes(self, scene):
+        cmds.select("b", "md", "a")
+        assert cmds.ls(selection=True, long=True, dependencyNodes=True) == [
+            "|grp|b", "md", "|grp|a"]
+        assert cmds.ls(sl=True, l=True, dep=True) == ["|grp|b", "md", "|grp|a"]
+
+    def test_the_iterator_walks_the_active_list_and_dg_nodes_have_no_path(self, scene):
+        cmds.select("b", "md", "a1")
+        assert walk(active()) == [("b", "|grp|b"), ("md", None), ("a1", "|grp|a|a1")]
+
+    def test_an_empty_active_list_is_done_at_once(self, scene):
+        assert active().length() == 0 and om.MItSelectionList(active()).isDone()
+
+    @pytest.mark.parametrize("adjustment, expected", [
+        ((), ["a", "md"]),
+        ((om.MGlobal.kReplaceList,), ["a", "md"]),
+        ((om.MGlobal.kAddToList,), ["b", "a", "md"]),
+        ((om.MGlobal.kRemoveFromList,), ["b"]),
+        ((om.MGlobal.kXORWithList,), ["b", "md"]),
+    ])
+    def test_set_active_selection_list_replaces_by_default(self, scene, adjustment, expected):
+        cmds.select("b", "a")
+        om.MGlobal.setActiveSelectionList(selectionOf("a", "md"), *adjustment)
+        assert cmds.ls(selection=True) == expected
+
+    def test_a_plug_item_selects_its_node(self, scene):
+        om.MGlobal.setActiveSelectionList(selectionOf("md.input1X"))
+        assert cmds.ls(selection=True) == ["md"]
+
+
+class TestListRelativesOfTheSelection:
+    def test_all_descendant_transforms_include_constraints(self, scene):
+        cmds.pointConstraint("driver", "a")
+        cmds.select("grp")
+        found = cmds.listRelatives(allDescendents=True, fullPath=True, type="transform")
+        assert sorted(found) == ["|grp|a", "|grp|a|a1", "|grp|a|a_pointConstraint1", "|grp|b"]
+        inherited = cmds.nodeType("|grp|a|a_pointConstraint1", inherited=True)
+        assert inherited.index("transform") < inherited.index("constraint")
+
+    def test_nothing_below_or_nothing_selected_gives_none(self, scene):
+        cmds.select("b")
+        assert cmds.listRelatives(allDescendents=True, fullPath=True, type="transform") is None
+        cmds.select(clear=True)
+        assert cmds.listRelatives(allDescendents=True, fullPath=True) is None
+
+
+class TestCamera:
+    def test_creates_a_transform_and_a_camera_shape_and_selects_it(self, scene):
+        assert cmds.camera() == ["camera1", "cameraShape1"]
+        assert cmds.camera() == ["camera2", "cameraShape2"]
+        assert cmds.ls(selection=True) == ["camera2"]
+        assert cmds.listRelatives("camera1", shapes=True, fullPath=True) == [
+            "|camera1|cameraShape1"]
+        obj = om.MObject()
+        selectionOf("cameraShape1").getDependNode(0, obj)
+        assert obj.hasFn(om.MFn.kCamera) and obj.hasFn(om.MFn.kShape)
+        assert cmds.ls(cameras=True) == ["cameraShape1", "cameraShape2"]
+
+    @pytest.mark.parametrize("flag, short, created, edited", [
+        ("focalLength", "fl", 50.0, 85.0), ("nearClipPlane", "ncp", 0.5, 2.0),
+        ("orthographic", "o", True, False), ("orthographicWidth", "ow", 12.0, 3.0)])
+    def test_settings_on_the_transform_or_the_shape(self, scene, flag, short, created, edited):
+        transform, shape = cmds.camera(**{flag: created})
+        assert cmds.camera(transform, query=True, **{flag: True}) == created
+        cmds.camera(shape, edit=True, **{short: edited})
+        assert cmds.camera(shape, q=True, **{short: True}) == edited
+        assert cmds.getAttr("%s.%s" % (shape, flag)) == edited
+
+    def test_lengths_are_in_working_units(self, scene):
+        cmds.currentUnit(linear="mm")
+        transform, _ = cmds.camera(farClipPlane=200.0)
+        assert cmds.camera(transform, query=True, farClipPlane=True) == pytest.approx(200.0)
+        cmds.currentUnit(linear="cm")
+        assert cmds.camera(transform, query=True, farClipPlane=True) == pytest.approx(20.0)
+
+    def test_a_transform_without_a_camera_raises(self, scene):
+        with pytest.raises(RuntimeError):
+            cmds.camera("a", query=True, focalLength=True)
