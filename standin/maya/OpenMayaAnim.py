@@ -10,7 +10,7 @@ breakdown and tick-draw-special flags (see ``maya._keys``).
 from . import _keys, _layers
 from ._scene import SCENE
 from .OpenMaya import (MObject, MTime, MPlug, MObjectArray, MScriptUtil, MFn,
-                       MFnDependencyNode, MMessage, _node, _invalid)
+                       MFnDependencyNode, MMessage, MSelectionList, _node, _invalid)
 from .OpenMaya import MFnIkJoint as _MFnIkJoint
 
 
@@ -188,15 +188,27 @@ class MAnimUtil(object):
     three channels' curves for a rotation blend).  Expressions, constraints
     and utility nodes are not animation.  A plug is examined alone (a
     compound's children are not), but a child whose compound parent is
-    driven counts through the parent's driver.  ``checkParent`` is
-    accepted and ignored."""
+    driven counts through the parent's driver.  A node (``MObject``,
+    ``MDagPath`` or an item of an ``MSelectionList``) is examined through
+    its leaf plugs in attribute order (see ``_leafPlugs``).  ``checkParent``
+    is accepted and ignored.
+
+    ``findAnimatablePlugs`` takes an ``MSelectionList`` only, as Maya does,
+    and finds the plugs an animator can key: keyable, unlocked leaf plugs
+    whose type an anim curve can drive (a compound stands for its
+    children); a node gives those outside arrays, a plug item may be an
+    array element.  Shapes below a selected transform are not added."""
 
     @staticmethod
     def _plugsOf(target):
+        if isinstance(target, MSelectionList):
+            keys = []
+            for kind, ref in target._items:
+                keys.extend([_liveKey(ref)] if kind == "plug" else _leafPlugs(_liveNode(ref)))
+            return keys
         if isinstance(target, MPlug):
             return [target._live()]
-        node = _node(target)
-        return [key for key in SCENE.connections if key[0] is node]
+        return _leafPlugs(_node(target))
 
     @staticmethod
     def isAnimated(target, checkParent=False):
@@ -223,17 +235,76 @@ class MAnimUtil(object):
         return found
 
     @staticmethod
-    def findAnimatablePlugs(target, plugs):
-        node = _node(target)
-        for top in node.topAttrs():
-            for attr in top.walk():
-                key = (node, attr, ())
-                if attr.arrayDepth() == 0 and SCENE.isKeyable(key) \
-                        and SCENE.curveTypeFor(attr) is not None:
+    def findAnimatablePlugs(selectionList, plugs):
+        if not isinstance(selectionList, MSelectionList):
+            raise TypeError("in method 'MAnimUtil_findAnimatablePlugs', argument 1 of type "
+                            "'MSelectionList const &'")
+        found = False
+        for kind, ref in selectionList._items:
+            if kind == "plug":
+                keys = _plugLeaves(_liveKey(ref))
+            else:
+                keys = [k for k in _leafPlugs(_liveNode(ref)) if not k[2]]
+            for key in keys:
+                if _isAnimatable(key):
                     plug = MPlug()
                     plug._set(*key)
                     plugs.append(plug)
-        return plugs.length() > 0
+                    found = True
+        return found
+
+
+def _liveNode(node):
+    """A selection list's node, which must still exist."""
+    if not node.alive:
+        raise _invalid("Object does not exist")
+    return node
+
+
+def _liveKey(key):
+    """A selection list's plug, whose node must still exist."""
+    _liveNode(key[0])
+    return key
+
+
+def _leafPlugs(node):
+    """Every leaf plug of a node in attribute order: one per attribute that
+    is neither a compound nor in an array, then, within an array, each
+    connected element."""
+    elements = {}
+    for key in SCENE.connections:
+        if key[0] is node and key[2]:
+            elements.setdefault(key[1], []).append(key)
+    keys = []
+    for attr in node.allAttrs():
+        if attr.children:
+            continue
+        if attr.arrayDepth():
+            keys.extend(sorted(elements.get(attr, ()), key=lambda k: k[2]))
+        else:
+            keys.append((node, attr, ()))
+    return keys
+
+
+def _plugLeaves(key):
+    """The leaf plugs a plug stands for: itself, or a compound's children;
+    an array plug without an index has none."""
+    node, attr, indices = key
+    if None in indices or (attr.multi and not SCENE.isElementKey(attr, indices)):
+        return []
+    if not attr.children:
+        return [key]
+    leaves = []
+    for child in attr.children:
+        leaves.extend(_plugLeaves((node, child, indices)))
+    return leaves
+
+
+def _isAnimatable(key):
+    """Whether an animator can key a leaf plug: keyable, unlocked and of a
+    type an anim curve drives."""
+    return SCENE.isKeyable(key) and not SCENE.isLocked(key) \
+        and SCENE.curveTypeFor(key[1]) is not None
 
 
 class MAnimMessage(MMessage):
