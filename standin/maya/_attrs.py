@@ -595,6 +595,9 @@ _nodeType("camera", "kCamera", _DAG + ("kShape",), [_cameraAttrs], "shape",
           dag=True, shape=True, autoParent="camera", shapeName="cameraShape")
 _nodeType("locator", "kLocator", _DAG + ("kShape", "kGeometric"), [_locatorAttrs],
           "shape", dag=True, shape=True, autoParent="locator", shapeName="locatorShape")
+# A NURBS curve shape carries no attributes of its own in the model (no CVs).
+_nodeType("nurbsCurve", "kNurbsCurve", _DAG + ("kShape", "kGeometric", "kCurve"), [],
+          "shape", dag=True, shape=True, autoParent="curve", shapeName="curveShape")
 _nodeType("time", "kTime", _DG, [_timeAttrs], "dependNode")
 _nodeType("network", "kNetwork", _DG, [_networkAttrs], "dependNode")
 _nodeType("multiplyDivide", "kMultiplyDivide", _DG, [_multiplyDivideAttrs], "dependNode")
