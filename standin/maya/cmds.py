@@ -1421,7 +1421,8 @@ def selectKey(*args, **flags):
     empties it.  Returns the number of curves whose keys were selected or
     deselected.  A reversed time range holds no key.  The key selection is
     kept apart from the object selection (``ls -sl`` does not list curves);
-    selecting tangents or unitless-input keys is not modelled and raises."""
+    selecting tangents or unitless-input keys is not modelled and raises,
+    and ``hierarchy``, ``shape`` and ``controlPoints`` change nothing."""
     for flag in _UNMODELLED_KEY_SELECTION:
         if flags.get(flag):
             raise RuntimeError("selectKey: the %s flag is not modelled by the stand-in." % flag)
