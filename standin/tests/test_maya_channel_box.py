@@ -144,10 +144,3 @@ class TestControlNames:
         path = "MayaWindow|mainTimeSliderLayout|formLayout9|frameLayout2|timeControl1"
         assert cmds.timeControl(path, exists=True) is True
         assert cmds.timeControl(path, query=True, showKeys=True) == "active"
-
-    @pytest.mark.parametrize("command, name", [
-        (cmds.channelBox, BOX), (cmds.timeControl, "timeControl1")])
-    def test_creating_another_control_raises(self, command, name):
-        assert command(name, exists=True) is True
-        with pytest.raises(RuntimeError):
-            command(name)

@@ -95,11 +95,6 @@ class TestSelectKey:
         cmds.cutKey("ctrl.tx", time=(3, 3))
         assert selectedTimes() == [4.5]
 
-    def test_a_new_scene_has_no_selected_keys(self, ctrl):
-        cmds.selectKey("ctrl", time=(1, 3))
-        cmds.file(new=True, force=True)
-        assert cmds.keyframe(query=True, name=True, selected=True) is None
-
 
 class TestKeyframeOnSelectedKeys:
     @pytest.mark.parametrize("flag", ["breakdown", "tickDrawSpecial"])
