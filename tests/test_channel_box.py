@@ -11,6 +11,7 @@ def rig():
     for name in ("a", "b"):
         cmds.createNode("transform", name=name)
     cmds.createNode("nurbsCurve", name="aShape", parent="a")
+    cmds.select(clear=True)
     return ["a", "b"]
 
 
