@@ -1,0 +1,242 @@
+"""The type stub src/rigkit0.pyi against the built module.
+
+The stub is written by hand, so it drifts whenever a member is added,
+renamed, re-registered as another kind or given other parameters. These
+tests read the stub with ast (no type checker needed) and compare it, class
+by class, with what the module defines: the members of each class's own
+namespace (nothing inherited from the run-time bases), their kinds, their
+parameters and defaults, the bases among the module's own classes, and the
+attributes each constructor sets. A last test runs mypy --strict on the stub
+when mypy is installed.
+"""
+import ast
+import inspect
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+STUB = Path(__file__).resolve().parent.parent / "src" / "rigkit0.pyi"
+
+# How each class is built for the instance-attribute check; the others take
+# no arguments.
+CONSTRUCTORS = {
+    "FrameTime": lambda rk: rk.FrameTime(1),
+    "Node": lambda rk: rk.Node("node1"),
+    "AnimLayer": lambda rk: rk.AnimLayer("layer1"),
+    "AnimLayer.ActivationScope": lambda rk: rk.AnimLayer.ActivationScope(None),
+}
+
+METHOD, STATIC, PROPERTY, ATTRIBUTE, CLASS = "method", "static", "property", "attribute", "class"
+
+NO_DEFAULT = ("no default",)
+
+
+# --- reading the stub ---------------------------------------------------------
+
+
+def _stubClasses():
+    """Every class of the stub by qualified name ("AnimLayer.ActivationScope")."""
+    tree = ast.parse(STUB.read_text(encoding="utf-8"), filename=str(STUB))
+    classes = {}
+
+    def collect(body, prefix):
+        for node in body:
+            if isinstance(node, ast.ClassDef):
+                classes[prefix + node.name] = node
+                collect(node.body, prefix + node.name + ".")
+
+    collect(tree.body, "")
+    return classes
+
+
+STUB_CLASSES = _stubClasses()
+TOP_LEVEL = sorted(name for name in STUB_CLASSES if "." not in name)
+
+
+def _literal(node):
+    try:
+        value = ast.literal_eval(node)
+    except ValueError:  # a name or an expression: never equal to a run-time default
+        return ("expression", ast.unparse(node))
+    return (type(value), value)
+
+
+def _stubParameters(function):
+    """[(name, kind, default)] in order, as inspect.Parameter would give them."""
+    args = function.args
+    positional = args.posonlyargs + args.args
+    defaults = [NO_DEFAULT] * (len(positional) - len(args.defaults))
+    defaults += [_literal(node) for node in args.defaults]
+    result = []
+    for index, arg in enumerate(positional):
+        kind = "POSITIONAL_ONLY" if index < len(args.posonlyargs) else "POSITIONAL_OR_KEYWORD"
+        result.append((arg.arg, kind, defaults[index]))
+    if args.vararg:
+        result.append((args.vararg.arg, "VAR_POSITIONAL", NO_DEFAULT))
+    for arg, default in zip(args.kwonlyargs, args.kw_defaults):
+        result.append((arg.arg, "KEYWORD_ONLY", NO_DEFAULT if default is None else _literal(default)))
+    if args.kwarg:
+        result.append((args.kwarg.arg, "VAR_KEYWORD", NO_DEFAULT))
+    return result
+
+
+def _decoratorName(node):
+    return node.id if isinstance(node, ast.Name) else ast.unparse(node)
+
+
+def _stubMembers(qualname):
+    """{name: (kind, parameters or None)} of one stub class."""
+    members = {}
+
+    def add(name, entry):
+        assert name not in members, "%s.%s is declared twice in the stub" % (qualname, name)
+        members[name] = entry
+
+    for node in STUB_CLASSES[qualname].body:
+        if isinstance(node, ast.FunctionDef):
+            decorators = [_decoratorName(d) for d in node.decorator_list]
+            kinds = {(): METHOD, ("staticmethod",): STATIC, ("property",): PROPERTY}
+            assert tuple(decorators) in kinds, "%s.%s: unexpected decorators %s" % (
+                qualname, node.name, decorators)
+            add(node.name, (kinds[tuple(decorators)], _stubParameters(node)))
+        elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
+            add(node.target.id, (ATTRIBUTE, None))
+        elif isinstance(node, ast.Assign):
+            for target in node.targets:
+                add(target.id, (ATTRIBUTE, None))
+        elif isinstance(node, ast.ClassDef):
+            add(node.name, (CLASS, None))
+    return members
+
+
+# --- reading the module -------------------------------------------------------
+
+
+def _runtimeClass(rk, qualname):
+    obj = rk
+    for part in qualname.split("."):
+        obj = getattr(obj, part)
+    return obj
+
+
+def _runtimeParameters(function):
+    return [
+        (p.name, p.kind.name, NO_DEFAULT if p.default is p.empty else (type(p.default), p.default))
+        for p in inspect.signature(function).parameters.values()
+    ]
+
+
+def _isMember(name, value):
+    """Public names, and the special methods the module defines (__init__,
+    __enter__, ...); not what type() adds itself (__module__, __dict__)."""
+    if not name.startswith("_"):
+        return True
+    return name.startswith("__") and name.endswith("__") and callable(value)
+
+
+def _runtimeMembers(rk, cls):
+    """{name: (kind, parameters or None)} of the class's own namespace."""
+    members = {}
+    for name, value in vars(cls).items():
+        if not _isMember(name, value):
+            continue
+        if isinstance(value, staticmethod):
+            members[name] = (STATIC, _runtimeParameters(value.__func__))
+        elif isinstance(value, (property, rk.coreProperty)):
+            members[name] = (PROPERTY, _runtimeParameters(value.fget))
+        elif isinstance(value, type):
+            nested = value.__qualname__ == "%s.%s" % (cls.__qualname__, name)
+            members[name] = (CLASS if nested else ATTRIBUTE, None)
+        elif callable(value):
+            members[name] = (METHOD, _runtimeParameters(value))
+        else:
+            members[name] = (ATTRIBUTE, None)
+    return members
+
+
+def _moduleClasses(rk):
+    """The top-level classes the module defines (not those its imports bring)."""
+    return sorted(
+        name for name, value in vars(rk).items()
+        if isinstance(value, type) and value.__module__ == rk.__name__ and value.__qualname__ == name)
+
+
+class _Shown:
+    """A default as a signature shows it."""
+
+    def __init__(self, default):
+        self.text = default[1] if default[0] == "expression" else repr(default[1])
+
+    def __repr__(self):
+        return self.text
+
+
+def _describe(entry):
+    """"method (self, a, b=None)": a member as the failure messages show it."""
+    kind, parameters = entry
+    if parameters is None:
+        return kind
+    return "%s %s" % (kind, inspect.Signature([
+        inspect.Parameter(name, getattr(inspect.Parameter, paramKind),
+                          default=inspect.Parameter.empty if default is NO_DEFAULT else _Shown(default))
+        for name, paramKind, default in parameters]))
+
+
+# --- the checks -----------------------------------------------------------------
+
+
+def test_stub_declares_exactly_the_module_classes(rk):
+    assert TOP_LEVEL == _moduleClasses(rk)
+
+
+@pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
+def test_stub_members_match_the_module(rk, qualname):
+    stub = _stubMembers(qualname)
+    runtime = _runtimeMembers(rk, _runtimeClass(rk, qualname))
+    missing = sorted(set(runtime) - set(stub))
+    assert not missing, "members of %s missing from the stub: %s" % (qualname, missing)
+    # Stub attributes the class does not hold must be set on instances; the
+    # next test checks those.
+    extra = sorted(n for n in set(stub) - set(runtime) if stub[n][0] != ATTRIBUTE)
+    assert not extra, "stub members %s are not in the module's %s" % (extra, qualname)
+    differing = [
+        "%s: stub %s, module %s" % (name, _describe(stub[name]), _describe(runtime[name]))
+        for name in sorted(set(stub) & set(runtime)) if stub[name] != runtime[name]
+    ]
+    assert not differing, "%s differs from the stub:\n" % qualname + "\n".join(differing)
+
+
+@pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
+def test_stub_bases_are_the_module_bases_among_its_own_classes(rk, qualname):
+    # Bases from outside the module (CoreObject, MTime, MAnimControl) are left
+    # out of the stub on purpose; see its header.
+    cls = _runtimeClass(rk, qualname)
+    own = [base.__qualname__ for base in cls.__bases__ if base.__module__ == rk.__name__]
+    assert [ast.unparse(base) for base in STUB_CLASSES[qualname].bases] == own
+
+
+@pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
+def test_stub_instance_attributes_are_those_the_constructor_sets(rk, qualname):
+    cls = _runtimeClass(rk, qualname)
+    instance = CONSTRUCTORS.get(qualname, lambda rk: cls())(rk)
+    stub = _stubMembers(qualname)
+    declared = sorted(n for n, (kind, _) in stub.items() if kind == ATTRIBUTE and n not in vars(cls))
+    onInstance = sorted(n for n in vars(instance) if not n.startswith("_"))
+    assert [n for n in declared if n not in onInstance] == [], "declared, never set on an instance"
+    assert [n for n in onInstance if n not in stub] == [], "set on an instance, not in the stub"
+
+
+def test_mypy_strict_accepts_the_stub_alone(tmp_path):
+    pytest.importorskip("mypy")
+    # No MYPYPATH or PYTHONPATH: the stub must check without the stand-in, as
+    # it does where it is installed. No config file from the working folder,
+    # and the cache in a temporary folder so the repository stays clean.
+    env = {k: v for k, v in os.environ.items() if k not in ("MYPYPATH", "PYTHONPATH")}
+    result = subprocess.run(
+        [sys.executable, "-m", "mypy", "--strict", "--no-incremental", "--config-file=",
+         "--cache-dir", str(tmp_path / "cache"), str(STUB)],
+        cwd=str(tmp_path), env=env, capture_output=True, text=True, timeout=120)
+    assert result.returncode == 0, result.stdout + result.stderr
