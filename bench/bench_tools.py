@@ -202,7 +202,7 @@ def benchChannelBox(nodes):
             box = cls(names)
             box.activeAttrs
             box.nonAnimatedAttrs
-        figures.append(best(lambda: timed(run), 3))
+        figures.append(best(lambda: timed(run), 7))
     report("ChannelBox active + nonAnimated, %d nodes" % nodes, figures[0], figures[1], nodes)
 
 
