@@ -572,6 +572,11 @@ class MFloatMatrix(MMatrix):
 
 
 class MQuaternion(object):
+    """A rotation as a quaternion (x, y, z, w).
+
+    Products compose like Maya's matrices: ``(a * b).asMatrix()`` equals
+    ``a.asMatrix() * b.asMatrix()``, the rotation ``a`` followed by ``b``.
+    """
 
     def __init__(self, *args):
         if len(args) == 1 and isinstance(args[0], MQuaternion):
@@ -589,19 +594,28 @@ class MQuaternion(object):
     def __getitem__(self, i):
         return (self.x, self.y, self.z, self.w)[i]
 
+    def __iter__(self):
+        return iter((self.x, self.y, self.z, self.w))
+
     def asMatrix(self):
+        """The rotation matrix (row vectors)."""
         return MMatrix(_math.quaternionToMatrix(self.x, self.y, self.z, self.w))
 
     def asEulerRotation(self):
+        """The rotation as Euler angles in the xyz order."""
         return MEulerRotation.decompose(self.asMatrix(), MEulerRotation.kXYZ)
 
     def __mul__(self, other):
-        a, b = self, other
+        # Hamilton's product b⊗a: with row vectors it applies a, then b.
+        a, b = other, self
         return MQuaternion(
             a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
             a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
             a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w,
             a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z)
+
+    def __neg__(self):
+        return MQuaternion(-self.x, -self.y, -self.z, -self.w)
 
     def conjugate(self):
         return MQuaternion(-self.x, -self.y, -self.z, self.w)
@@ -619,11 +633,26 @@ class MQuaternion(object):
         return all(abs(a - b) <= tolerance for a, b in zip(
             (self.x, self.y, self.z, self.w), (other.x, other.y, other.z, other.w)))
 
+    def __eq__(self, other):
+        if isinstance(other, MQuaternion):
+            return tuple(self) == tuple(other)
+        return NotImplemented
+
+    def __ne__(self, other):
+        result = self.__eq__(other)
+        return result if result is NotImplemented else not result
+
+    __hash__ = None
+
     def __repr__(self):
         return "MQuaternion(%g, %g, %g, %g)" % (self.x, self.y, self.z, self.w)
 
 
 class MEulerRotation(object):
+    """Three angles (radians) and the order they apply in: ``kXYZ`` rotates
+    about x first, then y, then z (``Rx * Ry * Rz`` with row vectors), the
+    numbering of a transform's rotateOrder attribute."""
+
     kXYZ, kYZX, kZXY, kXZY, kYXZ, kZYX = range(6)
 
     def __init__(self, *args):
@@ -636,18 +665,19 @@ class MEulerRotation(object):
             v = args[0]
             if len(args) > 1:
                 order = args[1]
-            self.x, self.y, self.z, self.order = v.x, v.y, v.z, order
+            self.x, self.y, self.z, self.order = v.x, v.y, v.z, int(order)
             return
         values = [float(v) for v in args[:3]] + [0.0] * (3 - len(args[:3]))
         if len(args) > 3:
             order = args[3]
         self.x, self.y, self.z = values
-        self.order = order
+        self.order = int(order)
 
     def __getitem__(self, i):
         return (self.x, self.y, self.z)[i]
 
     def asMatrix(self):
+        """The rotation matrix (row vectors) of the angles in their order."""
         return MMatrix(_math.euler(self.x, self.y, self.z, self.order))
 
     def asQuaternion(self):
@@ -657,10 +687,19 @@ class MEulerRotation(object):
         return MVector(self.x, self.y, self.z)
 
     def reorder(self, order):
+        """A new rotation, the same orientation expressed in ``order``."""
         return MEulerRotation.decompose(self.asMatrix(), order)
+
+    def reorderIt(self, order):
+        """Express this rotation in ``order``, in place."""
+        result = self.reorder(order)
+        self.x, self.y, self.z, self.order = result.x, result.y, result.z, result.order
+        return self
 
     @staticmethod
     def decompose(matrix, order):
+        """The angles in ``order`` of the rotation part of ``matrix`` (its
+        scale and shear taken out); the middle angle lies within ±π/2."""
         _, _, rotation = _math.decompose(matrix._m)
         x, y, z = _math.matrixToEuler(rotation, order)
         return MEulerRotation(x, y, z, order)
@@ -668,6 +707,17 @@ class MEulerRotation(object):
     def isEquivalent(self, other, tolerance=1e-10):
         return self.order == other.order and all(
             abs(a - b) <= tolerance for a, b in zip(self, other))
+
+    def __eq__(self, other):
+        if isinstance(other, MEulerRotation):
+            return (tuple(self), self.order) == (tuple(other), other.order)
+        return NotImplemented
+
+    def __ne__(self, other):
+        result = self.__eq__(other)
+        return result if result is NotImplemented else not result
+
+    __hash__ = None
 
     def __iter__(self):
         return iter((self.x, self.y, self.z))
@@ -686,71 +736,217 @@ class MSpace(object):
     kLast = 5
 
 
-class MTransformationMatrix(object):
-    """Translation, rotation (quaternion) and scale of a matrix; shear and
-    pivots are not kept separately (they fold into the decomposition)."""
+def _isPreTransform(space):
+    return space == MSpace.kPreTransform
 
-    kXYZ, kYZX, kZXY, kXZY, kYXZ, kZYX = range(1, 7)
+
+def _linearPart(m):
+    """A matrix's 3x3 part in a 4x4 with no translation."""
+    result = list(m)
+    result[12:15] = [0.0, 0.0, 0.0]
+    return result
+
+
+def _quaternionOf(rotation):
+    if isinstance(rotation, MEulerRotation):
+        return rotation.asQuaternion()
+    return MQuaternion(rotation)
+
+
+class MTransformationMatrix(object):
+    """A transformation kept as Maya's components, composed as
+
+    ``[Sp]^-1 [S] [Sh] [Sp] [St] [Rp]^-1 [Ro] [R] [Rp] [Rt] [T]``
+
+    (row vectors): scale pivot ``Sp`` and its translation ``St``, scale,
+    shear, rotate pivot ``Rp`` and its translation ``Rt``, rotation
+    orientation ``Ro`` (a transform's rotateAxis), the rotation ``R`` as
+    Euler angles in the matrix's rotation order, translation ``T``.
+
+    Built from an ``MMatrix`` it holds the matrix's translation, scale,
+    shear and rotation (kXYZ order) with every pivot zero.  The rotation
+    order constants run ``kXYZ`` = 1 ... ``kZYX`` = 6, one more than
+    ``MEulerRotation``'s.
+
+    Spaces: ``kTransform``, ``kPostTransform`` and ``kWorld`` mean the
+    transform's own space (translations add straight; ``rotateBy`` turns
+    after the present rotation); ``kPreTransform`` (= ``kObject``) means the
+    object's space before this transformation: ``addTranslation`` moves
+    along the matrix's scaled and rotated axes and ``rotateBy`` turns before
+    the present rotation.  ``asMatrix(percent)`` ignores ``percent``.
+
+    A joint's transformation (``MFnTransform.transformation``) also keeps
+    its joint orient and inverse scale, applied right after the rotation,
+    so that ``asMatrix`` gives the joint's matrix (a HumanIK effector's
+    keeps its joint orient); Maya keeps them in the joint's own
+    transformation class, which the stand-in does not model.
+    """
+
     kInvalid = 0
+    kXYZ, kYZX, kZXY, kXZY, kYXZ, kZYX = range(1, 7)
+    kLast = 7
 
     def __init__(self, other=None):
         self.assign(other if other is not None else MMatrix())
 
+    def _reset(self):
+        self._t = [0.0, 0.0, 0.0]
+        self._r = [0.0, 0.0, 0.0]
+        self._order = MEulerRotation.kXYZ
+        self._s = [1.0, 1.0, 1.0]
+        self._sh = [0.0, 0.0, 0.0]
+        self._ro = MQuaternion()
+        self._sp = [0.0, 0.0, 0.0]
+        self._spt = [0.0, 0.0, 0.0]
+        self._rp = [0.0, 0.0, 0.0]
+        self._rpt = [0.0, 0.0, 0.0]
+        self._post = None  # a joint's orient, a matrix; None when there is none
+
     def assign(self, other):
-        m = other.asMatrix() if isinstance(other, MTransformationMatrix) else other
-        t, s, rot = _math.decompose(m._m)
-        self._t = list(t)
-        self._s = list(s)
-        self._q = list(_math.matrixToQuaternion(rot))
+        """Take the components of another ``MTransformationMatrix``, or
+        decompose an ``MMatrix``."""
+        if isinstance(other, MTransformationMatrix):
+            for name in ("_t", "_r", "_s", "_sh", "_sp", "_spt", "_rp", "_rpt"):
+                setattr(self, name, list(getattr(other, name)))
+            self._order = other._order
+            self._ro = MQuaternion(other._ro)
+            self._post = None if other._post is None else list(other._post)
+            return self
+        self._reset()
+        t, s, sh, rot = _math.decomposeShear(other._m)
+        self._t, self._s, self._sh = list(t), list(s), list(sh)
+        self._r = list(_math.matrixToEuler(rot, self._order))
         return self
 
+    # --- the whole matrix ---
+
+    def _rotationMatrix(self):
+        return _math.euler(self._r[0], self._r[1], self._r[2], self._order)
+
     def asMatrix(self, percent=None):
-        m = _math.chain(_math.scaling(*self._s), _math.quaternionToMatrix(*self._q),
-                        _math.translation(*self._t))
-        return MMatrix(m)
+        """The composed matrix (``percent`` is not modelled)."""
+        sp, rp = self._sp, self._rp
+        parts = [_math.translation(-sp[0], -sp[1], -sp[2]), _math.scaling(*self._s),
+                 _math.shearing(*self._sh), _math.translation(*sp),
+                 _math.translation(*self._spt), _math.translation(-rp[0], -rp[1], -rp[2]),
+                 self._ro.asMatrix()._m, self._rotationMatrix()]
+        if self._post is not None:
+            parts.append(self._post)
+        parts += [_math.translation(*rp), _math.translation(*self._rpt),
+                  _math.translation(*self._t)]
+        return MMatrix(_math.chain(*parts))
 
     def asMatrixInverse(self):
         return self.asMatrix().inverse()
 
+    def asRotateMatrix(self):
+        """The rotation about the rotate pivot: ``[Rp]^-1 [Ro] [R] [Rp]``."""
+        rp = self._rp
+        return MMatrix(_math.chain(_math.translation(-rp[0], -rp[1], -rp[2]),
+                                   self._ro.asMatrix()._m, self._rotationMatrix(),
+                                   _math.translation(*rp)))
+
+    def asScaleMatrix(self):
+        """The scale and shear about the scale pivot, with its translation."""
+        sp = self._sp
+        return MMatrix(_math.chain(_math.translation(-sp[0], -sp[1], -sp[2]),
+                                   _math.scaling(*self._s), _math.shearing(*self._sh),
+                                   _math.translation(*sp), _math.translation(*self._spt)))
+
+    # --- translation ---
+
     def getTranslation(self, space=MSpace.kTransform):
-        return MVector(*self._t)
+        """The translation; in ``kPreTransform`` expressed along the
+        matrix's own axes (the inverse of ``addTranslation`` there)."""
+        t = MVector(*self._t)
+        if _isPreTransform(space):
+            t = t * MMatrix(_math.inverse(_linearPart(self.asMatrix()._m)))
+        return t
 
     translation = getTranslation
 
     def setTranslation(self, vector, space=MSpace.kTransform):
+        if _isPreTransform(space):
+            vector = MVector(vector) * MMatrix(_linearPart(self.asMatrix()._m))
         self._t = [vector.x, vector.y, vector.z]
         return self
 
     def addTranslation(self, vector, space=MSpace.kTransform):
+        """Add ``vector`` to the translation; in ``kPreTransform``
+        (``kObject``) the vector is first carried through the matrix's
+        scale, shear and rotation."""
+        if _isPreTransform(space):
+            vector = MVector(vector) * MMatrix(_linearPart(self.asMatrix()._m))
         self._t = [self._t[0] + vector.x, self._t[1] + vector.y, self._t[2] + vector.z]
         return self
 
+    # --- rotation ---
+
+    def rotationOrder(self):
+        """The rotation order, ``kXYZ`` (1) ... ``kZYX`` (6)."""
+        return self._order + 1
+
+    def reorderRotation(self, order):
+        """Express the rotation in another order (1 ... 6), keeping it."""
+        self._r = list(_math.matrixToEuler(self._rotationMatrix(), int(order) - 1))
+        self._order = int(order) - 1
+        return self
+
     def rotation(self):
-        return MQuaternion(*self._q)
+        """The rotation component (without the rotation orientation)."""
+        return MQuaternion(*_math.matrixToQuaternion(self._rotationMatrix()))
 
     def eulerRotation(self):
-        return MQuaternion(*self._q).asEulerRotation()
+        """The rotation component as angles in the matrix's rotation order."""
+        return MEulerRotation(self._r[0], self._r[1], self._r[2], self._order)
+
+    def _setRotationMatrix(self, m):
+        self._r = list(_math.matrixToEuler(m, self._order))
 
     def setRotationQuaternion(self, x, y, z, w, space=MSpace.kTransform):
-        self._q = list(MQuaternion(x, y, z, w).normal())
+        self._setRotationMatrix(MQuaternion(x, y, z, w).normal().asMatrix()._m)
         return self
 
     def getRotationQuaternion(self, xPtr, yPtr, zPtr, wPtr, space=MSpace.kTransform):
-        for ptr, value in zip((xPtr, yPtr, zPtr, wPtr), self._q):
+        for ptr, value in zip((xPtr, yPtr, zPtr, wPtr), self.rotation()):
             MScriptUtil._write(ptr, value)
 
-    def rotateBy(self, rotation, space=MSpace.kTransform):
+    def rotateTo(self, rotation):
+        """Set the rotation; an ``MEulerRotation`` also sets the order."""
         if isinstance(rotation, MEulerRotation):
-            rotation = rotation.asQuaternion()
-        q = MQuaternion(*self._q) * rotation
-        self._q = [q.x, q.y, q.z, q.w]
+            self._order = rotation.order
+            self._r = [rotation.x, rotation.y, rotation.z]
+        else:
+            self._setRotationMatrix(_quaternionOf(rotation).asMatrix()._m)
         return self
 
     def setRotation(self, rotation, *args):
-        if isinstance(rotation, MEulerRotation):
-            rotation = rotation.asQuaternion()
-        self._q = [rotation.x, rotation.y, rotation.z, rotation.w]
+        """``setRotation(MEulerRotation | MQuaternion)`` as ``rotateTo``, or
+        ``setRotation(doublePointer, order)`` with three angles."""
+        if isinstance(rotation, _Pointer):
+            values = _readPointer(rotation, 3)
+            order = int(args[0]) - 1 if args else self._order
+            return self.rotateTo(MEulerRotation(values[0], values[1], values[2], order))
+        return self.rotateTo(rotation)
+
+    def rotateBy(self, rotation, space=MSpace.kTransform):
+        """Turn by ``rotation`` (``MQuaternion`` or ``MEulerRotation``):
+        after the present rotation, or before it in ``kPreTransform``."""
+        current = MMatrix(self._rotationMatrix())
+        turn = _quaternionOf(rotation).asMatrix()
+        result = turn * current if _isPreTransform(space) else current * turn
+        self._setRotationMatrix(result._m)
         return self
+
+    def rotationOrientation(self):
+        """The rotation orientation (a transform's rotateAxis)."""
+        return MQuaternion(self._ro)
+
+    def setRotationOrientation(self, rotation):
+        self._ro = _quaternionOf(rotation)
+        return self
+
+    # --- scale and shear ---
 
     def setScale(self, values, space=MSpace.kTransform):
         """``values``: a double pointer to three values, or a sequence."""
@@ -762,10 +958,75 @@ class MTransformationMatrix(object):
     def getScale(self, ptr, space=MSpace.kTransform):
         _writePointer(ptr, self._s)
 
+    def setShear(self, values, space=MSpace.kTransform):
+        """``values``: a double pointer to (xy, xz, yz), or a sequence."""
+        if isinstance(values, _Pointer):
+            values = _readPointer(values, 3)
+        self._sh = [float(v) for v in values]
+        return self
+
+    def getShear(self, ptr, space=MSpace.kTransform):
+        _writePointer(ptr, self._sh)
+
+    # --- pivots ---
+
+    def rotatePivot(self, space=MSpace.kTransform):
+        return MPoint(*self._rp)
+
+    def setRotatePivot(self, point, space=MSpace.kTransform, balance=True):
+        """Move the rotate pivot; with ``balance`` the pivot translation
+        changes so the matrix stays the same."""
+        before = self.asMatrix()
+        self._rp = [point.x, point.y, point.z]
+        if balance:
+            self._balance(before, "_rpt")
+        return self
+
+    def rotatePivotTranslation(self, space=MSpace.kTransform):
+        return MVector(*self._rpt)
+
+    def setRotatePivotTranslation(self, vector, space=MSpace.kTransform):
+        self._rpt = [vector.x, vector.y, vector.z]
+        return self
+
+    def scalePivot(self, space=MSpace.kTransform):
+        return MPoint(*self._sp)
+
+    def setScalePivot(self, point, space=MSpace.kTransform, balance=True):
+        """Move the scale pivot; with ``balance`` the scale pivot
+        translation changes so the matrix stays the same."""
+        before = self.asMatrix()
+        self._sp = [point.x, point.y, point.z]
+        if balance:
+            self._balance(before, "_spt")
+        return self
+
+    def scalePivotTranslation(self, space=MSpace.kTransform):
+        return MVector(*self._spt)
+
+    def setScalePivotTranslation(self, vector, space=MSpace.kTransform):
+        self._spt = [vector.x, vector.y, vector.z]
+        return self
+
+    def _balance(self, before, name):
+        """Change the pivot translation ``name`` so the matrix is ``before``
+        again (a pivot move only shifts the matrix's translation)."""
+        after = self.asMatrix()
+        shift = [before(3, c) - after(3, c) for c in range(3)]
+        if name == "_spt":
+            # the scale pivot translation passes through Ro, R and the rest
+            shift = list(MVector(*shift) * MMatrix(_math.inverse(
+                _linearPart(self.asRotateMatrix()._m))))
+        setattr(self, name, [v + d for v, d in zip(getattr(self, name), shift)])
+
     def __eq__(self, other):
         if isinstance(other, MTransformationMatrix):
             return self.asMatrix() == other.asMatrix()
         return NotImplemented
+
+    def __ne__(self, other):
+        result = self.__eq__(other)
+        return result if result is NotImplemented else not result
 
     __hash__ = None
 
@@ -1926,6 +2187,11 @@ class MFnTransform(MFnDagNode):
         return SCENE.value((node, node.findAttr("rotateOrder"), ())) + 1
 
     def getRotation(self, rotation, space=MSpace.kTransform):
+        """Fill ``rotation`` with the rotate channels: an ``MEulerRotation``
+        gets the angles and the rotate order, an ``MQuaternion`` their
+        rotation.  In ``kWorld`` a quaternion gets the world rotation
+        instead: the rotation part of the world matrix (rotate axis, joint
+        orient and every parent included; scale and shear taken out)."""
         node = self._n()
         order = SCENE.value((node, node.findAttr("rotateOrder"), ()))
         r = _vectorValue(node, "rotate")
@@ -1960,24 +2226,55 @@ class MFnTransform(MFnDagNode):
         values = _readPointer(ptr, 3) if isinstance(ptr, _Pointer) else list(ptr)
         _setVector(self._n(), "scale", values[:3])
 
+    def _pivot(self, name, space):
+        node = self._n()
+        point = MPoint(*_vectorValue(node, name))
+        if space == MSpace.kWorld:
+            point = point * MMatrix(SCENE.worldMatrix(node))
+        return point
+
     def rotatePivot(self, space=MSpace.kTransform):
-        return MPoint(*_vectorValue(self._n(), "rotatePivot"))
+        """The rotate pivot: the rotatePivot attribute in the node's own
+        spaces, its position in the world in ``kWorld``."""
+        return self._pivot("rotatePivot", space)
 
     def rotatePivotTranslation(self, space=MSpace.kTransform):
         return MVector(*_vectorValue(self._n(), "rotatePivotTranslate"))
 
     def scalePivot(self, space=MSpace.kTransform):
-        return MPoint(*_vectorValue(self._n(), "scalePivot"))
+        """The scale pivot, as ``rotatePivot`` gives the rotate pivot."""
+        return self._pivot("scalePivot", space)
 
     def scalePivotTranslation(self, space=MSpace.kTransform):
         return MVector(*_vectorValue(self._n(), "scalePivotTranslate"))
 
     def rotateOrientation(self, space=MSpace.kTransform):
+        """The rotate axis (rotateAxis, xyz angles) as a quaternion."""
         ra = _vectorValue(self._n(), "rotateAxis")
         return MEulerRotation(ra[0], ra[1], ra[2]).asQuaternion()
 
     def transformation(self):
-        return MTransformationMatrix(MMatrix(SCENE.localMatrix(self._n())))
+        """The node's channels as an ``MTransformationMatrix`` whose
+        ``asMatrix`` is the node's local matrix (a joint's joint orient
+        included, see ``MTransformationMatrix``)."""
+        node = self._n()
+        result = MTransformationMatrix()
+        result._t = list(_vectorValue(node, "translate"))
+        result._r = list(_vectorValue(node, "rotate"))
+        result._order = SCENE.value((node, node.findAttr("rotateOrder"), ()))
+        result._s = list(_vectorValue(node, "scale"))
+        result._ro = self.rotateOrientation()
+        orient = SCENE.jointOrientMatrix(node)
+        if node.nodeType.isA("joint"):  # joints keep no pivots or shear
+            result._post = _math.multiply(orient, SCENE.inverseScaleMatrix(node))
+        else:
+            result._post = orient
+            result._sh = list(_vectorValue(node, "shear"))
+            result._sp = list(_vectorValue(node, "scalePivot"))
+            result._spt = list(_vectorValue(node, "scalePivotTranslate"))
+            result._rp = list(_vectorValue(node, "rotatePivot"))
+            result._rpt = list(_vectorValue(node, "rotatePivotTranslate"))
+        return result
 
 
 class MFnIkJoint(MFnTransform):

@@ -329,6 +329,11 @@ def _jointAttrs():
     ]
 
 
+def _hikEffectorAttrs():
+    # jointOrient holds angles: a double3 whose children are doubleAngles.
+    return [vector("jointOrient", "jo", _angle)]
+
+
 def _meshAttrs():
     return [typed("inMesh", "i", D_MESH), typed("outMesh", "o", D_MESH, writable=False)]
 
@@ -587,6 +592,9 @@ _nodeType("transform", "kTransform", _DAG, [_transformAttrs], "dagNode",
           dag=True, transform=True)
 _nodeType("joint", "kJoint", _DAG + ("kTransform",), [_jointAttrs], "transform",
           dag=True, transform=True)
+# HumanIK effectors are transforms with a joint orient (see Scene.localMatrix).
+_nodeType("hikIKEffector", "kHikIKEffector", _DAG + ("kTransform",), [_hikEffectorAttrs],
+          "transform", dag=True, transform=True)
 _nodeType("shape", "kShape", _DAG, [], "dagNode", dag=True, shape=True)
 _nodeType("mesh", "kMesh", _DAG + ("kShape", "kGeometric", "kSurface"),
           [_meshAttrs], "shape", dag=True, shape=True, autoParent="polySurface",

@@ -128,22 +128,56 @@ def matrixToQuaternion(m):
     return ((m20 + m02) / s, (m21 + m12) / s, 0.25 * s, (m01 - m10) / s)
 
 
+def decomposeShear(m):
+    """Split a matrix as Maya does: ``m = S * Sh * R * T`` with row vectors.
+
+    Returns ``(translation, scale, shear, rotation)``: ``scale`` the three
+    axis scales, ``shear`` the (xy, xz, yz) factors of the lower triangular
+    shear matrix, ``rotation`` an orthonormal matrix with determinant 1.
+    The rows are made orthogonal in order (x, then y, then z), which is what
+    a lower triangular shear after the scale leaves.  A mirroring matrix
+    gets a negative z scale; a matrix that flattens an axis keeps the axes
+    it has and an identity rotation for the rest.
+    """
+    t = (m[12], m[13], m[14])
+    rows = [list(m[0:3]), list(m[4:7]), list(m[8:11])]
+
+    def dot(a, b):
+        return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]
+
+    def length(a):
+        return math.sqrt(dot(a, a))
+
+    sx = length(rows[0])
+    if sx < 1e-300:
+        return t, (0.0, 0.0, 0.0), (0.0, 0.0, 0.0), identity()
+    u0 = [v / sx for v in rows[0]]
+    a = dot(rows[1], u0)
+    w1 = [r - a * u for r, u in zip(rows[1], u0)]
+    sy = length(w1)
+    if sy < 1e-300:
+        return t, (sx, 0.0, 0.0), (0.0, 0.0, 0.0), identity()
+    u1 = [v / sy for v in w1]
+    b, c = dot(rows[2], u0), dot(rows[2], u1)
+    w2 = [r - b * p - c * q for r, p, q in zip(rows[2], u0, u1)]
+    sz = length(w2)
+    if sz < 1e-300:
+        return t, (sx, sy, 0.0), (0.0, 0.0, 0.0), identity()
+    u2 = [v / sz for v in w2]
+    cross = (u0[1] * u1[2] - u0[2] * u1[1], u0[2] * u1[0] - u0[0] * u1[2],
+             u0[0] * u1[1] - u0[1] * u1[0])
+    if dot(cross, u2) < 0.0:
+        sz, u2 = -sz, [-v for v in u2]
+    rot = identity()
+    rot[0:3], rot[4:7], rot[8:11] = u0, u1, u2
+    return t, (sx, sy, sz), (a / sy, b / sz, c / sz), rot
+
+
 def decompose(m):
     """Split a matrix into translation, scale and a pure rotation matrix
-    (shear is folded into the rotation; good enough for the stand-in)."""
-    t = (m[12], m[13], m[14])
-    rows = [m[0:3], m[4:7], m[8:11]]
-    scale = [math.sqrt(sum(v * v for v in row)) for row in rows]
-    det = (rows[0][0] * (rows[1][1] * rows[2][2] - rows[1][2] * rows[2][1])
-           - rows[0][1] * (rows[1][0] * rows[2][2] - rows[1][2] * rows[2][0])
-           + rows[0][2] * (rows[1][0] * rows[2][1] - rows[1][1] * rows[2][0]))
-    if det < 0:
-        scale[0] = -scale[0]
-    rot = identity()
-    for r in range(3):
-        s = scale[r] if scale[r] != 0.0 else 1.0
-        rot[r * 4:r * 4 + 3] = [v / s for v in rows[r]]
-    return t, tuple(scale), rot
+    (``decomposeShear`` without the shear)."""
+    t, scale, _, rot = decomposeShear(m)
+    return t, scale, rot
 
 
 def matrixToEuler(m, order=0):

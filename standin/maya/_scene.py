@@ -25,8 +25,8 @@ Where the model simplifies Maya (each is repeated where it applies):
   step), and hold the first / last key's value outside the keyed range;
   there are no tangents, weights or infinity cycles.
 - Matrices of transforms follow Maya's formula (pivots, rotate axis, joint
-  orient, offsetParentMatrix, inheritsTransform), but there is no shear on
-  joints and no inverseScale compensation.
+  orient, a joint's inverseScale, offsetParentMatrix, inheritsTransform),
+  but there is no shear on joints.
 - Connections between attributes of different units pass the internal value
   through unchanged (Maya would insert a unitConversion node).
 - Only the node types listed in ``_attrs`` exist, with a reduced set of
@@ -910,7 +910,9 @@ class Scene(object):
         """A transform's local matrix; identity for other DAG nodes.
 
         Transforms: [Sp]^-1 [S] [Sh] [Sp] [St] [Rp]^-1 [Ra] [R] [Rp] [Rt] [T];
-        joints: [S] [Ra] [R] [Jo] [T] (inverseScale is not applied)."""
+        joints: [S] [Ra] [R] [Jo] [IS] [T], [IS] undoing the inverseScale
+        (the parent joint's scale) while segmentScaleCompensate is on;
+        HumanIK effectors: a transform's with their [Jo] right after [R]."""
         if not node.nodeType.isTransform:
             return _math.identity()
         v = self._vector
@@ -921,10 +923,12 @@ class Scene(object):
         order = self.value((node, node.findAttr("rotateOrder"), ()), ticks)
         rotation = _math.euler(r[0], r[1], r[2], order)
         axis = _math.euler(ra[0], ra[1], ra[2], 0)
+        orient = self.jointOrientMatrix(node, ticks)
         if node.nodeType.isA("joint"):
-            jo = v(node, "jointOrient", ticks)
-            return _math.chain(_math.scaling(*s), axis, rotation,
-                               _math.euler(jo[0], jo[1], jo[2], 0), _math.translation(*t))
+            return _math.chain(_math.scaling(*s), axis, rotation, orient,
+                               self.inverseScaleMatrix(node, ticks), _math.translation(*t))
+        if orient is not None:
+            rotation = _math.multiply(rotation, orient)
         sh = v(node, "shear", ticks)
         sp = v(node, "scalePivot", ticks)
         spt = v(node, "scalePivotTranslate", ticks)
@@ -935,6 +939,24 @@ class Scene(object):
             _math.shearing(*sh), _math.translation(*sp), _math.translation(*spt),
             _math.translation(-rp[0], -rp[1], -rp[2]), axis, rotation,
             _math.translation(*rp), _math.translation(*rpt), _math.translation(*t))
+
+    def jointOrientMatrix(self, node, ticks=None):
+        """The rotation of the jointOrient (xyz angles) of a joint or a
+        HumanIK effector; ``None`` for other nodes."""
+        if not (node.nodeType.isA("joint") or node.nodeType.isA("hikIKEffector")):
+            return None
+        jo = self._vector(node, "jointOrient", ticks)
+        return _math.euler(jo[0], jo[1], jo[2], 0)
+
+    def inverseScaleMatrix(self, node, ticks=None):
+        """A joint's [IS]: the inverse of its inverseScale while
+        segmentScaleCompensate is on, else (or with a zero scale) the
+        identity."""
+        if self.value((node, node.findAttr("segmentScaleCompensate"), ()), ticks):
+            parentScale = self._vector(node, "inverseScale", ticks, 1.0)
+            if all(parentScale):
+                return _math.scaling(*[1.0 / p for p in parentScale])
+        return _math.identity()
 
     def parentWorldMatrix(self, node, ticks=None):
         parent = node.parent

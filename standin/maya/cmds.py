@@ -1789,6 +1789,103 @@ def xform(*args, **flags):
                 SCENE.setPlugValue(key, internal)
 
 
+@_command("joint", dict(query="q", edit="e", exists="ex", name="n", position="p",
+                        relative="r", absolute="a", orientation="o", angleX="ax",
+                        angleY="ay", angleZ="az", rotationOrder="roo", radius="rad",
+                        scale="s", scaleCompensate="sc"))
+def joint(*args, **flags):
+    """Creates a joint, or queries / edits one named joint.
+
+    A new joint is made under the selected joint (the first selected node,
+    when it is a joint; else at the top of the hierarchy), takes its
+    parent's scale into its inverseScale, as Maya wires it, and becomes the
+    selection.  ``position`` is a world position (working linear units),
+    relative to the parent joint with ``relative``; ``orientation`` is the
+    joint orient and ``angleX/Y/Z`` the rotation (working angle units);
+    ``rotationOrder`` a name such as "yzx".  Queries answer the same forms
+    (``position`` in world space unless ``relative``)."""
+    names = _names(args)
+    if flags.get("exists"):
+        return bool(names) and any(n.nodeType.isA("joint") for n in SCENE.resolve(names[0]))
+    if flags.get("query") or flags.get("edit"):
+        node = _node(names[0]) if names else (SCENE.selection[0] if SCENE.selection else None)
+        if node is None or not node.nodeType.isA("joint"):
+            raise RuntimeError("joint: No joint given or selected.")
+        if flags.get("query"):
+            return _queryJoint(node, flags)
+        _editJoint(node, flags)
+        return None
+    parent = SCENE.selection[0] if SCENE.selection else None
+    if parent is not None and not parent.nodeType.isA("joint"):
+        parent = None
+    node = SCENE.createNode("joint", flags.get("name"), parent)
+    if parent is not None:
+        SCENE.connect((parent, parent.findAttr("scale"), ()),
+                      (node, node.findAttr("inverseScale"), ()))
+    _editJoint(node, flags)
+    SCENE.selection[:] = [node]
+    return _display(node)
+
+
+def _setChannels(node, name, values, uiUnits=True):
+    for child, value in zip(node.findAttr(name).children, values):
+        key = (node, child, ())
+        _settable(key)
+        SCENE.setPlugValue(key, _fromUi(child, value) if uiUnits else float(value))
+
+
+def _editJoint(node, flags):
+    if flags.get("rotationOrder"):
+        order = _math.ROTATION_ORDERS.index(flags["rotationOrder"])
+        SCENE.setValue((node, node.findAttr("rotateOrder"), ()), order)
+    if flags.get("orientation") is not None:
+        _setChannels(node, "jointOrient", flags["orientation"])
+    for axis, child in zip(("angleX", "angleY", "angleZ"), node.findAttr("rotate").children):
+        if flags.get(axis) is not None:
+            key = (node, child, ())
+            _settable(key)
+            SCENE.setPlugValue(key, _fromUi(child, flags[axis]))
+    if flags.get("scale") is not None:
+        _setChannels(node, "scale", flags["scale"])
+    if flags.get("radius") is not None:
+        SCENE.setValue((node, node.findAttr("radius"), ()), float(flags["radius"]))
+    if flags.get("scaleCompensate") is not None:
+        SCENE.setValue((node, node.findAttr("segmentScaleCompensate"), ()),
+                       bool(flags["scaleCompensate"]))
+    if flags.get("position") is not None:
+        point = [SCENE.linearFromUi(v) for v in flags["position"]]
+        if not flags.get("relative"):
+            inverse = _math.inverse(SCENE.parentWorldMatrix(node))
+            point = [point[0] * inverse[c] + point[1] * inverse[4 + c]
+                     + point[2] * inverse[8 + c] + inverse[12 + c] for c in range(3)]
+        _setChannels(node, "translate", point, uiUnits=False)
+
+
+def _queryJoint(node, flags):
+    def ui(name):
+        attr = node.findAttr(name)
+        return [_toUi(c, SCENE.value((node, c, ()))) for c in attr.children]
+    if flags.get("position"):
+        if flags.get("relative"):
+            return ui("translate")
+        m = SCENE.worldMatrix(node)
+        return [SCENE.linearToUi(m[12]), SCENE.linearToUi(m[13]), SCENE.linearToUi(m[14])]
+    if flags.get("orientation"):
+        return ui("jointOrient")
+    for index, axis in enumerate(("angleX", "angleY", "angleZ")):
+        if flags.get(axis):
+            return ui("rotate")[index]
+    if flags.get("rotationOrder"):
+        return _math.ROTATION_ORDERS[SCENE.value((node, node.findAttr("rotateOrder"), ()))]
+    if flags.get("radius"):
+        return SCENE.value((node, node.findAttr("radius"), ()))
+    if flags.get("scale"):
+        return ui("scale")
+    if flags.get("scaleCompensate"):
+        return bool(SCENE.value((node, node.findAttr("segmentScaleCompensate"), ())))
+    return None
+
+
 @_command("lockNode", dict(lock="l", query="q", lockName="ln",
                            lockUnpublished="lu", ignoreComponents="ic"))
 def lockNode(*args, **flags):

@@ -1,0 +1,273 @@
+"""Maya's matrix conventions in the stand-in: row vectors, Euler orders,
+quaternion products, MTransformationMatrix's components and spaces, the
+transform, joint and HumanIK effector matrices, and a matrix read at another
+time through a passMatrix node."""
+import math
+
+import pytest
+from hypothesis import given, settings, strategies as st
+from maya import cmds
+import maya.OpenMaya as om
+
+ORDERS = range(6)
+angle = st.floats(-math.pi, math.pi)
+middleAngle = st.floats(-1.5, 1.5)  # inside ±π/2, where Euler angles are unique
+size = st.floats(0.2, 3.0)
+offset = st.floats(-10.0, 10.0)
+
+
+def close(a, b, tolerance=1e-9):
+    return a.isEquivalent(b, tolerance)
+
+
+def point(matrix, p):
+    return om.MPoint(*p) * matrix
+
+
+class TestRotations:
+    def test_rotation_about_z_turns_x_towards_y(self):
+        m = om.MEulerRotation(0.0, 0.0, math.pi / 2).asMatrix()
+        assert close(point(m, (1, 0, 0)), om.MPoint(0, 1, 0))
+        assert close(point(om.MQuaternion(math.pi / 2, om.MVector(0, 0, 1)).asMatrix(),
+                           (1, 0, 0)), om.MPoint(0, 1, 0))
+
+    @pytest.mark.parametrize("order", ORDERS)
+    def test_order_names_the_axis_turned_first(self, order):
+        axes = "xyz"
+        first, second, third = ("xyzyzxzxyxzyyxzzyx"[order * 3:order * 3 + 3])
+        angles = {"x": 0.3, "y": -0.7, "z": 1.1}
+        parts = []
+        for name in (first, second, third):
+            values = [0.0, 0.0, 0.0]
+            values[axes.index(name)] = angles[name]
+            parts.append(om.MEulerRotation(*values).asMatrix())
+        euler = om.MEulerRotation(angles["x"], angles["y"], angles["z"], order)
+        assert close(euler.asMatrix(), parts[0] * parts[1] * parts[2])
+
+    @settings(max_examples=60)
+    @given(st.sampled_from(ORDERS), angle, middleAngle, angle, st.sampled_from(ORDERS))
+    def test_decomposing_gives_back_the_angles_and_reordering_keeps_the_rotation(
+            self, order, first, middle, last, other):
+        values = [0.0, 0.0, 0.0]
+        names = "xyzyzxzxyxzyyxzzyx"[order * 3:order * 3 + 3]
+        for name, value in zip(names, (first, middle, last)):
+            values["xyz".index(name)] = value
+        euler = om.MEulerRotation(values[0], values[1], values[2], order)
+        back = om.MEulerRotation.decompose(euler.asMatrix(), order)
+        assert close(back, euler, 1e-9)
+        reordered = euler.reorder(other)
+        assert reordered.order == other
+        assert close(reordered.asMatrix(), euler.asMatrix())
+
+    def test_quaternion_products_compose_like_matrices(self):
+        a = om.MEulerRotation(0.3, -0.2, 0.9).asQuaternion()
+        b = om.MEulerRotation(-1.1, 0.4, 0.2, om.MEulerRotation.kZXY).asQuaternion()
+        assert close((a * b).asMatrix(), a.asMatrix() * b.asMatrix())
+        assert not close((a * b).asMatrix(), (b * a).asMatrix())
+
+
+def composed(s, sh, r, t):
+    m = om.MMatrix()
+    scale = om.MMatrix([s[0], 0, 0, 0, 0, s[1], 0, 0, 0, 0, s[2], 0, 0, 0, 0, 1])
+    shear = om.MMatrix([1, 0, 0, 0, sh[0], 1, 0, 0, sh[1], sh[2], 1, 0, 0, 0, 0, 1])
+    move = om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, t[0], t[1], t[2], 1])
+    return m * scale * shear * r.asMatrix() * move
+
+
+def threeDoubles(getter):
+    util = om.MScriptUtil()
+    util.createFromList([0.0, 0.0, 0.0], 3)
+    pointer = util.asDoublePtr()
+    getter(pointer)
+    return [om.MScriptUtil.getDoubleArrayItem(pointer, i) for i in range(3)]
+
+
+class TestTransformationMatrix:
+    @settings(max_examples=60)
+    @given(st.tuples(size, size, size), st.tuples(*[st.floats(-1, 1)] * 3),
+           st.tuples(angle, middleAngle, angle), st.tuples(offset, offset, offset))
+    def test_a_matrix_splits_into_translation_scale_shear_and_rotation(self, s, sh, r, t):
+        rotation = om.MEulerRotation(*r)
+        matrix = composed(s, sh, rotation, t)
+        tm = om.MTransformationMatrix(matrix)
+        assert close(tm.asMatrix(), matrix, 1e-9)
+        assert close(tm.getTranslation(om.MSpace.kTransform), om.MVector(*t))
+        assert threeDoubles(lambda p: tm.getScale(p, om.MSpace.kTransform)) == pytest.approx(s)
+        assert threeDoubles(lambda p: tm.getShear(p, om.MSpace.kTransform)) == pytest.approx(sh)
+        assert close(tm.eulerRotation(), rotation, 1e-9)
+
+    def test_object_space_translation_follows_the_matrix_axes(self):
+        tm = om.MTransformationMatrix()
+        tm.rotateTo(om.MEulerRotation(0.0, 0.0, math.pi / 2))
+        tm.setScale([2.0, 2.0, 2.0], om.MSpace.kTransform)
+        tm.addTranslation(om.MVector(1, 0, 0), om.MSpace.kObject)
+        assert close(tm.getTranslation(om.MSpace.kTransform), om.MVector(0, 2, 0))
+        tm.addTranslation(om.MVector(1, 0, 0), om.MSpace.kTransform)
+        assert close(tm.getTranslation(om.MSpace.kTransform), om.MVector(1, 2, 0))
+
+    def test_rotate_by_turns_after_the_rotation_or_before_it_in_pre_transform(self):
+        r = om.MEulerRotation(0.4, 0.0, 0.0)
+        turn = om.MEulerRotation(0.0, 0.0, 0.7).asQuaternion()
+        after = om.MTransformationMatrix().rotateTo(r).rotateBy(turn, om.MSpace.kTransform)
+        before = om.MTransformationMatrix().rotateTo(r).rotateBy(turn, om.MSpace.kPreTransform)
+        assert close(after.asMatrix(), r.asMatrix() * turn.asMatrix())
+        assert close(before.asMatrix(), turn.asMatrix() * r.asMatrix())
+
+    def test_rotation_keeps_its_order_and_quaternions_set_it(self):
+        tm = om.MTransformationMatrix().rotateTo(om.MEulerRotation(0.1, 0.2, 0.3, 4))
+        assert tm.rotationOrder() == om.MTransformationMatrix.kYXZ
+        q = om.MEulerRotation(-0.5, 0.25, 1.0).asQuaternion()
+        tm.setRotationQuaternion(q.x, q.y, q.z, q.w)
+        assert tm.eulerRotation().order == 4
+        assert close(tm.rotation().asMatrix(), q.asMatrix())
+
+    def test_moving_a_balanced_pivot_keeps_the_matrix(self):
+        tm = om.MTransformationMatrix(composed((2, 1, 3), (0, 0, 0),
+                                               om.MEulerRotation(0.3, 0.5, -0.2), (1, 2, 3)))
+        before = tm.asMatrix()
+        tm.setRotatePivot(om.MPoint(1, -2, 0.5), om.MSpace.kTransform, True)
+        tm.setScalePivot(om.MPoint(-1, 0, 2), om.MSpace.kTransform, True)
+        assert close(tm.asMatrix(), before)
+        assert not close(tm.rotatePivotTranslation(om.MSpace.kTransform), om.MVector())
+
+
+def fnTransform(name):
+    selection = om.MSelectionList()
+    selection.add(name)
+    path = om.MDagPath()
+    selection.getDagPath(0, path)
+    return om.MFnTransform(path), path
+
+
+def matrixPlug(name, attribute="matrix"):
+    return om.MMatrix(cmds.getAttr("%s.%s" % (name, attribute)))
+
+
+class TestNodeMatrices:
+    def test_rotate_pivot_moves_the_centre_of_rotation(self):
+        cmds.createNode("transform", name="a")
+        cmds.setAttr("a.rotatePivot", 1, 0, 0)
+        cmds.setAttr("a.rotateZ", 90)
+        assert close(point(matrixPlug("a"), (0, 0, 0)), om.MPoint(1, -1, 0))
+        fn, _ = fnTransform("a")
+        assert close(fn.rotatePivot(om.MSpace.kWorld), om.MPoint(1, 0, 0))
+
+    @settings(max_examples=30, deadline=None)
+    @given(st.sampled_from(ORDERS), st.lists(st.floats(-180, 180), min_size=9, max_size=9),
+           st.lists(offset, min_size=12, max_size=12), st.tuples(size, size, size))
+    def test_transformation_composes_to_the_matrix_attribute(
+            self, order, angles, offsets, scale):
+        cmds.file(new=True, force=True)
+        cmds.createNode("transform", name="n")
+        cmds.setAttr("n.rotateOrder", order)
+        cmds.setAttr("n.rotate", *angles[0:3])
+        cmds.setAttr("n.rotateAxis", *angles[3:6])
+        cmds.setAttr("n.shear", *[a / 360.0 for a in angles[6:9]])
+        cmds.setAttr("n.scale", *scale)
+        cmds.setAttr("n.translate", *offsets[0:3])
+        cmds.setAttr("n.rotatePivot", *offsets[3:6])
+        cmds.setAttr("n.rotatePivotTranslate", *offsets[6:9])
+        cmds.setAttr("n.scalePivot", *offsets[9:12])
+        fn, _ = fnTransform("n")
+        assert close(fn.transformation().asMatrix(), matrixPlug("n"), 1e-9)
+
+    def test_joint_matrix_follows_the_documented_order(self):
+        cmds.createNode("joint", name="j")
+        cmds.setAttr("j.rotateAxis", 30, 0, 0)
+        cmds.setAttr("j.rotate", 0, 40, 0)
+        cmds.setAttr("j.jointOrient", 0, 0, 50)
+        cmds.setAttr("j.translate", 1, 2, 3)
+        cmds.setAttr("j.scale", 2, 1, 1)
+        radians = math.radians
+        expected = (om.MMatrix([2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1])
+                    * om.MEulerRotation(radians(30), 0, 0).asMatrix()
+                    * om.MEulerRotation(0, radians(40), 0).asMatrix()
+                    * om.MEulerRotation(0, 0, radians(50)).asMatrix()
+                    * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
+        assert close(matrixPlug("j"), expected)
+        fn, _ = fnTransform("j")
+        q = om.MQuaternion()
+        om.MFnIkJoint(fn.dagPath()).getOrientation(q)
+        assert close(q.asMatrix(), om.MEulerRotation(0, 0, radians(50)).asMatrix())
+
+    @pytest.mark.parametrize("compensate, worldScale", [(True, 1.0), (False, 2.0)])
+    def test_child_joint_undoes_its_parents_scale_while_compensating(
+            self, compensate, worldScale):
+        cmds.select(clear=True)
+        cmds.joint(name="root")
+        cmds.joint(name="tip", position=(3, 0, 0), scaleCompensate=compensate)
+        cmds.setAttr("root.scale", 2, 2, 2)
+        world = matrixPlug("tip", "worldMatrix")
+        assert close(point(world, (0, 0, 0)), om.MPoint(6, 0, 0))
+        assert world(0, 0) == pytest.approx(worldScale)
+
+    def test_world_rotation_includes_rotate_axis_orient_and_parents(self):
+        cmds.createNode("transform", name="p")
+        cmds.setAttr("p.rotateY", 90)
+        cmds.setAttr("p.scale", 2, 2, 2)
+        cmds.createNode("joint", name="j", parent="p")
+        cmds.setAttr("j.rotateX", 90)
+        cmds.setAttr("j.jointOrient", 0, 0, 20)
+        fn, _ = fnTransform("j")
+        world = om.MQuaternion()
+        fn.getRotation(world, om.MSpace.kWorld)
+        local = om.MQuaternion()
+        fn.getRotation(local, om.MSpace.kTransform)
+        r = math.radians
+        expected = (om.MEulerRotation(r(90), 0, 0).asMatrix()
+                    * om.MEulerRotation(0, 0, r(20)).asMatrix()
+                    * om.MEulerRotation(0, r(90), 0).asMatrix())
+        assert close(world.asMatrix(), expected)
+        assert close(local.asMatrix(), om.MEulerRotation(r(90), 0, 0).asMatrix())
+
+    def test_effector_joint_orient_is_a_double3_of_angles(self):
+        cmds.createNode("hikIKEffector", name="e")
+        cmds.setAttr("e.jointOrient", 90, 0, 0)
+        selection = om.MSelectionList()
+        selection.add("e")
+        node = om.MObject()
+        selection.getDependNode(0, node)
+        assert node.hasFn(om.MFn.kHikIKEffector) and node.hasFn(om.MFn.kTransform)
+        plug = om.MPlug(node, om.MFnDependencyNode(node).attribute("jointOrient"))
+        data = om.MFnNumericData(plug.asMObject())
+        assert data.numericType() == om.MFnNumericData.k3Double
+        utils = [om.MScriptUtil() for _ in range(3)]
+        for util in utils:
+            util.createFromDouble(0.0)
+        pointers = [util.asDoublePtr() for util in utils]
+        data.getData3Double(*pointers)
+        values = [om.MScriptUtil.getDouble(p) for p in pointers]
+        assert values == pytest.approx([math.pi / 2, 0, 0])
+
+
+
+class TestCommandsAndContexts:
+    def test_xform_sets_channels_in_working_units(self):
+        cmds.createNode("transform", name="a")
+        cmds.currentUnit(linear="mm", angle="radian")
+        cmds.xform("a", translation=[10, 20, 30])
+        cmds.xform("a", rotation=[math.pi / 2, 0, 0])
+        cmds.xform("a", scale=[2, 3, 4])
+        cmds.currentUnit(linear="cm", angle="degree")
+        assert cmds.getAttr("a.translate") == [pytest.approx((1, 2, 3))]
+        assert cmds.getAttr("a.rotate") == [pytest.approx((90, 0, 0))]
+        assert cmds.getAttr("a.scale") == [(2, 3, 4)]
+
+    def test_pass_matrix_reads_the_world_matrix_at_another_time(self):
+        cmds.createNode("transform", name="p")
+        cmds.setAttr("p.rotateZ", 90)
+        cmds.createNode("transform", name="a", parent="p")
+        cmds.setKeyframe("a.translateX", time=(1,), value=0.0)
+        cmds.setKeyframe("a.translateX", time=(11,), value=10.0)
+        dummy = cmds.createNode("passMatrix")
+        cmds.connectAttr("a.worldMatrix[0]", dummy + ".inMatrix")
+        cmds.currentTime(1)
+        selection = om.MSelectionList()
+        selection.add(dummy)
+        node = om.MObject()
+        selection.getDependNode(0, node)
+        plug = om.MPlug(node, om.MFnDependencyNode(node).attribute("inMatrix"))
+        context = om.MDGContext(om.MTime(6.0, om.MTime.uiUnit()))
+        matrix = om.MFnMatrixData(plug.asMObject(context)).matrix()
+        assert close(point(matrix, (0, 0, 0)), om.MPoint(0, 5, 0))
+        assert cmds.currentTime(query=True) == 1.0
