@@ -1,10 +1,11 @@
 """Animation classes of Python API 1.0 over the stand-in scene.
 
 Anim curves evaluate linearly between keys (boolean and enum curves step)
-and hold their end values outside the keyed range; tangents, weights and
-infinity modes are not modelled.  Key values are in internal units
-(centimetres, radians); key times are ``MTime``.  Keys carry Maya's
-breakdown and tick-draw-special flags (see ``maya._keys``).
+and hold their end values outside the keyed range; tangent types and the
+curve's weighted flag are recorded but change no value, and infinity modes
+are not modelled.  Key values are in internal units (centimetres, radians);
+key times are ``MTime``.  Keys carry Maya's breakdown and tick-draw-special
+flags and their tangent types (see ``maya._keys``).
 """
 
 from . import _keys, _layers
@@ -141,6 +142,41 @@ class MFnAnimCurve(MFnDependencyNode):
         """Make the key at ``index`` a breakdown key or a normal one."""
         self._index(index)
         _keys.setFlag(self._n(), index, "breakdown", isBreakdown)
+
+    def inTangentType(self, index):
+        """The in tangent type of the key at ``index`` (a ``kTangent``
+        constant); a new key's is ``kTangentAuto``, Maya's default."""
+        return _keys.TANGENT_TYPES.index(_keys.tangentTypes(self._index(index))[0])
+
+    def outTangentType(self, index):
+        """The out tangent type of the key at ``index``."""
+        return _keys.TANGENT_TYPES.index(_keys.tangentTypes(self._index(index))[1])
+
+    def _setTangentType(self, index, side, tangentType):
+        self._index(index)
+        if isinstance(tangentType, bool) or not 0 <= int(tangentType) < len(_keys.TANGENT_TYPES):
+            raise _invalid("Unknown tangent type")
+        _keys.setTangentType(self._n(), index, side, _keys.TANGENT_TYPES[int(tangentType)])
+
+    def setInTangentType(self, index, tangentType, change=None):
+        """Set the in tangent type of the key at ``index`` (recorded only:
+        curves interpolate linearly)."""
+        self._setTangentType(index, "inTangent", tangentType)
+
+    def setOutTangentType(self, index, tangentType, change=None):
+        """Set the out tangent type of the key at ``index``."""
+        self._setTangentType(index, "outTangent", tangentType)
+
+    def isWeighted(self):
+        """Whether the curve has weighted tangents (its weightedTangents
+        attribute)."""
+        node = self._n()
+        return bool(SCENE.value((node, node.findAttr("weightedTangents"), ())))
+
+    def setIsWeighted(self, isWeighted, change=None):
+        """Give the curve weighted tangents or not."""
+        node = self._n()
+        SCENE.setValue((node, node.findAttr("weightedTangents"), ()), bool(isWeighted))
 
     def setTime(self, index, mtime):
         self._index(index)[0] = MTime(mtime)._ticks

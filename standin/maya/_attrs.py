@@ -71,13 +71,13 @@ class AttrDef(object):
                  "default", "keyable", "channelBox", "hidden", "enumNames",
                  "minValue", "maxValue", "readable", "writable",
                  "usedAsColor", "dynamic", "compute", "indexMatters",
-                 "isFloat", "expectedChildren", "__weakref__")
+                 "isFloat", "expectedChildren", "keyFlag", "__weakref__")
 
     def __init__(self, longName, shortName, kind, apiType, numericType=N_INVALID,
                  dataType=D_INVALID, children=(), multi=False, default=None,
                  keyable=False, channelBox=False, hidden=False, enumNames=None,
                  minValue=None, maxValue=None, readable=True, writable=True,
-                 usedAsColor=False, compute=None, isFloat=False):
+                 usedAsColor=False, compute=None, isFloat=False, keyFlag=None):
         self.longName = longName
         self.shortName = shortName or longName
         self.kind = kind
@@ -108,6 +108,9 @@ class AttrDef(object):
         self.indexMatters = True
         self.isFloat = isFloat
         self.expectedChildren = len(self.children)
+        # An anim curve's per-key flag array: element i is the named flag
+        # ("breakdown", "tickDrawSpecial") of key i (see maya._keys).
+        self.keyFlag = keyFlag
 
     def __repr__(self):
         return "<AttrDef %s (%s)>" % (self.longName, self.kind)
@@ -390,6 +393,9 @@ def _animCurveAttrs(outputBuilder):
             enum("postInfinity", "pst", "Constant:Linear:Constant:Cycle:"
                  "Cycle with Offset:Oscillate"),
             boolean("weightedTangents", "wgt"),
+            # the short name of keyTickDrawSpecial is the stand-in's own
+            boolean("keyBreakdown", "kbd", multi=True, keyFlag="breakdown"),
+            boolean("keyTickDrawSpecial", "ktds", multi=True, keyFlag="tickDrawSpecial"),
         ]
     return build
 

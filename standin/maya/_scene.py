@@ -23,7 +23,8 @@ Where the model simplifies Maya (each is repeated where it applies):
   and ``time1``.
 - Anim curves interpolate linearly between keys (boolean and enum targets
   step), and hold the first / last key's value outside the keyed range;
-  there are no tangents, weights or infinity cycles.
+  tangent types and weighted tangents are recorded but change no value, and
+  there are no infinity cycles.
 - Matrices of transforms follow Maya's formula (pivots, rotate axis, joint
   orient, a joint's inverseScale, offsetParentMatrix, inheritsTransform),
   but there is no shear on joints.
@@ -49,7 +50,7 @@ Where the model simplifies Maya (each is repeated where it applies):
 import fnmatch
 import re
 
-from . import _attrs, _math, _units
+from . import _attrs, _keys, _math, _units
 from ._attrs import nodeAttributes
 from ._types import NODE_TYPES
 
@@ -637,6 +638,8 @@ class Scene(object):
                                         and attr.dataType == _attrs.D_MATRIX
                                         and not attr.writable):
             found.add(0)   # instanced outputs such as worldMatrix[0]
+        if attr.keyFlag is not None:
+            found.update(range(len(node.keys or ())))
         depth = len(ancestorIndices)
         for dst in self.connections:
             if dst[0] is node and len(dst[2]) > depth and dst[2][:depth] == ancestorIndices \
@@ -814,6 +817,8 @@ class Scene(object):
                     ticks is None or ticks == self.currentTicks):
                 return self.overrides[key]
             return self.value(src, ticks)
+        if attr.keyFlag is not None:
+            return _keys.flagAt(node, indices[-1], attr.keyFlag)
         if attr.compute is not None:
             return self._compute(attr.compute, node, attr, indices, ticks)
         if attr.parent is not None and attr.parent.compute is not None:
@@ -829,6 +834,9 @@ class Scene(object):
         if None in indices:
             raise RuntimeError("(kFailure): Plug has an unresolved array index: %s"
                                % self.plugName(node, attr, indices))
+        if attr.keyFlag is not None:
+            _keys.setFlagAt(node, indices[-1], attr.keyFlag, value)
+            return
         node.values[(attr, indices)] = value
         self.ensureElements(node, attr, indices)
 

@@ -1188,6 +1188,7 @@ def setKeyframe(*args, **flags):
                 elif key in SCENE.overrides and ticks == SCENE.currentTicks:
                     value = SCENE.overrides[key]
                 curve = SCENE.keyPlug(key if slot is None else slot, ticks, value)
+                _setNewKeyTangents(curve, ticks, flags)
                 if curve not in edited:
                     edited.append(curve)
                 count += 1
@@ -1195,6 +1196,14 @@ def setKeyframe(*args, **flags):
         from .OpenMayaAnim import _fireCurvesEdited
         _fireCurvesEdited(edited)
     return count
+
+
+def _setNewKeyTangents(curve, ticks, flags):
+    """Give the key at ``ticks`` the tangent types setKeyframe was given."""
+    for flag, side in (("inTangentType", "inTangent"), ("outTangentType", "outTangent")):
+        if flags.get(flag) is not None:
+            index = [abs(k[0] - ticks) < 1e-6 for k in curve.keys].index(True)
+            _keys.setTangentType(curve, index, side, flags[flag])
 
 
 def _curvesOf(targets):
@@ -1389,6 +1398,55 @@ def cutKey(*args, **flags):
             changed += 1
         if not curve.keys:
             SCENE.delete([curve])
+    return changed
+
+
+@_command("keyTangent", dict(query="q", edit="e", attribute="at", time="t", index="in",
+                             inTangentType="itt", outTangentType="ott",
+                             weightedTangents="wt", animation="an", float="f",
+                             hierarchy="hi", controlPoints="cp", shape="s",
+                             includeUpperBound="iub"))
+def keyTangent(*args, **flags):
+    """Tangent types of keys and the weighted flag of curves, with
+    ``keyframe``'s choice of keys (see ``_keyset``).
+
+    Queries: ``inTangentType`` / ``outTangentType`` answer the type names
+    of the keys in order ("auto", "linear", ...), ``weightedTangents`` one
+    boolean per curve; ``None`` when nothing matches.  Edits (the default
+    mode) set the given types on the keys and ``weightedTangents`` on the
+    curves, and answer the number of curves changed.  Types are recorded
+    only: the stand-in's curves interpolate linearly (see ``maya._keys``).
+    """
+    names = _names(args)
+    curves, activeOnly = _keyset(names, flags, _curvesOf(_keyTargets(names, flags.get("attribute"))))
+    rangeTicks = _timeRange(flags.get("time"))
+    indexRange = _indexRange(flags.get("index"))
+    if flags.get("query"):
+        result = []
+        for _, curve in curves:
+            if flags.get("weightedTangents"):
+                result.append(bool(SCENE.value((curve, curve.findAttr("weightedTangents"), ()))))
+                continue
+            for _, k in _keysIn(curve, rangeTicks, indexRange, activeOnly):
+                inType, outType = _keys.tangentTypes(k)
+                if flags.get("inTangentType"):
+                    result.append(inType)
+                if flags.get("outTangentType"):
+                    result.append(outType)
+        return result or None
+    for flag in ("inTangentType", "outTangentType"):
+        if flags.get(flag) is not None and flags[flag] not in _keys.TANGENT_TYPES:
+            raise RuntimeError("keyTangent: Invalid tangent type '%s'." % flags[flag])
+    changed = 0
+    for _, curve in curves:
+        if flags.get("weightedTangents") is not None:
+            SCENE.setValue((curve, curve.findAttr("weightedTangents"), ()),
+                           bool(flags["weightedTangents"]))
+        for i, _ in list(_keysIn(curve, rangeTicks, indexRange, activeOnly)):
+            for flag, side in (("inTangentType", "inTangent"), ("outTangentType", "outTangent")):
+                if flags.get(flag) is not None:
+                    _keys.setTangentType(curve, i, side, flags[flag])
+        changed += 1
     return changed
 
 

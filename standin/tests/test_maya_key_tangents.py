@@ -1,0 +1,93 @@
+"""Tangent types and weighted curves of the stand-in's keys, through
+keyTangent, setKeyframe and MFnAnimCurve, and the curve's per-key flag
+arrays (keyTickDrawSpecial, keyBreakdown) read and written as plugs."""
+import pytest
+from maya import cmds
+import maya.OpenMaya as om
+import maya.OpenMayaAnim as oma
+
+
+@pytest.fixture
+def curve():
+    cmds.createNode("transform", name="ball")
+    for frame, value in ((1, 0.0), (5, 2.0), (9, 4.0)):
+        cmds.setKeyframe("ball.translateX", time=(frame,), value=value)
+    return cmds.keyframe("ball.translateX", query=True, name=True)[0]
+
+
+def curveObject(name):
+    selection = om.MSelectionList()
+    selection.add(name)
+    obj = om.MObject()
+    selection.getDependNode(0, obj)
+    return obj
+
+
+class TestTangentTypes:
+    def test_new_keys_have_auto_tangents(self, curve):
+        assert cmds.keyTangent(curve, query=True, inTangentType=True) == ["auto"] * 3
+        fn = oma.MFnAnimCurve(curveObject(curve))
+        assert fn.outTangentType(2) == oma.MFnAnimCurve.kTangentAuto
+
+    def test_edits_reach_the_keys_in_the_time_range_only(self, curve):
+        assert cmds.keyTangent("ball.translateX", time=(5, 9), inTangentType="linear",
+                               outTangentType="step") == 1
+        assert cmds.keyTangent(curve, query=True, inTangentType=True) == [
+            "auto", "linear", "linear"]
+        assert cmds.keyTangent(curve, query=True, outTangentType=True, time=(9, 9)) == ["step"]
+        fn = oma.MFnAnimCurve(curveObject(curve))
+        assert [fn.outTangentType(i) for i in range(3)] == [
+            oma.MFnAnimCurve.kTangentAuto, oma.MFnAnimCurve.kTangentStep,
+            oma.MFnAnimCurve.kTangentStep]
+
+    def test_set_keyframe_and_the_api_set_a_keys_types(self, curve):
+        cmds.setKeyframe("ball.translateX", time=(3,), value=1.0, inTangentType="flat",
+                         outTangentType="clamped")
+        fn = oma.MFnAnimCurve(curveObject(curve))
+        assert (fn.inTangentType(1), fn.outTangentType(1)) == (
+            oma.MFnAnimCurve.kTangentFlat, oma.MFnAnimCurve.kTangentClamped)
+        fn.setInTangentType(0, oma.MFnAnimCurve.kTangentPlateau)
+        assert cmds.keyTangent(curve, query=True, inTangentType=True, index=(0, 0)) == [
+            "plateau"]
+
+    def test_types_follow_their_key_when_it_moves(self, curve):
+        cmds.keyTangent(curve, time=(1, 1), outTangentType="linear")
+        cmds.keyframe(curve, edit=True, time=(1, 1), timeChange=7)
+        assert cmds.keyTangent(curve, query=True, outTangentType=True) == [
+            "auto", "linear", "auto"]
+
+    def test_unknown_type_is_refused(self, curve):
+        with pytest.raises(RuntimeError):
+            cmds.keyTangent(curve, inTangentType="bouncy")
+        with pytest.raises(RuntimeError):
+            oma.MFnAnimCurve(curveObject(curve)).setOutTangentType(0, 99)
+
+    def test_weighted_tangents_belong_to_the_curve(self, curve):
+        fn = oma.MFnAnimCurve(curveObject(curve))
+        assert cmds.keyTangent(curve, query=True, weightedTangents=True) == [False]
+        assert not fn.isWeighted()
+        cmds.keyTangent(curve, edit=True, weightedTangents=True)
+        assert fn.isWeighted()
+        assert cmds.keyTangent("ball.translateX", query=True, weightedTangents=True) == [True]
+
+
+class TestPerKeyArrays:
+    def test_tick_draw_special_elements_are_the_keys_flags(self, curve):
+        cmds.keyframe(curve, edit=True, time=(5, 5), tickDrawSpecial=True)
+        array = om.MFnDependencyNode(curveObject(curve)).findPlug("keyTickDrawSpecial", False)
+        assert array.isArray() and array.numElements() == 3
+        assert [array.elementByLogicalIndex(i).asBool() for i in range(3)] == [
+            False, True, False]
+
+    def test_writing_an_element_through_a_modifier_sets_the_flag(self, curve):
+        node = om.MFnDependencyNode(curveObject(curve))
+        modifier = om.MDGModifier()
+        modifier.newPlugValueBool(
+            node.findPlug("keyTickDrawSpecial", False).elementByLogicalIndex(2), True)
+        modifier.newPlugValueBool(node.findPlug("keyBreakdown", False).elementByLogicalIndex(0),
+                                  True)
+        assert cmds.keyframe(curve, query=True, breakdown=True) is None  # not done yet
+        modifier.doIt()
+        assert cmds.keyframe(curve, query=True, breakdown=True) == [1.0]
+        assert node.findPlug("keyTickDrawSpecial", False).elementByLogicalIndex(2).asBool()
+        assert oma.MFnAnimCurve(curveObject(curve)).isBreakdown(0)
