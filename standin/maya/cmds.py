@@ -1152,8 +1152,9 @@ def _times(value, default):
                               useCurrentLockedWeights="lw"))
 def setKeyframe(*args, **flags):
     """Returns the number of keys set.  A key's value defaults to the plug's
-    value at that time; ``value`` is in working units.  A plug in animation
-    layers is keyed on the curve of the ``animLayer`` layer when that layer
+    value at that time; ``value`` is in working units; ``insert`` keys an
+    animated plug's curve with the curve's own value, keeping its shape.  A
+    plug in animation layers is keyed on the curve of the ``animLayer`` layer when that layer
     holds it (Maya ignores the flag otherwise), else of its best layer (see
     ``maya._layers``); ``value`` is then the layer's own value, and a key
     in a locked layer is not set."""
@@ -1181,7 +1182,11 @@ def setKeyframe(*args, **flags):
                 continue
             for ticks in _times(flags.get("time"), SCENE.currentTicks):
                 value = None
-                if flags.get("value") is not None:
+                inserted = SCENE.curveDriving(key if slot is None else slot) \
+                    if flags.get("insert") else None
+                if inserted is not None:  # keeps the curve's shape
+                    value = SCENE.evaluateCurve(inserted, ticks)
+                elif flags.get("value") is not None:
                     value = _fromUi(key[1], flags["value"])
                 elif slot is not None:
                     value = _layers.valueToKey(key, slot, ticks)
