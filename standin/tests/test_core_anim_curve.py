@@ -341,3 +341,108 @@ def test_base_and_layer_curves_of_a_layered_channel():
     assert [curve.animLayer for curve in layered] == [layer]
     assert (AnimCurve(base).animLayer, root) == ("BaseAnimation", "BaseAnimation")
     assert [curve.nodeName for curve in layered + [AnimCurve(base)]] == ["|ball", "|ball"]
+
+
+# --- what the tools read per key ---
+
+@pytest.mark.parametrize("plug, kinds", [
+    ("translateY", (True, False, False)), ("rotateZ", (False, True, False)),
+    ("scaleX", (False, False, True)), ("visibility", (False, False, False)),
+])
+def test_channel_kind_comes_from_the_driven_attribute(plug, kinds):
+    cmds.createNode("transform", name="ball")
+    curve = AnimCurve(keyed_curve("ball." + plug, [(1, 1.0)]))
+    assert (curve.isTranslate, curve.isRotate, curve.isScale) == kinds
+    assert curve.curveName == curve.name() == "ball_" + plug
+
+
+def test_key_kinds_and_tangents_are_read_per_key(curve):
+    cmds.keyframe(curve, edit=True, index=(0, 0), breakdown=True)
+    cmds.keyframe(curve, edit=True, index=(1, 1), breakdown=True, tickDrawSpecial=True)
+    cmds.keyTangent(curve, index=(2, 2), inTangentType="linear", outTangentType="step")
+    wrapper = AnimCurve(curve)
+    assert wrapper.keyKinds == [AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL,
+                                AnimCurve.KEY_DEFAULT]
+    auto = oma.MFnAnimCurve.kTangentAuto
+    assert wrapper.tangentTypes == [[auto, auto], [auto, auto],
+                                    [oma.MFnAnimCurve.kTangentLinear,
+                                     oma.MFnAnimCurve.kTangentStep]]
+    assert wrapper.keyIndices == [0, 1, 2]
+
+
+@pytest.mark.parametrize("targetTime, expected", [
+    ((5, 9), [1, 2]), ((2, 4), []), (5, [1]), ((0, 100), [0, 1, 2]),
+])
+def test_target_keys_are_those_within_the_target_time(curve, targetTime, expected):
+    assert AnimCurve(curve, targetTime=targetTime).targetKeyIndices == expected
+
+
+def test_without_a_target_time_the_target_keys_are_the_selected_ones(curve):
+    assert AnimCurve(curve).targetKeyIndices == []
+    cmds.selectKey(curve, time=(5, 9))
+    assert AnimCurve(curve).targetKeyIndices == [1, 2]
+
+
+def test_special_tick_written_through_the_function_set_plug(curve):
+    fn = AnimCurve(curve).curveFn
+    modifier = om.MDGModifier()
+    modifier.newPlugValueBool(fn.tickDrawSpecialPlug.elementByLogicalIndex(2), True)
+    modifier.doIt()
+    assert [fn.isSpecialAt(i) for i in range(3)] == [False, False, True]
+    assert AnimCurve(curve).keyKinds[2] == AnimCurve.KEY_SPECIAL
+    assert fn.isWeighted is False
+    cmds.keyTangent(curve, edit=True, weightedTangents=True)
+    assert fn.isWeighted is True
+
+
+@pytest.mark.parametrize("frame, expected", [
+    (3, 0.5), (5, 0.2), (6, 0.25), (1, None), (0, None), (12, None),
+])
+def test_interpolation_is_how_far_the_value_went_between_the_keys_around(frame, expected):
+    cmds.createNode("transform", name="ball")
+    name = keyed_curve("ball.translateX", [(1, 0.0), (5, 2.0), (9, 10.0)])
+    assert AnimCurve(name).interpolationAt(frame) == expected
+
+
+def test_interpolation_between_equal_keys_is_none():
+    cmds.createNode("transform", name="ball")
+    name = keyed_curve("ball.translateX", [(1, 3.0), (9, 3.0)])
+    assert AnimCurve(name).interpolationAt(5) is None
+
+
+def test_index_of_a_time_allows_for_unit_rounding():
+    times = [1.0, 5.0000000001, 9.0]
+    assert AnimCurve.findIndex(times, 5) == 1
+    assert AnimCurve.findIndex(times, 6) is None
+
+
+def test_a_deleted_curve_no_longer_exists(curve):
+    wrapper = AnimCurve(curve)
+    assert wrapper.exists()
+    cmds.delete(curve)
+    assert not wrapper.exists()
+
+
+@pytest.mark.parametrize("keyFlag, expected", [(False, 7.0), (True, 3.0)])
+def test_smart_key_keys_the_driven_plug_at_the_current_time(curve, keyFlag, expected):
+    cmds.currentTime(7)
+    cmds.setAttr("ball.translateX", 7.0)  # set by hand, not keyed
+    AnimCurve(curve).setSmartKey(keyFlag=keyFlag, actionId="a1")
+    assert cmds.keyframe(curve, query=True, timeChange=True) == [1.0, 5.0, 7.0, 9.0]
+    assert cmds.keyframe(curve, query=True, valueChange=True, time=(7, 7)) == [expected]
+    assert CORE.smartKeys == [dict(curve=curve, time=7.0, keyFlag=keyFlag, actionId="a1")]
+
+
+def test_smart_key_lands_on_a_layers_own_curve():
+    if not hasattr(cmds, "animLayer"):
+        pytest.skip("the Maya stand-in has no animLayer command")
+    cmds.createNode("transform", name="ball")
+    base = keyed_curve("ball.translateX", [(1, 1.0)])
+    layer = cmds.animLayer("Layer1")
+    cmds.animLayer(layer, edit=True, attribute="ball.translateX")
+    cmds.setKeyframe("ball.translateX", time=(1,), value=3.0, animLayer=layer)
+    layered = cmds.animLayer(layer, query=True, animCurves=True)[0]
+    cmds.currentTime(4)
+    AnimCurve(layered).setSmartKey()
+    assert cmds.keyframe(layered, query=True, timeChange=True) == [1.0, 4.0]
+    assert cmds.keyframe(base, query=True, timeChange=True) == [1.0]

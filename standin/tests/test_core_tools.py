@@ -5,14 +5,15 @@ from maya import cmds
 
 from Zentrik._api.__hybrid__ import _core, core39
 from Zentrik._api.__hybrid__._core import (
-    CORE, AuxToolOption, CurveTarget, KeySelectionContext, MessageClick, ProgressBar,
-    TargetSelection, ToolMessage, ToolOption, ValueRecord, askMessageKind,
-    infoMessageKind, reportToolError)
+    CORE, AuxToolOption, CurveTarget, FrameStepper, KeySelectionContext, LinearValue,
+    MatrixDecomposition, MessageClick, ProgressBar, TargetSelection, ToolMessage, ToolOption,
+    ValueRecord, askMessageKind, infoMessageKind, reportToolError)
+import maya.OpenMaya as om
 
 TOOL_NAMES = [
-    "AuxToolOption", "CurveTarget", "KeySelectionContext", "MessageClick", "ProgressBar",
-    "TargetSelection", "ToolMessage", "ToolOption", "ValueRecord", "askMessageKind",
-    "infoMessageKind", "reportToolError",
+    "AuxToolOption", "CurveTarget", "FrameStepper", "KeySelectionContext", "LinearValue",
+    "MatrixDecomposition", "MessageClick", "ProgressBar", "TargetSelection", "ToolMessage",
+    "ToolOption", "ValueRecord", "askMessageKind", "infoMessageKind", "reportToolError",
 ]
 
 
@@ -57,6 +58,27 @@ def test_preset_target_answers_and_hands_out_copies():
     assert (target.curveNames, target.targetTime, target.preferTargetCurves) \
         == (["x_rotateX", "x_rotateY"], [3, 4, 8], True)
     assert CORE.curveTarget.curveNames == ["x_rotateX", "x_rotateY"]
+
+
+def test_target_key_times_are_the_target_curves_keys_in_its_time():
+    keyed("a")
+    for frame in (1, 5, 9, 30):
+        cmds.setKeyframe("a.translateX", time=(frame,), value=float(frame))
+    keyed("b", "rotateY")
+    cmds.setKeyframe("b.rotateY", time=(5,), value=2.0)
+    cmds.playbackOptions(minTime=1, maxTime=10)
+    cmds.select("a", "b")
+    assert CurveTarget().keyTimes == [1.0, 5.0, 9.0]
+    CORE.curveTarget.targetTime = 5
+    assert CurveTarget().keyTimes == [5.0]
+    CORE.curveTarget.keyTimes = times = [3.0]
+    assert CurveTarget().keyTimes == times and CurveTarget().keyTimes is not times
+    cmds.select(clear=True)
+    CORE.curveTarget.keyTimes = None
+    assert CurveTarget().keyTimes == []
+    assert CurveTarget().hasTimeRange is False
+    CORE.curveTarget.hasTimeRange = True
+    assert CurveTarget().hasTimeRange is True
 
 
 def test_select_targets_records_the_selection_and_keeps_it():
@@ -160,11 +182,65 @@ def test_value_record_starts_empty_and_takes_keywords():
     assert ValueRecord(x=1) != ValueRecord(x=2)
 
 
+def test_frame_stepper_steps_inside_its_block_and_puts_the_time_back():
+    cmds.currentTime(3)
+    with FrameStepper() as stepper:
+        stepper.register("a")
+        assert stepper.step(7) is True
+        assert cmds.currentTime(query=True) == 7.0
+        CORE.frameStepper.canStep = False
+        assert stepper.step(9) is False
+        assert cmds.currentTime(query=True) == 7.0
+    assert cmds.currentTime(query=True) == 3.0
+    assert CORE.frameSteppers == [stepper]
+    assert (stepper.registered, stepper.steps) == (["a"], [(7, True), (9, False)])
+    with pytest.raises(RuntimeError, match="only inside its block"):
+        stepper.step(4)
+
+
+def test_frame_stepper_puts_the_time_back_when_the_block_raises():
+    cmds.currentTime(3)
+    with pytest.raises(KeyError):
+        with FrameStepper() as stepper:
+            stepper.step(8)
+            raise KeyError("boom")
+    assert cmds.currentTime(query=True) == 3.0
+
+
+def test_matrix_decomposition_splits_maya_s_components():
+    transformation = om.MTransformationMatrix()
+    transformation.setScale([2.0, 0.5, 3.0], om.MSpace.kTransform)
+    rotation = om.MEulerRotation(0.3, -0.4, 1.2, om.MEulerRotation.kZXY)
+    transformation.rotateTo(rotation)
+    transformation.setTranslation(om.MVector(1, 2, 3), om.MSpace.kTransform)
+    decomposition = MatrixDecomposition(transformation.asMatrix())
+    assert decomposition.translation.isEquivalent(om.MVector(1, 2, 3), 1e-9)
+    assert decomposition.scale.isEquivalent(om.MVector(2, 0.5, 3), 1e-9)
+    assert decomposition.eulerRotation(om.MEulerRotation.kZXY).isEquivalent(rotation, 1e-9)
+    xyz = decomposition.eulerRotation(0)
+    assert xyz.order == 0 and xyz.asMatrix().isEquivalent(rotation.asMatrix(), 1e-9)
+
+
+@pytest.mark.parametrize("unit, ui", [("cm", 250.0), ("mm", 2500.0), ("m", 2.5)])
+def test_linear_value_converts_to_the_working_unit(unit, ui):
+    cmds.currentUnit(linear=unit)
+    assert LinearValue(internalValue=250.0).uiValue == pytest.approx(ui)
+    assert LinearValue(uiValue=ui).internalValue == pytest.approx(250.0)
+    with pytest.raises(TypeError):
+        LinearValue()
+
+
 def test_reset_restores_every_tool_setting_and_record():
     keyed("a", "rotateX")
     CORE.curveTarget.curveNames = ["a_rotateX"]
     CORE.curveTarget.targetTime = (1, 2)
     CORE.curveTarget.preferTargetCurves = True
+    CORE.curveTarget.keyTimes = [1.0]
+    CORE.curveTarget.hasTimeRange = True
+    CORE.frameStepper.canStep = False
+    with FrameStepper():
+        pass
+    CORE.smartKeys.append({})
     CORE.keySelectionContext.isActive = True
     ToolOption("smartEulerFilter").save(True)
     AuxToolOption("highlight").save(True)
@@ -179,7 +255,9 @@ def test_reset_restores_every_tool_setting_and_record():
     CORE.resetRecords()
     target = CurveTarget()
     assert (target.curveNames, target.preferTargetCurves) == ([], False)
-    assert CORE.curveTarget.targetTime is None
+    assert CORE.curveTarget.targetTime is CORE.curveTarget.keyTimes is None
+    assert (target.hasTimeRange, CORE.frameStepper.canStep) == (False, True)
+    assert CORE.frameSteppers == CORE.smartKeys == []
     assert KeySelectionContext().isActive is False
     assert ToolOption("smartEulerFilter").load() is AuxToolOption("highlight").load() is False
     assert [CORE.targetSelections, CORE.progressBars, CORE.messages, CORE.toolErrors,

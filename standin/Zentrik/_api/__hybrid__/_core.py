@@ -20,14 +20,18 @@ on what the module asked for:
 - ``CORE.decoratedCalls``: how often each ``coreDecorator`` method ran;
 - the tools' records: ``CORE.messages`` (each ``ToolMessage.show``),
   ``CORE.toolErrors`` (``reportToolError``), ``CORE.progressBars``,
-  ``CORE.targetSelections`` (``TargetSelection.selectTargets``) and
-  ``CORE.eulerFilterCalls`` (``AnimCurve.smartEulerFilter``).
+  ``CORE.targetSelections`` (``TargetSelection.selectTargets``),
+  ``CORE.eulerFilterCalls`` (``AnimCurve.smartEulerFilter``),
+  ``CORE.smartKeys`` (``AnimCurve.setSmartKey``) and
+  ``CORE.frameSteppers`` (each ``FrameStepper`` entered, with the nodes
+  registered and the steps taken).
 
 What the suite answers the tools, tests preset on ``CORE``: the option
 stores ``CORE.toolOptions`` and ``CORE.auxToolOptions`` (dictionaries by
 option key), ``CORE.curveTarget`` (``curveNames``, ``targetTime``,
-``preferTargetCurves`` of ``CurveTarget``) and
-``CORE.keySelectionContext.isActive``.
+``keyTimes``, ``hasTimeRange``, ``preferTargetCurves`` of
+``CurveTarget``), ``CORE.keySelectionContext.isActive`` and
+``CORE.frameStepper.canStep``.
 
 ``CORE.resetRecords()`` clears all of them and puts every service and
 setting back to its default answer; tests call it between cases.
@@ -47,8 +51,12 @@ The suite's own objects that rigkit0 builds or consults:
   ``attrName`` ("translateX", a rule for the channel on every node) or
   ``shortAttrName`` ("tx"), and ``resetRecords()`` empties them;
 - ``AnimCurve(name, mode=None, targetTime=None, targetController=None)``:
-  one anim curve's keys, key kinds, driven plug and node, layer, and its
-  Euler filter;
+  one anim curve's keys, key kinds, tangent types, target keys, driven plug
+  and node, layer, smart key and its Euler filter; ``AnimCurveFn``, the
+  function set its ``curveFn`` hands the tools;
+- ``MatrixDecomposition(matrix)``: translation, scale and Euler rotation
+  of a matrix; ``LinearValue``: a distance in centimetres and in the
+  working unit; ``FrameStepper``: steps the scene through frames;
 - ``EnumAttribute``, ``NumericAttribute``: wrappers of an attribute
   ``MObject``;
 - ``rotationMath``: rotate-order names and the Euler filters
@@ -130,8 +138,9 @@ _MAYA_API_NAMES = [
 ]
 
 __all__ = [
-    "AnimCurve", "AuxToolOption", "CORE", "CoreObject", "CurveTarget",
-    "EnumAttribute", "KeySelectionContext", "MessageClick", "MirrorNode",
+    "AnimCurve", "AnimCurveFn", "AuxToolOption", "CORE", "CoreObject",
+    "CurveTarget", "EnumAttribute", "FrameStepper", "KeySelectionContext",
+    "LinearValue", "MatrixDecomposition", "MessageClick", "MirrorNode",
     "MirrorStore", "NodeHandle", "NumericAttribute", "ProgressBar",
     "TargetSelection", "ToolMessage", "ToolOption", "ValueRecord",
     "askMessageKind", "asList", "cmds", "coreDecorator", "coreModifierContext",
@@ -470,15 +479,29 @@ class _MirrorStore(object):
 class _CurveTargetSettings(object):
     """What ``CurveTarget`` answers (``CORE.curveTarget``).
 
-    ``curveNames`` and ``targetTime`` are ``None`` until a test sets them;
-    ``None`` lets ``CurveTarget`` read the scene instead (the curves of the
-    selection, the playback range). ``preferTargetCurves`` is ``False``.
+    ``curveNames``, ``targetTime`` and ``keyTimes`` are ``None`` until a
+    test sets them; ``None`` lets ``CurveTarget`` read the scene instead
+    (the curves of the selection, the playback range, the keys of those
+    curves in that range). ``preferTargetCurves`` and ``hasTimeRange`` are
+    ``False``.
     """
 
     def __init__(self):
         self.curveNames = None
         self.targetTime = None
         self.preferTargetCurves = False
+        self.keyTimes = None
+        self.hasTimeRange = False
+
+
+class _FrameStepperSettings(object):
+    """What ``FrameStepper.step`` answers (``CORE.frameStepper``):
+    ``canStep``, ``True`` until a test sets it; when false every step
+    answers ``False`` and leaves the time alone, as the suite's stepper
+    does for nodes it cannot evaluate by stepping."""
+
+    def __init__(self):
+        self.canStep = True
 
 
 class _KeySelectionSettings(object):
@@ -527,6 +550,9 @@ class _Core(object):
         """
         self.curveTarget = _CurveTargetSettings()
         self.keySelectionContext = _KeySelectionSettings()
+        self.frameStepper = _FrameStepperSettings()
+        self.frameSteppers = []
+        self.smartKeys = []
         self.toolOptions = {}
         self.auxToolOptions = {}
         self.targetSelections = []
@@ -1122,6 +1148,149 @@ class AnimCurve(CoreObject):
             return _layerOfBlend(node)
         return _rootLayer()
 
+    # --- what the tools read per key ---
+
+    @_liveProperty
+    def curveName(self):
+        """The curve node's current name (as ``name()``)."""
+        return self._fn.name()
+
+    @_liveProperty
+    def isTranslate(self):
+        """Whether the curve drives a translate channel (translateX ...,
+        by the long or the short name)."""
+        return self.attrName in _TRANSLATE_NAMES
+
+    @_liveProperty
+    def isRotate(self):
+        """Whether the curve drives a rotate channel (rotateX ...)."""
+        return self.attrName in _ROTATE_NAMES
+
+    @_liveProperty
+    def isScale(self):
+        """Whether the curve drives a scale channel (scaleX ...)."""
+        return self.attrName in _SCALE_NAMES
+
+    @_liveProperty
+    def keyIndices(self):
+        """Per key, in time order, the logical index of its element in the
+        curve's per-key array attributes (keyTickDrawSpecial ...).
+
+        Read from the elements that exist; Maya's numbering need not
+        follow the key order after edits, the stand-in's does.
+        """
+        indices = MIntArray()
+        self._tickDrawSpecialPlug().getExistingArrayAttributeIndices(indices)
+        return sorted(indices)[:self._fn.numKeys()]
+
+    @_liveProperty
+    def keyKinds(self):
+        """Per key its kind: ``KEY_SPECIAL`` for a key with the special
+        tick, else ``KEY_BREAKDOWN`` for a breakdown, else ``KEY_DEFAULT``."""
+        plug = self._tickDrawSpecialPlug()
+        kinds = []
+        for position, index in enumerate(self.keyIndices):
+            if plug.elementByLogicalIndex(index).asBool():
+                kinds.append(self.KEY_SPECIAL)
+            elif self._fn.isBreakdown(position):
+                kinds.append(self.KEY_BREAKDOWN)
+            else:
+                kinds.append(self.KEY_DEFAULT)
+        return kinds
+
+    @_liveProperty
+    def tangentTypes(self):
+        """Per key the pair ``[inTangentType, outTangentType]`` of
+        ``MFnAnimCurve.kTangent`` constants."""
+        return [[self._fn.inTangentType(i), self._fn.outTangentType(i)]
+                for i in range(self._fn.numKeys())]
+
+    @_liveProperty
+    def targetKeyIndices(self):
+        """The logical indices (see ``keyIndices``) of the keys the tool's
+        target covers, in time order; ``[]`` when it covers none.
+
+        With a ``targetTime`` (the curve was built with one) these are the
+        keys within it, both ends included (a single frame covers the keys
+        on it); without one, the curve's selected keys
+        (``cmds.keyframe(query=True, selected=True)``).
+        """
+        indices = self.keyIndices
+        if self.targetTime is None:
+            selected = cmds.keyframe(self.name(), query=True, selected=True,
+                                     indexValue=True)
+            return [indices[i] for i in sorted(asList(selected))]
+        start, end = _timeRangeFlag(self.targetTime)
+        return [indices[i] for i in _indicesInRange(self._sceneKeyTimes(), (start, end))]
+
+    @_liveProperty
+    def curveFn(self):
+        """The curve's function set for the tools (``AnimCurveFn``)."""
+        return AnimCurveFn(self.curveObject)
+
+    def _tickDrawSpecialPlug(self):
+        return self._fn.findPlug("keyTickDrawSpecial", False)
+
+    @staticmethod
+    def findIndex(keyTimes, frame):
+        """The position of ``frame`` among ``keyTimes`` (within a millionth
+        of a frame), or ``None`` when no time matches."""
+        for index, time in enumerate(keyTimes):
+            if abs(time - frame) <= _FRAME_TOLERANCE:
+                return index
+        return None
+
+    def interpolationAt(self, frame):
+        """How far the curve's value at ``frame`` has gone from the key
+        before ``frame`` to the key after it: 0 at the earlier key's value,
+        1 at the later one's (a breakdown's place between its neighbours).
+
+        ``None`` when ``frame`` has no key on both sides (a key on
+        ``frame`` itself is on neither side) or both keys hold the same
+        value.
+        """
+        times = self._sceneKeyTimes()
+        before = [i for i, t in enumerate(times) if t < frame - _FRAME_TOLERANCE]
+        after = [i for i, t in enumerate(times) if t > frame + _FRAME_TOLERANCE]
+        if not before or not after:
+            return None
+        start, end = self._fn.value(before[-1]), self._fn.value(after[0])
+        if end == start:
+            return None
+        value = self._fn.evaluate(MTime(frame, MTime.uiUnit()))
+        return (value - start) / (end - start)
+
+    def exists(self):
+        """Whether the curve node is still in the scene."""
+        return MObjectHandle(self.curveObject).isValid()
+
+    def setSmartKey(self, keyFlag=False, actionId=None):
+        """Key the curve at the current time.
+
+        The key goes through ``cmds.setKeyframe`` on the plug the curve
+        drives (with ``animLayer`` naming the curve's layer, so the key
+        lands on this curve) and takes the value the plug shows now; with
+        ``keyFlag`` true it is inserted instead, keeping the curve's shape.
+        A curve that drives nothing is keyed directly with its own value.
+        Each call is recorded in ``CORE.smartKeys`` as a dictionary:
+        "curve", "time" (UI frames), "keyFlag", "actionId".
+        """
+        time = cmds.currentTime(query=True)
+        plug = self.drivenPlug
+        if plug is None:
+            self._fn.addKey(MTime(time, MTime.uiUnit()),
+                            self._fn.evaluate(MTime(time, MTime.uiUnit())))
+        else:
+            flags = dict(time=(time,))
+            if keyFlag:
+                flags["insert"] = True
+            layer = self.animLayer
+            if layer is not None:
+                flags["animLayer"] = layer
+            cmds.setKeyframe("%s.%s" % (self.nodeName, self.attrName), **flags)
+        CORE.smartKeys.append(dict(curve=self.name(), time=time, keyFlag=keyFlag,
+                                   actionId=actionId))
+
     # --- Euler filter ---
 
     def smartEulerFilter(self, frameRange=None, includePreviousKey=True,
@@ -1180,6 +1349,40 @@ def _indicesInRange(times, frameRange):
     return [index for index, time in enumerate(times)
             if (start is None or time >= start - _FRAME_TOLERANCE)
             and (end is None or time <= end + _FRAME_TOLERANCE)]
+
+
+# The driven channels the tools treat as translate, rotate and scale, by long
+# and short name.
+_TRANSLATE_NAMES = frozenset(("translateX", "translateY", "translateZ", "tx", "ty", "tz"))
+_ROTATE_NAMES = frozenset(("rotateX", "rotateY", "rotateZ", "rx", "ry", "rz"))
+_SCALE_NAMES = frozenset(("scaleX", "scaleY", "scaleZ", "sx", "sy", "sz"))
+
+
+class AnimCurveFn(object):
+    """What the tools ask an anim curve's function set (``AnimCurve.curveFn``).
+
+    ``fn`` is the curve's ``MFnAnimCurve``. ``tickDrawSpecialPlug`` is the
+    curve's keyTickDrawSpecial array plug: element ``i`` (a logical index,
+    see ``AnimCurve.keyIndices``) holds the special-tick flag of its key,
+    and writing it (``MDGModifier.newPlugValueBool``) sets the flag.
+    """
+
+    def __init__(self, curveObject):
+        self.fn = MFnAnimCurve(curveObject)
+
+    @property
+    def tickDrawSpecialPlug(self):
+        """The array plug of the keys' special-tick flags."""
+        return self.fn.findPlug("keyTickDrawSpecial", False)
+
+    def isSpecialAt(self, index):
+        """Whether the key at logical ``index`` has the special tick."""
+        return self.tickDrawSpecialPlug.elementByLogicalIndex(index).asBool()
+
+    @property
+    def isWeighted(self):
+        """Whether the curve has weighted tangents."""
+        return self.fn.isWeighted()
 
 
 # --- attribute kinds ---------------------------------------------------------------
@@ -1281,6 +1484,111 @@ class ValueRecord(object):
             "%s=%r" % item for item in sorted(self.__dict__.items()))
 
 
+# --- matrices, units and time stepping ----------------------------------------------
+
+class MatrixDecomposition(object):
+    """A matrix split into Maya's transformation components, through
+    ``MTransformationMatrix``.
+
+    ``translation`` and ``scale`` are ``MVector``s (the scale that Maya's
+    decomposition gives, shear kept apart); ``eulerRotation(order)`` gives
+    the rotation as an ``MEulerRotation`` in ``order``, a rotateOrder value
+    (0 xyz ... 5 zyx). ``matrix`` keeps a copy of the matrix given.
+    """
+
+    def __init__(self, matrix):
+        self.matrix = MMatrix(matrix)
+        self.transformation = MTransformationMatrix(self.matrix)
+        self.translation = self.transformation.getTranslation(MSpace.kTransform)
+        util = MScriptUtil()
+        util.createFromList([0.0, 0.0, 0.0], 3)
+        pointer = util.asDoublePtr()
+        self.transformation.getScale(pointer, MSpace.kTransform)
+        self.scale = MVector(*[MScriptUtil.getDoubleArrayItem(pointer, i) for i in range(3)])
+
+    def eulerRotation(self, order=MEulerRotation.kXYZ):
+        """The rotation, its angles (radians) in the rotate order ``order``."""
+        return self.transformation.eulerRotation().reorder(order)
+
+    def __repr__(self):
+        return "MatrixDecomposition(%r)" % (self.matrix,)
+
+
+class LinearValue(object):
+    """One distance in both of Maya's forms: ``internalValue`` in
+    centimetres and ``uiValue`` in the working linear unit
+    (``cmds.currentUnit(query=True, linear=True)``).
+
+    Built from either keyword; the other form is computed when read, so it
+    follows the working unit of that moment.
+    """
+
+    def __init__(self, internalValue=None, uiValue=None):
+        if (internalValue is None) == (uiValue is None):
+            raise TypeError("Zentrik - LinearValue takes internalValue or uiValue")
+        if internalValue is None:
+            internalValue = MDistance.uiToInternal(float(uiValue))
+        self.internalValue = float(internalValue)
+
+    @property
+    def uiValue(self):
+        """The distance in the working linear unit."""
+        return MDistance.internalToUI(self.internalValue)
+
+    def __repr__(self):
+        return "LinearValue(internalValue=%r)" % (self.internalValue,)
+
+
+class FrameStepper(object):
+    """Moves the scene through frames for tools that read nodes at many
+    frames: ``with FrameStepper() as stepper:``, then ``register(node)``
+    for each node to be read and ``step(frame)`` before reading.
+
+    ``step`` moves the current time to ``frame`` (UI frames) and answers
+    ``True``, or answers ``False`` and moves nothing when the stepper cannot
+    step (``CORE.frameStepper.canStep`` false); the caller then has to
+    evaluate another way. Leaving the block puts the time back where it was
+    when the block began. Stepping outside the block raises
+    ``RuntimeError``.
+
+    Each stepper is appended to ``CORE.frameSteppers`` when entered and
+    keeps ``registered`` (the nodes, one entry per call), ``steps`` (one
+    ``(frame, stepped)`` pair per call), ``startTime`` and ``active``.
+    """
+
+    def __init__(self):
+        self.registered = []
+        self.steps = []
+        self.startTime = None
+        self.active = False
+
+    def __enter__(self):
+        self.startTime = cmds.currentTime(query=True)
+        self.active = True
+        CORE.frameSteppers.append(self)
+        return self
+
+    def __exit__(self, excType, excValue, traceback):
+        self.active = False
+        if any(stepped for _, stepped in self.steps):
+            cmds.currentTime(self.startTime)
+        return False
+
+    def register(self, node):
+        """Note a node the caller will read while stepping."""
+        self.registered.append(node)
+
+    def step(self, frame):
+        """Move to ``frame``; ``True`` when the time moved there."""
+        if not self.active:
+            raise RuntimeError("Zentrik - a frame stepper steps only inside its block")
+        stepped = bool(CORE.frameStepper.canStep)
+        if stepped:
+            cmds.currentTime(frame)
+        self.steps.append((frame, stepped))
+        return stepped
+
+
 class CurveTarget(object):
     """The curves and time the tools act on in target-curves mode.
 
@@ -1293,9 +1601,15 @@ class CurveTarget(object):
     - ``targetTime``: the playback range as a ``(start, end)`` pair of UI
       frames, usable as the ``time`` flag of ``cmds.keyframe``;
     - ``preferTargetCurves``: whether the tools take the target curves even
-      when keys are selected; ``False`` unless set.
+      when keys are selected; ``False`` unless set;
+    - ``keyTimes``: the times (UI frames, ascending, each once) of the keys
+      of ``curveNames`` within ``targetTime``, both ends included;
+    - ``hasTimeRange``: whether the animator marked a time range (the
+      target is that range rather than the current frame); ``False``
+      unless set, since the stand-in's time slider marks no range.
 
-    A list set in ``CORE.curveTarget.curveNames`` is handed out as a copy.
+    A list set in ``CORE.curveTarget.curveNames`` or ``keyTimes`` is handed
+    out as a copy.
     """
 
     @property
@@ -1325,6 +1639,32 @@ class CurveTarget(object):
     def preferTargetCurves(self):
         """Whether target curves win over selected keys (see the class)."""
         return CORE.curveTarget.preferTargetCurves
+
+    @property
+    def keyTimes(self):
+        """The target's key times (see the class)."""
+        preset = CORE.curveTarget.keyTimes
+        if preset is not None:
+            return list(preset)
+        names = self.curveNames
+        if not names:
+            return []
+        times = asList(cmds.keyframe(names, query=True, timeChange=True,
+                                     time=_timeRangeFlag(self.targetTime)))
+        return sorted(set(times))
+
+    @property
+    def hasTimeRange(self):
+        """Whether the target is a marked time range (see the class)."""
+        return bool(CORE.curveTarget.hasTimeRange)
+
+
+def _timeRangeFlag(targetTime):
+    """A target time as ``cmds.keyframe``'s ``time`` flag: a pair stays a
+    pair, a single frame becomes the range of that frame."""
+    if isinstance(targetTime, (list, tuple)):
+        return tuple(targetTime)
+    return (targetTime, targetTime)
 
 
 class TargetSelection(object):
