@@ -175,7 +175,7 @@ class _Shown:
 
 
 def _describe(entry):
-    """"method (self, a, b=None)": a member as the failure messages show it."""
+    """A member as the failure messages show it: "method (self, a, b=None)"."""
     kind, parameters = entry
     if parameters is None:
         return kind
