@@ -49,7 +49,7 @@ _MTime: TypeAlias = Any
 # The suite's objects.
 _AnimCurve: TypeAlias = Any
 _EnumAttribute: TypeAlias = Any
-_FrameStepper: TypeAlias = Any  # steps the scene through frames (registerNode, step)
+_FrameStepper: TypeAlias = Any  # moves the scene through frames (register, step)
 _KeyKind: TypeAlias = Any  # one of AnimCurve's KEY_ constants
 _MirrorNode: TypeAlias = Any
 _NumericAttribute: TypeAlias = Any

@@ -7,13 +7,6 @@
 namespace rigkit {
 namespace {
 
-py::object append(py::handle list, py::handle item) {
-    if (PyList_Append(list.ptr(), item.ptr()) < 0) throwPythonError();
-    return none();
-}
-
-py::object newList() { return steal(PyList_New(0)); }
-
 // Every plug array handed out stays referenced for the module's lifetime, so
 // plugs taken from it never outlive their array.
 py::object keptAlive(const State &s, py::handle self, py::object array) {

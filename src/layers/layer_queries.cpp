@@ -11,11 +11,6 @@ py::object baseLayerName(const State &s) {
 
 py::object newLayer(const State &s, py::handle name) { return call(s.global(s.AnimLayer), name); }
 
-py::object append(py::handle list, py::handle item) {
-    if (PyList_Append(list.ptr(), item.ptr()) < 0) throwPythonError();
-    return none();
-}
-
 // The base layer's children in connection order, then the base layer; none
 // in a scene without layers (the base layer's plug does not exist).
 py::object layerNames(const State &s, py::handle) {

@@ -318,6 +318,13 @@ inline py::object boolObject(bool value) {
 
 inline py::object none() { return py::reinterpret_borrow<py::object>(Py_None); }
 
+inline py::object newList() { return steal(PyList_New(0)); }
+
+// list.append(item)
+inline void append(py::handle list, py::handle item) {
+    if (PyList_Append(list.ptr(), item.ptr()) < 0) throwPythonError();
+}
+
 // `format % args`, as Python's % operator does it.
 inline py::object percent(PyObject *format, py::handle args) {
     return steal(PyNumber_Remainder(format, args.ptr()));

@@ -12,11 +12,6 @@ py::object selectionItem(const State &s, py::handle name) {
     return getAttr(call(s.global(s.NodeHandle), name), s.selectionItem);
 }
 
-py::object append(py::handle list, py::handle item) {
-    if (PyList_Append(list.ptr(), item.ptr()) < 0) throwPythonError();
-    return none();
-}
-
 // --- SelectionReader -------------------------------------------------------------
 
 py::object readerInit(const State &s, py::handle self, py::handle nodes) {

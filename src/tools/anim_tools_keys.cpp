@@ -8,13 +8,6 @@
 namespace rigkit {
 namespace {
 
-py::object append(py::handle list, py::handle item) {
-    if (PyList_Append(list.ptr(), item.ptr()) < 0) throwPythonError();
-    return none();
-}
-
-py::object newList() { return steal(PyList_New(0)); }
-
 bool selectedKeysMode(const State &s, py::handle self) {
     return equal(getAttr(self, s.targetMode), getAttr(self, s.MODE_SELECTED_KEYS));
 }
