@@ -155,6 +155,7 @@ class Scene(object):
         self.byName = {}         # short name -> [nodes]
         self.connections = {}    # destination plug key -> source plug key
         self.outgoing = {}       # source plug key -> [destination plug keys]
+        self.connectedKeys = {}  # node -> {plug key: None} of its connected plugs, in order
         self.selection = []
         self.overrides = {}      # animated plug key -> value set by setAttr
         self.linearUnit = _units.DIST_CENTIMETERS
@@ -464,7 +465,7 @@ class Scene(object):
 
     def connectionsOf(self, node):
         """Destination plug keys on ``node`` (plugs it receives on)."""
-        return [key for key in self.connections if key[0] is node]
+        return [key for key in self.connectedKeys.get(node, ()) if key in self.connections]
 
     # --- renaming and parenting ---------------------------------------------
 
@@ -641,14 +642,12 @@ class Scene(object):
         if attr.keyFlag is not None:
             found.update(range(len(node.keys or ())))
         depth = len(ancestorIndices)
-        for dst in self.connections:
-            if dst[0] is node and len(dst[2]) > depth and dst[2][:depth] == ancestorIndices \
-                    and dst[1] in attr.walk():
-                found.add(dst[2][depth])
-        for src in self.outgoing:
-            if src[0] is node and len(src[2]) > depth and src[2][:depth] == ancestorIndices \
-                    and src[1] in attr.walk():
-                found.add(src[2][depth])
+        # Only the node's own connected plugs: a scan of every connection in
+        # the scene made each key set in a large rig cost as much as the rig.
+        for key in self.connectedKeys.get(node, ()):
+            if len(key[2]) > depth and key[2][:depth] == ancestorIndices \
+                    and key[1] in attr.walk():
+                found.add(key[2][depth])
         return sorted(i for i in found if i is not None)
 
     def ensureElements(self, node, attr, indices):
@@ -746,6 +745,8 @@ class Scene(object):
     def _connect(self, src, dst):
         self.connections[dst] = src
         self.outgoing.setdefault(src, []).append(dst)
+        for key in (src, dst):
+            self.connectedKeys.setdefault(key[0], {})[key] = None
         self.ensureElements(*src)
         self.ensureElements(*dst)
 
@@ -758,6 +759,9 @@ class Scene(object):
             outs.remove(dst)
             if not outs:
                 del self.outgoing[src]
+        for key in (src, dst):
+            if key not in self.connections and key not in self.outgoing:
+                self.connectedKeys.get(key[0], {}).pop(key, None)
 
     def connect(self, src, dst, force=False):
         """Connect two plug keys; returns the connection it replaced."""
