@@ -837,6 +837,7 @@ class MTransformationMatrix(object):
         return MMatrix(_math.chain(*parts))
 
     def asMatrixInverse(self):
+        """The inverse of ``asMatrix``."""
         return self.asMatrix().inverse()
 
     def asRotateMatrix(self):
@@ -866,6 +867,7 @@ class MTransformationMatrix(object):
     translation = getTranslation
 
     def setTranslation(self, vector, space=MSpace.kTransform):
+        """Set the translation (see ``getTranslation`` for the spaces)."""
         if _isPreTransform(space):
             vector = MVector(vector) * MMatrix(_linearPart(self.asMatrix()._m))
         self._t = [vector.x, vector.y, vector.z]
@@ -904,10 +906,12 @@ class MTransformationMatrix(object):
         self._r = list(_math.matrixToEuler(m, self._order))
 
     def setRotationQuaternion(self, x, y, z, w, space=MSpace.kTransform):
+        """Set the rotation from a quaternion, keeping the rotation order."""
         self._setRotationMatrix(MQuaternion(x, y, z, w).normal().asMatrix()._m)
         return self
 
     def getRotationQuaternion(self, xPtr, yPtr, zPtr, wPtr, space=MSpace.kTransform):
+        """Write the rotation's quaternion through four double pointers."""
         for ptr, value in zip((xPtr, yPtr, zPtr, wPtr), self.rotation()):
             MScriptUtil._write(ptr, value)
 
@@ -943,6 +947,7 @@ class MTransformationMatrix(object):
         return MQuaternion(self._ro)
 
     def setRotationOrientation(self, rotation):
+        """Set the rotation orientation (a quaternion or Euler rotation)."""
         self._ro = _quaternionOf(rotation)
         return self
 
@@ -956,6 +961,7 @@ class MTransformationMatrix(object):
         return self
 
     def getScale(self, ptr, space=MSpace.kTransform):
+        """Write the three scales through a double pointer."""
         _writePointer(ptr, self._s)
 
     def setShear(self, values, space=MSpace.kTransform):
@@ -966,46 +972,52 @@ class MTransformationMatrix(object):
         return self
 
     def getShear(self, ptr, space=MSpace.kTransform):
+        """Write the shear (xy, xz, yz) through a double pointer."""
         _writePointer(ptr, self._sh)
 
     # --- pivots ---
 
     def rotatePivot(self, space=MSpace.kTransform):
+        """The rotate pivot point."""
         return MPoint(*self._rp)
 
     def setRotatePivot(self, point, space=MSpace.kTransform, balance=True):
-        """Move the rotate pivot; with ``balance`` the pivot translation
-        changes so the matrix stays the same."""
-        before = self.asMatrix()
-        self._rp = [point.x, point.y, point.z]
-        if balance:
-            self._balance(before, "_rpt")
-        return self
+        """Move the rotate pivot; with ``balance`` its translation changes
+        so the matrix stays the same."""
+        return self._movePivot("_rp", "_rpt", point, balance)
 
     def rotatePivotTranslation(self, space=MSpace.kTransform):
+        """The translation that keeps a moved rotate pivot in place."""
         return MVector(*self._rpt)
 
     def setRotatePivotTranslation(self, vector, space=MSpace.kTransform):
+        """Set the rotate pivot translation."""
         self._rpt = [vector.x, vector.y, vector.z]
         return self
 
     def scalePivot(self, space=MSpace.kTransform):
+        """The scale pivot point."""
         return MPoint(*self._sp)
 
     def setScalePivot(self, point, space=MSpace.kTransform, balance=True):
-        """Move the scale pivot; with ``balance`` the scale pivot
-        translation changes so the matrix stays the same."""
-        before = self.asMatrix()
-        self._sp = [point.x, point.y, point.z]
-        if balance:
-            self._balance(before, "_spt")
-        return self
+        """Move the scale pivot; with ``balance`` its translation changes
+        so the matrix stays the same."""
+        return self._movePivot("_sp", "_spt", point, balance)
 
     def scalePivotTranslation(self, space=MSpace.kTransform):
+        """The translation that keeps a moved scale pivot in place."""
         return MVector(*self._spt)
 
     def setScalePivotTranslation(self, vector, space=MSpace.kTransform):
+        """Set the scale pivot translation."""
         self._spt = [vector.x, vector.y, vector.z]
+        return self
+
+    def _movePivot(self, pivot, translation, point, balance):
+        before = self.asMatrix()
+        setattr(self, pivot, [point.x, point.y, point.z])
+        if balance:
+            self._balance(before, translation)
         return self
 
     def _balance(self, before, name):
@@ -1031,6 +1043,7 @@ class MTransformationMatrix(object):
     __hash__ = None
 
     def isEquivalent(self, other, tolerance=1e-10):
+        """Whether both compose to matrices equal within ``tolerance``."""
         return self.asMatrix().isEquivalent(other.asMatrix(), tolerance)
 
 
@@ -2239,6 +2252,7 @@ class MFnTransform(MFnDagNode):
         return self._pivot("rotatePivot", space)
 
     def rotatePivotTranslation(self, space=MSpace.kTransform):
+        """The rotatePivotTranslate attribute."""
         return MVector(*_vectorValue(self._n(), "rotatePivotTranslate"))
 
     def scalePivot(self, space=MSpace.kTransform):
@@ -2246,6 +2260,7 @@ class MFnTransform(MFnDagNode):
         return self._pivot("scalePivot", space)
 
     def scalePivotTranslation(self, space=MSpace.kTransform):
+        """The scalePivotTranslate attribute."""
         return MVector(*_vectorValue(self._n(), "scalePivotTranslate"))
 
     def rotateOrientation(self, space=MSpace.kTransform):

@@ -10,7 +10,7 @@ from maya import cmds
 import maya.OpenMaya as om
 
 ORDERS = range(6)
-angle = st.floats(-math.pi, math.pi)
+angle = st.floats(-3.1, 3.1)  # ±π name one angle twice
 middleAngle = st.floats(-1.5, 1.5)  # inside ±π/2, where Euler angles are unique
 size = st.floats(0.2, 3.0)
 offset = st.floats(-10.0, 10.0)
