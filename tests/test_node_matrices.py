@@ -100,15 +100,42 @@ def vectorOf(v):
     return (v.x, v.y, v.z)
 
 
+def roundTrip(rk, name="n"):
+    """The node's channels before and after setting its world matrix read."""
+    before = channels(name)
+    node = rk.Node(name)
+    node.setWorldMatrix(node.worldMatrix())
+    return before, channels(name)
+
+
+@pytest.fixture
+def units():
+    """Lets a test change the working units (Maya keeps them across new
+    scenes): puts back the linear and angle units afterwards."""
+    linear = cmds.currentUnit(query=True, linear=True)
+    angular = cmds.currentUnit(query=True, angle=True)
+    yield
+    cmds.currentUnit(linear=linear, angle=angular)
+
+
+@pytest.fixture
+def sliding():
+    """"n" sliding along x: translateX 0 at frame 1, 8 at frame 9; the
+    current frame is 1."""
+    cmds.createNode("transform", name="n")
+    cmds.setKeyframe("n.tx", time=(1,), value=0.0)
+    cmds.setKeyframe("n.tx", time=(9,), value=8.0)
+    cmds.currentTime(1)
+    return "n"
+
+
 class TestRoundTrip:
     @settings(max_examples=60, deadline=None)
     @given(rigs())
     def test_setting_the_world_matrix_read_keeps_every_channel(self, rk, rig):
         build(rig)
-        before = channels()
-        node = rk.Node("n")
-        node.setWorldMatrix(node.worldMatrix())
-        assertChannels(channels(), before)
+        before, after = roundTrip(rk)
+        assertChannels(after, before)
 
     def test_world_matrix_sits_at_the_rotate_pivot(self, rk):
         cmds.createNode("transform", name="n")
@@ -157,7 +184,7 @@ class TestDecomposition:
         assert [vectorOf(v) for v in (record.translation, record.rotation, record.scale)] == [
             (0, 0, 0)] * 3
 
-    def test_without_rotation_only_translation_and_scale_are_written(self, rk):
+    def test_without_rotation_only_translation_and_scale_are_written(self, rk, units):
         cmds.createNode("transform", name="n")
         cmds.setAttr("n.rotate", 10, 20, 30)
         target = om.MTransformationMatrix()
@@ -204,20 +231,13 @@ class TestOtherFrames:
         assert cmds.currentTime(query=True) == 1.0
         assert cmds.ls(type="passMatrix") == []
 
-    def test_current_frame_needs_no_temporary_node(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-        cmds.setKeyframe("n.tx", time=(9,), value=8.0)
+    def test_current_frame_needs_no_temporary_node(self, rk, sliding):
         cmds.currentTime(5)
         node = rk.Node("n")
         assert node.worldMatrixAtFrame(5).isEquivalent(node.worldMatrix(), 1e-12)
         assert dummyCalls() == []
 
-    def test_a_stepper_that_steps_needs_no_temporary_node(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-        cmds.setKeyframe("n.tx", time=(9,), value=8.0)
-        cmds.currentTime(1)
+    def test_a_stepper_that_steps_needs_no_temporary_node(self, rk, sliding):
         node = rk.Node("n")
         with FrameStepper() as stepper:
             matrix = node.worldMatrixAtFrame(7, stepper)
@@ -227,11 +247,8 @@ class TestOtherFrames:
         assert stepper.steps == [(7, True)]
         assert cmds.currentTime(query=True) == 1.0
 
-    def test_a_stepper_that_cannot_step_falls_back_to_the_temporary_node(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-        cmds.setKeyframe("n.tx", time=(9,), value=8.0)
-        cmds.currentTime(1)
+    def test_a_stepper_that_cannot_step_falls_back_to_the_temporary_node(
+            self, rk, sliding):
         CORE.frameStepper.canStep = False
         with FrameStepper() as stepper:
             matrix = rk.Node("n").worldMatrixAtFrame(7, stepper)
@@ -263,10 +280,7 @@ class TestTemporaryNode:
         ("MFnMatrixData", _failingMatrixData, "no matrix data"),
     ], ids=["connection", "evaluation"])
     def test_a_failing_evaluation_leaves_no_temporary_node(
-            self, rk, monkeypatch, name, replacement, message):
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-        cmds.currentTime(1)
+            self, rk, sliding, monkeypatch, name, replacement, message):
         node = rk.Node("n")
         monkeypatch.setitem(rk.__dict__, name, replacement)
         with pytest.raises(RuntimeError, match=message):
@@ -283,50 +297,33 @@ class TestTemporaryNode:
         assert graphCalls[1] == ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))
 
 
-class TestModuleFaults:
-    """Round trips the module gets wrong; each names the cause."""
+def fault(reason, **attributes):
+    """A transform whose round trip the module gets wrong, for ``reason``."""
+    return pytest.param(attributes, marks=pytest.mark.xfail(strict=True, reason=reason))
 
-    @pytest.mark.xfail(strict=True, reason=(
-        "decomposeLocalMatrix takes the rotation from rotateAxis^-1 * local, where "
-        "local's 3x3 is scale * rotateAxis * rotate: a non-uniform scale does not "
-        "commute with the rotate axis, so it leaks into the rotation"))
-    def test_rotate_axis_with_non_uniform_scale(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setAttr("n.rotate", 30, 40, 50)
-        cmds.setAttr("n.rotateAxis", 20, 0, 0)
-        cmds.setAttr("n.scale", 1.5, 2, 0.5)
-        before = channels()
-        node = rk.Node("n")
-        node.setWorldMatrix(node.worldMatrix())
-        assertChannels(channels(), before)
 
-    @pytest.mark.xfail(strict=True, reason=(
-        "setWorldMatrix takes off only the rotate pivot and its translation; the "
-        "scale pivot's part ((rp - sp) * S + sp + spt - rp, turned by the rotation) "
-        "stays in the translation, e.g. after a pivot move on a scaled node"))
-    def test_scale_pivot_translation_of_a_moved_pivot(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setAttr("n.scale", 2, 2, 2)
-        # The pivot moved to (1, 0, 0) as the animator moves it: Maya keeps
-        # the node in place with this scale pivot translation.
-        cmds.setAttr("n.rotatePivot", 1, 0, 0)
-        cmds.setAttr("n.scalePivot", 1, 0, 0)
-        cmds.setAttr("n.scalePivotTranslate", 1, 0, 0)
-        cmds.setAttr("n.translate", 1, 2, 3)
-        before = channels()
-        node = rk.Node("n")
-        node.setWorldMatrix(node.worldMatrix())
-        assertChannels(channels(), before)
-
-    @pytest.mark.xfail(strict=True, reason=(
-        "setWorldMatrix hands xform math.degrees(...) while xform's rotation is in "
-        "the working angle unit"))
-    def test_rotation_in_radians_as_the_working_unit(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setAttr("n.rotate", 30, 40, 50)
-        before = channels()
-        cmds.currentUnit(angle="radian")
-        node = rk.Node("n")
-        node.setWorldMatrix(node.worldMatrix())
-        cmds.currentUnit(angle="degree")
-        assertChannels(channels(), before)
+@pytest.mark.parametrize("attributes", [
+    fault("decomposeLocalMatrix takes the rotation from rotateAxis^-1 * local, where "
+          "local's 3x3 is scale * rotateAxis * rotate: a non-uniform scale does not "
+          "commute with the rotate axis, so it leaks into the rotation",
+          rotate=(30, 40, 50), rotateAxis=(20, 0, 0), scale=(1.5, 2, 0.5)),
+    # The pivot moved to (1, 0, 0) as the animator moves it: Maya keeps the
+    # node in place with this scale pivot translation.
+    fault("setWorldMatrix takes off only the rotate pivot and its translation; the "
+          "scale pivot's part ((rp - sp) * S + sp + spt - rp, turned by the rotation) "
+          "stays in the translation, e.g. after a pivot move on a scaled node",
+          scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
+          scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
+    fault("setWorldMatrix hands xform math.degrees(...) while xform's rotation is in "
+          "the working angle unit", rotate=(0.5, 0.6, 0.7), angleUnit="radian"),
+], ids=["rotate axis with non-uniform scale", "scale pivot translation",
+        "radians as the working angle unit"])
+def test_round_trips_the_module_gets_wrong(rk, units, attributes):
+    attributes = dict(attributes)
+    cmds.createNode("transform", name="n")
+    angleUnit = attributes.pop("angleUnit", "degree")
+    for name, values in attributes.items():
+        cmds.setAttr("n." + name, *values)
+    cmds.currentUnit(angle=angleUnit)
+    before, after = roundTrip(rk)
+    assertChannels(after, before)

@@ -328,7 +328,10 @@ def test_without_layers_no_curve_has_a_layer(wire):
     assert AnimCurve(wire()).animLayer is None
 
 
-def test_base_and_layer_curves_of_a_layered_channel():
+@pytest.fixture
+def layered_channel():
+    """ball.translateX keyed on the base layer and on "Layer1": the names of
+    the base curve, the layer and the layer's curve."""
     if not hasattr(cmds, "animLayer"):
         pytest.skip("the Maya stand-in has no animLayer command")
     cmds.createNode("transform", name="ball")
@@ -336,7 +339,12 @@ def test_base_and_layer_curves_of_a_layered_channel():
     layer = cmds.animLayer("Layer1")
     cmds.animLayer(layer, edit=True, attribute="ball.translateX")
     cmds.setKeyframe("ball.translateX", time=(1,), value=3.0, animLayer=layer)
-    layered = [AnimCurve(name) for name in cmds.animLayer(layer, query=True, animCurves=True)]
+    return base, layer, cmds.animLayer(layer, query=True, animCurves=True)[0]
+
+
+def test_base_and_layer_curves_of_a_layered_channel(layered_channel):
+    base, layer, layerCurve = layered_channel
+    layered = [AnimCurve(layerCurve)]
     root = cmds.animLayer(query=True, root=True)
     assert [curve.animLayer for curve in layered] == [layer]
     assert (AnimCurve(base).animLayer, root) == ("BaseAnimation", "BaseAnimation")
@@ -433,15 +441,8 @@ def test_smart_key_keys_the_driven_plug_at_the_current_time(curve, keyFlag, expe
     assert CORE.smartKeys == [dict(curve=curve, time=7.0, keyFlag=keyFlag, actionId="a1")]
 
 
-def test_smart_key_lands_on_a_layers_own_curve():
-    if not hasattr(cmds, "animLayer"):
-        pytest.skip("the Maya stand-in has no animLayer command")
-    cmds.createNode("transform", name="ball")
-    base = keyed_curve("ball.translateX", [(1, 1.0)])
-    layer = cmds.animLayer("Layer1")
-    cmds.animLayer(layer, edit=True, attribute="ball.translateX")
-    cmds.setKeyframe("ball.translateX", time=(1,), value=3.0, animLayer=layer)
-    layered = cmds.animLayer(layer, query=True, animCurves=True)[0]
+def test_smart_key_lands_on_a_layers_own_curve(layered_channel):
+    base, _, layered = layered_channel
     cmds.currentTime(4)
     AnimCurve(layered).setSmartKey()
     assert cmds.keyframe(layered, query=True, timeChange=True) == [1.0, 4.0]
