@@ -644,10 +644,12 @@ class Scene(object):
         depth = len(ancestorIndices)
         # Only the node's own connected plugs: a scan of every connection in
         # the scene made each key set in a large rig cost as much as the rig.
+        walked = None
         for key in self.connectedKeys.get(node, ()):
-            if len(key[2]) > depth and key[2][:depth] == ancestorIndices \
-                    and key[1] in attr.walk():
-                found.add(key[2][depth])
+            if len(key[2]) > depth and key[2][:depth] == ancestorIndices:
+                walked = walked if walked is not None else set(attr.walk())
+                if key[1] in walked:
+                    found.add(key[2][depth])
         return sorted(i for i in found if i is not None)
 
     def ensureElements(self, node, attr, indices):

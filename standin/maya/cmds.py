@@ -1300,10 +1300,10 @@ def _keyset(names, flags, curves):
             return [(k, c) for k, c in curves if any(_keys.isSelected(x) for x in c.keys)], True
         return _activeCurves(), True
     animation = flags.get("animation") or "keysOrObjects"
-    if animation == "objects":
-        return curves, False
+    if animation == "objects" or (animation != "keys" and named):
+        return curves, False  # named objects never look at the key selection
     active = _activeCurves()
-    if animation == "keys" or (active and not named):
+    if animation == "keys" or active:
         return active, True
     return curves, False
 
