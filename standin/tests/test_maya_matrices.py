@@ -113,14 +113,6 @@ class TestTransformationMatrix:
         assert close(after.asMatrix(), r.asMatrix() * turn.asMatrix())
         assert close(before.asMatrix(), turn.asMatrix() * r.asMatrix())
 
-    def test_rotation_keeps_its_order_and_quaternions_set_it(self):
-        tm = om.MTransformationMatrix().rotateTo(om.MEulerRotation(0.1, 0.2, 0.3, 4))
-        assert tm.rotationOrder() == om.MTransformationMatrix.kYXZ
-        q = om.MEulerRotation(-0.5, 0.25, 1.0).asQuaternion()
-        tm.setRotationQuaternion(q.x, q.y, q.z, q.w)
-        assert tm.eulerRotation().order == 4
-        assert close(tm.rotation().asMatrix(), q.asMatrix())
-
     def test_moving_a_balanced_pivot_keeps_the_matrix(self):
         tm = om.MTransformationMatrix(composed((2, 1, 3), (0, 0, 0),
                                                om.MEulerRotation(0.3, 0.5, -0.2), (1, 2, 3)))
