@@ -297,9 +297,9 @@ class TestTemporaryNode:
         assert graphCalls[1] == ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))
 
 
-def fault(reason, **attributes):
+def fault(reason, strict=True, **attributes):
     """A transform whose round trip the module gets wrong, for ``reason``."""
-    return pytest.param(attributes, marks=pytest.mark.xfail(strict=True, reason=reason))
+    return pytest.param(attributes, marks=pytest.mark.xfail(strict=strict, reason=reason))
 
 
 @pytest.mark.parametrize("attributes", [
@@ -314,8 +314,10 @@ def fault(reason, **attributes):
           "stays in the translation, e.g. after a pivot move on a scaled node",
           scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
           scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
+    # Not strict: a fix that converts through MAngle's working unit is on its way.
     fault("setWorldMatrix hands xform math.degrees(...) while xform's rotation is in "
-          "the working angle unit", rotate=(0.5, 0.6, 0.7), angleUnit="radian"),
+          "the working angle unit", strict=False, rotate=(0.5, 0.6, 0.7),
+          angleUnit="radian"),
 ], ids=["rotate axis with non-uniform scale", "scale pivot translation",
         "radians as the working angle unit"])
 def test_round_trips_the_module_gets_wrong(rk, units, attributes):
@@ -326,4 +328,18 @@ def test_round_trips_the_module_gets_wrong(rk, units, attributes):
         cmds.setAttr("n." + name, *values)
     cmds.currentUnit(angle=angleUnit)
     before, after = roundTrip(rk)
+    assertChannels(after, before)
+
+
+@pytest.mark.xfail(strict=True, reason=(
+    "a joint that compensates its parent joint's scale has [S][Ra][R][Jo][IS][T] as "
+    "its local matrix; setWorldMatrix decomposes all of it as the joint's channels, "
+    "so the scale written is the joint's times the inverse of its parent's"))
+def test_joint_compensating_a_scaled_parent_joint(rk):
+    cmds.select(clear=True)
+    cmds.joint(name="root")
+    cmds.joint(name="tip", position=(3, 0, 0))
+    cmds.setAttr("root.scale", 2, 2, 2)
+    cmds.setAttr("tip.rotate", 10, 20, 30)
+    before, after = roundTrip(rk, "tip")
     assertChannels(after, before)
