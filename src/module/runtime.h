@@ -110,7 +110,7 @@ namespace rigkit {
     X(worldMatrix) X(kJoint) X(kHikIKEffector) X(getOrientation) X(rotateBy)              \
     X(createFromDouble) X(asDoublePtr) X(getData3Double) X(getDouble) X(eulerRotation)    \
     X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
-    X(decomposeLocalMatrix) X(uiValue) X(xform) X(degrees) X(rotation) X(fnTransform)    \
+    X(decomposeLocalMatrix) X(uiValue) X(xform) X(asUnits) X(rotation) X(fnTransform)    \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     /* MFn attribute types */                                                            \

@@ -191,9 +191,13 @@ py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatri
         callMethodKw(cmds, s.xform, s.kwTranslation, name, xyz);
     }
     if (truthy(withRotation)) {
-        py::object degrees = getAttr(s.global(s.math), s.degrees);
-        py::object xyz = threeOf(s, getAttr(values, s.rotation),
-                                 [&](py::handle v) { return call(degrees, v); });
+        // xform takes angles in the working unit: degrees by default, but an
+        // animator may work in radians, so convert rather than assume.
+        py::object angle = s.global(s.MAngle);
+        py::object uiUnit = callMethod(angle, s.uiUnit);
+        py::object xyz = threeOf(s, getAttr(values, s.rotation), [&](py::handle v) {
+            return callMethod(call(angle, v), s.asUnits, uiUnit);
+        });
         callMethodKw(cmds, s.xform, s.kwRotation, name, xyz);
     }
     if (truthy(withScale)) {
