@@ -332,8 +332,9 @@ def drawPicture(path, before, after, kept):
         panel.legend(loc="lower left" if triples is before else "upper left", fontsize=9)
     flip = dict(fontsize=8.5, color="#444444", arrowprops=dict(arrowstyle="->", color="#777777"))
     panels[0].annotate("from 13: the other triple\n(x+180, 180-y, z+180)",
-                       xy=(13, before[6][2]), xytext=(14.2, -290), **flip)
-    panels[0].annotate("17: x a whole turn off", xy=(17, before[8][0]), xytext=(7.5, -410), **flip)
+                       xy=(13, before[HEAD_FRAMES.index(13)][2]), xytext=(14.2, -290), **flip)
+    panels[0].annotate("17: x a whole turn off", xy=(17, before[HEAD_FRAMES.index(17)][0]),
+                       xytext=(7.5, -410), **flip)
     figure.suptitle("char:head_ctrl rotation keys (xyz order); %s" % (
         "every key keeps its orientation" if kept else "SOME KEYS CHANGED ORIENTATION"),
         fontsize=12)
