@@ -14,7 +14,7 @@ every node of a type, as in Maya.
 import math
 import weakref
 
-from . import _attrs, _math, _units
+from . import _attrs, _keys, _math, _units
 from ._scene import SCENE, Node as _Node, FREE_TO_CHANGE, NOT_FREE_TO_CHANGE, \
     CHILDREN_NOT_FREE_TO_CHANGE
 from ._attrs import AttrDef as _AttrDef
@@ -3296,6 +3296,11 @@ class MDGModifier(object):
             _, plug, setter, value = op
             key = plug._live()
             node, attr, indices = key
+            if attr.keyFlag is not None:
+                # A per-key flag lives on the key, not among the node's values.
+                wasSet = _keys.flagAt(node, indices[-1], attr.keyFlag)
+                getattr(plug, setter)(value)
+                return lambda: _keys.setFlagAt(node, indices[-1], attr.keyFlag, wasSet)
             had = (attr, indices) in node.values
             previous = node.values.get((attr, indices))
             hadOverride = key in SCENE.overrides
