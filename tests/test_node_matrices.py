@@ -219,7 +219,8 @@ def keyed(rig, frames=(1, 11)):
 
 class TestOtherFrames:
     @settings(max_examples=25, deadline=None)
-    @given(rigs(), st.floats(1.0, 11.0))
+    # The current frame itself, or one far enough from it for the pose to differ.
+    @given(rigs(), st.one_of(st.just(1.0), st.floats(1.5, 11.0)))
     def test_matrix_at_a_frame_is_the_one_read_after_moving_there(self, rk, rig, frame):
         keyed(rig)
         cmds.currentTime(1)
@@ -303,10 +304,8 @@ def fault(reason, strict=True, **attributes):
 
 
 @pytest.mark.parametrize("attributes", [
-    fault("decomposeLocalMatrix takes the rotation from rotateAxis^-1 * local, where "
-          "local's 3x3 is scale * rotateAxis * rotate: a non-uniform scale does not "
-          "commute with the rotate axis, so it leaks into the rotation",
-          rotate=(30, 40, 50), rotateAxis=(20, 0, 0), scale=(1.5, 2, 0.5)),
+    pytest.param(dict(rotate=(30, 40, 50), rotateAxis=(20, 0, 0), scale=(1.5, 2, 0.5)),
+                 id="rotate axis with non-uniform scale"),
     # The pivot moved to (1, 0, 0) as the animator moves it: Maya keeps the
     # node in place with this scale pivot translation.
     fault("setWorldMatrix takes off only the rotate pivot and its translation; the "
@@ -314,13 +313,10 @@ def fault(reason, strict=True, **attributes):
           "stays in the translation, e.g. after a pivot move on a scaled node",
           scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
           scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
-    # Not strict: a fix that converts through MAngle's working unit is on its way.
-    fault("setWorldMatrix hands xform math.degrees(...) while xform's rotation is in "
-          "the working angle unit", strict=False, rotate=(0.5, 0.6, 0.7),
-          angleUnit="radian"),
-], ids=["rotate axis with non-uniform scale", "scale pivot translation",
-        "radians as the working angle unit"])
-def test_round_trips_the_module_gets_wrong(rk, units, attributes):
+    pytest.param(dict(rotate=(0.5, 0.6, 0.7), angleUnit="radian"),
+                 id="radians as the working angle unit"),
+])
+def test_round_trips_of_awkward_transforms(rk, units, attributes):
     attributes = dict(attributes)
     cmds.createNode("transform", name="n")
     angleUnit = attributes.pop("angleUnit", "degree")

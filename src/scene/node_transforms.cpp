@@ -135,11 +135,16 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
                    callMethod(getAttr(self, s.fnTransform), s.rotateOrientation, transformSpace),
                    transformSpace);
         py::object orient = jointOrientMatrix(s, self);
-        // rotateAxis⁻¹ · local · jointOrient⁻¹: the channels' own rotation.
+        // rotateAxis⁻¹ · rotation · jointOrient⁻¹: the channels' own rotation.
+        // The rotation is taken out of the local matrix first: a non-uniform
+        // scale does not commute with the rotate axis, and left in, it would
+        // leak into the rotation.
+        py::object rotationOnly = callMethod(call(s.global(s.MTransformationMatrix), localMatrix),
+                                             s.asRotateMatrix);
         py::object axisInverse = callMethod(callMethod(rotateAxis, s.asMatrix), s.inverse);
         py::object orientInverse = callMethod(callMethod(orient, s.asMatrix), s.inverse);
         py::object channels = steal(PyNumber_Multiply(
-            steal(PyNumber_Multiply(axisInverse.ptr(), localMatrix.ptr())).ptr(),
+            steal(PyNumber_Multiply(axisInverse.ptr(), rotationOnly.ptr())).ptr(),
             orientInverse.ptr()));
         py::object node = getAttr(self, s.nodeMObject);
         py::object orderAttribute =
