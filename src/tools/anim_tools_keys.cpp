@@ -109,10 +109,11 @@ py::object setSpecialKeys(const State &s, py::handle self, py::handle isSpecial,
             py::object indices = frameRange.is_none() ? getAttr(curve, s.targetKeyIndices)
                                                       : indicesInRange(s, curve, frameRange);
             py::object curveFn = getAttr(curve, s.curveFn);
+            py::object flags;  // the per-key array plug, read once per curve
             for (py::handle index : indices) {
                 if (truthy(callMethod(curveFn, s.isSpecialAt, index)) == wanted) continue;
-                py::object element = callMethod(getAttr(curveFn, s.tickDrawSpecialPlug),
-                                                s.elementByLogicalIndex, index);
+                if (!flags) flags = getAttr(curveFn, s.tickDrawSpecialPlug);
+                py::object element = callMethod(flags, s.elementByLogicalIndex, index);
                 callMethod(modifier, s.newPlugValueBool, element, isSpecial);
             }
         }
