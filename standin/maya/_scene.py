@@ -19,7 +19,8 @@ Private helpers for tests (not part of Maya):
 Where the model simplifies Maya (each is repeated where it applies):
 
 - No instancing: every DAG node has exactly one parent and one path.
-- Names have no namespaces; no default cameras are created, only the world
+- Namespaces are names only (a node takes its namespace from the prefix
+  of its name; cmds.namespace keeps their names); no default cameras are created, only the world
   and ``time1``.
 - Anim curves interpolate linearly between keys (boolean and enum targets
   step), and hold the first / last key's value outside the keyed range;
