@@ -48,6 +48,8 @@ py::object setKeyKindOnFrames(const State &s, py::handle, py::handle keyTarget,
     py::object runs = frameRuns(frames.is_none() ? steal(PyList_New(0)) : frames);
     if (PyList_GET_SIZE(runs.ptr()) == 0) return none();  // no frame from anywhere
 
+    // The targets are selected before the edits; the answer is held until
+    // they are done.
     py::object held = callMethod(s.global(s.TargetSelection), s.selectTargets);
     py::handle breakdown = boolObject(equal(kind, getAttr(curveClass, s.KEY_BREAKDOWN)));
     py::handle special = boolObject(equal(kind, getAttr(curveClass, s.KEY_SPECIAL)));
