@@ -5,6 +5,7 @@ import pytest
 from maya import cmds
 from maya import OpenMaya as om
 from maya import OpenMayaAnim as oma
+from scene_lookup import dependNode, plug
 
 
 @pytest.fixture
@@ -16,22 +17,6 @@ def rig():
     cmds.setAttr("grp.translate", 10.0, 0.0, 0.0)
     cmds.setAttr("driver.translate", 1.0, 2.0, 3.0)
     cmds.setAttr("driver.rotate", 0.0, 0.0, 90.0)
-
-
-def dependNode(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    node = om.MObject()
-    selection.getDependNode(0, node)
-    return node
-
-
-def plug(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    result = om.MPlug()
-    selection.getPlug(0, result)
-    return result
 
 
 def sources(name):

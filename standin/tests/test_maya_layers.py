@@ -4,6 +4,7 @@ import pytest
 from maya import cmds
 from maya import OpenMaya as om
 from maya import OpenMayaAnim as oma
+from scene_lookup import plug
 
 
 @pytest.fixture
@@ -11,14 +12,6 @@ def rig():
     cmds.createNode("transform", name="ctrl")
     cmds.createNode("transform", name="other")
     cmds.addAttr("ctrl", longName="amount", attributeType="double", keyable=True)
-
-
-def plug(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    result = om.MPlug()
-    selection.getPlug(0, result)
-    return result
 
 
 def curvesOf(name):

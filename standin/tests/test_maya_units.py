@@ -6,14 +6,7 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
-
-
-def plug(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    result = om.MPlug()
-    selection.getPlug(0, result)
-    return result
+from scene_lookup import plug
 
 
 class Frame(om.MTime):
