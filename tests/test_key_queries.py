@@ -6,6 +6,8 @@ from maya import cmds
 from Zentrik._api.__hybrid__ import _core
 from Zentrik._api.__hybrid__._core import AnimCurve, CORE
 
+BREAKDOWN, SPECIAL, DEFAULT = AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL, AnimCurve.KEY_DEFAULT
+
 
 @pytest.fixture
 def keyed():
@@ -23,7 +25,14 @@ def edits():
 
 
 def kinds(target):
+    """The times of the breakdown keys of `target`."""
     return (cmds.keyframe(target, query=True, breakdown=True) or [])
+
+
+def kindsByTime(plug):
+    """{key time: key kind} of the curve driving `plug`."""
+    curve = AnimCurve(cmds.listConnections(plug, source=True)[0])
+    return dict(zip(curve.keyTimes, curve.keyKinds))
 
 
 class TestRuns:
@@ -45,25 +54,47 @@ class TestRuns:
         rk.KeyQueries().setKeyKindOnFrames(keyed, None, [5])
         assert kinds(keyed) == [4.0, 6.0]
 
-    def test_a_range_covers_keys_between_its_frames(self, rk, keyed):
-        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_SPECIAL, [3, 4])
-        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_BREAKDOWN, [6, 7, 8])
-        assert kinds(keyed) == [6.0, 7.0, 8.0]
+    def test_a_run_covers_the_keys_between_its_frames_and_keeps_earlier_edits(self, rk):
+        # Keys between listed frames (at the half frames) are edited with the
+        # run; an edit of another run leaves the first run's kind alone.
+        cmds.createNode("transform", name="ctrl")
+        for frame in (2, 2.5, 3, 3.5, 4, 5, 6, 6.5, 7, 8):
+            cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
+        rk.KeyQueries().setKeyKindOnFrames("ctrl.tx", AnimCurve.KEY_SPECIAL, [2, 3, 4])
+        rk.KeyQueries().setKeyKindOnFrames("ctrl.tx", AnimCurve.KEY_BREAKDOWN, [6, 7])
+        assert kindsByTime("ctrl.tx") == {
+            2.0: SPECIAL, 2.5: SPECIAL, 3.0: SPECIAL, 3.5: SPECIAL, 4.0: SPECIAL,
+            5.0: DEFAULT, 6.0: BREAKDOWN, 6.5: BREAKDOWN, 7.0: BREAKDOWN, 8.0: DEFAULT}
 
-    def test_unsorted_frames_continue_the_run(self, rk, keyed):
-        # A smaller frame continues the run it follows: 7 then 5 is the range
-        # (7, 5), which holds no key.
+    @pytest.mark.parametrize("frames, runs, marked", [
+        ([5, 3, 4], [(3, 5)], [3, 4, 5]),
+        ([10, 1], [(1, 1), (10, 10)], [1, 10]),
+        ([4, 4, 3, 5, 3], [(3, 5)], [3, 4, 5]),
+        ([7, 5, 3], [(3, 3), (5, 5), (7, 7)], [3, 5, 7]),
+        ((9.0, 8, 12, 11, 10), [(8, 12)], [8, 9, 10, 11, 12]),
+    ], ids=["reversed run", "reversed far apart", "repeated", "reversed gaps", "tuple"])
+    def test_the_listed_frames_get_the_kind_whatever_their_order(self, rk, keyed, frames,
+                                                                  runs, marked):
         from maya import _scene
 
         _scene.clearCommandLog()
-        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_BREAKDOWN, [3, 7, 5])
-        assert [kw["time"] for args, kw in edits()] == [(3, 3), (3, 3), (7, 5), (7, 5)]
-        assert kinds(keyed) == [3.0]
+        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_BREAKDOWN, frames)
+        assert [kw["time"] for args, kw in edits()][::2] == runs
+        assert kinds(keyed) == [float(f) for f in marked]
 
-    def test_frames_of_the_target_when_none_are_given(self, rk, keyed, monkeypatch):
-        monkeypatch.setattr(_core.CurveTarget, "targetTime", [2, 3], raising=False)
-        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_BREAKDOWN)
-        assert kinds(keyed) == [2.0, 3.0]
+    @pytest.mark.parametrize("targetTime", [(1, 24), [1, 24], (24, 1)])
+    def test_the_target_range_is_edited_as_one_range(self, rk, monkeypatch, targetTime):
+        cmds.createNode("transform", name="ctrl")
+        for frame in (1, 5, 10, 15, 24, 30):
+            cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
+        monkeypatch.setattr(_core.CurveTarget, "targetTime", targetTime, raising=False)
+        rk.KeyQueries().setKeyKindOnFrames("ctrl.tx", AnimCurve.KEY_BREAKDOWN)
+        assert kinds("ctrl.tx") == [1.0, 5.0, 10.0, 15.0, 24.0]
+
+    def test_a_single_target_frame_is_the_range_of_that_frame(self, rk, keyed, monkeypatch):
+        monkeypatch.setattr(_core.CurveTarget, "targetTime", 7, raising=False)
+        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_SPECIAL)
+        assert [t for t, kind in kindsByTime(keyed).items() if kind != DEFAULT] == [7.0]
 
     def test_no_frames_at_all_does_nothing(self, rk, keyed, monkeypatch):
         from maya import _scene

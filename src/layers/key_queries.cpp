@@ -7,22 +7,29 @@ namespace {
 
 py::object layers(const State &s, py::handle) { return call(s.global(s.LayerQueries)); }
 
-// Consecutive frames (each at most one after the one before) as
-// (first, last) pairs, in one pass.
+// Whether a < b, with Python's comparison.
+bool less(py::handle a, py::handle b) {
+    const int r = PyObject_RichCompareBool(a.ptr(), b.ptr(), Py_LT);
+    if (r < 0) throwPythonError();
+    return r != 0;
+}
+
+// The frames in ascending order, each once, grouped into runs of frames at
+// most one apart, as (first, last) pairs. Sorting first makes the keys that
+// get the kind independent of the order and repetitions of the list.
 py::object frameRuns(py::handle frames) {
-    py::object runs = steal(PyList_New(0));
+    py::object sorted = steal(PySequence_List(frames.ptr()));
+    if (PyList_Sort(sorted.ptr()) < 0) throwPythonError();
+    py::object runs = newList();
     py::object one = steal(PyLong_FromLong(1));
     py::object first, previous;
-    auto closeRun = [&] {
-        py::object pair = steal(PyTuple_Pack(2, first.ptr(), previous.ptr()));
-        if (PyList_Append(runs.ptr(), pair.ptr()) < 0) throwPythonError();
-    };
-    py::object iterator = steal(PyObject_GetIter(frames.ptr()));
-    while (PyObject *raw = PyIter_Next(iterator.ptr())) {
-        py::object frame = py::reinterpret_steal<py::object>(raw);
+    auto closeRun = [&] { append(runs, steal(PyTuple_Pack(2, first.ptr(), previous.ptr()))); };
+    for (py::handle item : sorted) {
+        py::object frame = py::reinterpret_borrow<py::object>(item);
         if (!first) {
             first = frame;
         } else {
+            if (equal(frame, previous)) continue;
             py::object step = steal(PyNumber_Subtract(frame.ptr(), previous.ptr()));
             const int gap = PyObject_RichCompareBool(step.ptr(), one.ptr(), Py_GT);
             if (gap < 0) throwPythonError();
@@ -33,8 +40,22 @@ py::object frameRuns(py::handle frames) {
         }
         previous = frame;
     }
-    if (PyErr_Occurred()) throwPythonError();
     if (first) closeRun();
+    return runs;
+}
+
+// The target's time as one run from its earliest to its latest frame: a
+// (start, end) pair is a range, not two frames far apart.
+py::object targetRun(py::handle targetTime, py::handle asList) {
+    py::object frames = call(asList, targetTime);
+    py::object runs = newList();
+    py::object first, last;
+    for (py::handle item : frames) {
+        py::object frame = py::reinterpret_borrow<py::object>(item);
+        if (!first || less(frame, first)) first = frame;
+        if (!last || less(last, frame)) last = frame;
+    }
+    if (first) append(runs, steal(PyTuple_Pack(2, first.ptr(), last.ptr())));
     return runs;
 }
 
@@ -43,9 +64,11 @@ py::object setKeyKindOnFrames(const State &s, py::handle, py::handle keyTarget,
     py::object curveClass = s.global(s.AnimCurve);
     py::object kind = truthy(keyKind) ? py::reinterpret_borrow<py::object>(keyKind)
                                       : getAttr(curveClass, s.KEY_DEFAULT);
-    py::object frames = call(s.global(s.asList), frameList);
-    if (!truthy(frames)) frames = getAttr(call(s.global(s.CurveTarget)), s.targetTime);
-    py::object runs = frameRuns(frames.is_none() ? steal(PyList_New(0)) : frames);
+    py::object asList = s.global(s.asList);
+    py::object frames = call(asList, frameList);
+    py::object runs = truthy(frames)
+        ? frameRuns(frames)
+        : targetRun(getAttr(call(s.global(s.CurveTarget)), s.targetTime), asList);
     if (PyList_GET_SIZE(runs.ptr()) == 0) return none();  // no frame from anywhere
 
     // The targets are selected before the edits; the answer is held until
@@ -69,9 +92,10 @@ void defineKeyQueries(const State &s) {
     defineClass(s, "KeyQueries", "CoreObject", doc, [](ClassBuilder &cls) {
         cls.property<layers>("layers", "A LayerQueries of the scene, made on first read.");
         cls.method<setKeyKindOnFrames>("setKeyKindOnFrames",
-            "Give the keys of `keyTarget` at `frameList` (else the target's frames) the\n"
-            "kind `keyKind` (falsy: the default kind); consecutive frames are edited\n"
-            "as one time range.",
+            "Give the keys of `keyTarget` at `frameList` the kind `keyKind` (falsy: the\n"
+            "default kind); the frames, in ascending order, are edited as runs of\n"
+            "consecutive frames, each one time range. Without frames, the target's\n"
+            "time range is edited as one range.",
             {"self", "keyTarget", "keyKind", "frameList"}, {Py_None});
     });
 }
