@@ -1,8 +1,12 @@
 """The key tools: key kinds on the target's keys (through a modifier that
 undoes as one step), clearing the whole scene, and the small queries the
 suite's tools ask of the target."""
+import contextlib
+import math
+
 import pytest
 from maya import cmds
+from maya.OpenMaya import MDGModifier, MFnDependencyNode, MSelectionList, MObject
 from maya.OpenMayaAnim import MFnAnimCurve
 
 from Zentrik._api.__hybrid__._core import CORE, AnimCurve, KeySelectionContext
@@ -31,14 +35,68 @@ def tools(rk):
     return rk.AnimTools()
 
 
+@pytest.fixture
+def marked():
+    """ctrl.tx and ctrl.ry keyed at 1, 3, 5, 7 and 10, the key at 3 a
+    breakdown and the one at 5 special on both; the target is both curves."""
+    cmds.createNode("transform", name="ctrl")
+    for attr in ("tx", "ry"):
+        for frame in (1, 3, 5, 7, 10):
+            cmds.setKeyframe("ctrl." + attr, time=(frame,), value=float(frame))
+        cmds.keyframe("ctrl." + attr, edit=True, time=(3, 3), breakdown=True)
+        cmds.keyframe("ctrl." + attr, edit=True, time=(5, 5), tickDrawSpecial=True)
+    curves = [cmds.listConnections("ctrl." + a, source=True)[0] for a in ("tx", "ry")]
+    CORE.curveTarget.curveNames = curves
+    CORE.curveTarget.targetTime = (1, 10)
+    cmds.select("ctrl")
+    return curves
+
+
+BEFORE = [DEFAULT, BREAKDOWN, SPECIAL, DEFAULT, DEFAULT]  # the kinds `marked` made
+KINDS = [BREAKDOWN, SPECIAL, DEFAULT]
+
+
 class TestKeyKinds:
+    @pytest.mark.parametrize("kind", KINDS)
+    @pytest.mark.parametrize("time, edited", [
+        ((5, 5), [5]), ((1, 10), [1, 3, 5, 7, 10]), ((3, 7), [3, 5, 7]), (7, [7]),
+        ((4, 6), [5]), ((8, 9), []), ([(3, 7)], [3, 5, 7]),
+    ])
+    @pytest.mark.parametrize("useModifier", [True, False], ids=["modifier", "commands"])
+    def test_every_key_of_the_range_gets_both_flags_end_included(self, rk, marked, kind,
+                                                                  time, edited, useModifier):
+        tools(rk).setKeyKind(kind, time=time, useModifier=useModifier)
+        expected = [kind if frame in edited else before
+                    for frame, before in zip((1, 3, 5, 7, 10), BEFORE)]
+        assert [kinds(c) for c in marked] == [expected] * 2
+
+    @pytest.mark.parametrize("kind", KINDS)
+    def test_one_undo_restores_both_flags_of_every_edited_key(self, rk, marked, kind):
+        tools(rk).setKeyKind(kind, (1, 7))
+        assert [kinds(c) for c in marked] == [[kind] * 4 + [DEFAULT]] * 2
+        CORE.lastModifier.undoIt()
+        assert [kinds(c) for c in marked] == [BEFORE] * 2
+
+    @pytest.mark.parametrize("kind", KINDS)
+    def test_selected_keys_take_the_kind_and_undo_in_one_step(self, rk, marked, kind):
+        cmds.selectKey(marked[0], time=(3, 5))
+        CORE.keySelectionContext.isActive = True
+        tools(rk).setKeyKind(kind)
+        assert kinds(marked[0]) == [DEFAULT, kind, kind, DEFAULT, DEFAULT]
+        assert kinds(marked[1]) == BEFORE
+        CORE.lastModifier.undoIt()
+        assert [kinds(c) for c in marked] == [BEFORE] * 2
+
     def test_target_range_gets_the_kind_through_one_undo_step(self, rk, keyed):
-        # The special tick covers the range without its end, as every
-        # special-key edit does.
-        tools(rk).setKeyKind(SPECIAL)
-        assert [kinds(c) for c in keyed] == [[DEFAULT, SPECIAL, DEFAULT, DEFAULT]] * 2
+        tools(rk).setKeyKind(SPECIAL)  # the target's range, 5 to 10
+        assert [kinds(c) for c in keyed] == [[DEFAULT, SPECIAL, SPECIAL, DEFAULT]] * 2
         CORE.lastModifier.undoIt()
         assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
+
+    def test_a_time_that_is_no_range_is_refused_before_any_edit(self, rk, marked):
+        with pytest.raises(ValueError, match="start and an end"):
+            tools(rk).setKeyKind(BREAKDOWN, time=(1, 2, 3))
+        assert [kinds(c) for c in marked] == [BEFORE] * 2
 
     def test_breakdown_without_the_modifier(self, rk, keyed):
         tools(rk).setKeyKind(BREAKDOWN, time=(1, 5), useModifier=False)
@@ -99,6 +157,33 @@ class TestQueries:
         assert t.keyKindAt(5, times=[1, 5]) == SPECIAL
         assert t.keyKindAt(7, times=[1, 5]) is None
 
+    @pytest.mark.parametrize("frame, expected", [
+        (5, BREAKDOWN), (1, DEFAULT), (3, SPECIAL), (4, None), (9, None),
+    ])
+    def test_key_kind_counts_only_the_curves_keyed_at_the_frame(self, rk, frame, expected):
+        # tx is keyed at 1, 3 and 5, ty at 1 and 3; 4 is listed but no curve
+        # has a key there.
+        cmds.createNode("transform", name="ctrl")
+        for attr, frames in (("tx", (1, 3, 5)), ("ty", (1, 3))):
+            for f in frames:
+                cmds.setKeyframe("ctrl." + attr, time=(f,), value=float(f))
+        cmds.keyframe("ctrl.tx", edit=True, time=(5, 5), breakdown=True)
+        cmds.keyframe("ctrl.tx", edit=True, time=(1, 1), breakdown=True)
+        cmds.keyframe("ctrl.ty", edit=True, time=(3, 3), tickDrawSpecial=True)
+        cmds.select("ctrl")
+        assert tools(rk).keyKindAt(frame, times=[1, 3, 4, 5]) == expected
+
+    def test_transform_curves_are_weighted_only_when_all_are(self, rk, keyed):
+        cmds.setKeyframe("ctrl.visibility", time=(1,), value=1.0)  # not a transform curve
+        CORE.curveTarget.curveNames = keyed + cmds.listConnections("ctrl.v", source=True)
+        assert tools(rk).areTransformCurvesWeighted() is False
+        cmds.keyTangent("ctrl.tx", edit=True, weightedTangents=True)
+        assert tools(rk).areTransformCurvesWeighted() is False  # ry is not
+        cmds.keyTangent("ctrl.ry", edit=True, weightedTangents=True)
+        assert tools(rk).areTransformCurvesWeighted() is True
+        CORE.curveTarget.curveNames = cmds.listConnections("ctrl.v", source=True)
+        assert tools(rk).areTransformCurvesWeighted() is True  # no transform curve
+
     def test_tangents_auto_when_any_is_auto_common_when_all_agree(self, rk, keyed):
         auto = [MFnAnimCurve.kTangentAuto] * 2
         for attr in ("tx", "ry"):
@@ -132,10 +217,48 @@ class TestQueries:
         result = tools(rk).nodeInterpolationsAt(7.5)
         assert list(result) == ["|ctrl"] and result["|ctrl"][7.5] == pytest.approx(0.5)
 
+    def test_interpolations_average_each_nodes_curves(self, rk):
+        # At 6, a's tx has gone half way (1 -> 11) and its ty a quarter
+        # (1 -> 21); b's tz has no key after 6, so b has no value.
+        for node, attr, frames in (("a", "tx", (1, 11)), ("a", "ty", (1, 21)),
+                                   ("b", "tz", (1, 3))):
+            if not cmds.objExists(node):
+                cmds.createNode("transform", name=node)
+            for f in frames:
+                cmds.setKeyframe("%s.%s" % (node, attr), time=(f,), value=float(f))
+        cmds.select("a", "b")
+        assert tools(rk).nodeInterpolationsAt(6) == {"|a": {6: pytest.approx(0.375)}}
+
+    def test_a_frame_that_hashes_oddly_still_gives_the_mean(self, rk, keyed):
+        # A frame whose hash answers differently once: the means are built
+        # without looking the values up again, so nothing reads a non-list.
+        calls = []
+
+        class Frame(float):
+            def __hash__(self):
+                calls.append(1)
+                return 2 if len(calls) == 2 else hash(7.5)
+
+        result = tools(rk).nodeInterpolationsAt(Frame(7.5))
+        assert [list(frames.values()) for frames in result.values()] == [[pytest.approx(0.5)]]
+
 
 class TestCurvesOfNodes:
     def test_no_nodes_give_no_curves(self, rk):
         assert rk.AnimTools.curvesOfNodes([]) == []
+
+    @pytest.mark.parametrize("nodes", [["noSuchNode"], ["ctrl", 5]])
+    def test_a_scope_that_swallows_the_query_error_gives_an_ordinary_error(
+            self, rk, keyed, monkeypatch, nodes):
+        monkeypatch.setattr(rk.AnimLayer, "ActivationScope",
+                            lambda layer: contextlib.suppress(Exception))
+        with pytest.raises(UnboundLocalError, match="no answer"):
+            rk.AnimTools.curvesOfNodes(nodes)
+
+    def test_a_scope_that_swallows_nothing_still_answers(self, rk, keyed, monkeypatch):
+        monkeypatch.setattr(rk.AnimLayer, "ActivationScope",
+                            lambda layer: contextlib.suppress(Exception))
+        assert sorted(c.name() for c in rk.AnimTools.curvesOfNodes(["ctrl"])) == sorted(keyed)
 
     def test_ambiguous_names_are_tried_once_more_as_full_paths(self, rk, keyed, monkeypatch):
         calls = []
@@ -166,3 +289,34 @@ class TestWorldMatrices:
         assert set(result) == set(t.animCurves)
         for curve in result:
             assert list(result[curve]) == [1, 5]
+        # tx and ry are keyed to the frame number: the node stands at x = f,
+        # turned f degrees about Y.
+        for frame in (1, 5):
+            angle = math.radians(frame)
+            c, s = math.cos(angle), math.sin(angle)
+            expected = [[c, 0, -s, 0], [0, 1, 0, 0], [s, 0, c, 0], [frame, 0, 0, 1]]
+            for curve in result:
+                matrix = result[curve][frame]
+                assert [[matrix(r, k) for k in range(4)] for r in range(4)] == [
+                    pytest.approx(row, abs=1e-9) for row in expected]
+
+
+class TestStandInKeyFlags:
+    """The per-key flag arrays of a curve, as the key-kind writes use them."""
+
+    def test_undoing_modifier_writes_to_both_arrays_restores_both_flags(self, marked):
+        selection = MSelectionList()
+        selection.add(marked[0])
+        curve = MObject()
+        selection.getDependNode(0, curve)
+        special = AnimCurve(marked[0]).curveFn.tickDrawSpecialPlug
+        assert special.node() == curve  # the node the breakdown array is found on
+        breakdown = MFnDependencyNode(special.node()).findPlug("keyBreakdown", False)
+        modifier = MDGModifier()
+        for index in (1, 2, 3):  # the keys at 3, 5 and 7
+            modifier.newPlugValueBool(breakdown.elementByLogicalIndex(index), index == 2)
+            modifier.newPlugValueBool(special.elementByLogicalIndex(index), index == 1)
+        modifier.doIt()
+        assert kinds(marked[0]) == [DEFAULT, SPECIAL, BREAKDOWN, DEFAULT, DEFAULT]
+        modifier.undoIt()
+        assert kinds(marked[0]) == BEFORE

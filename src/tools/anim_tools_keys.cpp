@@ -5,6 +5,8 @@
 
 #include "module/classes.h"
 
+#include <tuple>
+
 namespace rigkit {
 namespace {
 
@@ -53,6 +55,80 @@ py::object isRangeTarget(const State &s, py::handle self) {
 
 // --- key kinds -----------------------------------------------------------------------
 
+bool isFrameSequence(py::handle time) {
+    return PySequence_Check(time.ptr()) && !PyUnicode_Check(time.ptr()) &&
+           !PyBytes_Check(time.ptr());
+}
+
+// A key command's time as its (start, end): one frame is the range of that
+// frame; a sequence gives its two items, or its only one, which may itself
+// be such a pair, as in [(start, end)].
+std::pair<py::object, py::object> timeRange(py::handle time) {
+    if (!isFrameSequence(time)) {
+        py::object frame = py::reinterpret_borrow<py::object>(time);
+        return {frame, frame};
+    }
+    py::object items = steal(PySequence_Tuple(time.ptr()));
+    if (PyTuple_GET_SIZE(items.ptr()) == 1 && isFrameSequence(PyTuple_GET_ITEM(items.ptr(), 0)))
+        items = steal(PySequence_Tuple(PyTuple_GET_ITEM(items.ptr(), 0)));  // one level only
+    const Py_ssize_t count = PyTuple_GET_SIZE(items.ptr());
+    if (count < 1 || count > 2) {
+        PyErr_Format(PyExc_ValueError, "a time range is a start and an end, got %zd items",
+                     count);
+        throwPythonError();
+    }
+    // The tuple is this function's own, so its items stay put.
+    return {py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(items.ptr(), 0)),
+            py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(items.ptr(), count - 1))};
+}
+
+// The curve's key indices from `start` on and before `end`, or up to and
+// including `end` when `withEnd`.
+py::object indicesInRange(const State &s, py::handle curve, py::handle start, py::handle end,
+                          bool withEnd) {
+    py::object keyIndices = getAttr(curve, s.keyIndices);
+    py::object result = newList();
+    Py_ssize_t position = 0;
+    for (py::handle time : getAttr(curve, s.keyTimes)) {
+        const int from = PyObject_RichCompareBool(start.ptr(), time.ptr(), Py_LE);
+        if (from < 0) throwPythonError();
+        const int before =
+            from ? PyObject_RichCompareBool(time.ptr(), end.ptr(), withEnd ? Py_LE : Py_LT) : 0;
+        if (before < 0) throwPythonError();
+        if (before) append(result, steal(PySequence_GetItem(keyIndices.ptr(), position)));
+        ++position;
+    }
+    return result;
+}
+
+// Writes both flags of every key of the target (those of `range` when one is
+// given, both ends included) through one modifier, so that one undo restores
+// every key as it was. The breakdown flags are the curve's keyBreakdown array,
+// the node that holds the special ticks.
+void writeKeyKinds(const State &s, py::handle self, py::handle breakdown, py::handle special,
+                   py::handle range) {
+    py::object start, end;
+    if (!range.is_none()) std::tie(start, end) = timeRange(range);
+    py::object curves = getAttr(self, s.animCurves);
+    py::object breakdownName = text("keyBreakdown");
+    withModifier(s, [&](py::handle modifier) {
+        for (py::handle curve : curves) {
+            py::object indices = range.is_none() ? getAttr(curve, s.targetKeyIndices)
+                                                 : indicesInRange(s, curve, start, end, true);
+            if (!truthy(indices)) continue;
+            py::object specials = getAttr(getAttr(curve, s.curveFn), s.tickDrawSpecialPlug);
+            py::object node = call(s.global(s.MFnDependencyNode), callMethod(specials, s.node));
+            py::object breakdowns = callMethod(node, s.findPlug, breakdownName, Py_False);
+            for (py::handle index : indices) {
+                callMethod(modifier, s.newPlugValueBool,
+                           callMethod(breakdowns, s.elementByLogicalIndex, index), breakdown);
+                callMethod(modifier, s.newPlugValueBool,
+                           callMethod(specials, s.elementByLogicalIndex, index), special);
+            }
+        }
+    });
+}
+
 py::object setKeyKind(const State &s, py::handle self, py::handle keyKind, py::handle time,
                       py::handle useModifier) {
     py::object kind = truthy(keyKind) ? py::reinterpret_borrow<py::object>(keyKind)
@@ -65,37 +141,21 @@ py::object setKeyKind(const State &s, py::handle self, py::handle keyKind, py::h
         py::object range = truthy(time) ? py::reinterpret_borrow<py::object>(time)
                                         : getAttr(call(s.global(s.CurveTarget)), s.targetTime);
         callMethod(s.global(s.TargetSelection), s.selectTargets);
-        callKw(keyframe, s.kwEditTimeBreakdown, Py_True, range, breakdown);
-        if (truthy(useModifier))
-            callMethod(self, s.setSpecialKeys, special, range);
-        else
+        if (truthy(useModifier)) {
+            writeKeyKinds(s, self, breakdown, special, range);
+        } else {
+            callKw(keyframe, s.kwEditTimeBreakdown, Py_True, range, breakdown);
             callKw(keyframe, s.kwEditTimeTickDrawSpecial, Py_True, range, special);
+        }
         return none();
     }
-    callKw(keyframe, s.kwEditBreakdown, Py_True, breakdown);  // the selected keys
-    if (truthy(useModifier))
-        callMethod(self, s.setSpecialKeys, special);
-    else
+    if (truthy(useModifier)) {
+        writeKeyKinds(s, self, breakdown, special, Py_None);  // the selected keys
+    } else {
+        callKw(keyframe, s.kwEditBreakdown, Py_True, breakdown);
         callKw(keyframe, s.kwEditTickDrawSpecial, Py_True, special);
-    return none();
-}
-
-// The curve's key indices in [start, end): a key exactly at the end is left out.
-py::object indicesInRange(const State &s, py::handle curve, py::handle frameRange) {
-    py::object start = steal(PySequence_GetItem(frameRange.ptr(), 0));
-    py::object end = steal(PySequence_GetItem(frameRange.ptr(), 1));
-    py::object keyIndices = getAttr(curve, s.keyIndices);
-    py::object result = newList();
-    Py_ssize_t position = 0;
-    for (py::handle time : getAttr(curve, s.keyTimes)) {
-        const int from = PyObject_RichCompareBool(start.ptr(), time.ptr(), Py_LE);
-        if (from < 0) throwPythonError();
-        const int before = from ? PyObject_RichCompareBool(time.ptr(), end.ptr(), Py_LT) : 0;
-        if (before < 0) throwPythonError();
-        if (before) append(result, steal(PySequence_GetItem(keyIndices.ptr(), position)));
-        ++position;
     }
-    return result;
+    return none();
 }
 
 // Writes the special tick of the target keys through one modifier, skipping
@@ -104,10 +164,16 @@ py::object setSpecialKeys(const State &s, py::handle self, py::handle isSpecial,
                           py::handle frameRange) {
     const bool wanted = truthy(isSpecial);
     py::object curves = getAttr(self, s.animCurves);
+    py::object start, end;  // a key exactly at the end is left out
+    if (!frameRange.is_none()) {
+        start = steal(PySequence_GetItem(frameRange.ptr(), 0));
+        end = steal(PySequence_GetItem(frameRange.ptr(), 1));
+    }
     withModifier(s, [&](py::handle modifier) {
         for (py::handle curve : curves) {
-            py::object indices = frameRange.is_none() ? getAttr(curve, s.targetKeyIndices)
-                                                      : indicesInRange(s, curve, frameRange);
+            py::object indices = frameRange.is_none()
+                                     ? getAttr(curve, s.targetKeyIndices)
+                                     : indicesInRange(s, curve, start, end, false);
             py::object curveFn = getAttr(curve, s.curveFn);
             py::object flags;  // the per-key array plug, read once per curve
             for (py::handle index : indices) {
@@ -199,58 +265,58 @@ py::object areTransformCurvesWeighted(const State &s, py::handle self) {
     return boolObject(true);
 }
 
-// Special wins over plain over breakdown across the curves.
+// Special wins over plain over breakdown across the curves that have a key at
+// `frame`; a curve without one there has no say, and when none has one the
+// frame has no kind.
 py::object keyKindAt(const State &s, py::handle self, py::handle frame, py::handle times) {
     py::object known = truthy(times) ? py::reinterpret_borrow<py::object>(times)
                                      : getAttr(call(s.global(s.CurveTarget)), s.keyTimes);
     const int listed = PySequence_Contains(known.ptr(), frame.ptr());
     if (listed < 0) throwPythonError();
     if (!listed) return none();
-    py::object curves = getAttr(self, s.animCurves);
-    auto anyKindIs = [&](PyObject *kindName) {
-        py::object kind = keyKindConstant(s, kindName);
-        for (py::handle curve : curves) {
-            py::object index = callMethod(getAttr(curve, s.keyTimes), s.index, frame);
-            py::object kinds = getAttr(curve, s.keyKinds);
-            if (equal(steal(PyObject_GetItem(kinds.ptr(), index.ptr())), kind)) return true;
-        }
-        return false;
-    };
-    if (anyKindIs(s.KEY_SPECIAL)) return keyKindConstant(s, s.KEY_SPECIAL);
-    if (anyKindIs(s.KEY_DEFAULT)) return keyKindConstant(s, s.KEY_DEFAULT);
-    return keyKindConstant(s, s.KEY_BREAKDOWN);
+    py::object special = keyKindConstant(s, s.KEY_SPECIAL);
+    py::object plain = keyKindConstant(s, s.KEY_DEFAULT);
+    bool keyed = false, anyPlain = false;
+    for (py::handle curve : getAttr(self, s.animCurves)) {
+        py::object index = callMethod(curve, s.findIndex, getAttr(curve, s.keyTimes), frame);
+        if (index.is_none()) continue;
+        keyed = true;
+        py::object kind = steal(PyObject_GetItem(getAttr(curve, s.keyKinds).ptr(), index.ptr()));
+        if (equal(kind, special)) return special;
+        if (!anyPlain) anyPlain = equal(kind, plain);
+    }
+    if (!keyed) return none();
+    return anyPlain ? plain : keyKindConstant(s, s.KEY_BREAKDOWN);
 }
 
 // node name -> {frame: mean interpolation of the node's curves there}
 py::object nodeInterpolationsAt(const State &s, py::handle self, py::handle frame,
                                 py::handle animCurves) {
-    py::object result = steal(PyDict_New());
+    // node name -> the values of its curves, in lists only this call holds
+    py::object byNode = steal(PyDict_New());
     for (py::handle curve : givenOrTransformCurves(s, self, animCurves)) {
         py::object value = callMethod(curve, s.interpolationAt, frame);
         if (value.is_none()) continue;
         py::object nodeName = getAttr(curve, s.nodeName);
-        PyObject *frames = PyDict_GetItemWithError(result.ptr(), nodeName.ptr());
-        if (!frames) {
-            if (PyErr_Occurred()) throwPythonError();
-            py::object created = steal(PyDict_New());
-            if (PyDict_SetItem(result.ptr(), nodeName.ptr(), created.ptr()) < 0)
-                throwPythonError();
-            frames = created.ptr();
-        }
         py::object values = newList();
-        PyObject *kept = PyDict_SetDefault(frames, frame.ptr(), values.ptr());
+        py::object kept = py::reinterpret_borrow<py::object>(
+            PyDict_SetDefault(byNode.ptr(), nodeName.ptr(), values.ptr()));
         if (!kept) throwPythonError();
         append(kept, value);
     }
+    py::object result = steal(PyDict_New());
     py::object sum = s.global(s.sum);
-    for (py::handle nodeName : result) {
-        py::object frames = steal(PyObject_GetItem(result.ptr(), nodeName.ptr()));
-        for (py::handle key : frames) {
-            py::object values = steal(PyObject_GetItem(frames.ptr(), key.ptr()));
-            py::object count = steal(PyLong_FromSsize_t(PyList_GET_SIZE(values.ptr())));
-            py::object mean = steal(PyNumber_TrueDivide(call(sum, values).ptr(), count.ptr()));
-            if (PyDict_SetItem(frames.ptr(), key.ptr(), mean.ptr()) < 0) throwPythonError();
-        }
+    // A snapshot of (name, values) pairs: the sum below may run any code.
+    py::object items = steal(PyDict_Items(byNode.ptr()));
+    for (py::handle item : items) {
+        auto [nodeName, values] = unpackPair(item);
+        // Counted before the sum runs; every value here is a list made above.
+        py::object count = steal(PyLong_FromSsize_t(PyList_GET_SIZE(values.ptr())));
+        py::object mean = steal(PyNumber_TrueDivide(call(sum, values).ptr(), count.ptr()));
+        py::object frames = steal(PyDict_New());
+        if (PyDict_SetItem(frames.ptr(), frame.ptr(), mean.ptr()) < 0 ||
+            PyDict_SetItem(result.ptr(), nodeName.ptr(), frames.ptr()) < 0)
+            throwPythonError();
     }
     return result;
 }
@@ -278,8 +344,9 @@ py::object worldMatricesAt(const State &s, py::handle self, py::handle frames,
                         throwPythonError();
                 }
                 py::object empty = steal(PyDict_New());
-                PyObject *byFrame = PyDict_SetDefault(result.ptr(), curve.ptr(), empty.ptr());
-                if (!byFrame || PyDict_SetItem(byFrame, frame.ptr(), kept.ptr()) < 0)
+                py::object byFrame = py::reinterpret_borrow<py::object>(
+                    PyDict_SetDefault(result.ptr(), curve.ptr(), empty.ptr()));
+                if (!byFrame || PyDict_SetItem(byFrame.ptr(), frame.ptr(), kept.ptr()) < 0)
                     throwPythonError();
             }
         }
@@ -312,6 +379,14 @@ py::object curvesOfNodes(const State &s, py::handle nodes, py::handle animLayer)
             });
         }
     });
+    // A scope whose exit swallows the query's error leaves no answer: say so
+    // as Python would, rather than go on without one.
+    if (!names) {
+        PyErr_SetString(PyExc_UnboundLocalError,
+                        "the curve query inside the layer scope gave no answer: the "
+                        "scope's exit suppressed its error");
+        throwPythonError();
+    }
     if (!truthy(names)) return result;
     py::object curveClass = s.global(s.AnimCurve);
     for (py::handle name : names) append(result, call(curveClass, name, mode, time));
@@ -327,9 +402,9 @@ void addAnimToolsKeyMembers(ClassBuilder &cls) {
     cls.method<isRangeTarget>("isRangeTarget",
         "Whether the target is a time range (always, with selected keys).", {"self"});
     cls.method<setKeyKind>("setKeyKind",
-        "Give the target keys (at `time`, else the target's range) the kind\n"
-        "`keyKind` (falsy: plain); the special tick goes through a modifier unless\n"
-        "`useModifier` is false.",
+        "Give the target keys (in `time`, else the target's range, both ends\n"
+        "included) the kind `keyKind` (falsy: plain), writing both flags of each\n"
+        "key through one modifier, one undo step, unless `useModifier` is false.",
         {"self", "keyKind", "time", "useModifier"}, {Py_None, Py_True});
     cls.method<setSpecialKeys>("setSpecialKeys",
         "Set the special tick of the target keys (those in [start, end) of\n"
@@ -353,7 +428,8 @@ void addAnimToolsKeyMembers(ClassBuilder &cls) {
         "Whether every transform curve is weighted.", {"self"});
     cls.method<keyKindAt>("keyKindAt",
         "The kind of the keys at `frame` across the curves (special, else plain,\n"
-        "else breakdown), or None when `frame` is not among `times`.",
+        "else breakdown) of the curves keyed there, or None when `frame` is not\n"
+        "among `times` or no curve has a key there.",
         {"self", "frame", "times"}, {Py_None});
     cls.method<nodeInterpolationsAt>("nodeInterpolationsAt",
         "Node name to {frame: mean interpolation of the node's curves at frame}.",
