@@ -82,19 +82,17 @@ class TestRuns:
         assert [kw["time"] for args, kw in edits()][::2] == runs
         assert kinds(keyed) == [float(f) for f in marked]
 
-    @pytest.mark.parametrize("targetTime", [(1, 24), [1, 24], (24, 1)])
-    def test_the_target_range_is_edited_as_one_range(self, rk, monkeypatch, targetTime):
+    @pytest.mark.parametrize("targetTime, marked", [
+        ((1, 24), [1, 5, 10, 15, 24]), ([1, 24], [1, 5, 10, 15, 24]),
+        ((24, 1), [1, 5, 10, 15, 24]), (10, [10]),
+    ])
+    def test_the_target_time_is_edited_as_one_range(self, rk, monkeypatch, targetTime, marked):
         cmds.createNode("transform", name="ctrl")
         for frame in (1, 5, 10, 15, 24, 30):
             cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
         monkeypatch.setattr(_core.CurveTarget, "targetTime", targetTime, raising=False)
         rk.KeyQueries().setKeyKindOnFrames("ctrl.tx", AnimCurve.KEY_BREAKDOWN)
-        assert kinds("ctrl.tx") == [1.0, 5.0, 10.0, 15.0, 24.0]
-
-    def test_a_single_target_frame_is_the_range_of_that_frame(self, rk, keyed, monkeypatch):
-        monkeypatch.setattr(_core.CurveTarget, "targetTime", 7, raising=False)
-        rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_SPECIAL)
-        assert [t for t, kind in kindsByTime(keyed).items() if kind != DEFAULT] == [7.0]
+        assert kinds("ctrl.tx") == [float(f) for f in marked]
 
     def test_no_frames_at_all_does_nothing(self, rk, keyed, monkeypatch):
         from maya import _scene
