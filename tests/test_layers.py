@@ -171,13 +171,18 @@ class TestSettings:
             rotationAccumulationMode=1, scaleAccumulationMode=0)
 
     @pytest.mark.parametrize("through", ["modifier", "commands"])
-    def test_settings_without_every_entry_change_nothing(self, rk, rig, through):
-        target = rk.AnimLayer.create("layerB")
-        partial = {"m": True, "l": True, "s": True, "o": True}
+    @pytest.mark.parametrize("layer, entries, error", [
+        ("layerB", SETTING_KEYS[:4], KeyError), ("gone", SETTING_KEYS, ValueError),
+        ("ctrl", SETTING_KEYS, RuntimeError)], ids=["short settings", "missing", "no layer"])
+    def test_a_failing_call_raises_and_changes_nothing(self, rk, rig, errors, through, layer,
+                                                       entries, error):
+        rk.AnimLayer.create("layerB")
+        settings = dict((key, True) for key in entries)
         with coreModifierContext(False, True) as (_, modifier):
-            with pytest.raises(KeyError):
-                target.applySettings(partial, modifier=modifier if through == "modifier" else None)
-        assert layerNodeSettings("layerB") == LAYER_DEFAULTS
+            with pytest.raises(error):
+                rk.AnimLayer(layer).applySettings(
+                    settings, modifier=modifier if through == "modifier" else None)
+        assert layerNodeSettings("layerB") == LAYER_DEFAULTS and errors == []
 
     def test_apply_settings_through_a_modifier_is_undone_with_it(self, rk, rig):
         """Every setting waits for the modifier and goes back with its undo:

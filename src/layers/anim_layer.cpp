@@ -204,6 +204,9 @@ py::object applySettings(const State &s, py::handle self, py::handle settings, p
     for (size_t i = 0; i < kSettingCount; ++i)
         values[i] = steal(
             PyObject_GetItem(settings.ptr(), getAttr(self, s.*kSettings[i].key).ptr()));
+    // A name that is no layer raises here as the animLayer edits raise
+    // without a modifier, rather than failing one attribute write at a time.
+    if (!modifier.is_none()) layerQuery<&State::kwQueryMute>(s, self);
     py::object node = getAttr(self, s.node);
     for (size_t i = 0; i < kSettingCount; ++i) {
         const Setting &setting = kSettings[i];
