@@ -46,6 +46,31 @@ class TestNodes:
         channelBox.addCameraShapes()
         assert sorted(channelBox.nodes) == sorted(["a", transform, "|%s|%s" % (transform, shape)])
 
+    @pytest.mark.parametrize("method", ["addShapes", "addCameraShapes"])
+    def test_dependency_nodes_in_the_selection_stay_and_add_no_shape(self, rk, rig, method):
+        transform, shape = cmds.camera()
+        cmds.createNode("multiplyDivide", name="md")
+        cmds.select("md", "a", transform)
+        channelBox = rk.ChannelBox()
+        getattr(channelBox, method)()
+        shapes = ["|%s|%s" % (transform, shape)] + (["|a|aShape"] if method == "addShapes" else [])
+        assert sorted(channelBox.nodes) == sorted(["md", "|a", "|" + transform] + shapes)
+        assert "md.input1X" in paths(channelBox.animatableAttrs)
+
+    def test_a_tuple_of_names_gains_its_shapes(self, rk, rig):
+        channelBox = rk.ChannelBox(("a", "b"))
+        channelBox.addShapes()
+        assert sorted(channelBox.nodes) == ["a", "b", "|a|aShape"]
+
+    @pytest.mark.parametrize("given, nodes", [
+        (b"a", ["a"]), ([b"a", "b"], ["a", "b"]), ((b"b",), ["b"]), (b"", ["|b"])])
+    def test_names_given_as_bytes_are_read_as_latin_1(self, rk, rig, given, nodes):
+        cmds.select("b")
+        channelBox = rk.ChannelBox(given)
+        assert list(channelBox.nodes) == nodes
+        assert channelBox.animatablePlugNames[:2] == ["|%s.visibility" % nodes[0].strip("|"),
+                                                      "|%s.translateX" % nodes[0].strip("|")]
+
 
 class TestChannelBoxSelection:
     def test_two_objects_with_translate_x_selected(self, rk, rig):
@@ -70,6 +95,21 @@ class TestChannelBoxSelection:
         channelBox = rk.ChannelBox("a")
         channelBox.selectedPlugs, channelBox.animatablePlugs, channelBox.animatedPlugs
         assert len(rk.ChannelBox.keepAlive) == before + 3
+
+
+class TestAnimatablePlugNames:
+    def test_long_and_short_names_of_every_animatable_plug(self, rk, rig):
+        cmds.addAttr("b", longName="amount", shortName="amt", attributeType="double",
+                      keyable=True)
+        cmds.addAttr("b", longName="hidden", attributeType="double")  # not keyable
+        channelBox = rk.ChannelBox(["b", "nothing", "a"])
+        channels = ("visibility", "translateX", "translateY", "translateZ", "rotateX",
+                    "rotateY", "rotateZ", "scaleX", "scaleY", "scaleZ")
+        short = ("v", "tx", "ty", "tz", "rx", "ry", "rz", "sx", "sy", "sz")
+        assert channelBox.animatablePlugNames == ["|b." + name for name in channels] + \
+            ["|b.amount"] + ["|a." + name for name in channels]
+        assert channelBox.animatableShortPlugNames == ["|b." + name for name in short] + \
+            ["|b.amt"] + ["|a." + name for name in short]
 
 
 class TestShownAttributes:

@@ -1,9 +1,12 @@
 """AnimLayer and LayerQueries: one layer's flags, contents and settings, the
 activation scope, and the questions about the scene's layers as a whole."""
+import gc
+from contextlib import nullcontext as nullContext
+
 import pytest
 from maya import cmds
 
-from Zentrik._api.__hybrid__._core import CORE
+from Zentrik._api.__hybrid__._core import CORE, coreModifierContext
 
 
 @pytest.fixture
@@ -11,6 +14,19 @@ def rig():
     cmds.createNode("transform", name="ctrl")
     cmds.createNode("transform", name="other")
     return "ctrl"
+
+
+# The layer node's attributes behind the settings, in settings order, and the
+# values a new layer has.
+LAYER_ATTRIBUTES = ("mute", "lock", "solo", "override", "passthrough", "preferred",
+                    "rotationAccumulationMode", "scaleAccumulationMode")
+SETTING_KEYS = ("m", "l", "s", "o", "pt", "pf", "ra", "sa")
+LAYER_DEFAULTS = dict(zip(LAYER_ATTRIBUTES, (False, False, False, False, True, False, 0, 0)))
+
+
+def layerNodeSettings(layer):
+    """The layer node's setting attributes as Maya reads them."""
+    return dict((a, cmds.getAttr("%s.%s" % (layer, a))) for a in LAYER_ATTRIBUTES)
 
 
 def layerCommands():
@@ -31,12 +47,31 @@ class TestOneLayer:
 
     def test_flags_read_and_written(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
+        assert (layer.isMuted, layer.isLocked, layer.isSolo, layer.isOverride,
+                layer.isPassthrough, layer.isPreferred) == (False, False, False, False, True, False)
         layer.setMute(True)
         layer.setLock(True)
         layer.setSolo(True)
+        layer.setActive()
         fresh = rk.AnimLayer("layerA")  # properties are kept: look again
-        assert (fresh.isMuted, fresh.isLocked, fresh.isSolo) == (True, True, True)
-        assert fresh.isOverride is False and fresh.isPassthrough in (True, False)
+        assert (fresh.isMuted, fresh.isLocked, fresh.isSolo, fresh.isPreferred) == \
+            (True, True, True, True)
+        assert [cmds.getAttr("layerA." + a) for a in ("mute", "lock", "solo", "preferred")] == \
+            [True, True, True, True]
+        layer.setMute(False)
+        assert rk.AnimLayer("layerA").isMuted is False
+
+    def test_names_given_as_bytes_are_read_as_latin_1(self, rk, rig):
+        layer = rk.AnimLayer.create(b"layerA")
+        assert layer.name == "layerA" and rk.AnimLayer(b"layerA").name == "layerA"
+        assert rk.AnimLayer(b"caf\xe9").name == "caf\xe9"  # not UTF-8: every byte is a character
+        assert rk.AnimLayer(b"caf\xe9").isEmpty() is True
+        assert rk.AnimLayer(b"BaseAnimation").isBaseLayer is True
+        bytesLayer = rk.AnimLayer(b"layerA")
+        bytesLayer.addAttribute(b"ctrl.tx")
+        bytesLayer.addAttribute(b"ctrl.ty")
+        bytesLayer.removeAttribute(b"ctrl.ty")
+        assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
 
     def test_contents(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
@@ -48,6 +83,27 @@ class TestOneLayer:
         assert sorted(fresh.nodes) == ["|ctrl", "|other"]
         layer.removeAttribute("ctrl.ty")
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX", "|other.rotateZ"]
+
+    def test_long_names_survive_a_lookup_that_empties_the_path_list(self, rk, rig, monkeypatch):
+        """`ls` is Python: whatever it does to the lists it can reach, the
+        answer is built safely and holds only names ls gave."""
+        layer = rk.AnimLayer.create("layerA")
+        for attr in ("ctrl.tx", "ctrl.ty", "other.rz"):
+            layer.addAttribute(attr)
+
+        class EmptyingCmds(object):
+            def __getattr__(self, name):
+                return getattr(cmds, name)
+
+            def ls(self, *args, **flags):
+                for holder in gc.get_referrers(args[0]):
+                    if isinstance(holder, list):
+                        del holder[:]
+                return cmds.ls(*args, **flags)
+
+        monkeypatch.setattr(rk, "cmds", EmptyingCmds())
+        attributes = rk.AnimLayer("layerA").attributes
+        assert attributes in ([], ["|ctrl.translateX"])
 
     def test_curves_of_keys_in_the_layer(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
@@ -69,12 +125,35 @@ class TestOneLayer:
         assert rk.AnimLayer("BaseAnimation").isEmpty() is True
 
 
+class TestAnimatableMembership:
+    CHANNELS = ["|ctrl.visibility"] + ["|ctrl.%s%s" % (c, axis) for c in
+                                       ("translate", "rotate", "scale") for axis in "XYZ"]
+
+    @pytest.mark.parametrize("given", ["ctrl", b"ctrl", None, ""],
+                             ids=["name", "bytes", "None: selection", "empty: selection"])
+    def test_every_animatable_attribute_joins_and_leaves(self, rk, rig, given):
+        cmds.addAttr("ctrl", longName="amount", attributeType="double", keyable=True)
+        cmds.addAttr("ctrl", longName="shown", attributeType="double")
+        cmds.setAttr("ctrl.shown", channelBox=True)
+        rk.AnimLayer.create("layerA").addAttribute("other.tx")
+        cmds.select("ctrl")
+        layer = rk.AnimLayer("layerA")
+        layer.addAnimatableAttributes(given)
+        assert rk.AnimLayer("layerA").attributes == ["|other.translateX"] + self.CHANNELS + \
+            ["|ctrl.amount"]
+        cmds.setKeyframe("ctrl.amount", time=(1,), value=2.0, animLayer="layerA")
+        assert cmds.animLayer("layerA", query=True, animCurves=True) is not None
+        layer.removeAnimatableAttributes(given)
+        assert rk.AnimLayer("layerA").attributes == ["|other.translateX"]
+        assert cmds.getAttr("ctrl.amount") == 0.0  # the layer's key went with it
+
+
 class TestSettings:
     def test_settings_snapshot_has_the_eight_entries(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
         layer.setMute(True)
         settings = rk.AnimLayer("layerA").settings
-        assert list(settings) == ["m", "l", "s", "o", "pt", "pf", "ra", "sa"]
+        assert list(settings) == list(SETTING_KEYS)
         assert settings["m"] is True and settings["l"] is False
         assert settings["ra"] == cmds.getAttr("layerA.rotationAccumulationMode")
 
@@ -82,29 +161,52 @@ class TestSettings:
         source = rk.AnimLayer.create("layerA")
         source.setMute(True)
         source.setSolo(True)
+        cmds.animLayer("layerA", edit=True, override=True, passthrough=False)
         cmds.setAttr("layerA.rotationAccumulationMode", 1)
         cmds.setAttr("layerA.scaleAccumulationMode", 0)
         target = rk.AnimLayer.create("layerB")
         target.applySettings(rk.AnimLayer("layerA").settings)
-        assert rk.AnimLayer("layerB").settings == rk.AnimLayer("layerA").settings
+        assert layerNodeSettings("layerB") == layerNodeSettings("layerA") == dict(
+            LAYER_DEFAULTS, mute=True, solo=True, override=True, passthrough=False,
+            rotationAccumulationMode=1, scaleAccumulationMode=0)
 
-    def test_apply_settings_through_a_modifier_is_one_undo_step(self, rk, rig):
-        rk.AnimLayer.create("layerA")
+    @pytest.mark.parametrize("through", ["modifier", "commands"])
+    @pytest.mark.parametrize("layer, entries, error", [
+        ("layerB", SETTING_KEYS[:4], KeyError), ("gone", SETTING_KEYS, ValueError),
+        ("ctrl", SETTING_KEYS, RuntimeError)], ids=["short settings", "missing", "no layer"])
+    def test_a_failing_call_raises_and_changes_nothing(self, rk, rig, errors, through, layer,
+                                                       entries, error):
+        rk.AnimLayer.create("layerB")
+        settings = dict((key, True) for key in entries)
+        with coreModifierContext(False, True) as (_, modifier):
+            with pytest.raises(error):
+                rk.AnimLayer(layer).applySettings(
+                    settings, modifier=modifier if through == "modifier" else None)
+        assert layerNodeSettings("layerB") == LAYER_DEFAULTS and errors == []
+
+    def test_apply_settings_through_a_modifier_is_undone_with_it(self, rk, rig):
+        """Every setting waits for the modifier and goes back with its undo:
+        the layer's flags, the keying into it and the evaluated value."""
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
+        rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         target = rk.AnimLayer.create("layerB")
-        settings = dict(rk.AnimLayer("layerA").settings, ra=1, sa=0)
-        modes = (cmds.getAttr("layerB.rotationAccumulationMode"),
-                 cmds.getAttr("layerB.scaleAccumulationMode"))
-        from Zentrik._api.__hybrid__._core import coreModifierContext
+        target.addAttribute("ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")
+        assert cmds.getAttr("ctrl.tx") == 12.0
+        changed = dict(LAYER_DEFAULTS, mute=False, lock=True, solo=True, override=True,
+                       passthrough=False, preferred=True, rotationAccumulationMode=1,
+                       scaleAccumulationMode=1)
+        settings = dict(zip(SETTING_KEYS, (changed[a] for a in LAYER_ATTRIBUTES)))
 
         with coreModifierContext(False, True) as (_, modifier):
             target.applySettings(settings, actionId="a1", modifier=modifier)
-            # queued, not yet written
-            assert cmds.getAttr("layerB.rotationAccumulationMode") == modes[0]
-        assert cmds.getAttr("layerB.rotationAccumulationMode") == 1
-        assert cmds.getAttr("layerB.scaleAccumulationMode") == 0
+            assert layerNodeSettings("layerB") == LAYER_DEFAULTS  # queued, not yet written
+        assert layerNodeSettings("layerB") == changed
+        assert rk.AnimLayer("layerB").settings == settings
+        assert cmds.getAttr("ctrl.tx") == 2.0  # the override layer alone
         CORE.lastModifier.undoIt()
-        assert (cmds.getAttr("layerB.rotationAccumulationMode"),
-                cmds.getAttr("layerB.scaleAccumulationMode")) == modes
+        assert layerNodeSettings("layerB") == LAYER_DEFAULTS
+        assert cmds.getAttr("ctrl.tx") == 12.0
 
     def test_apply_no_settings_issues_no_command(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
@@ -115,28 +217,59 @@ class TestSettings:
         assert layerCommands() == []
 
 
-class TestActivationScope:
-    def test_scope_activates_and_restores_the_best_layer(self, rk, rig):
-        rk.AnimLayer.create("layerA")
-        layerB = rk.AnimLayer.create("layerB")
-        cmds.select("ctrl")
-        rk.AnimLayer("layerA").setActive()
-        before = rk.AnimLayer.bestLayer().name
-        with rk.AnimLayer.ActivationScope(layerB) as bound:
-            assert bound is None
-            assert rk.AnimLayer("layerB").isPreferred
-        assert rk.AnimLayer.bestLayer().name == before
+def preferredFlags(*layers):
+    """Each layer's preferred flag, as Maya answers it."""
+    return [cmds.animLayer(name, query=True, preferred=True) for name in layers]
 
-    def test_scope_restores_when_the_block_raises(self, rk, rig):
-        rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
-        layerB = rk.AnimLayer.create("layerB")
-        layerB.addAttribute("ctrl.tx")
-        cmds.select("ctrl")
+
+class TestActivationScope:
+    @pytest.mark.parametrize("selected", [True, False], ids=["selection", "nothing selected"])
+    @pytest.mark.parametrize("raises", [False, True], ids=["block ends", "block raises"])
+    def test_the_next_key_lands_where_it_did_before_the_scope(self, rk, rig, selected, raises):
+        """The animator works in A; a scope on B above it must leave A the
+        layer Maya keys into, whether or not Maya named a best layer on entry."""
+        for name in ("layerA", "layerB"):
+            rk.AnimLayer.create(name).addAttribute("ctrl.tx")
         rk.AnimLayer("layerA").setActive()
-        with pytest.raises(KeyError):
-            with rk.AnimLayer.ActivationScope(layerB):
-                raise KeyError("inside")
-        assert rk.AnimLayer("layerA").isPreferred
+        cmds.select("ctrl") if selected else cmds.select(clear=True)
+        scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB"))
+        with pytest.raises(KeyError) if raises else nullContext():
+            with scope as bound:
+                assert bound is None
+                assert preferredFlags("layerA", "layerB") == [True, True]
+                if raises:
+                    raise KeyError("inside")
+        assert getattr(scope.previousLayer, "name", None) == ("layerA" if selected else None)
+        assert preferredFlags("layerA", "layerB") == [True, False]
+        cmds.select("ctrl")
+        assert cmds.animLayer(query=True, bestAnimLayer=True) == ["layerA"]
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0)
+        assert cmds.animLayer("layerA", query=True, animCurves=True) is not None
+        assert cmds.animLayer("layerB", query=True, animCurves=True) is None
+
+    @pytest.mark.parametrize("preferred", [(), ("layerA",), ("layerA", "layerC"),
+                                           ("layerC", "BaseAnimation")])
+    def test_every_layers_flag_is_put_back(self, rk, rig, preferred):
+        for name in ("layerA", "layerB"):
+            rk.AnimLayer.create(name)
+        cmds.animLayer("layerC", parent="layerA")  # nested: not a child of the base layer
+        for name in preferred:
+            cmds.animLayer(name, edit=True, preferred=True)
+        layers = ("BaseAnimation", "layerA", "layerB", "layerC")
+        before = preferredFlags(*layers)
+        with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB")):
+            for name in layers:  # the block may change any flag
+                cmds.animLayer(name, edit=True, preferred=name not in preferred)
+        assert preferredFlags(*layers) == before
+
+    def test_a_layer_deleted_in_the_block_is_passed_over(self, rk, rig):
+        for name in ("layerA", "layerB", "layerC"):
+            rk.AnimLayer.create(name)
+        rk.AnimLayer("layerA").setActive()
+        with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB")):
+            cmds.animLayer("layerA", edit=True, preferred=False)
+            cmds.delete("layerC")
+        assert preferredFlags("layerA", "layerB") == [True, False]
 
     @pytest.mark.parametrize("given", [None, "preferred"])
     def test_scope_without_a_switch_issues_no_edit(self, rk, rig, given):
@@ -148,15 +281,6 @@ class TestActivationScope:
         with rk.AnimLayer.ActivationScope(None if given is None else rk.AnimLayer("layerA")):
             pass
         assert [kw for args, kw in layerCommands() if kw.get("edit") or kw.get("e")] == []
-
-    def test_scope_with_no_best_layer_skips_the_restore(self, rk, rig, monkeypatch):
-        layer = rk.AnimLayer.create("layerA")
-        monkeypatch.setattr(rk.AnimLayer, "bestLayer", staticmethod(lambda: None))
-        scope = rk.AnimLayer.ActivationScope(layer)
-        with pytest.raises(ValueError):
-            with scope:
-                raise ValueError("the block's own")
-        assert scope.previousLayer is None
 
     def test_scope_is_a_class_of_anim_layer(self, rk):
         assert rk.AnimLayer.ActivationScope.__qualname__ == "AnimLayer.ActivationScope"
@@ -193,7 +317,13 @@ class TestLayerQueries:
         rk.AnimLayer("layerA").setActive()
         assert rk.LayerQueries().lastBestLayer.name == "layerA"
 
-    def test_affected_layers_leave_the_base_layer_out(self, rk, rig):
+    @pytest.mark.parametrize("nodes, layers", [
+        ("ctrl", ["layerA"]), (["other"], []), (["other", "ctrl"], ["layerA"]),
+        (b"ctrl", ["layerA"]), ([b"ctrl"], ["layerA"]), ((b"other", "ctrl"), ["layerA"]),
+        ([], []), (None, []), ("", []), ((), [])])
+    def test_affected_layers_of_the_given_nodes_only(self, rk, rig, nodes, layers):
+        """The base layer is left out; no nodes given means no layers, never
+        the layers of the selection."""
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
-        assert rk.LayerQueries.affectedLayerNames("ctrl") == ["layerA"]
-        assert rk.LayerQueries.affectedLayerNames(["other"]) == []
+        cmds.select("ctrl")
+        assert rk.LayerQueries.affectedLayerNames(nodes) == layers

@@ -1,5 +1,6 @@
 // AnimLayer: one animation layer node, known by name. Each member is one or a
 // few animLayer commands on that name, or an attribute of the layer node.
+#include "layers/layer_names.h"
 #include "module/classes.h"
 #include "module/methods.h"
 #include "scene/node.h"
@@ -38,12 +39,12 @@ py::object setFlag(const State &s, py::handle self, py::handle state) {
 // --- construction and identity ------------------------------------------------
 
 py::object init(const State &s, py::handle self, py::handle name) {
-    setAttr(self, s.name, name);
+    setAttr(self, s.name, latin1Name(s, name));
     return none();
 }
 
 py::object create(const State &s, py::handle name) {
-    return newLayer(s, callMethod(cmdsModule(s), s.animLayer, name));
+    return newLayer(s, callMethod(cmdsModule(s), s.animLayer, latin1Name(s, name)));
 }
 
 py::object bestLayer(const State &s) {
@@ -74,17 +75,16 @@ py::object attributePaths(const State &s, py::handle self) {
     return listOrEmpty(layerQuery<&State::kwQueryAttribute>(s, self));
 }
 
+// Each path's long form, in the command's order. The answer is a new list
+// filled by appending: `ls` is Python and may reach anything it can see.
 py::object attributes(const State &s, py::handle self) {
-    py::object paths = attributePaths(s, self);
+    py::object result = newList();
     py::object cmds = cmdsModule(s);
-    const Py_ssize_t count = PyList_GET_SIZE(paths.ptr());
-    for (Py_ssize_t i = 0; i < count; ++i) {
-        py::object longNames =
-            callMethodKw(cmds, s.ls, s.kwLong, PyList_GET_ITEM(paths.ptr(), i), Py_True);
-        py::object longName = steal(PySequence_GetItem(longNames.ptr(), 0));
-        PyList_SetItem(paths.ptr(), i, longName.release().ptr());  // steals; in range
+    for (py::handle path : attributePaths(s, self)) {
+        py::object longNames = callMethodKw(cmds, s.ls, s.kwLong, path, Py_True);
+        append(result, steal(PySequence_GetItem(longNames.ptr(), 0)));
     }
-    return paths;
+    return result;
 }
 
 // A Node built from an attribute path stands for the attribute's node.
@@ -109,12 +109,12 @@ py::object isEmpty(const State &s, py::handle self) {
 // --- membership ------------------------------------------------------------------
 
 py::object addAttribute(const State &s, py::handle self, py::handle plugName) {
-    layerEdit(s, self, s.kwEditAttribute, plugName);
+    layerEdit(s, self, s.kwEditAttribute, latin1Name(s, plugName));
     return none();
 }
 
 py::object removeAttribute(const State &s, py::handle self, py::handle plugName) {
-    layerEdit(s, self, s.kwEditRemoveAttribute, plugName);
+    layerEdit(s, self, s.kwEditRemoveAttribute, latin1Name(s, plugName));
     return none();
 }
 
@@ -161,21 +161,28 @@ py::object setActive(const State &s, py::handle self) {
 
 // --- settings --------------------------------------------------------------------
 
-// The eight settings an animator sees, keyed by the class's k-constants.
+// The eight settings an animator sees, keyed by the class's k-constants, with
+// the layer node's attribute that holds each (the animLayer flags are those
+// attributes) and the animLayer edit flag that sets it, where there is one.
 struct Setting {
     PyObject *State::*key;
     PyObject *State::*property;
+    const char *attribute;
+    PyObject *State::*edit;
 };
 constexpr Setting kSettings[] = {
-    {&State::kMute, &State::isMuted},
-    {&State::kLock, &State::isLocked},
-    {&State::kSolo, &State::isSolo},
-    {&State::kOverride, &State::isOverride},
-    {&State::kPassthrough, &State::isPassthrough},
-    {&State::kPreferred, &State::isPreferred},
-    {&State::kRotationAccumulationMode, &State::rotationAccumulationMode},
-    {&State::kScaleAccumulationMode, &State::scaleAccumulationMode},
+    {&State::kMute, &State::isMuted, "mute", &State::kwEditMute},
+    {&State::kLock, &State::isLocked, "lock", &State::kwEditLock},
+    {&State::kSolo, &State::isSolo, "solo", &State::kwEditSolo},
+    {&State::kOverride, &State::isOverride, "override", &State::kwEditOverride},
+    {&State::kPassthrough, &State::isPassthrough, "passthrough", &State::kwEditPassthrough},
+    {&State::kPreferred, &State::isPreferred, "preferred", &State::kwEditPreferred},
+    {&State::kRotationAccumulationMode, &State::rotationAccumulationMode,
+     "rotationAccumulationMode", nullptr},
+    {&State::kScaleAccumulationMode, &State::scaleAccumulationMode, "scaleAccumulationMode",
+     nullptr},
 };
+constexpr size_t kSettingCount = sizeof(kSettings) / sizeof(kSettings[0]);
 
 py::object settings(const State &s, py::handle self) {
     py::object result = steal(PyDict_New());
@@ -186,67 +193,112 @@ py::object settings(const State &s, py::handle self) {
     return result;
 }
 
+// Every entry is read before anything is written, so a dictionary without one
+// of the eight keys changes nothing. Without a modifier the flags are set by
+// animLayer edits, at once; with one, every setting is queued on it as a write
+// of the layer node's attribute, so that undoing the modifier undoes the call.
 py::object applySettings(const State &s, py::handle self, py::handle settings, py::handle,
                          py::handle modifier) {
     if (settings.is_none()) return none();
-    auto entry = [&](PyObject *key) {
-        return steal(PyObject_GetItem(settings.ptr(), getAttr(self, key).ptr()));
-    };
-    layerEdit(s, self, s.kwEditMute, entry(s.kMute));
-    layerEdit(s, self, s.kwEditLock, entry(s.kLock));
-    layerEdit(s, self, s.kwEditSolo, entry(s.kSolo));
-    layerEdit(s, self, s.kwEditOverride, entry(s.kOverride));
-    layerEdit(s, self, s.kwEditPassthrough, entry(s.kPassthrough));
-    layerEdit(s, self, s.kwEditPreferred, entry(s.kPreferred));
+    py::object values[kSettingCount];
+    for (size_t i = 0; i < kSettingCount; ++i)
+        values[i] = steal(
+            PyObject_GetItem(settings.ptr(), getAttr(self, s.*kSettings[i].key).ptr()));
+    // A name that is no layer raises here as the animLayer edits raise
+    // without a modifier, rather than failing one attribute write at a time.
+    if (!modifier.is_none()) layerQuery<&State::kwQueryMute>(s, self);
     py::object node = getAttr(self, s.node);
-    callMethodKw(node, s.setAttr, s.kwModifier, text("rotationAccumulationMode"),
-                 entry(s.kRotationAccumulationMode), modifier);
-    callMethodKw(node, s.setAttr, s.kwModifier, text("scaleAccumulationMode"),
-                 entry(s.kScaleAccumulationMode), modifier);
+    for (size_t i = 0; i < kSettingCount; ++i) {
+        const Setting &setting = kSettings[i];
+        if (modifier.is_none() && setting.edit)
+            layerEdit(s, self, s.*setting.edit, values[i]);
+        else
+            callMethodKw(node, s.setAttr, s.kwModifier, text(setting.attribute), values[i],
+                         modifier);
+    }
     return none();
 }
 
 // --- the activation scope ----------------------------------------------------------
+
+// The attribute of a scope that holds [(layer name, preferred), ...] from entry.
+py::object preferredOnEntryName() {
+    return steal(PyUnicode_InternFromString("preferredOnEntry"));
+}
 
 py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
     setAttr(self, s.animLayer, animLayer);
     const bool needsSwitch = !animLayer.is_none() && !truthy(getAttr(animLayer, s.isPreferred));
     setAttr(self, s.needsSwitch, boolObject(needsSwitch));
     setAttr(self, s.previousLayer, Py_None);
+    setAttr(self, preferredOnEntryName().ptr(), newList());
     return none();
 }
 
+// Maya keys into the top-most preferred layer, so making one layer preferred
+// can change the best layer of attributes far from it; the scope therefore
+// remembers every layer's flag, not only the layer that was best.
 py::object scopeEnter(const State &s, py::handle self) {
     if (!truthy(getAttr(self, s.needsSwitch))) return none();
     setAttr(self, s.previousLayer, callMethod(s.global(s.AnimLayer), s.bestLayer));
+    py::object cmds = cmdsModule(s);
+    py::object flags = newList();
+    py::object layers = listOrEmpty(callMethodKw(cmds, s.ls, s.kwType, text("animLayer")));
+    for (py::handle name : layers) {
+        py::object preferred =
+            boolObject(truthy(callMethodKw(cmds, s.animLayer, s.kwQueryPreferred, name,
+                                           Py_True, Py_True)));
+        append(flags, steal(PyTuple_Pack(2, name.ptr(), preferred.ptr())));
+    }
+    setAttr(self, preferredOnEntryName().ptr(), flags);
     callMethod(getAttr(self, s.animLayer), s.setActive);
     return none();
 }
 
-// With no layer best on entry there is nothing to restore, so nothing is
-// raised over the block's own exception.
+// Puts back the preferred flag of every layer that was there on entry and
+// still is, so each attribute's best layer is what it was, also when no
+// layer was best on entry. Never suppresses the block's exception.
 py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py::handle) {
     if (!truthy(getAttr(self, s.needsSwitch))) return none();
-    py::object previous = getAttr(self, s.previousLayer);
-    if (!previous.is_none()) callMethod(previous, s.setActive);
+    py::object cmds = cmdsModule(s);
+    py::object entries =
+        steal(PySequence_List(getAttr(self, preferredOnEntryName().ptr()).ptr()));
+    for (py::handle entry : entries) {
+        auto [name, preferred] = unpackPair(entry);
+        py::object now;
+        try {
+            now = callMethodKw(cmds, s.animLayer, s.kwQueryPreferred, name, Py_True, Py_True);
+        } catch (py::error_already_set &e) {
+            // A layer deleted (or renamed) inside the block has no flag to restore.
+            if (!e.matches(PyExc_RuntimeError) && !e.matches(PyExc_ValueError)) throw;
+            continue;
+        }
+        if (truthy(now) != truthy(preferred))
+            callMethodKw(cmds, s.animLayer, s.kwEditPreferred, name, Py_True, preferred);
+    }
     return none();
 }
 
 py::object activationScope(const State &s, py::handle outer) {
     py::object bases = steal(PyTuple_Pack(1, reinterpret_cast<PyObject *>(&PyBaseObject_Type)));
     ClassBuilder scope(s, "ActivationScope", bases,
-                       "Makes a layer the preferred one for a `with` block, then makes the\n"
-                       "layer that was best before preferred again (also when the block\n"
-                       "raises). None, or a layer already preferred, changes nothing.",
+                       "Makes a layer the preferred one for a `with` block, then puts every\n"
+                       "layer's preferred flag back as it was on entry (also when the block\n"
+                       "raises), so each attribute's best layer is what it was. None, or a\n"
+                       "layer already preferred, changes nothing.\n"
+                       "\n"
+                       "previousLayer is the layer that was best on entry (or None);\n"
+                       "preferredOnEntry lists (layer name, preferred) as found on entry.",
                        outer);
     scope.init<scopeInit>("Remember `animLayer` (an AnimLayer or None) and whether it needs\n"
                           "switching to.",
                           {"self", "animLayer"});
     scope.method<scopeEnter>("__enter__",
-                             "Remember the best layer, then make animLayer preferred.",
+                             "Remember the best layer and every layer's preferred flag, then\n"
+                             "make animLayer preferred.",
                              {"self"});
     scope.method<scopeExit>("__exit__",
-                            "Make the remembered layer preferred again; never suppresses.",
+                            "Put the remembered preferred flags back; never suppresses.",
                             {"self", "excType", "excValue", "traceback"},
                             {Py_None, Py_None, Py_None});
     return scope.build();
@@ -323,8 +375,9 @@ void defineAnimLayer(const State &s) {
             "The eight settings (mute, lock, solo, override, passthrough, preferred,\n"
             "rotation and scale accumulation) keyed by the k-constants.");
         cls.method<applySettings>("applySettings",
-            "Apply a settings dictionary (None: nothing); the accumulation modes go\n"
-            "through `modifier` when one is given.",
+            "Apply a settings dictionary (None: nothing). With a `modifier`, every\n"
+            "setting is queued on it as a write of the layer node's attribute, so\n"
+            "undoing the modifier undoes them all.",
             {"self", "settings", "actionId", "modifier"}, {Py_None, Py_None});
     });
 }

@@ -1,6 +1,7 @@
 // ChannelBox: the Channel Box selection, and the animatable and animated plugs
 // of a set of nodes, as plug arrays, attribute wrappers and plug paths.
 #include "attributes/anim_attr.h"
+#include "layers/layer_names.h"
 #include "module/classes.h"
 #include "scene/node.h"
 
@@ -37,11 +38,12 @@ py::object namesOf(py::handle attrs, PyObject *name) {
 // --- nodes -------------------------------------------------------------------------
 
 py::object init(const State &s, py::handle self, py::handle nodes) {
-    py::object stored = py::reinterpret_borrow<py::object>(nodes);
-    if (PyUnicode_Check(nodes.ptr()) && PyUnicode_GET_LENGTH(nodes.ptr()) > 0) {
+    py::object stored = latin1Names(s, nodes);
+    if (PyUnicode_Check(stored.ptr()) && PyUnicode_GET_LENGTH(stored.ptr()) > 0) {
+        py::object name = stored;
         stored = newList();
-        append(stored, nodes);
-    } else if (!truthy(nodes)) {
+        append(stored, name);
+    } else if (!truthy(stored)) {
         stored = callMethodKw(s.global(s.cmds), s.ls, s.kwSelectionLongDependencyNodes, Py_True,
                               Py_True, Py_True);
     }
@@ -49,11 +51,27 @@ py::object init(const State &s, py::handle self, py::handle nodes) {
     return none();
 }
 
+// The names of `nodes` that are DAG nodes. The selection holds utility nodes
+// and materials too, which have no DAG path to ask for; they stay in nodes.
+py::object dagNodeNames(const State &s, py::handle nodes) {
+    py::object result = newList();
+    py::object cmds = s.global(s.cmds);
+    py::object dagNode = text("dagNode");
+    py::object names = steal(PyObject_GetIter(nodes.ptr()));
+    while (PyObject *raw = PyIter_Next(names.ptr())) {
+        py::object name = py::reinterpret_steal<py::object>(raw);
+        if (truthy(callMethodKw(cmds, s.ls, s.kwType, name, dagNode))) append(result, name);
+    }
+    if (PyErr_Occurred()) throwPythonError();
+    return result;
+}
+
 // nodes gains the first shape below each transform (cameras only when asked),
 // once each; the order of nodes is not kept.
 void addShapesOf(const State &s, py::handle self, bool camerasOnly) {
     py::object names = newList();
-    py::object reader = call(s.global(s.SelectionReader), getAttr(self, s.nodes));
+    py::object reader =
+        call(s.global(s.SelectionReader), dagNodeNames(s, getAttr(self, s.nodes)));
     py::object zero = steal(PyLong_FromLong(0));
     for (py::handle path : getAttr(reader, s.nodeDagPaths)) {
         if (!hasFn(s, path, s.kTransform)) continue;
@@ -66,7 +84,9 @@ void addShapesOf(const State &s, py::handle self, bool camerasOnly) {
         if (!camerasOnly || hasFn(s, path, s.kCamera))
             append(names, callMethod(path, s.fullPathName));
     }
-    py::object all = steal(PyNumber_Add(getAttr(self, s.nodes).ptr(), names.ptr()));
+    // nodes may be any sequence the caller gave (a tuple, say): join as lists.
+    py::object all = steal(PySequence_List(getAttr(self, s.nodes).ptr()));
+    all = steal(PySequence_InPlaceConcat(all.ptr(), names.ptr()));
     setAttr(self, s.nodes, steal(PySequence_List(steal(PySet_New(all.ptr())).ptr())));
 }
 
@@ -263,11 +283,13 @@ void defineChannelBox(const State &s) {
         "keepAlive holds every plug array handed out, for the module's lifetime.";
     defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
         cls.constant("keepAlive", steal(PyList_New(0)));
-        cls.init<init>("Work on `nodes` (a name or names), or on the selected dependency\n"
-                       "nodes when none are given.",
+        cls.init<init>("Work on `nodes` (a name or names; bytes read as Latin-1), or on\n"
+                       "the selected dependency nodes when none are given.",
                        {"self", "nodes"}, {Py_None});
-        cls.method<addShapes>("addShapes", "Add the first shape below each transform to nodes.",
-                              {"self"});
+        cls.method<addShapes>("addShapes",
+            "Add the first shape below each transform to nodes; nodes that are not\n"
+            "DAG nodes stay and add nothing.",
+            {"self"});
         cls.method<addCameraShapes>("addCameraShapes",
             "Add the first shape below each transform to nodes, when it is a camera.", {"self"});
         cls.property<selectedChannelPaths>("selectedChannelPaths",

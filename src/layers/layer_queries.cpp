@@ -1,4 +1,5 @@
 // LayerQueries: the scene's animation layers as a whole.
+#include "layers/layer_names.h"
 #include "module/classes.h"
 #include "module/methods.h"
 
@@ -74,10 +75,13 @@ py::object emptyLayerNames(const State &s, py::handle self) {
     return result;
 }
 
+// No nodes given means no layers: the command itself would answer for the
+// selection instead.
 py::object affectedLayerNames(const State &s, py::handle nodes) {
     py::object result = steal(PyList_New(0));
-    py::object affected =
-        callMethodKw(s.global(s.cmds), s.animLayer, s.kwQueryAffectedLayers, nodes, Py_True, Py_True);
+    if (!truthy(nodes)) return result;
+    py::object affected = callMethodKw(s.global(s.cmds), s.animLayer, s.kwQueryAffectedLayers,
+                                       latin1Names(s, nodes), Py_True, Py_True);
     if (affected.is_none()) return result;
     py::object base = baseLayerName(s);
     for (py::handle name : affected)
@@ -106,7 +110,8 @@ void defineLayerQueries(const State &s) {
         cls.method<emptyLayerNames>("emptyLayerNames",
             "Names of the empty layers, the base layer never among them.", {"self"});
         cls.staticMethod<affectedLayerNames>("affectedLayerNames",
-            "Names of the layers affecting `nodes` (a name or names), base layer left out.",
+            "Names of the layers affecting `nodes` (a name or names), base layer left out;\n"
+            "[] when no node is given.",
             {"nodes"});
     });
 }

@@ -313,3 +313,54 @@ class TestBlendedValues:
         cmds.setAttr("ctrl.tx", 7.0)
         assert cmds.getAttr("ctrl.tx") == 7.0
         assert plug("ctrl.tx").isFreeToChange() == om.MPlug.kFreeToChange
+
+
+class TestLayerAttributesThroughAModifier:
+    """A layer's settings are attributes of its node: written through a
+    modifier they take effect on doIt, in the blended value and in the best
+    layer, and undoIt takes them back."""
+
+    @pytest.mark.parametrize("layer, attribute, tx, best", [
+        ("layerA", "mute", 11.0, "layerB"), ("layerA", "solo", 12.0, "layerB"),
+        ("layerA", "override", 3.0, "layerB"), ("layerA", "preferred", 13.0, "layerA"),
+        ("layerB", "lock", 13.0, "layerA")])
+    def test_a_flag_written_through_a_modifier(self, rig, layer, attribute, tx, best):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
+        for name, offset in (("layerA", 2.0), ("layerB", 1.0)):
+            cmds.animLayer(name, attribute="ctrl.tx")
+            cmds.setKeyframe("ctrl.tx", time=(1,), value=offset, animLayer=name)
+        cmds.select("ctrl")
+        before = (13.0, ["layerB"])
+
+        def state():
+            return cmds.getAttr("ctrl.tx"), cmds.animLayer(query=True, bestAnimLayer=True)
+        modifier = om.MDagModifier()
+        modifier.newPlugValueBool(plug("%s.%s" % (layer, attribute)), True)
+        assert state() == before
+        modifier.doIt()
+        assert cmds.animLayer(layer, query=True, **{attribute: True}) is True
+        assert state() == (tx, [best])
+        modifier.undoIt()
+        assert cmds.animLayer(layer, query=True, **{attribute: True}) is False
+        assert state() == before
+
+
+class TestListingLayersAndDagNodes:
+    def test_ls_lists_every_layer_nested_ones_too(self, rig):
+        assert cmds.ls(type="animLayer") == []
+        cmds.animLayer("layerA")
+        cmds.animLayer("child", parent="layerA")
+        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA", "child"]
+        cmds.delete("child")
+        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA"]
+        with pytest.raises(ValueError):
+            cmds.animLayer("child", query=True, preferred=True)
+
+    @pytest.mark.parametrize("name, kept", [
+        ("ctrl", True), ("|ctrl", True), ("ctrlShape", True), ("md", False),
+        ("layerA", False), ("nothing", False)])
+    def test_ls_of_one_name_keeps_only_a_dag_node(self, rig, name, kept):
+        cmds.createNode("locator", name="ctrlShape", parent="ctrl")
+        cmds.createNode("multiplyDivide", name="md")
+        cmds.animLayer("layerA")
+        assert bool(cmds.ls(name, type="dagNode")) is kept
