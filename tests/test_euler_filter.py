@@ -1,12 +1,14 @@
 """The Smart Euler Filter: a control whose rotation flips through gimbal comes
 out continuous with every key keeping its orientation; the option and its
 messages show once per action."""
+import gc
 import math
 
 import pytest
 from maya import cmds
 from maya.OpenMaya import MEulerRotation
 
+from Zentrik._api.__hybrid__ import _rotation
 from Zentrik._api.__hybrid__._core import CORE, AnimCurve, MessageClick, ToolMessage
 
 FRAMES = list(range(1, 11))
@@ -89,9 +91,26 @@ class TestFilter:
             "Smart Euler Filter Applied", "smart_euler_filter_on", 3)
         assert tools.lastActionId == "a1"
 
-    def test_no_message_when_nothing_changed(self, rk, gimbal):
+    def test_keys_changed_by_the_pre_pass_alone_are_reported(self, rk, gimbal):
         optionOn()
+        before = keyTriples(gimbal)
         rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        # The pre-pass made the keys continuous; the curves' filters found
+        # nothing left, yet the animator's keys changed.
+        assert keyTriples(gimbal) != before
+        assert not any(c["changed"] for c in CORE.eulerFilterCalls)
+        [applied] = CORE.messages
+        assert applied.title == "Smart Euler Filter Applied"
+
+    def test_no_message_when_nothing_changed(self, rk):
+        optionOn()
+        cmds.createNode("transform", name="ctrl")
+        for frame in range(1, 6):
+            for axis in "XYZ":
+                cmds.setKeyframe("ctrl.rotate" + axis, time=(frame,), value=10.0 * frame)
+        CORE.curveTarget.curveNames = [cmds.listConnections("ctrl.rotate" + a, source=True)[0]
+                                       for a in "XYZ"]
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 5], "a1")
         assert CORE.messages == [] and len(CORE.eulerFilterCalls) == 3
 
     @pytest.mark.parametrize("frames", [[1, None], [None]])
@@ -168,3 +187,115 @@ class TestPrePass:
         after = keyTriples(gimbal)
         for previous, current in zip(after, after[1:]):
             assert all(abs(c - p) < math.pi for p, c in zip(previous, current))
+
+
+def keyedRotation(frames, values):
+    """ctrl's rotateX/Y/Z keyed at `frames` with the (x, y, z) `values` in
+    degrees; the three curves become the tool's target."""
+    cmds.createNode("transform", name="ctrl")
+    for frame, triple in zip(frames, values):
+        for axis, value in zip("XYZ", triple):
+            cmds.setKeyframe("ctrl.rotate" + axis, time=(frame,), value=value)
+    curves = [cmds.listConnections("ctrl.rotate" + a, source=True)[0] for a in "XYZ"]
+    CORE.curveTarget.curveNames = curves
+    return curves
+
+
+def sceneKeys(curves):
+    return [(cmds.keyframe(c, query=True, timeChange=True),
+             cmds.keyframe(c, query=True, valueChange=True)) for c in curves]
+
+
+def asSingle(curve):
+    """A rotation curve the pre-pass takes on its own, not in a trio."""
+    curve.setProperty("parentAttribute", None)
+    curve.setProperty("isRotation", True)
+
+
+# Frames 1-5, the keys from frame 3 on a whole turn away on every axis.
+UNWRAPPED = [(0.0, 0.0, 0.0), (10.0, 10.0, 10.0), (380.0, 380.0, 380.0),
+             (390.0, 390.0, 390.0), (400.0, 400.0, 400.0)]
+
+
+class TestKeptKeysThatDisagree:
+    """The tools keep what a curve's properties answered; after keys are cut
+    the kept times and values no longer pair up. Such a curve is left out of
+    the pre-pass (its own filter, which reads the scene, still runs)."""
+
+    def test_keys_cut_after_their_times_were_read(self, rk):
+        optionOn()
+        curves = keyedRotation(range(1, 6), UNWRAPPED)
+        tools = rk.AnimTools()
+        for curve in tools.animCurves:
+            curve.setProperty("keyTimes", curve.keyTimes)
+        cmds.cutKey("ctrl", time=(3, 5))
+        tools.applySmartEulerFilterToFrames([1, 5], 1, includePreviousKey=False)
+        assert [c["curve"] for c in CORE.eulerFilterCalls] == curves
+        assert all("newKeyValues" not in vars(c) for c in tools.animCurves)
+
+    @pytest.mark.parametrize("kept, count", [
+        ("keyValues", 2), ("keyValues", 0), ("keyTimes", 2), ("keyTimes", 7)],
+        ids=["fewer values", "no values", "fewer times", "more times"])
+    @pytest.mark.parametrize("grouping", ["trio", "single"])
+    def test_a_curve_whose_times_and_values_differ_in_count_is_left_alone(
+            self, rk, kept, count, grouping):
+        curves = keyedRotation(range(1, 6), UNWRAPPED)
+        before = sceneKeys(curves)
+        tools = rk.AnimTools()
+        for curve in tools.animCurves:
+            answer = list(getattr(curve, kept)) * 2
+            curve.setProperty(kept, answer[:count])
+            if grouping == "single":
+                asSingle(curve)
+        for startFrame in (None, 2):
+            tools.alignRotationKeys(startFrame)
+        assert sceneKeys(curves) == before
+        assert all("newKeyValues" not in vars(c) for c in tools.animCurves)
+
+    def test_one_disagreeing_curve_keeps_its_trio_out(self, rk):
+        curves = keyedRotation(range(1, 6), UNWRAPPED)
+        before = sceneKeys(curves)
+        tools = rk.AnimTools()
+        tools.animCurves[1].setProperty("keyValues", [0.0])
+        tools.alignRotationKeys()
+        assert sceneKeys(curves) == before
+
+    @pytest.mark.parametrize("times", [
+        [5.0, 1.0, 3.0, 2.0, 4.0], [1.0, 1.0, 2.0, 2.0, 3.0], [1.0, math.nan, 3.0, math.nan, 5.0]],
+        ids=["unsorted", "repeated", "nan"])
+    @pytest.mark.parametrize("nanValue", [False, True])
+    @pytest.mark.parametrize("startFrame", [None, 2])
+    def test_odd_but_paired_keys_are_aligned_within_their_lists(self, rk, times, nanValue,
+                                                              startFrame):
+        keyedRotation(range(1, 6), UNWRAPPED)
+        tools = rk.AnimTools()
+        for curve in tools.animCurves:
+            curve.setProperty("keyTimes", times)
+            if nanValue:
+                curve.setProperty("keyValues", curve.keyValues[:2] + [math.nan] +
+                                  curve.keyValues[3:])
+        tools.alignRotationKeys(startFrame)
+        for curve in tools.animCurves:
+            written = vars(curve)["newKeyValues"]
+            assert len(written) == 5 and written[0] == 0.0
+
+    def test_a_filter_that_empties_the_lists_it_can_reach(self, rk, monkeypatch):
+        """Python code the pass calls can find any list holding its arguments
+        (gc.get_referrers) and empty it; the pass must not read past it."""
+        curves = keyedRotation(range(1, 6), UNWRAPPED)
+
+        def clearing(previous, current):
+            for holder in gc.get_referrers(previous, current):
+                # value lists only: the stand-in keeps its keys as [time, value] pairs
+                if isinstance(holder, list) and len(holder) > 2 and \
+                        all(isinstance(v, float) for v in holder):
+                    holder.clear()
+            return type(_rotation.rotationMath).filterAngle(previous, current)
+
+        monkeypatch.setattr(rk.rotationMath, "filterAngle", clearing)
+        tools = rk.AnimTools()
+        for curve in tools.animCurves:
+            asSingle(curve)
+        tools.alignRotationKeys()
+        values = [cmds.keyframe(c, query=True, valueChange=True) for c in curves]
+        assert values == [pytest.approx([0.0, 10.0, 20.0, 30.0, 40.0])] * 3
