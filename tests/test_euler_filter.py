@@ -299,3 +299,94 @@ class TestKeptKeysThatDisagree:
         tools.alignRotationKeys()
         values = [cmds.keyframe(c, query=True, valueChange=True) for c in curves]
         assert values == [pytest.approx([0.0, 10.0, 20.0, 30.0, 40.0])] * 3
+
+
+def layeredRotation(frames, base, layer, axes="XYZ", **settings):
+    """ctrl's rotation keyed at `frames`: `base` on the base curves, `layer`
+    on the `axes` rotation curves of layer L (created with `settings`), each
+    a list of (x, y, z) in degrees. Every curve is a target."""
+    curves = keyedRotation(frames, base)
+    cmds.animLayer("L", **settings)
+    for axis in axes:
+        cmds.animLayer("L", edit=True, attribute="ctrl.rotate" + axis)
+    for frame, triple in zip(frames, layer):
+        for axis, value in zip("XYZ", triple):
+            if axis in axes:
+                cmds.setKeyframe("ctrl.rotate" + axis, time=(frame,), value=value,
+                                 animLayer="L")
+    layerCurves = [cmds.animLayer("L", query=True, findCurveForPlug="ctrl.rotate" + a)[0]
+                   for a in axes]
+    CORE.curveTarget.curveNames = curves + layerCurves
+    return curves, layerCurves
+
+
+def shownRotations(frames):
+    return [tuple(math.radians(v) for v in cmds.getAttr("ctrl.rotate", time=f)[0])
+            for f in frames]
+
+
+FLIPPING = [(0.0, 0.0, 0.0), (10.0, 10.0, 10.0), (200.0, 200.0, 200.0),
+            (390.0, 390.0, 390.0), (400.0, 400.0, 400.0)]
+ZEROS = [(0.0, 0.0, 0.0)] * 5
+OFFSETS = [(0.0, 0.0, 0.0), (10.0, 20.0, 5.0), (185.0, 175.0, 185.0), (190.0, 170.0, 190.0),
+           (10.0, 0.0, 0.0)]
+
+
+class TestLayersKeepThePose:
+    """The pre-pass writes another Euler triple of each key's orientation.
+    That keeps the pose only where the keys are the rotation the node shows;
+    a layer adds its keys to what lies below (by channel in the default
+    accumulation), and a triple equivalent on its own is no equivalent in a
+    sum."""
+
+    @pytest.mark.parametrize("base, layer, settings", [
+        ([(0.0, 30.0, 0.0)] * 3, OFFSETS[:3], {}),
+        (ZEROS[:3], [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)],
+         {"weight": 0.5, "axes": "X"}),
+        (FLIPPING, OFFSETS, {}),
+        (FLIPPING, FLIPPING, {"override": True, "weight": 0.5}),
+        (FLIPPING, OFFSETS, {"override": True, "passthrough": False, "weight": 0.5}),
+        (FLIPPING, FLIPPING, {"weight": 1.0}),
+    ], ids=["additive offsets", "half-weight offset", "base under offsets",
+            "half override", "half override alone", "additive whole turns"])
+    def test_curves_that_are_not_the_shown_rotation_stay(self, rk, base, layer, settings):
+        frames = list(range(1, len(base) + 1))
+        curves, layerCurves = layeredRotation(frames, base, layer, **settings)
+        before, shown = sceneKeys(curves + layerCurves), shownRotations(frames)
+        rk.AnimTools().alignRotationKeys()
+        assert sceneKeys(curves + layerCurves) == before
+        assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+
+    @pytest.mark.parametrize("settings, aligned", [
+        ({"mute": True}, "base"), ({"weight": 0.0}, "base"),
+        ({"override": True}, "layer"), ({"override": True, "passthrough": False}, "layer"),
+    ], ids=["muted layer", "weightless layer", "override", "override alone"])
+    def test_curves_that_are_the_shown_rotation_are_aligned(self, rk, settings, aligned):
+        frames = list(range(1, 6))
+        curves, layerCurves = layeredRotation(frames, FLIPPING, FLIPPING, **settings)
+        edited, kept = (curves, layerCurves) if aligned == "base" else (layerCurves, curves)
+        before, shown = sceneKeys(kept), shownRotations(frames)
+        rk.AnimTools().alignRotationKeys()
+        assert sceneKeys(kept) == before
+        for curve in edited:
+            values = cmds.keyframe(curve, query=True, valueChange=True)
+            assert all(abs(c - p) < 180.0 for p, c in zip(values, values[1:])), values
+        assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+
+    def test_a_layer_weighted_in_at_some_keys_keeps_the_base_out(self, rk):
+        frames = list(range(1, 6))
+        curves, layerCurves = layeredRotation(frames, FLIPPING, OFFSETS)
+        cmds.setKeyframe("L.weight", time=(1,), value=0.0)
+        cmds.setKeyframe("L.weight", time=(4,), value=0.0)
+        cmds.setKeyframe("L.weight", time=(5,), value=1.0)
+        before, shown = sceneKeys(curves), shownRotations(frames)
+        rk.AnimTools().alignRotationKeys()
+        assert sceneKeys(curves) == before
+        assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+
+    def test_a_layer_holding_other_channels_of_the_node_keeps_the_rotation_out(self, rk):
+        curves = keyedRotation(range(1, 6), FLIPPING)
+        cmds.animLayer("L", attribute="ctrl.translateX")
+        before = sceneKeys(curves)
+        rk.AnimTools().alignRotationKeys()
+        assert sceneKeys(curves) == before

@@ -100,7 +100,7 @@ py::object rotationCurves(const State &s, py::handle curves) {
 // map.setdefault(key, {}); through the mapping's own methods, as the maps are
 // Python objects that the properties read meanwhile could reach.
 py::object innerMap(py::handle map, py::handle key) {
-    py::object inner = steal(PyObject_CallMethod(map.ptr(), "get", "O", key.ptr()));
+    py::object inner = steal(PyObject_CallMethod(map.ptr(), "get", "(O)", key.ptr()));
     if (!inner.is_none()) return inner;
     py::object created = steal(PyDict_New());
     if (PyObject_SetItem(map.ptr(), key.ptr(), created.ptr()) < 0) throwPythonError();
@@ -218,7 +218,7 @@ public:
 private:
     // cmds.animLayer(node, query=True, affectedLayers=True), once per node.
     py::object layersOf(py::handle nodeName) {
-        py::object layers = steal(PyObject_CallMethod(layersOfNode_.ptr(), "get", "O",
+        py::object layers = steal(PyObject_CallMethod(layersOfNode_.ptr(), "get", "(O)",
                                                       nodeName.ptr()));
         if (!layers.is_none()) return layers;
         py::object found = callMethodKw(s_.global(s_.cmds), s_.animLayer, s_.kwQueryAffectedLayers,
@@ -239,7 +239,7 @@ private:
     double weight(py::handle layer, const char *plugFormat, py::handle time) {
         py::object plug = format(plugFormat, layer);
         py::object key = steal(PyTuple_Pack(2, plug.ptr(), time.ptr()));
-        py::object value = steal(PyObject_CallMethod(weights_.ptr(), "get", "O", key.ptr()));
+        py::object value = steal(PyObject_CallMethod(weights_.ptr(), "get", "(O)", key.ptr()));
         if (value.is_none()) {
             value = callKw(getAttr(s_.global(s_.cmds), s_.getAttr), timeKeyword_.ptr(), plug, time);
             if (PyObject_SetItem(weights_.ptr(), key.ptr(), value.ptr()) < 0) throwPythonError();
