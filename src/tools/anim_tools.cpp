@@ -189,12 +189,19 @@ public:
     explicit LayerRule(const State &s)
         : s_(s), base_(getAttr(s.global(s.LayerQueries), s.BASE_LAYER)),
           layersOfNode_(steal(PyDict_New())), weights_(steal(PyDict_New())),
-          timeKeyword_(steal(Py_BuildValue("(s)", "time"))) {}
+          timeKeyword_(steal(Py_BuildValue("(s)", "time"))) {
+        // Without a root layer the scene has no layers: nothing to ask per node.
+        py::object rootKeywords = steal(Py_BuildValue("(ss)", "query", "root"));
+        anyLayers_ = !callMethodKw(s.global(s.cmds), s.animLayer, rootKeywords.ptr(), Py_True,
+                                   Py_True)
+                          .is_none();
+    }
 
     bool showsItsValues(py::handle curve, const Items &times) {
         py::object layer = getAttr(curve, s_.animLayer);
-        py::object nodeName = getAttr(curve, s_.nodeName);
         const bool onBase = layer.is_none() || equal(layer, base_);
+        if (!anyLayers_) return onBase;
+        py::object nodeName = getAttr(curve, s_.nodeName);
         Items others;
         bool ownListed = onBase;
         if (!nodeName.is_none()) {
@@ -251,6 +258,7 @@ private:
 
     const State &s_;
     py::object base_, layersOfNode_, weights_, timeKeyword_;
+    bool anyLayers_ = false;
 };
 
 // Each key brought within half a turn of the key before it; the first key,
