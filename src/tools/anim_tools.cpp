@@ -553,7 +553,9 @@ void defineAnimTools(const State &s) {
         cls.method<alignRotationKeys>("alignRotationKeys",
             "Make each rotation key continuous with the key before it (after\n"
             "`startFrame` when given): per curve, and per X/Y/Z trio of one node and\n"
-            "layer in its rotate order.",
+            "layer in its rotate order. Only curves whose values are the rotation\n"
+            "their node shows (no other layer adds to it) and whose kept key times\n"
+            "and values pair up are edited, so no pose changes.",
             {"self", "startFrame"}, {Py_None});
         cls.method<onSmartEulerFilterMessageClick>("onSmartEulerFilterMessageClick",
             "The answer to the filter's offer: accepting turns the option on and\n"
