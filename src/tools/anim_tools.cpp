@@ -5,6 +5,10 @@
 
 #include "module/classes.h"
 
+#include <array>
+#include <cmath>
+#include <vector>
+
 namespace rigkit {
 namespace {
 
@@ -93,13 +97,13 @@ py::object rotationCurves(const State &s, py::handle curves) {
     return result;
 }
 
-// dict.setdefault(key, {})
+// map.setdefault(key, {}); through the mapping's own methods, as the maps are
+// Python objects that the properties read meanwhile could reach.
 py::object innerMap(py::handle map, py::handle key) {
-    PyObject *inner = PyDict_GetItemWithError(map.ptr(), key.ptr());
-    if (inner) return py::reinterpret_borrow<py::object>(inner);
-    if (PyErr_Occurred()) throwPythonError();
+    py::object inner = steal(PyObject_CallMethod(map.ptr(), "get", "(O)", key.ptr()));
+    if (!inner.is_none()) return inner;
     py::object created = steal(PyDict_New());
-    if (PyDict_SetItem(map.ptr(), key.ptr(), created.ptr()) < 0) throwPythonError();
+    if (PyObject_SetItem(map.ptr(), key.ptr(), created.ptr()) < 0) throwPythonError();
     return created;
 }
 
@@ -109,64 +113,223 @@ bool contains(py::handle container, const char *letter) {
     return found != 0;
 }
 
+using Items = std::vector<py::object>;
+
+// The items of a sequence, held where no Python code can reach them: the
+// filters and properties called meanwhile are Python and may change any list
+// they can find, so indices are checked against these copies only.
+Items itemsOf(py::handle sequence) {
+    py::object list = steal(PySequence_List(sequence.ptr()));
+    Items items;
+    // Nothing below calls into Python, so the list's size holds while copying.
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(list.ptr()); ++i)
+        items.push_back(py::reinterpret_borrow<py::object>(PyList_GET_ITEM(list.ptr(), i)));
+    return items;
+}
+
+// A new list holding `items`, built without a call into Python between
+// its creation and its last slot being filled.
+py::object listOf(const Items &items) {
+    py::object list = steal(PyList_New(static_cast<Py_ssize_t>(items.size())));
+    for (size_t i = 0; i < items.size(); ++i)
+        PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(i), items[i].inc_ref().ptr());
+    return list;
+}
+
+// Whether `after` differs from `before`; a NaN that stays NaN is no change.
+bool differs(py::handle before, py::handle after) {
+    if (before.is(after)) return false;
+    if (PyFloat_Check(before.ptr()) && PyFloat_Check(after.ptr())) {
+        const double a = PyFloat_AS_DOUBLE(before.ptr()), b = PyFloat_AS_DOUBLE(after.ptr());
+        return !(a == b || (std::isnan(a) && std::isnan(b)));
+    }
+    return !equal(before, after);
+}
+
+// How many curves the pre-pass has rewritten with a different value since the
+// module loaded: the filter compares it around its call of the pre-pass to
+// learn whether keys changed. Only ever read and written under the GIL.
+unsigned long long prePassEdits = 0;
+
+// A curve's keys as the pre-pass reads them: its kept keyTimes and keyValues,
+// which belong together only while they hold as many items (a tool may have
+// kept one of them from before the animator cut keys).
+struct CurveKeys {
+    Items times, values;
+    bool paired() const { return times.size() == values.size(); }
+};
+
+CurveKeys keysOf(const State &s, py::handle curve) {
+    CurveKeys keys;
+    keys.values = itemsOf(getAttr(curve, s.keyValues));
+    keys.times = itemsOf(getAttr(curve, s.keyTimes));
+    return keys;
+}
+
+void writeValues(const State &s, py::handle curve, const Items &original, const Items &working) {
+    bool changed = false;
+    for (size_t i = 0; i < working.size() && !changed; ++i)
+        changed = differs(original[i], working[i]);
+    callMethod(curve, s.setProperty, s.newKeyValues, listOf(working));
+    if (changed) ++prePassEdits;
+}
+
+// Decides which curves the pre-pass may edit. Its edits keep each key's
+// orientation, so they keep the pose only where a curve's values are what
+// its node shows. A layer blends into the rotation below it as
+// below * backgroundWeight + own * foregroundWeight (by channel, or by
+// quaternion in "by layer" accumulation), so a curve's values are the shown
+// rotation exactly when its own layer is the base or takes over completely
+// (foreground 1, background 0) and every other layer over the node adds
+// nothing (foreground 0, background 1), at every key. Layers that hold other
+// channels of the node only count too: leaving a curve alone never changes a
+// pose.
+class LayerRule {
+public:
+    explicit LayerRule(const State &s)
+        : s_(s), base_(getAttr(s.global(s.LayerQueries), s.BASE_LAYER)),
+          layersOfNode_(steal(PyDict_New())), weights_(steal(PyDict_New())),
+          timeKeyword_(steal(Py_BuildValue("(s)", "time"))) {
+        // Without a root layer the scene has no layers: nothing to ask per node.
+        py::object rootKeywords = steal(Py_BuildValue("(ss)", "query", "root"));
+        anyLayers_ = !callMethodKw(s.global(s.cmds), s.animLayer, rootKeywords.ptr(), Py_True,
+                                   Py_True)
+                          .is_none();
+    }
+
+    bool showsItsValues(py::handle curve, const Items &times) {
+        py::object layer = getAttr(curve, s_.animLayer);
+        const bool onBase = layer.is_none() || equal(layer, base_);
+        if (!anyLayers_) return onBase;
+        py::object nodeName = getAttr(curve, s_.nodeName);
+        Items others;
+        bool ownListed = onBase;
+        if (!nodeName.is_none()) {
+            for (py::handle other : layersOf(nodeName)) {
+                if (equal(other, base_)) continue;
+                if (!onBase && equal(other, layer))
+                    ownListed = true;
+                else
+                    others.push_back(py::reinterpret_borrow<py::object>(other));
+            }
+        }
+        if (!ownListed) return false;
+        for (const py::object &time : times) {
+            if (!onBase && !weightsAre(layer, time, 1.0, 0.0)) return false;
+            for (const py::object &other : others)
+                if (!weightsAre(other, time, 0.0, 1.0)) return false;
+        }
+        return true;
+    }
+
+private:
+    // cmds.animLayer(node, query=True, affectedLayers=True), once per node.
+    py::object layersOf(py::handle nodeName) {
+        py::object layers = steal(PyObject_CallMethod(layersOfNode_.ptr(), "get", "(O)",
+                                                      nodeName.ptr()));
+        if (!layers.is_none()) return layers;
+        py::object found = callMethodKw(s_.global(s_.cmds), s_.animLayer, s_.kwQueryAffectedLayers,
+                                        nodeName, Py_True, Py_True);
+        layers = truthy(found) ? found : newList();
+        layers = steal(PySequence_List(layers.ptr()));
+        if (PyObject_SetItem(layersOfNode_.ptr(), nodeName.ptr(), layers.ptr()) < 0)
+            throwPythonError();
+        return layers;
+    }
+
+    bool weightsAre(py::handle layer, py::handle time, double foreground, double background) {
+        return weight(layer, "%s.foregroundWeight", time) == foreground &&
+               weight(layer, "%s.backgroundWeight", time) == background;
+    }
+
+    // cmds.getAttr("<layer>.<weight>", time=time), once per layer, weight and time.
+    double weight(py::handle layer, const char *plugFormat, py::handle time) {
+        py::object plug = format(plugFormat, layer);
+        py::object key = steal(PyTuple_Pack(2, plug.ptr(), time.ptr()));
+        py::object value = steal(PyObject_CallMethod(weights_.ptr(), "get", "(O)", key.ptr()));
+        if (value.is_none()) {
+            value = callKw(getAttr(s_.global(s_.cmds), s_.getAttr), timeKeyword_.ptr(), plug, time);
+            if (PyObject_SetItem(weights_.ptr(), key.ptr(), value.ptr()) < 0) throwPythonError();
+        }
+        const double number = PyFloat_AsDouble(value.ptr());
+        if (number == -1.0 && PyErr_Occurred()) throwPythonError();
+        return number;
+    }
+
+    const State &s_;
+    py::object base_, layersOfNode_, weights_, timeKeyword_;
+    bool anyLayers_ = false;
+};
+
 // Each key brought within half a turn of the key before it; the first key,
 // and keys at or before startFrame, stay.
-void alignSingle(const State &s, py::handle curve, py::handle startFrame) {
-    py::object original = steal(PySequence_List(getAttr(curve, s.keyValues).ptr()));
-    py::object working = steal(PySequence_List(original.ptr()));
-    py::object times = getAttr(curve, s.keyTimes);
+void alignSingle(const State &s, LayerRule &rule, py::handle curve, py::handle startFrame) {
+    const CurveKeys keys = keysOf(s, curve);
+    if (!keys.paired() || !rule.showsItsValues(curve, keys.times)) return;
+    Items working = keys.values;
     py::object filterAngle = getAttr(s.global(s.rotationMath), s.filterAngle);
-    const Py_ssize_t count = PyList_GET_SIZE(working.ptr());
-    for (Py_ssize_t i = 1; i < count; ++i) {
+    for (size_t i = 1; i < working.size(); ++i) {
         if (!startFrame.is_none()) {
-            py::object time = steal(PySequence_GetItem(times.ptr(), i));
-            const int atOrAfter = PyObject_RichCompareBool(startFrame.ptr(), time.ptr(), Py_GE);
+            const int atOrAfter =
+                PyObject_RichCompareBool(startFrame.ptr(), keys.times[i].ptr(), Py_GE);
             if (atOrAfter < 0) throwPythonError();
             if (atOrAfter) continue;
         }
-        py::object value = call(filterAngle, PyList_GET_ITEM(working.ptr(), i - 1),
-                                PyList_GET_ITEM(original.ptr(), i));
-        PyList_SetItem(working.ptr(), i, value.release().ptr());  // in range
+        working[i] = call(filterAngle, working[i - 1], keys.values[i]);
     }
-    callMethod(curve, s.setProperty, s.newKeyValues, working);
+    writeValues(s, curve, keys.values, working);
 }
 
 // Time to the index of its first occurrence, for lookups in one step.
-py::object firstIndexByTime(py::handle times) {
+py::object firstIndexByTime(const Items &times) {
     py::object index = steal(PyDict_New());
-    Py_ssize_t n = 0;
-    for (py::handle time : times) {
-        py::object position = steal(PyLong_FromSsize_t(n++));
-        if (PyDict_SetDefault(index.ptr(), time.ptr(), position.ptr()) == nullptr)
+    for (size_t n = 0; n < times.size(); ++n) {
+        py::object position = steal(PyLong_FromSize_t(n));
+        if (PyDict_SetDefault(index.ptr(), times[n].ptr(), position.ptr()) == nullptr)
             throwPythonError();
     }
     return index;
 }
 
+// The index `time` has in one curve of a trio, or -1 when it has none. The
+// map is a Python dict, so what it answers is checked against the keys.
+Py_ssize_t indexIn(py::handle indexOf, py::handle time, size_t count) {
+    PyObject *found = PyDict_GetItemWithError(indexOf.ptr(), time.ptr());
+    if (!found) {
+        if (PyErr_Occurred()) throwPythonError();
+        return -1;
+    }
+    const Py_ssize_t at = PyLong_AsSsize_t(found);
+    if (at == -1 && PyErr_Occurred()) throwPythonError();
+    if (at < 0 || static_cast<size_t>(at) >= count) {
+        PyErr_SetString(PyExc_IndexError, "key index out of range");
+        throwPythonError();
+    }
+    return at;
+}
+
 // The three curves' keys at their common times made continuous as one
 // rotation, in the node's rotate order.
-void alignTrio(const State &s, py::handle x, py::handle y, py::handle z, py::handle startFrame) {
-    py::handle curves[3] = {x, y, z};
-    py::object original[3], working[3], indexOf[3];
+void alignTrio(const State &s, LayerRule &rule, const std::array<py::object, 3> &curves,
+               py::handle startFrame) {
+    std::array<CurveKeys, 3> keys;
+    std::array<py::object, 3> indexOf;
     for (int c = 0; c < 3; ++c) {
-        original[c] = steal(PySequence_List(getAttr(curves[c], s.keyValues).ptr()));
-        working[c] = steal(PySequence_List(original[c].ptr()));
+        keys[c] = keysOf(s, curves[c]);
+        if (!keys[c].paired()) return;
     }
-    py::object xTimes = getAttr(x, s.keyTimes);
-    indexOf[0] = firstIndexByTime(xTimes);
-    indexOf[1] = firstIndexByTime(getAttr(y, s.keyTimes));
-    indexOf[2] = firstIndexByTime(getAttr(z, s.keyTimes));
+    if (!rule.showsItsValues(curves[0], keys[0].times)) return;
+    for (int c = 0; c < 3; ++c) indexOf[c] = firstIndexByTime(keys[c].times);
+    std::array<Items, 3> working = {keys[0].values, keys[1].values, keys[2].values};
     py::object filterRotation = getAttr(s.global(s.rotationMath), s.filterRotation);
     py::object rotationOrder;  // read once: nothing here changes the node
 
-    for (py::handle time : xTimes) {
+    for (const py::object &time : keys[0].times) {
         Py_ssize_t at[3];
         bool common = true;
         for (int c = 0; c < 3 && common; ++c) {
-            PyObject *found = PyDict_GetItemWithError(indexOf[c].ptr(), time.ptr());
-            if (!found && PyErr_Occurred()) throwPythonError();
-            common = found != nullptr;
-            if (found) at[c] = PyLong_AsSsize_t(found);
+            at[c] = indexIn(indexOf[c], time, keys[c].values.size());
+            common = at[c] >= 0;
         }
         if (!common || at[0] == 0 || at[1] == 0 || at[2] == 0) continue;
         if (!startFrame.is_none()) {
@@ -174,24 +337,18 @@ void alignTrio(const State &s, py::handle x, py::handle y, py::handle z, py::han
             if (after < 0) throwPythonError();
             if (after) continue;
         }
-        py::object previous = steal(PyTuple_Pack(3, PyList_GET_ITEM(working[0].ptr(), at[0] - 1),
-                                                 PyList_GET_ITEM(working[1].ptr(), at[1] - 1),
-                                                 PyList_GET_ITEM(working[2].ptr(), at[2] - 1)));
-        py::object current = steal(PyTuple_Pack(3, PyList_GET_ITEM(original[0].ptr(), at[0]),
-                                                PyList_GET_ITEM(original[1].ptr(), at[1]),
-                                                PyList_GET_ITEM(original[2].ptr(), at[2])));
-        if (!rotationOrder) rotationOrder = callMethod(getAttr(x, s.node), s.getAttr, text("ro"));
+        py::object previous = steal(PyTuple_Pack(3, working[0][at[0] - 1].ptr(),
+                                                 working[1][at[1] - 1].ptr(),
+                                                 working[2][at[2] - 1].ptr()));
+        py::object current = steal(PyTuple_Pack(3, keys[0].values[at[0]].ptr(),
+                                                keys[1].values[at[1]].ptr(),
+                                                keys[2].values[at[2]].ptr()));
+        if (!rotationOrder)
+            rotationOrder = callMethod(getAttr(curves[0], s.node), s.getAttr, text("ro"));
         py::object filtered = call(filterRotation, previous, current, rotationOrder);
-        for (int c = 0; c < 3; ++c) {
-            py::object value = steal(PySequence_GetItem(filtered.ptr(), c));
-            if (at[c] >= PyList_GET_SIZE(working[c].ptr())) {
-                PyErr_SetString(PyExc_IndexError, "list assignment index out of range");
-                throwPythonError();
-            }
-            PyList_SetItem(working[c].ptr(), at[c], value.release().ptr());
-        }
+        for (int c = 0; c < 3; ++c) working[c][at[c]] = steal(PySequence_GetItem(filtered.ptr(), c));
     }
-    for (int c = 0; c < 3; ++c) callMethod(curves[c], s.setProperty, s.newKeyValues, working[c]);
+    for (int c = 0; c < 3; ++c) writeValues(s, curves[c], keys[c].values, working[c]);
 }
 
 py::object alignRotationKeys(const State &s, py::handle self, py::handle startFrame) {
@@ -199,11 +356,11 @@ py::object alignRotationKeys(const State &s, py::handle self, py::handle startFr
     if (PyList_GET_SIZE(curves.ptr()) == 0) return none();
 
     // Curves of one node, layer and rotation: node -> layer -> attribute -> curve.
-    py::object singles = newList();
+    Items singles;
     py::object nodes = steal(PyDict_New());
     for (py::handle curve : curves) {
         if (getAttr(curve, s.parentAttribute).is_none()) {
-            append(singles, curve);
+            singles.push_back(py::reinterpret_borrow<py::object>(curve));
             continue;
         }
         py::object layers = innerMap(nodes, getAttr(curve, s.nodeName));
@@ -211,18 +368,19 @@ py::object alignRotationKeys(const State &s, py::handle self, py::handle startFr
         if (PyObject_SetItem(attrs.ptr(), getAttr(curve, s.attrName).ptr(), curve.ptr()) < 0)
             throwPythonError();
     }
-    py::object trios = newList();
+    std::vector<std::array<py::object, 3>> trios;
     py::object recordClass = s.global(s.ValueRecord);
     for (py::handle node : nodes) {
         py::object layers = steal(PyObject_GetItem(nodes.ptr(), node.ptr()));
         for (py::handle layer : layers) {
             py::object attrs = steal(PyObject_GetItem(layers.ptr(), layer.ptr()));
             py::object record = call(recordClass);
-            const bool trio = PyDict_GET_SIZE(attrs.ptr()) == 3;
+            const Py_ssize_t size = PyObject_Size(attrs.ptr());
+            if (size < 0) throwPythonError();
             for (py::handle attrName : attrs) {
                 py::object curve = steal(PyObject_GetItem(attrs.ptr(), attrName.ptr()));
-                if (!trio)
-                    append(singles, curve);
+                if (size != 3)
+                    singles.push_back(curve);
                 else if (contains(attrName, "X"))
                     setAttr(record, s.x, curve);
                 else if (contains(attrName, "Y"))
@@ -230,16 +388,15 @@ py::object alignRotationKeys(const State &s, py::handle self, py::handle startFr
                 else if (contains(attrName, "Z"))
                     setAttr(record, s.z, curve);
             }
-            py::object rx = getAttr(record, s.x), ry = getAttr(record, s.y),
-                       rz = getAttr(record, s.z);
-            if (!rx.is_none() && !ry.is_none() && !rz.is_none())
-                append(trios, steal(PyTuple_Pack(3, rx.ptr(), ry.ptr(), rz.ptr())));
+            std::array<py::object, 3> trio = {getAttr(record, s.x), getAttr(record, s.y),
+                                              getAttr(record, s.z)};
+            if (!trio[0].is_none() && !trio[1].is_none() && !trio[2].is_none())
+                trios.push_back(std::move(trio));
         }
     }
-    for (py::handle curve : singles) alignSingle(s, curve, startFrame);
-    for (py::handle trio : trios)
-        alignTrio(s, PyTuple_GET_ITEM(trio.ptr(), 0), PyTuple_GET_ITEM(trio.ptr(), 1),
-                  PyTuple_GET_ITEM(trio.ptr(), 2), startFrame);
+    LayerRule rule(s);
+    for (const py::object &curve : singles) alignSingle(s, rule, curve, startFrame);
+    for (const auto &trio : trios) alignTrio(s, rule, trio, startFrame);
     return none();
 }
 
@@ -282,9 +439,12 @@ void filterCurves(const State &s, py::handle self, py::handle curves, py::handle
         py::object last = steal(PySequence_GetItem(frames.ptr(), -1));
         py::object startFrame = first;
         if (truthy(includePreviousKey)) startFrame = previousKeyStart(s, curves, startFrame);
+        // Keys the pre-pass rewrote count as changed although the curves'
+        // own filters then find nothing left to do.
+        const unsigned long long editsBefore = prePassEdits;
         callMethod(self, s.alignRotationKeys, startFrame);
+        bool changed = prePassEdits != editsBefore;
 
-        bool changed = false;
         for (py::handle curve : curves) {
             callMethod(progress, s.step);
             // The range is always the caller's, never the moved start.
@@ -393,7 +553,9 @@ void defineAnimTools(const State &s) {
         cls.method<alignRotationKeys>("alignRotationKeys",
             "Make each rotation key continuous with the key before it (after\n"
             "`startFrame` when given): per curve, and per X/Y/Z trio of one node and\n"
-            "layer in its rotate order.",
+            "layer in its rotate order. Only curves whose values are the rotation\n"
+            "their node shows (no other layer adds to it) and whose kept key times\n"
+            "and values pair up are edited, so no pose changes.",
             {"self", "startFrame"}, {Py_None});
         cls.method<onSmartEulerFilterMessageClick>("onSmartEulerFilterMessageClick",
             "The answer to the filter's offer: accepting turns the option on and\n"

@@ -292,6 +292,36 @@ class TestBlendedValues:
         cmds.setKeyframe("ctrl.sx", time=(1,), value=2.0, animLayer="layerA")
         assert cmds.getAttr("ctrl.sx") == pytest.approx(value)
 
+    @pytest.mark.parametrize("settings, weights", [
+        ({}, (1.0, 1.0)), ({"weight": 0.5}, (0.5, 1.0)), ({"mute": True}, (0.0, 1.0)),
+        ({"weight": 0.0}, (0.0, 1.0)), ({"override": True}, (1.0, 0.0)),
+        ({"override": True, "weight": 0.25}, (0.25, 0.75)),
+        ({"override": True, "passthrough": False, "weight": 0.5}, (0.5, 0.0)),
+        ({"override": True, "mute": True}, (0.0, 1.0)),
+    ], ids=["additive", "half weight", "muted", "weightless", "override",
+            "override passthrough", "override alone", "muted override"])
+    def test_the_weights_a_layer_gives_its_blends(self, rig, settings, weights):
+        cmds.animLayer("layerA", **settings)
+        assert (cmds.getAttr("layerA.foregroundWeight"),
+                cmds.getAttr("layerA.backgroundWeight")) == pytest.approx(weights)
+
+    def test_a_keyed_weight_reads_at_the_time_asked(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.rx")
+        cmds.setKeyframe("layerA.weight", time=(1,), value=0.0)
+        cmds.setKeyframe("layerA.weight", time=(5,), value=1.0)
+        assert [cmds.getAttr("layerA.foregroundWeight", time=t) for t in (1, 5)] == [0.0, 1.0]
+
+    def test_rotation_channels_add_one_by_one(self, rig):
+        cmds.animLayer("layerA")
+        for axis, value in zip("XYZ", (0.0, 30.0, 0.0)):
+            cmds.setKeyframe("ctrl.rotate" + axis, time=(1,), value=value)
+            cmds.animLayer("layerA", edit=True, attribute="ctrl.rotate" + axis)
+        for axis, value in zip("XYZ", (185.0, 175.0, 185.0)):
+            cmds.setKeyframe("ctrl.rotate" + axis, time=(1,), value=value, animLayer="layerA")
+        assert cmds.getAttr("ctrl.rotate", time=1) == [pytest.approx((185.0, 205.0, 185.0))]
+        cmds.animLayer("layerA", edit=True, weight=0.5)
+        assert cmds.getAttr("ctrl.rotate", time=1) == [pytest.approx((92.5, 117.5, 92.5))]
+
     def test_a_soloed_sibling_silences_the_other_layers(self, rig):
         cmds.animLayer("layerA", attribute="ctrl.tx")
         cmds.animLayer("layerB", attribute="ctrl.tx")
