@@ -621,10 +621,6 @@ SCOPES = [(rk, "ProgressBar"), (rk, "coreModifierContext"), (rk, "FrameStepper")
           (rk.AnimLayer, "ActivationScope")]
 TOOL_METHODS = sorted(name for cls, name, kind in MEMBERS
                       if cls is rk.AnimTools and kind == "method")
-# curvesOfNodes goes on without the curve names its scope's block never got
-# when the scope swallows the block's error; it is fuzzed with the real scope
-# only until it checks for them.
-LEFT_OUT_WHEN_SWALLOWING = {"curvesOfNodes"}
 
 
 @settings(settings.get_profile("rigkit-fuzz"))
@@ -642,8 +638,7 @@ def test_tools_take_curves_whose_kept_answers_disagree(watchdog, data):
     _core.CORE.toolOptions["smartEulerFilter"] = data.draw(st.booleans(), label="option")
     tools = rk.AnimTools()
     tools.setProperty("animCurves", curves)
-    choices = [n for n in TOOL_METHODS if not (swallowed and n in LEFT_OUT_WHEN_SWALLOWING)]
-    name = data.draw(oneIn(2, st.sampled_from(choices),
+    name = data.draw(oneIn(2, st.sampled_from(TOOL_METHODS),
                            st.sampled_from(["applySmartEulerFilterToFrames", "alignRotationKeys"])),
                      label="method")
     if name == "applySmartEulerFilterToFrames" and data.draw(st.booleans(), label="plain"):

@@ -310,8 +310,11 @@ py::object nodeInterpolationsAt(const State &s, py::handle self, py::handle fram
     py::object items = steal(PyDict_Items(byNode.ptr()));
     for (py::handle item : items) {
         auto [nodeName, values] = unpackPair(item);
-        // Counted before the sum runs; every value here is a list made above.
-        py::object count = steal(PyLong_FromSsize_t(PyList_GET_SIZE(values.ptr())));
+        // Counted before the sum runs, and through len(): the dict is only out of
+        // reach until a collector walk finds it.
+        const Py_ssize_t size = PyObject_Size(values.ptr());
+        if (size < 0) throwPythonError();
+        py::object count = steal(PyLong_FromSsize_t(size));
         py::object mean = steal(PyNumber_TrueDivide(call(sum, values).ptr(), count.ptr()));
         py::object frames = steal(PyDict_New());
         if (PyDict_SetItem(frames.ptr(), frame.ptr(), mean.ptr()) < 0 ||
