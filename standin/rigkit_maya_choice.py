@@ -36,10 +36,12 @@ MARKER = "standin_only: checks the stand-in's own internals; skipped on a real M
 
 
 def _outsideStandin(path):
+    """Whether a ``sys.path`` entry is some other folder than this one."""
     return os.path.normcase(os.path.abspath(path or os.curdir)) != os.path.normcase(STANDIN)
 
 
 def _isStandin(module):
+    """Whether a loaded ``maya`` package is the one in this folder."""
     folder = os.path.dirname(os.path.abspath(getattr(module, "__file__", None) or ""))
     return os.path.normcase(os.path.dirname(folder)) == os.path.normcase(STANDIN)
 
@@ -54,6 +56,7 @@ def realMayaSpec():
 
 
 def _load(spec):
+    """Imports the package of ``spec`` under its name, as ``import`` would."""
     module = importlib.util.module_from_spec(spec)
     sys.modules[spec.name] = module
     try:
@@ -93,6 +96,7 @@ class StandinOnlyImports(object):
     the test (or test module) that makes it."""
 
     def __init__(self):
+        """Reads the private module names from the stand-in's folder."""
         self.names = set(
             "maya." + os.path.splitext(entry)[0]
             for entry in os.listdir(os.path.join(STANDIN, "maya"))
