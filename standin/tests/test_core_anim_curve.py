@@ -99,6 +99,7 @@ def test_only_an_existing_curve_can_be_wrapped(curve, name, error):
         AnimCurve(name)
 
 
+@pytest.mark.standin_only
 def test_each_key_kind_replaces_the_previous_one(curve):
     wrapped = AnimCurve(curve)
     plain = (False, False)
@@ -111,6 +112,7 @@ def test_each_key_kind_replaces_the_previous_one(curve):
     assert len({AnimCurve.KEY_DEFAULT, AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL}) == 3
 
 
+@pytest.mark.standin_only
 @pytest.mark.parametrize("index, kind, error", [
     (3, AnimCurve.KEY_BREAKDOWN, IndexError), (-1, AnimCurve.KEY_SPECIAL, IndexError),
     (None, AnimCurve.KEY_DEFAULT, TypeError), (0, "smooth", ValueError),

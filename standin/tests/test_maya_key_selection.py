@@ -82,6 +82,7 @@ class TestSelectKey:
         cmds.selectKey("ctrl.tx", time=(3, 5), includeUpperBound=False)
         assert selectedTimes() == [3.0, 4.0]
 
+    @pytest.mark.standin_only
     @pytest.mark.parametrize("flag", ["inTangent", "outTangent", "float", "unsnappedKeys"])
     def test_unmodelled_selections_raise(self, ctrl, flag):
         with pytest.raises(RuntimeError):

@@ -5,7 +5,11 @@ session in a child interpreter, as a developer's would run."""
 import os
 import textwrap
 
+import pytest
+
 pytest_plugins = ["pytester"]
+# The harness runs on the stand-in's scene and its command log.
+pytestmark = pytest.mark.standin_only
 
 STANDIN = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
