@@ -94,7 +94,8 @@ void addAnimAttrMirrorMembers(ClassBuilder &cls) {
         "Whether the value mirrors: not for typed, matrix, enum, boolean or scale\n"
         "attributes. A failing test is reported and answers False.");
     cls.property<mirrorFromAnimAttr>("mirrorFromAnimAttr",
-        "The AnimAttr of the same attribute on the mirror service's partner node.");
+        "The AnimAttr of the same attribute on the mirror service's partner node,\n"
+        "or None when that node or its attribute is missing.");
     cls.method<getMirrorValueAt>("getMirrorValueAt",
         "The mirror attribute's value at the MTime `time` times mirrorMultiplier\n"
         "(element by element for compound values), or None.",
