@@ -9,6 +9,7 @@ that stay flat show linear growth.
 
     PYTHONPATH=standin python bench/bench_mirror.py
 """
+import math
 import sys
 import time
 from functools import partial
@@ -31,7 +32,9 @@ class PyMirrorAttr(rigkit0.AnimAttr):
         if node is None:
             return None
         key = node.nodeName
-        if key not in self.mirrorNodeCache or not self.mirrorNodeCache[key].node.exists():
+        cached = self.mirrorNodeCache.get(key)
+        if cached is None or not cached.node.exists() or node.nodeMObject is None \
+                or cached.node.nodeMObject != node.nodeMObject:
             self.mirrorNodeCache[key] = MirrorNode(node)
         return self.mirrorNodeCache[key]
 
@@ -58,7 +61,10 @@ class PyMirrorAttr(rigkit0.AnimAttr):
     @coreProperty
     def mirrorFromAnimAttr(self):
         mirrorNode = mirrorService.getMirrorFromNode(self.node)
-        return rigkit0.AnimAttr(plugName="%s.%s" % (mirrorNode.fullName(), self.attrName))
+        if mirrorNode is None or not cmds.objExists(mirrorNode.nodeName):
+            return None
+        partner = rigkit0.AnimAttr(plugName="%s.%s" % (mirrorNode.fullName(), self.attrName))
+        return partner if getattr(partner, "plug", None) is not None else None
 
     @coreProperty
     def mirrorMultiplier(self):
@@ -115,6 +121,10 @@ class PySmartKeyAttr(rigkit0.AnimAttr):
     """setSmartKey and its callback, in Python."""
 
     def setSmartKey(self, frame=None, keyKind=None, actionId=None, animLayer=None):
+        if isinstance(frame, (int, float)) and not math.isfinite(frame):
+            CORE.traceKit.reportError("Zentrik - Could not set smart key %s at frame %s: not a "
+                                      "finite number" % (self.plugName, frame))
+            return None
         before = getattr(self, "lastKeyedCurve", None)
         CORE.hookKit.addCallback(MAnimMessage.addAnimCurveEditedCallback,
                                  [partial(type(self).onCurveEdited, self)],
@@ -134,13 +144,17 @@ class PySmartKeyAttr(rigkit0.AnimAttr):
             CORE.hookKit.removeCallback("animAttr_setSmartKey")
             return None
         if keyKind is not None and curve is not None:
-            index = curve.keyTimes.index(frame)
-            curve.setKeyKindAt(index=index, keyKind=keyKind, actionId=actionId)
+            for keyed in getattr(self, "lastKeyedCurves", [curve]):
+                index = keyed.keyTimes.index(frame)
+                keyed.setKeyKindAt(index=index, keyKind=keyKind, actionId=actionId)
         return curve
 
     def onCurveEdited(self, editedCurves, *args):
         CORE.hookKit.removeCallback("animAttr_setSmartKey")
-        self.lastKeyedCurve = AnimCurve(MFnDependencyNode(editedCurves[0]).name())
+        curves = [AnimCurve(MFnDependencyNode(editedCurves[i]).name())
+                  for i in range(editedCurves.length())]
+        self.lastKeyedCurve = curves[0]
+        self.lastKeyedCurves = curves
 
 
 def mirrorRig(controls):

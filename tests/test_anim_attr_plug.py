@@ -3,13 +3,12 @@ and the enriched failure of nodeName."""
 import pytest
 from hypothesis import given, settings, strategies as st
 from maya import cmds
-from maya.OpenMaya import MPlug
 
 
 @pytest.fixture
 def scene():
     """|grp|pSphere1 (transform), and n (network) with a multi compound
-    list[].weight / list[].name."""
+    list[].weight / list[].label and a multi double values[]."""
     cmds.group(empty=True, name="grp")
     cmds.createNode("transform", name="pSphere1", parent="grp")
     cmds.createNode("network", name="n")
@@ -17,6 +16,7 @@ def scene():
                  numberOfChildren=2, multi=True)
     cmds.addAttr("n", longName="weight", shortName="w", attributeType="double", parent="list")
     cmds.addAttr("n", longName="label", shortName="lb", dataType="string", parent="list")
+    cmds.addAttr("n", longName="values", shortName="vs", attributeType="double", multi=True)
 
 
 class TestPaths:
@@ -36,9 +36,33 @@ class TestPaths:
         assert attr.attrName == "list[3].weight"
         assert attr.shortAttrName == "list[3].w"
 
-    def test_index_on_the_leaf_is_not_applied(self, rk, scene):
-        plug = rk.AnimAttr(plugName="n.list[3]").plug
-        assert plug.isArray() and plug.name() == "n.list"
+    @pytest.mark.parametrize("path, attrName, shortAttrName", [
+        ("n.values[3]", "values[3]", "vs[3]"),
+        ("n.list[2].weight", "list[2].weight", "list[2].w"),
+    ])
+    def test_index_on_the_leaf_selects_that_element(self, rk, scene, path, attrName,
+                                                    shortAttrName):
+        cmds.setAttr(path, 5.0)
+        attr = rk.AnimAttr(plugName=path)
+        assert (attr.plug.name(), attr.attrName, attr.shortAttrName) == (
+            path, attrName, shortAttrName)
+        assert attr.value == 5.0
+        assert attr.setValue(9.0) is True
+        assert cmds.getAttr(path) == 9.0
+        rk.AnimAttr(plugName=path).setValueUndoable(7.0)
+        assert cmds.getAttr(path) == 7.0
+        assert cmds.getAttr("n.values[0]") == 0.0 and cmds.getAttr("n.list[0].weight") == 0.0
+
+    def test_element_of_a_compound_array_reads_its_children(self, rk, scene):
+        cmds.setAttr("n.list[4].weight", 2.5)
+        cmds.setAttr("n.list[4].label", "four", type="string")
+        assert rk.AnimAttr(plugName="n.list[4]").value == [2.5, "four"]
+
+    def test_indices_of_an_array_inside_an_array_element(self, rk, scene):
+        cmds.addAttr("n", longName="taps", attributeType="double", multi=True, parent="list")
+        cmds.setAttr("n.list[1].taps[2]", 4.0)
+        attr = rk.AnimAttr(plugName="n.list[1].taps[2]")
+        assert attr.plug.name() == "n.list[1].taps[2]" and attr.value == 4.0
 
     def test_component_without_index_replaces_the_plug(self, rk, scene):
         assert rk.AnimAttr(plugName="pSphere1.translate.translateX").plug.name() == (
@@ -49,12 +73,16 @@ class TestPaths:
         assert attr.plug is None
         assert attr.plugFromPath("pSphere1") is None
 
+    @pytest.mark.parametrize("form", ["n.list[%s].weight", "n.values[%s]", "n.list[%s]"])
     @pytest.mark.parametrize("index", ["-1", str(2 ** 32), str(2 ** 64), str(10 ** 30)])
-    def test_index_out_of_maya_range_resolves_to_none(self, rk, scene, index):
-        assert rk.AnimAttr(plugName="n.list[%s].weight" % index).plug is None
+    def test_index_out_of_maya_range_resolves_to_none(self, rk, scene, errors, form, index):
+        attr = rk.AnimAttr(plugName=form % index)
+        assert attr.plug is None
+        assert attr.setValue(1.0) is None
+        assert errors[-1].startswith("Zentrik - Could not set attribute %s 1.0 " % (form % index))
 
     @pytest.mark.parametrize("path", ["n.list[.weight", "n.list[x].weight", "n.list[].weight",
-                                      "missing.tx", "pSphere1.missing"])
+                                      "missing.tx", "pSphere1.missing", "pSphere1.tx[0]"])
     def test_unresolvable_path_leaves_an_empty_wrapper(self, rk, scene, errors, path):
         attr = rk.AnimAttr(plugName=path, targetController="controller")
         assert not hasattr(attr, "plug") and not hasattr(attr, "_targetController")
@@ -68,14 +96,38 @@ class TestPaths:
         assert getattr(rk.AnimAttr(plugName=path), "plug", None) is None
 
     @settings(max_examples=150, deadline=None)
-    @given(st.text(alphabet="n.list[]0123456789-xweight|", max_size=24))
-    def test_random_paths_resolve_or_leave_no_plug(self, rk, path):
+    @given(form=st.sampled_from(["n.values[%d]", "n.list[%d].weight", "n.list[%d]"]),
+           index=st.one_of(st.integers(-3, 40), st.integers(2 ** 32 - 2, 2 ** 32 + 2)),
+           value=st.floats(-1e6, 1e6, allow_nan=False))
+    def test_element_paths_name_and_read_the_element_the_commands_do(self, rk, form, index,
+                                                                     value):
         cmds.file(new=True, force=True)
         cmds.createNode("network", name="n")
-        cmds.addAttr("n", longName="list", attributeType="compound", numberOfChildren=1, multi=True)
+        cmds.addAttr("n", longName="values", attributeType="double", multi=True)
+        cmds.addAttr("n", longName="list", attributeType="compound", numberOfChildren=1,
+                     multi=True)
         cmds.addAttr("n", longName="weight", attributeType="double", parent="list")
-        plug = getattr(rk.AnimAttr(plugName=path), "plug", None)
-        assert plug is None or isinstance(plug, MPlug)
+        path = form % index
+        attr = rk.AnimAttr(plugName=path)
+        if not 0 <= index < 2 ** 32:
+            assert attr.plug is None
+            return
+        leaf = path if form != "n.list[%d]" else path + ".weight"
+        cmds.setAttr(leaf, value)
+        assert attr.plug.name() == path
+        assert attr.value == (value if leaf == path else [value])
+
+    @pytest.mark.parametrize("path", ["n.list[3].weight", b"n.list[3].weight"])
+    def test_path_given_as_bytes_is_latin_1_text(self, rk, scene, path):
+        attr = rk.AnimAttr(plugName=path)
+        assert attr.plugName == "n.list[3].weight"
+        assert attr.plug.name() == "n.list[3].weight"
+        assert attr.plugFromPath(path).name() == "n.list[3].weight"
+
+    def test_bytes_that_are_not_utf_8_name_nothing_without_raising(self, rk, scene, errors):
+        attr = rk.AnimAttr(plugName=b"caf\xe9.tx")
+        assert attr.plugName == "caf\xe9.tx"
+        assert not hasattr(attr, "plug") and attr.exists is False
 
     def test_path_text_whose_split_gives_a_tuple(self, rk, scene):
         class Path(str):
@@ -83,6 +135,37 @@ class TestPaths:
                 return tuple(str.split(self, *args))
 
         assert rk.AnimAttr(plugName=Path("n.list[3].weight")).plug.name() == "n.list[3].weight"
+
+
+class TestSharedShortName:
+    """Two characters' controls |g1|ctrl and |g2|ctrl: a name both answer to
+    is a failed lookup, never a guess at either."""
+
+    @pytest.fixture
+    def twins(self):
+        for group in ("g1", "g2"):
+            cmds.group(empty=True, name=group)
+            cmds.createNode("transform", name="ctrl", parent=group)
+        cmds.createNode("transform", name="ctrlSolo")
+
+    @pytest.mark.parametrize("name", ["ctrl", "ctrl*"])
+    def test_ambiguous_name_reads_and_writes_nothing(self, rk, twins, errors, name):
+        attr = rk.AnimAttr(plugName=name + ".tx")
+        assert errors == ["Zentrik - Error handling object %s - More than one object matches "
+                          "name: %s" % (name, name)]
+        assert not hasattr(attr, "plug") and attr.exists is False
+        assert attr.setValue(3.0) is None
+        attr.setValueUndoable(4.0)
+        assert cmds.getAttr("|g1|ctrl.tx") == 0.0 and cmds.getAttr("|g2|ctrl.tx") == 0.0
+        with pytest.raises(ValueError, match="^More than one object matches name: "):
+            attr.plugFromPath(name + ".tx")
+
+    @pytest.mark.parametrize("path, written", [
+        ("|g1|ctrl.tx", "|g1|ctrl.tx"), ("g2|ctrl.tx", "|g2|ctrl.tx"),
+        ("ctrlSol*.tx", "ctrlSolo.tx")])
+    def test_a_name_one_node_answers_to_still_resolves(self, rk, twins, errors, path, written):
+        assert rk.AnimAttr(plugName=path).setValue(3.0) is True
+        assert cmds.getAttr(written) == 3.0 and errors == []
 
 
 class TestIdentity:

@@ -199,11 +199,25 @@ class TestWrite:
         assert [tuple(p)[:3] for p in cmds.getAttr("n.points")] == [(1, 2, 3), (4, 5, 6)]
         assert cmds.getAttr("n.flag") is True and cmds.getAttr("n.ratio") == 0.75
 
-    def test_matrix(self, rk, node):
+    @pytest.mark.parametrize("name", ["plainMatrix", "typedMatrix"])
+    def test_matrix_of_either_kind_is_written(self, rk, node, errors, name):
         matrix = MMatrix()
         matrix.setElement(3, 0, 5.0)
-        assert attr(rk, "plainMatrix").setValue(matrix) is True
-        assert attr(rk, "plainMatrix").value == matrix
+        assert attr(rk, name).setValue(matrix) is True
+        assert attr(rk, name).value == matrix
+        matrix.setElement(3, 1, 6.0)
+        rk.Node("n").setAttrUndoable(name, matrix)
+        assert attr(rk, name).value == matrix
+        assert cmds.getAttr("n." + name)[13] == 6.0
+        assert errors == []
+
+    def test_typed_data_no_writer_handles_is_reported_and_not_a_success(self, rk, node, errors):
+        cmds.addAttr("n", longName="names", dataType="stringArray")
+        cmds.setAttr("n.names", 1, "kept", type="stringArray")
+        assert attr(rk, "names").setValue(["lost"]) is None
+        assert cmds.getAttr("n.names") == ["kept"]
+        assert errors == ["Zentrik - Could not set attribute, not implemented attr type "
+                          "n.names ['lost'] %d kTypedAttribute" % MFn.kTypedAttribute]
 
     @pytest.mark.parametrize("name, typeName", [("link", "kMessageAttribute"),
                                                  ("group", "kCompoundAttribute")])
@@ -211,6 +225,28 @@ class TestWrite:
         assert attr(rk, name).setValue(1) is True
         assert errors == ["Zentrik - Could not set attribute, not implemented attr type "
                           "n.%s 1 %d %s" % (name, getattr(MFn, typeName), typeName)]
+
+    @pytest.mark.parametrize("name, value", [
+        ("tx", float("nan")), ("rx", float("inf")), ("ratio", float("-inf")),
+        ("floatValue", float("nan")), ("flag", float("nan")), ("count", float("inf")),
+        ("choice", float("nan")), ("moment", float("inf")), ("distance", 10 ** 400)])
+    @pytest.mark.parametrize("how", ["setValue", "setValueUndoable"])
+    def test_number_that_is_not_finite_is_refused(self, rk, node, errors, name, value, how):
+        before = cmds.getAttr("n." + name)
+        answer = getattr(attr(rk, name), how)(value)
+        assert answer is None
+        assert cmds.getAttr("n." + name) == before
+        assert len(errors) == 1
+        assert errors[0].startswith("Zentrik - Could not set attribute n.%s %s %r is not a "
+                                    "finite number " % (name, value, value))
+
+    @pytest.mark.parametrize("name", ["translate", "triple"])
+    def test_compound_holding_a_number_that_is_not_finite_writes_no_child(self, rk, node,
+                                                                          errors, name):
+        assert attr(rk, name).setValue([1.0, float("nan"), 2.0]) is None
+        assert attr(rk, name).value == [0.0, 0.0, 0.0]
+        assert errors[0].startswith("Zentrik - Could not set attribute n.%s [1.0, nan, 2.0] "
+                                    "nan is not a finite number " % name)
 
     def test_locked_plug(self, rk, node, errors):
         cmds.setAttr("n.tx", lock=True)
@@ -274,8 +310,11 @@ def test_every_numeric_unit_type(rk, unitType, errors):
     attribute = rk.AnimAttr(plugName="net.number")
     value = attribute.value
     assert type(value) is readAs and value == (True if readAs is bool else 3)
-    assert attribute.setValue(0) is True  # other unit types write nothing, silently
-    assert errors == []
+    # A unit type no writer handles keeps its value: reported, and no success.
+    assert attribute.setValue(0) is (True if written else None)
+    assert errors == ([] if written else [
+        "Zentrik - Could not set attribute, not implemented attr type net.number 0 %d "
+        "kNumericAttribute" % MFn.kNumericAttribute])
     assert (rk.AnimAttr(plugName="net.number").value == 0) is written
 
 
@@ -286,3 +325,18 @@ def test_invalid_unit_type_reads_as_zero(rk):
     cmds.createNode("network", name="net")
     _scene.addNumericAttribute("net", "number", "num", MFnNumericData.kInvalid, 3)
     assert rk.AnimAttr(plugName="net.number").value == 0
+
+
+@pytest.mark.parametrize("name, unitType", [
+    ("flag", "kBoolean"), ("ratio", "kDouble"), ("count", "kLong"), ("tx", None),
+    ("choice", None), ("label", None)])
+def test_numeric_info_describes_numeric_attributes_only(rk, node, name, unitType):
+    from maya.OpenMaya import MFnNumericData
+
+    info = attr(rk, name).numericInfo
+    if unitType is None:
+        assert info is None
+    else:
+        assert info.unitType == getattr(MFnNumericData, unitType)
+        assert info.isBoolean is (unitType == "kBoolean")
+        assert info.attribute == attr(rk, name).plug.attribute()

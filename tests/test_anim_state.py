@@ -51,16 +51,26 @@ def drive(how):
         cmds.setAttr("ctrl.tx", keyable=False, channelBox=True)
     elif how == "hidden":
         cmds.setAttr("ctrl.tx", keyable=False, channelBox=False)
+    elif how == "layer member without keys":
+        cmds.animLayer("layerA", attribute="ctrl.tx")
 
 
 class TestChangeable:
     @pytest.mark.parametrize("how, changeable", [
         (None, True), ("animation", True), ("hidden, in the channel box", True),
         ("locked", False), ("hidden", False), ("expression", False), ("utility", False),
-        ("compound parent", False), ("constraint", False)])
+        ("compound parent", False), ("constraint", False), ("layer member without keys", True)])
     def test_changeable(self, rk, ctrl, how, changeable):
         drive(how)
         assert attr(rk, "ctrl.tx").isChangeable is changeable
+
+    @pytest.mark.parametrize("channel", ["rx", "ry"])
+    def test_rotation_layer_member_without_keys_is_changeable(self, rk, ctrl, channel):
+        # Rotations share one blend, which drives the compound parent.
+        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry", "ctrl.rz"])
+        assert cmds.listConnections("ctrl.rotate", source=True, destination=False)
+        a = attr(rk, "ctrl." + channel)
+        assert a.isAnimated is False and a.isChangeable is True
 
     def test_constrained_channel_has_no_curves_even_when_keyed(self, rk, ctrl):
         cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)

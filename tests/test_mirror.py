@@ -9,6 +9,12 @@ from Zentrik._api.__hybrid__._core import CORE, MirrorNode
 
 LEFT, RIGHT, CENTER = MirrorNode.kLeft, MirrorNode.kRight, MirrorNode.kCenter
 
+# What looking for a partner node that is not there reports (the node, then
+# the attribute on it), filled with the partner's name.
+MISSING_PARTNER_REPORTS = (
+    "Zentrik - Error handling object %s - (kInvalidParameter): Object does not exist",
+    "Zentrik - Attribute does not exist %s translateX None")
+
 
 @pytest.fixture
 def rig():
@@ -80,6 +86,33 @@ class TestMirrorNodes:
         assert second is not first and second.node.exists()
         assert attr(rk, "char:L_arm_ctrl.ty").mirrorNodeInfo is second
 
+    def test_swapped_side_names_mirror_onto_the_other_node(self, rk, rig):
+        CORE.mirrorStoreB.entries["translateX"] = -1
+        cmds.setAttr("char:L_arm_ctrl.tx", 2.0)
+        cmds.setAttr("char:R_arm_ctrl.tx", 5.0)
+        assert attr(rk, "char:L_arm_ctrl.tx").mirrorAttr.plugName.endswith("R_arm_ctrl.translateX")
+        assert attr(rk, "char:R_arm_ctrl.tx").mirrorAttr.plugName.endswith("L_arm_ctrl.translateX")
+        cmds.rename("char:L_arm_ctrl", "char:tmp_ctrl")  # the animator fixes mislabelled sides
+        cmds.rename("char:R_arm_ctrl", "char:L_arm_ctrl")
+        cmds.rename("char:tmp_ctrl", "char:R_arm_ctrl")
+        left = attr(rk, "char:L_arm_ctrl.tx")  # the node that holds 5.0 now
+        assert left.mirrorNodeInfo.side is LEFT
+        assert left.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateX"
+        assert left.getMirrorValueAt(MTime(1)) == -2.0
+        assert attr(rk, "char:R_arm_ctrl.tx").getMirrorValueAt(MTime(1)) == -5.0
+
+    def test_new_centred_node_does_not_answer_for_the_renamed_old_one(self, rk, rig):
+        cmds.createNode("transform", name="spine")
+        cmds.setAttr("spine.tx", 1.0)
+        old = attr(rk, "spine.tx").mirrorNodeInfo
+        cmds.rename("spine", "spine_old")
+        cmds.createNode("transform", name="spine")
+        cmds.setAttr("spine.tx", 7.0)
+        fresh = attr(rk, "spine.tx")
+        assert fresh.mirrorNodeInfo is not old
+        assert fresh.mirrorAttr.getValue() == 7.0
+        assert attr(rk, "spine.ty").mirrorNodeInfo is fresh.mirrorNodeInfo
+
     def test_centred_node_takes_the_side_its_attribute_names(self, rk, rig):
         assert attr(rk, "char:spine_ctrl.leftBlink").side is LEFT
         assert attr(rk, "char:spine_ctrl.rightBlink").side is RIGHT
@@ -100,6 +133,7 @@ class TestMirrorAttr:
         source = attr(rk, "char:L_arm_ctrl.tx")
         CORE.mirrorStoreA.entries[source.settingsKey] = "nothing"
         assert source.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateX"
+        assert errors == ["Zentrik - Attribute does not exist char:R_arm_ctrl nothing None"]
 
     def test_left_and_right_attributes_of_a_centred_node(self, rk, rig):
         mirror = attr(rk, "char:spine_ctrl.leftBlink").mirrorAttr
@@ -110,6 +144,8 @@ class TestMirrorAttr:
     def test_missing_partner_gives_none(self, rk, rig, errors):
         cmds.delete("char:R_arm_ctrl")
         assert attr(rk, "char:L_arm_ctrl.tx").mirrorAttr is None
+        assert errors == [MISSING_PARTNER_REPORTS[0] % "char:R_arm_ctrl",
+                          MISSING_PARTNER_REPORTS[1] % "char:R_arm_ctrl"]
 
     def test_mirror_partner_from_the_service(self, rk, rig):
         partner = attr(rk, "char:L_arm_ctrl.rz").mirrorFromAnimAttr
@@ -131,6 +167,23 @@ class TestMultiplier:
         CORE.mirrorStoreB.entries["translateX"] = -1
         CORE.mirrorStoreC.entries["translateX"] = 5
         assert attr(rk, "char:L_arm_ctrl.tx").mirrorMultiplier == -1
+
+    @pytest.mark.parametrize("stored", [None, -1])
+    def test_sided_node_without_partner_uses_its_own_multiplier(self, rk, rig, errors, stored):
+        if stored is not None:
+            CORE.mirrorStoreB.entries["loose_L.translateX"] = stored
+        a = attr(rk, "loose_L.tx")
+        assert a.mirrorFromAnimAttr is None
+        assert a.mirrorMultiplier == (1 if stored is None else stored)
+        assert errors == []
+
+    def test_partner_without_the_attribute_uses_the_wrappers_own_multiplier(self, rk, rig,
+                                                                           errors):
+        cmds.addAttr("char:L_arm_ctrl", longName="reach", attributeType="double")
+        CORE.mirrorStoreB.entries["L_arm_ctrl.reach"] = -3
+        a = attr(rk, "char:L_arm_ctrl.reach")
+        assert a.mirrorFromAnimAttr is None
+        assert a.mirrorMultiplier == -3
 
     def test_not_mirrorable_channel_keeps_its_value(self, rk, rig):
         CORE.mirrorStoreB.entries["scaleX"] = -1
@@ -189,3 +242,25 @@ class TestMirrorValue:
     def test_no_mirror_attribute_gives_none(self, rk, rig, errors):
         cmds.delete("char:R_arm_ctrl")
         assert attr(rk, "char:L_arm_ctrl.tx").getMirrorValueAt(MTime(1, MTime.uiUnit())) is None
+        assert errors == [MISSING_PARTNER_REPORTS[0] % "char:R_arm_ctrl",
+                          MISSING_PARTNER_REPORTS[1] % "char:R_arm_ctrl"]
+
+    def test_value_whose_multiplication_empties_it_is_mirrored_without_reading_past_it(
+            self, rk, rig, monkeypatch):
+        class Emptying(float):
+            """A number whose product empties every list that holds it, as
+            Python code reached from a multiplication can."""
+
+            def __mul__(self, other):
+                import gc
+
+                for holder in gc.get_referrers(self):
+                    if isinstance(holder, list):
+                        del holder[:]
+                return float(self) * other
+
+        value = [Emptying(1.0), Emptying(2.0), (Emptying(3.0), 4.0)]
+        monkeypatch.setattr(rk.AnimAttr, "valueAtTime", lambda self, time: value)
+        CORE.mirrorStoreB.entries["translate"] = -1
+        mirrored = attr(rk, "char:L_arm_ctrl.translate").getMirrorValueAt(MTime(1))
+        assert mirrored == [-1.0, -2.0, (-3.0, -4.0)]

@@ -97,3 +97,36 @@ class TestLayers:
         assert curve.keyTimes == [10.0]
         assert cmds.keyframe(curve.name(), query=True, breakdown=True) == [10.0]
         assert curve.drivenPlug.name() == "ctrl.translateX"
+
+
+class TestCompound:
+    @pytest.mark.parametrize("layered", [False, True])
+    def test_every_key_of_a_compound_gets_the_kind(self, rk, ctrl, layered):
+        layer = None
+        if layered:
+            layer = rk.AnimLayer.create("layerA")
+            layer.addAttribute("ctrl.translate")
+        compound = rk.AnimAttr(plugName="ctrl.translate")
+        curve = compound.setSmartKey(4, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
+        assert curve is compound.lastKeyedCurve
+        assert [c.name() for c in compound.lastKeyedCurves][0] == curve.name()
+        assert sorted(c.drivenPlug.name() for c in compound.lastKeyedCurves) == [
+            "ctrl.translateX", "ctrl.translateY", "ctrl.translateZ"]
+        for keyed in compound.lastKeyedCurves:
+            assert cmds.keyframe(keyed.name(), query=True, breakdown=True) == [4.0]
+            if layered:
+                assert keyed.name() in rk.AnimLayer("layerA").animCurveNames
+
+
+class TestFrameNotFinite:
+    @pytest.mark.parametrize("frame", [float("nan"), float("inf"), float("-inf"), 10 ** 400])
+    @pytest.mark.parametrize("keyKind", [None, AnimCurve.KEY_BREAKDOWN])
+    def test_frame_that_is_not_a_finite_number_keys_nothing(self, rk, ctrl, errors, frame,
+                                                            keyKind):
+        cmds.setKeyframe("ctrl.tx", time=(5,), value=2.0)
+        assert ctrl.setSmartKey(frame=frame, keyKind=keyKind) is None
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [5.0]
+        assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == [2.0]
+        assert errors == ["Zentrik - Could not set smart key |ctrl.translateX at frame %s: "
+                          "not a finite number" % frame]
+        assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks

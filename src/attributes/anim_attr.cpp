@@ -6,13 +6,20 @@
 namespace rigkit {
 namespace {
 
+// A path given as bytes is text in Latin-1, as every name the module takes.
+py::object pathText(const State &s, py::handle plugName) {
+    if (PyBytes_Check(plugName.ptr())) return callMethod(plugName, s.decode, s.latin_1);
+    return py::reinterpret_borrow<py::object>(plugName);
+}
+
 py::object init(const State &s, py::handle self, py::handle plug, py::handle plugName,
                 py::handle targetController) {
     py::object resolved = py::reinterpret_borrow<py::object>(plug);
     if (!plugName.is_none()) {
         try {
-            callMethod(self, s.setProperty, s.plugName, plugName);
-            resolved = callMethod(self, s.plugFromPath, plugName);
+            py::object path = pathText(s, plugName);
+            callMethod(self, s.setProperty, s.plugName, path);
+            resolved = callMethod(self, s.plugFromPath, path);
         } catch (py::error_already_set &e) {
             if (!e.matches(PyExc_RuntimeError) && !e.matches(PyExc_ValueError)) throw;
             return none();  // a path that names nothing leaves an empty wrapper
@@ -23,43 +30,72 @@ py::object init(const State &s, py::handle self, py::handle plug, py::handle plu
     return none();
 }
 
+// A node name that several nodes answer to (a short name shared by two
+// characters' controls, a pattern) is refused before anything is read or
+// written on whichever match Maya lists first: reported as a failed lookup,
+// then ValueError with the text Maya's commands raise. A name nothing
+// matches is left to the Node lookup and its report.
+void refuseAmbiguousNode(const State &s, py::handle nodeName) {
+    if (!PyUnicode_Check(nodeName.ptr())) return;
+    py::object selection = call(s.global(s.MSelectionList));
+    try {
+        callMethod(selection, s.add, callMethod(nodeName, s.encode, s.utf_8));
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return;
+    }
+    if (asIndex(callMethod(selection, s.length)) <= 1) return;
+    py::object reason = format("More than one object matches name: %s", nodeName);
+    reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, reason));
+    PyErr_SetObject(PyExc_ValueError, reason.ptr());
+    throwPythonError();
+}
+
 // "node.attr", "node.attr[index]" or "node.parent[index].child". Components are
 // taken leaf first: the leaf makes the plug, and an index on a later (ancestor)
-// component selects that ancestor's element. An index on the leaf itself is
-// not applied, and a later component without one replaces the plug.
+// component selects that ancestor's element; a later component without one
+// replaces the plug. An index on the leaf selects the leaf's own element,
+// last, once the ancestors' indices are set. An index beyond Maya's unsigned
+// range (or negative) gives None.
 py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
-    py::object parts = callMethod(plugName, s.split, s.dot);
-    py::object node = newNode(s, steal(PySequence_GetItem(parts.ptr(), 0)));
+    py::object path = pathText(s, plugName);
+    py::object parts = callMethod(path, s.split, s.dot);
+    py::object nodeName = steal(PySequence_GetItem(parts.ptr(), 0));
+    refuseAmbiguousNode(s, nodeName);
+    py::object node = newNode(s, nodeName);
     py::object components =
         steal(PySequence_List(steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX)).ptr()));
     if (PyList_Reverse(components.ptr()) < 0) throwPythonError();
     const py::object one = steal(PyLong_FromLong(1));
 
     py::object plug = none();
-    for (py::handle component : components) {
-        py::object pieces = callMethod(component, s.split, s.openBracket, one);
-        py::object attributeName = steal(PySequence_GetItem(pieces.ptr(), 0));
-        const int hasIndex = PySequence_Contains(component.ptr(), s.openBracket);
-        if (hasIndex < 0) throwPythonError();
-        py::object index;
-        if (hasIndex) {  // int() of the text between "[" and the following "]"
-            py::object rest = steal(PySequence_GetItem(pieces.ptr(), 1));
-            py::object inside =
-                steal(PySequence_GetItem(callMethod(rest, s.split, s.closeBracket, one).ptr(), 0));
-            index = steal(PyNumber_Long(inside.ptr()));
-        }
-        py::object attribute =
-            callMethod(getAttr(node, s.fnDependencyNode), s.attribute, attributeName);
-        if (hasIndex && !plug.is_none()) {
-            try {
-                callMethod(plug, s.selectAncestorLogicalIndex, index, attribute);
-            } catch (py::error_already_set &e) {
-                if (!e.matches(PyExc_OverflowError)) throw;
-                return none();  // negative, or beyond Maya's unsigned index range
+    py::object leafIndex = none();  // applied at the end, while the leaf is the plug
+    try {
+        for (py::handle component : components) {
+            py::object pieces = callMethod(component, s.split, s.openBracket, one);
+            py::object attributeName = steal(PySequence_GetItem(pieces.ptr(), 0));
+            const int hasIndex = PySequence_Contains(component.ptr(), s.openBracket);
+            if (hasIndex < 0) throwPythonError();
+            py::object index = none();
+            if (hasIndex) {  // int() of the text between "[" and the following "]"
+                py::object rest = steal(PySequence_GetItem(pieces.ptr(), 1));
+                py::object inside = steal(
+                    PySequence_GetItem(callMethod(rest, s.split, s.closeBracket, one).ptr(), 0));
+                index = steal(PyNumber_Long(inside.ptr()));
             }
-        } else {
-            plug = call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
+            py::object attribute =
+                callMethod(getAttr(node, s.fnDependencyNode), s.attribute, attributeName);
+            if (hasIndex && !plug.is_none()) {
+                callMethod(plug, s.selectAncestorLogicalIndex, index, attribute);
+            } else {
+                plug = call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
+                leafIndex = index;
+            }
         }
+        if (!leafIndex.is_none()) plug = callMethod(plug, s.elementByLogicalIndex, leafIndex);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_OverflowError)) throw;
+        return none();  // negative, or beyond Maya's unsigned index range
     }
     return plug;
 }
@@ -96,11 +132,20 @@ py::object attrName(const State &s, py::handle self) {
                       Py_True);
 }
 
+// The parents' part of attrName, then the leaf's short name with the leaf's
+// own index, if it has one: an element plug ("weight[3]") keeps naming that
+// element ("w[3]").
 py::object shortAttrName(const State &s, py::handle self) {
     py::object parts = callMethod(getAttr(self, s.attrName), s.split, s.dot);
     py::object parent =
         callMethod(s.dot, s.join, steal(PySequence_GetSlice(parts.ptr(), 0, -1)));
     py::object leaf = callMethod(getAttr(self, s.fnAttribute), s.shortName);
+    py::object last = steal(PySequence_GetItem(parts.ptr(), -1));
+    py::object pieces = callMethod(last, s.split, s.openBracket, steal(PyLong_FromLong(1)));
+    const Py_ssize_t count = PyObject_Size(pieces.ptr());
+    if (count < 0) throwPythonError();
+    if (count == 2)
+        leaf = format("%s[%s", leaf, steal(PySequence_GetItem(pieces.ptr(), 1)));
     if (truthy(parent)) return format("%s.%s", parent, leaf);
     return leaf;
 }
@@ -142,13 +187,14 @@ void defineAnimAttr(const State &s) {
         cls.constant("controllerClass",
                      s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
         cls.init<init>(
-            "Wrap `plug`, or the attribute at the path `plugName`\n"
-            "(\"node.attr\", \"node.attr[index]\", \"node.attr[index].child\").",
+            "Wrap `plug`, or the attribute at the path `plugName` (text, or bytes in\n"
+            "Latin-1): \"node.attr\", \"node.attr[index]\", \"node.attr[index].child\".",
             {"self", "plug", "plugName", "targetController"},
                        {Py_None, Py_None, Py_None});
         cls.method<plugFromPath>("plugFromPath",
-            "The MPlug at the path \"node.attr[index].child\", or None when the path\n"
-            "does not resolve.",
+            "The MPlug at the path \"node.attr[index].child\" (an index selects that\n"
+            "element), or None when an index does not fit; ValueError when the node\n"
+            "name matches several nodes.",
             {"self", "plugName"});
         cls.property<nodeMObject>("nodeMObject",
             "The MObject of the plug's node, or None without a plug.");

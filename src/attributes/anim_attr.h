@@ -6,6 +6,8 @@
 
 #include "module/methods.h"
 
+#include <cmath>
+
 namespace rigkit {
 
 // AnimAttr(plug), through the class as the namespace holds it now.
@@ -40,6 +42,20 @@ py::object orNone(Read &&read) {
 // apiType == MFn.<type>
 inline bool apiTypeIs(const State &s, py::handle apiType, PyObject *type) {
     return equal(apiType, getAttr(s.global(s.MFn), type));
+}
+
+// Whether `value` is a number that is not finite: nan, an infinity, or an
+// integer beyond a double's range. Anything that is not a number is left to
+// whoever converts it.
+inline bool isNonFiniteNumber(py::handle value) {
+    if (!PyNumber_Check(value.ptr()) || PyComplex_Check(value.ptr())) return false;
+    const double number = PyFloat_AsDouble(value.ptr());
+    if (number == -1.0 && PyErr_Occurred()) {
+        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) throwPythonError();
+        PyErr_Clear();
+        return true;
+    }
+    return !std::isfinite(number);
 }
 
 void addAnimAttrReadMembers(ClassBuilder &cls);

@@ -28,14 +28,33 @@ void setKey(const State &s, py::handle self, py::handle frame, py::handle animLa
                      getAttr(animLayer, s.name));
 }
 
+// The curves the last key edited: every one (a compound's children each have
+// their own), or the one kept as lastKeyedCurve when no list was kept.
+py::object keyedCurves(const State &s, py::handle self, py::handle lastKeyed) {
+    PyObject *curves = PyObject_GetAttr(self.ptr(), s.lastKeyedCurves);
+    if (curves) return py::reinterpret_steal<py::object>(curves);
+    if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
+    PyErr_Clear();
+    py::object single = newList();
+    append(single, lastKeyed);
+    return single;
+}
+
 py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::handle keyKind,
                        py::handle actionId, py::handle animLayer) {
+    // A key at nan or an infinity would break the curve for every frame;
+    // refused before anything is registered or keyed.
+    if (isNonFiniteNumber(frame)) {
+        reportError(s, format("Zentrik - Could not set smart key %s at frame %s: not a finite "
+                              "number",
+                              orNone([&] { return getAttr(self, s.plugName); }), frame));
+        return none();
+    }
     py::object before = py::reinterpret_steal<py::object>(keptCurve(s, self));
     py::object onCurveEdited = getAttr(reinterpret_cast<PyObject *>(Py_TYPE(self.ptr())),
                                        s.onCurveEdited);
-    py::object callback = call(s.global(s.partial), onCurveEdited, self);
-    py::object arguments = steal(PyList_New(1));
-    PyList_SET_ITEM(arguments.ptr(), 0, callback.release().ptr());
+    py::object arguments = newList();
+    append(arguments, call(s.global(s.partial), onCurveEdited, self));
     callMethodKw(hookKit(s), s.addCallback, s.kwCallbackFlag,
                  getAttr(s.global(s.MAnimMessage), s.addAnimCurveEditedCallback), arguments,
                  s.smartKeyCallback, Py_False);
@@ -63,19 +82,37 @@ py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::ha
     }
     py::object curve = getAttr(self, s.lastKeyedCurve);
     if (!keyKind.is_none() && !curve.is_none()) {
-        py::object index = callMethod(getAttr(curve, s.keyTimes), s.index, frame);
-        callMethodKw(curve, s.setKeyKindAt, s.kwIndexKeyKindActionId, index, keyKind, actionId);
+        // Every key the command set gets the kind: keying a compound such as
+        // translate edits one curve per child.
+        for (py::handle keyed : keyedCurves(s, self, curve)) {
+            py::object index = callMethod(getAttr(keyed, s.keyTimes), s.index, frame);
+            callMethodKw(keyed, s.setKeyKindAt, s.kwIndexKeyKindActionId, index, keyKind,
+                         actionId);
+        }
     }
     return curve;
 }
 
-// Called by Maya with the curves one edit changed; keeps the first.
+// Called by Maya with the curves one edit changed: keeps the first as
+// lastKeyedCurve and all of them, in order, as lastKeyedCurves.
 py::object onCurveEdited(const State &s, py::handle self, py::handle editedCurves,
                          py::handle) {
     callMethod(hookKit(s), s.removeCallback, s.smartKeyCallback);
-    py::object first = steal(PySequence_GetItem(editedCurves.ptr(), 0));
-    py::object name = callMethod(call(s.global(s.MFnDependencyNode), first), s.name);
-    setAttr(self, s.lastKeyedCurve, call(s.global(s.AnimCurve), name));
+    py::object fnClass = s.global(s.MFnDependencyNode);
+    py::object curveClass = s.global(s.AnimCurve);
+    auto curveAt = [&](Py_ssize_t i) {
+        py::object edited = steal(PySequence_GetItem(editedCurves.ptr(), i));
+        return call(curveClass, callMethod(call(fnClass, edited), s.name));
+    };
+    py::object first = curveAt(0);
+    py::object curves = newList();
+    append(curves, first);
+    // The count is asked again each time round: the array is Maya's, and
+    // the curve wrappers run Python that could change it.
+    for (Py_ssize_t i = 1; i < asIndex(callMethod(editedCurves, s.length)); ++i)
+        append(curves, curveAt(i));
+    setAttr(self, s.lastKeyedCurve, first);
+    setAttr(self, s.lastKeyedCurves, curves);
     return none();
 }
 
@@ -84,13 +121,14 @@ py::object onCurveEdited(const State &s, py::handle self, py::handle editedCurve
 void addAnimAttrKeyMembers(ClassBuilder &cls) {
     cls.method<setSmartKey>("setSmartKey",
         "Key the attribute at `frame` (in `animLayer`, an AnimLayer, when given)\n"
-        "and give the new key `keyKind` on the curve Maya edited. Returns that\n"
-        "AnimCurve, or None when Maya refused the key or keyed no curve.",
+        "and give every new key `keyKind` on the curves Maya edited. Returns the\n"
+        "first such AnimCurve, or None when Maya refused the key, keyed no curve\n"
+        "or `frame` is not a finite number (reported).",
         {"self", "frame", "keyKind", "actionId", "animLayer"},
         {Py_None, Py_None, Py_None, Py_None});
     cls.method<onCurveEdited>("onCurveEdited",
         "The one-shot anim-curve-edited callback: keeps the first edited curve\n"
-        "as lastKeyedCurve and removes itself.",
+        "as lastKeyedCurve, all of them as lastKeyedCurves, and removes itself.",
         {"self", "editedCurves", "clientData"}, {Py_None});
 }
 

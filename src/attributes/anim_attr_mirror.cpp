@@ -33,32 +33,48 @@ py::object isMirrorable(const State &s, py::handle self) {
     return boolObject(!truthy(getAttr(self, s.isScale)));
 }
 
-// The same attribute on the node the mirror service pairs with this one.
+// The same attribute on the node the mirror service pairs with this one, or
+// None when there is no such attribute: a sided node without its partner
+// (a left prop with no right one) or a partner without this attribute.
 py::object mirrorFromAnimAttr(const State &s, py::handle self) {
     py::object mirrorNode =
         callMethod(s.global(s.mirrorService), s.getMirrorFromNode, getAttr(self, s.node));
+    if (mirrorNode.is_none()) return none();
+    // Asked by name, silently: a partner that is not there is no failure.
+    if (!truthy(callMethod(s.global(s.cmds), s.objExists, getAttr(mirrorNode, s.nodeName))))
+        return none();
     py::object path =
         format("%s.%s", callMethod(mirrorNode, s.fullName), getAttr(self, s.attrName));
-    return callKw(s.global(s.AnimAttr), s.kwPlugName, path);
+    py::object partner = callKw(s.global(s.AnimAttr), s.kwPlugName, path);
+    PyObject *plug = PyObject_GetAttr(partner.ptr(), s.plug);  // absent when the path failed
+    if (!plug) {
+        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throwPythonError();
+        PyErr_Clear();
+        return none();
+    }
+    const bool found = plug != Py_None;
+    Py_DECREF(plug);
+    return found ? partner : none();
 }
 
 // value * multiplier, element by element through lists and tuples, so that a
-// compound value (translate's three numbers) is mirrored, not repeated.
+// compound value (translate's three numbers) is mirrored, not repeated. The
+// items are read from a tuple of their own and the result only grows by
+// append, so a multiplication that runs Python and reaches either sequence
+// cannot make this read outside it.
 py::object scaled(py::handle value, py::handle multiplier) {
     const bool isList = PyList_Check(value.ptr());
-    if (!isList && !PyTuple_Check(value.ptr())) return steal(PyNumber_Multiply(value.ptr(), multiplier.ptr()));
+    if (!isList && !PyTuple_Check(value.ptr()))
+        return steal(PyNumber_Multiply(value.ptr(), multiplier.ptr()));
     if (Py_EnterRecursiveCall(" while mirroring a nested value")) throwPythonError();
     struct Leave {
         ~Leave() { Py_LeaveRecursiveCall(); }
     } leave;
-    py::object items = steal(PySequence_List(value.ptr()));
-    const Py_ssize_t count = PyList_GET_SIZE(items.ptr());
-    for (Py_ssize_t i = 0; i < count; ++i) {
-        py::object item = scaled(PyList_GET_ITEM(items.ptr(), i), multiplier);
-        PyList_SetItem(items.ptr(), i, item.release().ptr());  // steals; cannot fail here
-    }
-    if (isList) return items;
-    return steal(PyList_AsTuple(items.ptr()));
+    py::object items = steal(PySequence_Tuple(value.ptr()));
+    py::object result = newList();
+    for (py::handle item : items) append(result, scaled(item, multiplier));
+    if (isList) return result;
+    return steal(PyList_AsTuple(result.ptr()));
 }
 
 py::object getMirrorValueAt(const State &s, py::handle self, py::handle time) {
@@ -78,7 +94,8 @@ void addAnimAttrMirrorMembers(ClassBuilder &cls) {
         "Whether the value mirrors: not for typed, matrix, enum, boolean or scale\n"
         "attributes. A failing test is reported and answers False.");
     cls.property<mirrorFromAnimAttr>("mirrorFromAnimAttr",
-        "The AnimAttr of the same attribute on the mirror service's partner node.");
+        "The AnimAttr of the same attribute on the mirror service's partner node,\n"
+        "or None when that node or its attribute is missing.");
     cls.method<getMirrorValueAt>("getMirrorValueAt",
         "The mirror attribute's value at the MTime `time` times mirrorMultiplier\n"
         "(element by element for compound values), or None.",

@@ -98,20 +98,38 @@ py::object isAnimated(const State &s, py::handle self) {
     return boolObject(truthy(animated) && truthy(getAttr(self, s.animCurves)));
 }
 
+// A blend node of an animation layer. Maya lists only a blend's own type
+// among its function sets (not kBlendNodeBase), so each type is named.
+bool isLayerBlend(const State &s, py::handle node) {
+    for (PyObject *type :
+         {s.kBlendNodeBase, s.kBlendNodeAdditive, s.kBlendNodeAdditiveRotation,
+          s.kBlendNodeAdditiveScale, s.kBlendNodeBoolean, s.kBlendNodeDouble,
+          s.kBlendNodeDoubleAngle, s.kBlendNodeDoubleLinear, s.kBlendNodeEnum, s.kBlendNodeFloat,
+          s.kBlendNodeFloatAngle, s.kBlendNodeFloatLinear, s.kBlendNodeInt16, s.kBlendNodeInt32,
+          s.kBlendNodeTime})
+        if (hasFn(s, node, type)) return true;
+    return false;
+}
+
 // Driven by something other than animation (an expression, a utility node),
 // locked, or neither keyable nor shown in the Channel Box: not changeable.
+// An animation layer's blend is animation even before the layer holds a key
+// for the channel: Maya keys such a channel into the layer.
 py::object isChangeable(const State &s, py::handle self) {
     py::object plug = getAttr(self, s.plug);
     if (truthy(callMethod(plug, s.isLocked))) return boolObject(false);
     if (!truthy(callMethod(plug, s.isKeyable)) && !truthy(callMethod(plug, s.isChannelBoxFlagSet)))
         return boolObject(false);
-    auto hasSource = [&](py::handle p) {
+    auto drivenOtherwise = [&](py::handle p) {
         py::object sources = call(s.global(s.MPlugArray));
-        return truthy(callMethod(p, s.connectedTo, sources, Py_True, Py_False));
+        if (!truthy(callMethod(p, s.connectedTo, sources, Py_True, Py_False))) return false;
+        return !anyOf(s, sources, [&](py::handle source) {
+            return isLayerBlend(s, callMethod(source, s.node));
+        });
     };
     auto notAnimated = [&] { return !truthy(getAttr(self, s.isAnimated)); };
-    if (hasSource(plug) && notAnimated()) return boolObject(false);
-    if (truthy(callMethod(plug, s.isChild)) && hasSource(callMethod(plug, s.parent)) &&
+    if (drivenOtherwise(plug) && notAnimated()) return boolObject(false);
+    if (truthy(callMethod(plug, s.isChild)) && drivenOtherwise(callMethod(plug, s.parent)) &&
         notAnimated())
         return boolObject(false);
     return boolObject(true);
@@ -158,7 +176,8 @@ void addAnimAttrStateMembers(ClassBuilder &cls) {
     cls.property<isAnimated>("isAnimated", "Whether curves animate the plug.");
     cls.property<isChangeable>("isChangeable",
         "Whether an animator may change the value: unlocked, keyable or shown in\n"
-        "the Channel Box, and driven by nothing but animation.");
+        "the Channel Box, and driven by nothing but animation (curves, or an\n"
+        "animation layer's blend).");
     cls.property<enumInfo>("enumInfo", "The suite's wrapper of an enum attribute, or None.");
     cls.property<numericInfo>("numericInfo",
         "The suite's wrapper of a numeric attribute, or None.");

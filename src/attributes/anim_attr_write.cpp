@@ -1,6 +1,8 @@
 #include "attributes/anim_attr.h"
 #include "attributes/kinds.h"
 
+#include <optional>
+
 namespace rigkit {
 namespace {
 
@@ -33,79 +35,131 @@ py::object arrayData(const State &s, const GlobalName &arrayClass, const GlobalN
     return callMethod(call(s.global(dataClass)), s.create, array);
 }
 
+// A number that is not finite is refused before it reaches the scene: a nan
+// translate makes every child's world matrix nan.
+void requireFinite(py::handle value) {
+    if (!isNonFiniteNumber(value)) return;
+    PyErr_Format(PyExc_ValueError, "%R is not a finite number", value.ptr());
+    throwPythonError();
+}
+
+// Each child is written by its own wrapper (a child that fails reports by
+// itself). The items are taken first, so that a value holding a number that
+// is not finite writes no child at all; when an item is missing (a list too
+// short) the children before it are written and that failure goes on.
 void writeCompound(const State &s, py::handle plug, py::handle value, py::handle modifier) {
     const Py_ssize_t count = asIndex(callMethod(plug, s.numChildren));
+    py::object items = newList();
+    std::optional<py::error_already_set> missing;
     for (Py_ssize_t n = 0; n < count; ++n) {
-        py::object index = steal(PyLong_FromSsize_t(n));
-        py::object child = callMethod(plug, s.child, index);
-        py::object item = steal(PyObject_GetItem(value.ptr(), index.ptr()));  // value[n]
+        try {
+            append(items, steal(PyObject_GetItem(value.ptr(),
+                                                 steal(PyLong_FromSsize_t(n)).ptr())));  // value[n]
+        } catch (py::error_already_set &e) {
+            missing.emplace(std::move(e));
+            break;
+        }
+    }
+    for (py::handle item : items) requireFinite(item);
+    Py_ssize_t n = 0;
+    for (py::handle item : items) {
+        py::object child = callMethod(plug, s.child, steal(PyLong_FromSsize_t(n++)));
         callMethod(newAnimAttr(s, child), s.setValue, item, modifier);
     }
+    if (missing) throw std::move(*missing);
 }
 
-void writeTyped(const State &s, py::handle plug, py::handle value, py::handle modifier) {
+// MFnMatrixData().create(MMatrix(value)): the data object of a matrix.
+py::object matrixData(const State &s, py::handle value) {
+    return callMethod(call(s.global(s.MFnMatrixData)), s.create, call(s.global(s.MMatrix), value));
+}
+
+// What a kind-specific writer did: wrote (or queued) the value, or met a data
+// or unit type it cannot write, which must not pass for a written value.
+enum class Written { Yes, CannotWrite };
+
+Written writeTyped(const State &s, py::handle plug, py::handle value, py::handle modifier) {
     py::object typed = call(s.global(s.MFnTypedAttribute), callMethod(plug, s.attribute));
     switch (dataKind(s, callMethod(typed, s.attrType), Use::Write)) {
+        case DataKind::Matrix:
+            write(plug, modifier, s.newPlugValue, s.setMObject, matrixData(s, value));
+            return Written::Yes;
         case DataKind::PointArray:
-            return write(plug, modifier, s.newPlugValue, s.setMObject,
-                         arrayData(s, s.MPointArray, s.MFnPointArrayData, value, true));
+            write(plug, modifier, s.newPlugValue, s.setMObject,
+                  arrayData(s, s.MPointArray, s.MFnPointArrayData, value, true));
+            return Written::Yes;
         case DataKind::String:
-            return write(plug, modifier, s.newPlugValueString, s.setString, value);
+            write(plug, modifier, s.newPlugValueString, s.setString, value);
+            return Written::Yes;
         case DataKind::DoubleArray:
-            return write(plug, modifier, s.newPlugValue, s.setMObject,
-                         arrayData(s, s.MDoubleArray, s.MFnDoubleArrayData, value, false));
+            write(plug, modifier, s.newPlugValue, s.setMObject,
+                  arrayData(s, s.MDoubleArray, s.MFnDoubleArrayData, value, false));
+            return Written::Yes;
         case DataKind::IntArray:
-            return write(plug, modifier, s.newPlugValue, s.setMObject,
-                         arrayData(s, s.MIntArray, s.MFnIntArrayData, value, false));
+            write(plug, modifier, s.newPlugValue, s.setMObject,
+                  arrayData(s, s.MIntArray, s.MFnIntArrayData, value, false));
+            return Written::Yes;
         default:
-            return;  // other data: nothing to write
+            return Written::CannotWrite;
     }
 }
 
-void writeNumeric(const State &s, py::handle plug, py::handle value, py::handle modifier) {
+Written writeNumeric(const State &s, py::handle plug, py::handle value, py::handle modifier) {
     py::object numeric = call(s.global(s.MFnNumericAttribute), callMethod(plug, s.attribute));
-    switch (unitKind(s, callMethod(numeric, s.unitType), Use::Write)) {
+    const UnitKind unit = unitKind(s, callMethod(numeric, s.unitType), Use::Write);
+    if (unit == UnitKind::None || unit == UnitKind::Invalid) return Written::CannotWrite;
+    requireFinite(value);
+    switch (unit) {
         case UnitKind::Boolean:
-            return write(plug, modifier, s.newPlugValueBool, s.setBool, value);
+            write(plug, modifier, s.newPlugValueBool, s.setBool, value);
+            break;
         case UnitKind::Integer:
-            return write(plug, modifier, s.newPlugValueInt, s.setInt,
-                         steal(PyNumber_Long(value.ptr())));
-        case UnitKind::Real:
-            return write(plug, modifier, s.newPlugValueDouble, s.setDouble, value);
+            write(plug, modifier, s.newPlugValueInt, s.setInt, steal(PyNumber_Long(value.ptr())));
+            break;
         default:
-            return;  // other unit types: nothing to write
+            write(plug, modifier, s.newPlugValueDouble, s.setDouble, value);
+            break;
     }
+    return Written::Yes;
 }
 
-// False when no kind matched.
-bool writeByKind(const State &s, py::handle self, py::handle value, py::handle modifier) {
+// What the dispatch found for the attribute's kind.
+enum class Dispatch { Written, NoKind, CannotWrite };
+
+Dispatch writeByKind(const State &s, py::handle self, py::handle value, py::handle modifier) {
     py::object plug = getAttr(self, s.plug);
     switch (attributeKind(s, getAttr(self, s.apiType), Use::Write)) {
         case Kind::Linear:  // centimetres, the constructor's default unit
+            requireFinite(value);
             write(plug, modifier, s.newPlugValueMDistance, s.setMDistance,
                   call(s.global(s.MDistance), value));
-            return true;
-        case Kind::Compound: writeCompound(s, plug, value, modifier); return true;
+            return Dispatch::Written;
+        case Kind::Compound: writeCompound(s, plug, value, modifier); return Dispatch::Written;
         case Kind::Angle:  // radians, the constructor's default unit
+            requireFinite(value);
             write(plug, modifier, s.newPlugValueMAngle, s.setMAngle, call(s.global(s.MAngle), value));
-            return true;
+            return Dispatch::Written;
         case Kind::Time:  // a frame in the current time unit
+            requireFinite(value);
             write(plug, modifier, s.newPlugValueMTime, s.setMTime,
                   call(s.global(s.FrameTime), value));
-            return true;
-        case Kind::Typed: writeTyped(s, plug, value, modifier); return true;
+            return Dispatch::Written;
+        case Kind::Typed:
+            return writeTyped(s, plug, value, modifier) == Written::Yes ? Dispatch::Written
+                                                                        : Dispatch::CannotWrite;
         case Kind::Matrix:
-            write(plug, modifier, s.newPlugValue, s.setMObject,
-                  callMethod(call(s.global(s.MFnMatrixData)), s.create,
-                             call(s.global(s.MMatrix), value)));
-            return true;
-        case Kind::Numeric: writeNumeric(s, plug, value, modifier); return true;
+            write(plug, modifier, s.newPlugValue, s.setMObject, matrixData(s, value));
+            return Dispatch::Written;
+        case Kind::Numeric:
+            return writeNumeric(s, plug, value, modifier) == Written::Yes ? Dispatch::Written
+                                                                          : Dispatch::CannotWrite;
         case Kind::Enum:
+            requireFinite(value);
             write(plug, modifier, s.newPlugValueInt, s.setInt, steal(PyNumber_Long(value.ptr())));
-            return true;
+            return Dispatch::Written;
         case Kind::None: break;
     }
-    return false;
+    return Dispatch::NoKind;
 }
 
 // Returns True when the dispatch ran to its end, None when the write was
@@ -116,12 +170,16 @@ py::object setValue(const State &s, py::handle self, py::handle value, py::handl
         // A test that fails (a wrapper without a plug) is a failed write, so
         // the undoable path reports and answers None like the direct one.
         if (!modifier.is_none() && !truthy(getAttr(self, s.isFreeToChange))) return none();
-        if (!writeByKind(s, self, value, modifier))
-            reportError(s, format("Zentrik - Could not set attribute, not implemented attr type "
-                                  "%s %s %s %s",
-                                  getAttr(self, s.plugName), value, getAttr(self, s.apiType),
-                                  apiTypeStr(s, self)));
-        return boolObject(true);
+        const Dispatch dispatch = writeByKind(s, self, value, modifier);
+        if (dispatch == Dispatch::Written) return boolObject(true);
+        reportError(s, format("Zentrik - Could not set attribute, not implemented attr type "
+                              "%s %s %s %s",
+                              getAttr(self, s.plugName), value, getAttr(self, s.apiType),
+                              apiTypeStr(s, self)));
+        // A type with no writer at all (a message attribute) has nothing to
+        // write; a typed or numeric attribute whose data the writer cannot
+        // handle kept its old value, which is no success.
+        return dispatch == Dispatch::NoKind ? boolObject(true) : none();
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_Exception)) throw;  // an interrupt goes on
         whileHandling(e, [&] {
@@ -146,7 +204,8 @@ void addAnimAttrWriteMembers(ClassBuilder &cls) {
     cls.method<setValue>("setValue",
         "Write `value`, queued on `modifier` when one is given (then only when the\n"
         "plug is free to change). True when written, None when skipped or failed\n"
-        "(failures are reported, never raised).",
+        "(failures are reported, never raised): a number that is not finite, or\n"
+        "typed data of a kind no writer handles, is refused.",
         {"self", "value", "modifier"}, {Py_None});
     cls.method<setValueUndoable>("setValueUndoable",
         "Write `value` as one undo step.",

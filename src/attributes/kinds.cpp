@@ -46,7 +46,7 @@ const Order kWriteOrder = {Kind::Linear, Kind::Compound, Kind::Angle,   Kind::Ti
 // MFnData types of typed attributes.
 const std::vector<Row<DataKind>> &dataTable() {
     static const std::vector<Row<DataKind>> table = {
-        {DataKind::Matrix, {&State::kMatrix}, {}},
+        {DataKind::Matrix, {&State::kMatrix}, {&State::kMatrix}},
         {DataKind::String, {&State::kString}, {&State::kString}},
         {DataKind::PointArray, {}, {&State::kPointArray}},
         {DataKind::DoubleArray, {}, {&State::kDoubleArray}},

@@ -104,8 +104,21 @@ py::object setTargetController(const State &s, py::handle self, py::handle contr
 
 // --- the node's mirror information --------------------------------------------
 
+// Whether a cached MirrorNode still answers for the node that now carries
+// the name it is filed under: its node must exist and be that very node. A
+// rename leaves the old node alive under another name (animators swap
+// mislabelled sides, or keep an old control as "spine_old" and make a new
+// "spine"), and its side and partner would then answer for the wrong node.
+bool stillCarriesItsName(const State &s, py::handle info, py::handle node) {
+    py::object cachedNode = getAttr(info, s.node);
+    if (!truthy(callMethod(cachedNode, s.exists))) return false;
+    py::object current = getAttr(node, s.nodeMObject);
+    return !isNone(current) && equal(getAttr(cachedNode, s.nodeMObject), current);
+}
+
 // One MirrorNode per node name for the module's lifetime, rebuilt when the
-// cached one's node has gone (deleted, or replaced by a new node of that name).
+// cached one's node has gone (deleted, or replaced by a new node of that name)
+// or no longer carries the name.
 py::object mirrorNodeInfo(const State &s, py::handle self) {
     py::object node = getAttr(self, s.node);
     if (isNone(node)) return none();
@@ -115,7 +128,7 @@ py::object mirrorNodeInfo(const State &s, py::handle self) {
     if (cached < 0) throwPythonError();
     if (cached) {
         py::object info = steal(PyObject_GetItem(cache.ptr(), key.ptr()));
-        if (truthy(callMethod(getAttr(info, s.node), s.exists))) return info;
+        if (stillCarriesItsName(s, info, node)) return info;
     }
     py::object info = call(mirrorNodeClass(s), node);
     if (PyObject_SetItem(cache.ptr(), key.ptr(), info.ptr()) < 0) throwPythonError();
@@ -232,7 +245,8 @@ void defineMirrorRules(const State &s) {
     const char *doc =
         "Name forms, channel families, sides and mirror lookups of an attribute.\n"
         "\n"
-        "mirrorNodeCache maps node names to mirror nodes, shared by every wrapper.";
+        "mirrorNodeCache maps node names to mirror nodes, shared by every wrapper;\n"
+        "an entry is rebuilt once its node is gone or carries another name.";
     defineClass(s, "MirrorRules", "CoreObject", doc, [](ClassBuilder &cls) {
         cls.constant("mirrorNodeCache", steal(PyDict_New()));
         cls.property<targetController>("targetController",

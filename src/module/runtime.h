@@ -74,6 +74,7 @@ namespace rigkit {
     X(mirrorMultiplier) X(mirrorAttr) X(isScale) X(enumInfo) X(addCallback)              \
     X(removeCallback) X(hookKit) X(addAnimCurveEditedCallback) X(lastKeyedCurve)         \
     X(keyTimes) X(index) X(setKeyKindAt) X(onCurveEdited) X(animCurves) X(isPreferred)    \
+    X(lastKeyedCurves)                                                                   \
     X(bestLayer) X(setActive) X(needsSwitch) X(previousLayer) X(shortAttrName)           \
     X(mirrorStoreA) X(mirrorStoreB) X(mirrorStoreC) X(mirrorStoreD) X(storedDefaultValue) \
     X(queriedDefaultValue) X(isBaseLayer) X(isEmpty) X(layerNames) X(allLayers)           \
@@ -114,6 +115,10 @@ namespace rigkit {
     X(asRotateMatrix)                                                                    \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
+    X(kBlendNodeBase) X(kBlendNodeAdditive) X(kBlendNodeBoolean) X(kBlendNodeDouble)    \
+    X(kBlendNodeDoubleAngle) X(kBlendNodeDoubleLinear) X(kBlendNodeEnum) X(kBlendNodeFloat) \
+    X(kBlendNodeFloatAngle) X(kBlendNodeFloatLinear) X(kBlendNodeInt16) X(kBlendNodeInt32) \
+    X(kBlendNodeTime)                                                                    \
     /* MFn attribute types */                                                            \
     X(kDagNode) X(kDependencyNode) X(kAttribute3Double) X(kAttribute3Float)              \
     X(kCompoundAttribute) X(kDoubleLinearAttribute) X(kFloatLinearAttribute)             \
