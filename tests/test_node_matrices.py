@@ -99,6 +99,10 @@ def vectorOf(v):
     return (v.x, v.y, v.z)
 
 
+def entries(m):
+    return [round(m(r, c), 6) for r in range(4) for c in range(4)]
+
+
 def roundTrip(rk, name="n"):
     """The node's channels before, and after its translate and rotate were
     zeroed and its scale reset and the world matrix read first was set
@@ -110,7 +114,7 @@ def roundTrip(rk, name="n"):
         cmds.setAttr("%s.%s" % (name, channel), rest, rest, rest)
     node.setWorldMatrix(world)
     placed = rk.Node(name).worldMatrix()
-    assert placed.isEquivalent(world, 1e-6), (list(placed), list(world))
+    assert placed.isEquivalent(world, 1e-6), (entries(placed), entries(world))
     return before, channels(name)
 
 
