@@ -298,7 +298,8 @@ void addNodeTransformMembers(ClassBuilder &node) {
         {Py_True, Py_True, Py_True});
     node.method<setWorldMatrix>("setWorldMatrix",
         "Set the translate, rotate and scale channels asked for so that the node\n"
-        "reaches `worldMatrix`.",
+        "reaches `worldMatrix`; channels not asked for keep their values, and the\n"
+        "translation puts the rotate pivot at the matrix's position.",
         {"self", "worldMatrix", "withTranslation", "withRotation", "withScale"},
         {Py_True, Py_True, Py_True});
 }
