@@ -165,3 +165,41 @@ class TestRecursion:
         out = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True,
                              text=True, timeout=60)
         assert (out.returncode, out.stdout.split()) == (0, ["RecursionError", "True"]), out.stderr
+
+
+def copyEveryList():
+    """What a collector walk does: look at every item of every tracked list."""
+    import gc
+
+    for obj in gc.get_objects():
+        if type(obj) is list:
+            obj[:]
+
+
+class TestListsHandedToPythonAreWhole:
+    def test_conversions_during_a_world_matrix_write_see_no_empty_slots(
+            self, rk, monkeypatch):
+        import maya.OpenMaya as om
+
+        class WalkingAngle(om.MAngle):
+            def asUnits(self, unit):
+                copyEveryList()
+                return om.MAngle.asUnits(self, unit)
+
+        realLinear = rk.LinearValue
+
+        def walkingLinear(**kwargs):
+            copyEveryList()
+            return realLinear(**kwargs)
+
+        cmds.createNode("transform", name="n")
+        cmds.setAttr("n.rotate", 10, 20, 30)
+        cmds.setAttr("n.translate", 1, 2, 3)
+        node = rk.Node("n")
+        world = node.worldMatrix()
+        cmds.setAttr("n.rotate", 0, 0, 0)
+        monkeypatch.setitem(rk.__dict__, "MAngle", WalkingAngle)
+        monkeypatch.setitem(rk.__dict__, "LinearValue", walkingLinear)
+        node.setWorldMatrix(world)
+        assert cmds.getAttr("n.rotate")[0] == pytest.approx((10, 20, 30))
+        assert cmds.getAttr("n.translate")[0] == pytest.approx((1, 2, 3))

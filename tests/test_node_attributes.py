@@ -54,7 +54,14 @@ class TestLocks:
         assert cmds.getAttr("ctrl.tx", lock=True)
         node.unlockAttr("tx")
         assert not cmds.getAttr("ctrl.tx", lock=True)
-        node.lockAttr("nope")  # reported, nothing else
+
+    @pytest.mark.parametrize("method", ["lockAttr", "unlockAttr"])
+    def test_locking_a_missing_attribute_is_reported_and_changes_nothing(
+            self, rk, ctrl, errors, method):
+        cmds.setAttr("ctrl.tx", lock=True)
+        getattr(rk.Node("ctrl"), method)("nope")
+        assert errors == ["Zentrik - Attribute does not exist ctrl nope None"]
+        assert cmds.getAttr("ctrl.tx", lock=True) and not cmds.getAttr("ctrl.ty", lock=True)
 
     def test_unlock_transform_channels(self, rk, ctrl):
         for channel in ("tx", "ry", "sz"):
@@ -83,11 +90,14 @@ class TestLocks:
 
 
 class TestOutlinerColor:
-    def test_recent_host(self, rk, ctrl):
-        rk.Node("ctrl").setOutlinerColor((255, 0, 0))
+    @pytest.mark.parametrize("color, expected", [((255, 51, 0), (1.0, 0.2, 0.0)),
+                                                 ((0.25, 0.5, 1.0), (0.25, 0.5, 1.0))])
+    def test_recent_host_colours_through_the_suite(self, rk, ctrl, color, expected):
+        rk.Node("ctrl").setOutlinerColor(color)
         assert cmds.getAttr("ctrl.useOutlinerColor") is True
-        assert cmds.getAttr("ctrl.outlinerColor")[0] == pytest.approx(
-            CORE.color.toOutlinerColor((255, 0, 0)))
+        assert cmds.getAttr("ctrl.outlinerColor")[0] == pytest.approx(expected)
+        assert [call for call in CORE.calls if call[1] == "toOutlinerColor"] == [
+            ("color", "toOutlinerColor", (color,))]
 
     def test_old_host_sets_nothing(self, rk, ctrl, monkeypatch):
         monkeypatch.setattr(rk, "mayaVersion", 2015)
@@ -107,6 +117,19 @@ class TestRenameAndReparent:
         assert cmds.listRelatives("ctrl", parent=True) is None
         node.reparent(rk.Node("grp"))
         assert cmds.listRelatives("ctrl", parent=True, fullPath=True) == ["|grp"]
+
+    @pytest.mark.parametrize("undoable", [False, True])
+    def test_reparent_under_a_missing_parent_moves_nothing(self, rk, ctrl, errors, undoable):
+        cmds.setAttr("grp.translate", 1, 2, 3)
+        node = rk.Node("|grp|ctrl")
+        if undoable:
+            node.reparentUndoable(rk.Node("grpTypo"))
+        else:
+            node.reparent(rk.Node("grpTypo"))
+        assert cmds.ls("ctrl", long=True) == ["|grp|ctrl"]
+        assert cmds.xform("ctrl", query=True, translation=True, worldSpace=True) == [1, 2, 3]
+        assert len(errors) == 1
+        assert errors[0].startswith("Zentrik - Error handling object grpTypo - ")
 
     def test_reparent_with_a_modifier_runs_it(self, rk, ctrl):
         from maya.OpenMaya import MDagModifier

@@ -17,6 +17,7 @@ wide = st.floats(-170.0, 170.0)
 narrow = st.floats(-80.0, 80.0)  # the middle angle of an order: Euler angles stay unique
 offset = st.floats(-20.0, 20.0)
 size = st.floats(0.3, 3.0)
+slant = st.floats(-0.5, 0.5)
 vector = st.tuples(offset, offset, offset)
 
 
@@ -30,26 +31,28 @@ def rotations(draw):
 
 
 @st.composite
-def scaledAxes(draw):
-    """A scale and a rotate axis: any scale without a rotate axis, a uniform
-    scale with one (see TestModuleFaults for the pair the module gets wrong)."""
-    if draw(st.booleans()):
-        return (draw(size), draw(size), draw(size)), (0.0, 0.0, 0.0)
-    s = draw(size)
-    return (s, s, s), (draw(wide), draw(wide), draw(wide))
-
-
-@st.composite
 def rigs(draw):
-    """A transform or a joint under a moved, turned and scaled parent."""
+    """A transform or a joint under a moved, turned and scaled parent (a joint
+    parent compensated as Maya wires it), with every component of its own
+    matrix away from its rest value: pivots and their translations, shear,
+    rotate axis, non-uniform scale, joint orient."""
     order, rotate = draw(rotations())
-    scale, axis = draw(scaledAxes())
+    kind = draw(st.sampled_from(["transform", "joint"]))
     return dict(
-        kind=draw(st.sampled_from(["transform", "joint"])), order=order, rotate=rotate,
-        scale=scale, rotateAxis=axis, translate=draw(vector), pivot=draw(vector),
-        pivotTranslate=draw(vector), jointOrient=(draw(wide), draw(wide), draw(wide)),
-        parent=dict(translate=draw(vector), rotate=(draw(wide), draw(wide), draw(wide)),
-                    scale=(draw(size), draw(size), draw(size)), order=draw(st.integers(0, 5))))
+        kind=kind, order=order, rotate=rotate, scale=draw(st.tuples(size, size, size)),
+        rotateAxis=(draw(wide), draw(wide), draw(wide)), translate=draw(vector),
+        rotatePivot=draw(vector), scalePivot=draw(vector), rotatePivotTranslate=draw(vector),
+        scalePivotTranslate=draw(vector), shear=draw(st.tuples(slant, slant, slant)),
+        jointOrient=(draw(wide), draw(wide), draw(wide)),
+        parent=dict(kind=draw(st.sampled_from(["transform", "joint"])) if kind == "joint"
+                    else "transform",
+                    translate=draw(vector), rotate=(draw(wide), draw(wide), draw(wide)),
+                    scale=draw(st.tuples(size, size, size)), order=draw(st.integers(0, 5))))
+
+
+OWN = {"transform": ("rotateAxis", "rotatePivot", "scalePivot", "rotatePivotTranslate",
+                     "scalePivotTranslate", "shear"),
+       "joint": ("rotateAxis", "jointOrient")}  # joints keep no pivots and no shear
 
 
 def build(rig):
@@ -57,20 +60,16 @@ def build(rig):
     cmds.file(new=True, force=True)
     CORE.resetRecords()
     parent = rig["parent"]
-    cmds.createNode("transform", name="p")
+    cmds.createNode(parent["kind"], name="p")
     cmds.setAttr("p.rotateOrder", parent["order"])
     for channel in CHANNELS:
         cmds.setAttr("p." + channel, *parent[channel])
     cmds.createNode(rig["kind"], name="n", parent="p")
+    if parent["kind"] == "joint":  # compensation on, as the joint tool makes it
+        cmds.connectAttr("p.scale", "n.inverseScale")
     cmds.setAttr("n.rotateOrder", rig["order"])
-    for channel in CHANNELS + ("rotateAxis",):
+    for channel in CHANNELS + OWN[rig["kind"]]:
         cmds.setAttr("n." + channel, *rig[channel])
-    if rig["kind"] == "joint":  # joints keep no pivots
-        cmds.setAttr("n.jointOrient", *rig["jointOrient"])
-    else:  # a pivot moved as the animator moves it: rotate and scale pivots together
-        cmds.setAttr("n.rotatePivot", *rig["pivot"])
-        cmds.setAttr("n.scalePivot", *rig["pivot"])
-        cmds.setAttr("n.rotatePivotTranslate", *rig["pivotTranslate"])
 
 
 def channels(name="n"):
@@ -100,11 +99,22 @@ def vectorOf(v):
     return (v.x, v.y, v.z)
 
 
+def entries(m):
+    return [round(m(r, c), 6) for r in range(4) for c in range(4)]
+
+
 def roundTrip(rk, name="n"):
-    """The node's channels before and after setting its world matrix read."""
+    """The node's channels before, and after its translate and rotate were
+    zeroed and its scale reset and the world matrix read first was set
+    again; the node must be back where it was."""
     before = channels(name)
     node = rk.Node(name)
-    node.setWorldMatrix(node.worldMatrix())
+    world = node.worldMatrix()
+    for channel, rest in zip(CHANNELS, (0.0, 0.0, 1.0)):
+        cmds.setAttr("%s.%s" % (name, channel), rest, rest, rest)
+    node.setWorldMatrix(world)
+    placed = rk.Node(name).worldMatrix()
+    assert placed.isEquivalent(world, 1e-6), (entries(placed), entries(world))
     return before, channels(name)
 
 
@@ -195,10 +205,10 @@ class TestDecomposition:
         rk.Node("n").setWorldMatrix(target.asMatrix(), withRotation=False)
         log = [(name, args, sorted(kwargs)) for name, args, kwargs in _scene.commandLog()
                if name == "xform"]
-        assert log == [("xform", ("|n",), ["translation"]), ("xform", ("|n",), ["scale"])]
+        assert log == [("xform", ("|n",), ["scale"]), ("xform", ("|n",), ["translation"])]
         written = [kwargs for name, _, kwargs in _scene.commandLog() if name == "xform"]
-        assert written[0]["translation"] == pytest.approx([10, 20, 30])  # working units
-        assert written[1]["scale"] == pytest.approx([2, 3, 4])
+        assert written[0]["scale"] == pytest.approx([2, 3, 4])
+        assert written[1]["translation"] == pytest.approx([10, 20, 30])  # working units
         assert cmds.getAttr("n.rotate")[0] == pytest.approx((10, 20, 30))
 
 
@@ -298,44 +308,153 @@ class TestTemporaryNode:
         assert graphCalls[1] == ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))
 
 
-def fault(reason, strict=True, **attributes):
-    """A transform whose round trip the module gets wrong, for ``reason``."""
-    return pytest.param(attributes, marks=pytest.mark.xfail(strict=strict, reason=reason))
-
-
 @pytest.mark.parametrize("attributes", [
     pytest.param(dict(rotate=(30, 40, 50), rotateAxis=(20, 0, 0), scale=(1.5, 2, 0.5)),
                  id="rotate axis with non-uniform scale"),
     # The pivot moved to (1, 0, 0) as the animator moves it: Maya keeps the
     # node in place with this scale pivot translation.
-    fault("setWorldMatrix takes off only the rotate pivot and its translation; the "
-          "scale pivot's part ((rp - sp) * S + sp + spt - rp, turned by the rotation) "
-          "stays in the translation, e.g. after a pivot move on a scaled node",
-          scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
-          scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
+    pytest.param(dict(scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
+                      scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
+                 id="pivot moved on a scaled node"),
+    pytest.param(dict(scale=(2, 2, 2), rotate=(10, 20, 30), rotatePivot=(1, 0, 0),
+                      scalePivot=(0, 1, 0)),
+                 id="rotate and scale pivots apart"),
+    pytest.param(dict(shear=(0.3, -0.2, 0.4), scale=(1, 2, 3), rotate=(5, 60, -20),
+                      rotateAxis=(0, 0, 45)),
+                 id="shear"),
     pytest.param(dict(rotate=(0.5, 0.6, 0.7), angleUnit="radian"),
                  id="radians as the working angle unit"),
+    pytest.param(dict(rotate=(10, 20, 30), translate=(1, 2, 3), linearUnit="mm"),
+                 id="millimetres as the working linear unit"),
 ])
 def test_round_trips_of_awkward_transforms(rk, units, attributes):
     attributes = dict(attributes)
     cmds.createNode("transform", name="n")
     angleUnit = attributes.pop("angleUnit", "degree")
+    linearUnit = attributes.pop("linearUnit", "cm")
     for name, values in attributes.items():
         cmds.setAttr("n." + name, *values)
-    cmds.currentUnit(angle=angleUnit)
+    cmds.currentUnit(angle=angleUnit, linear=linearUnit)
     before, after = roundTrip(rk)
     assertChannels(after, before)
 
 
-@pytest.mark.xfail(strict=True, reason=(
-    "a joint that compensates its parent joint's scale has [S][Ra][R][Jo][IS][T] as "
-    "its local matrix; setWorldMatrix decomposes all of it as the joint's channels, "
-    "so the scale written is the joint's times the inverse of its parent's"))
-def test_joint_compensating_a_scaled_parent_joint(rk):
+@pytest.mark.parametrize("compensate", [True, False])
+@pytest.mark.parametrize("rootScale", [(2, 2, 2), (1, 3, 0.5)], ids=["uniform", "non-uniform"])
+def test_joint_under_a_scaled_parent_joint_is_placed_exactly(rk, compensate, rootScale):
     cmds.select(clear=True)
     cmds.joint(name="root")
-    cmds.joint(name="tip", position=(3, 0, 0))
-    cmds.setAttr("root.scale", 2, 2, 2)
+    cmds.joint(name="tip", position=(3, 0, 0), scaleCompensate=compensate)
+    cmds.setAttr("root.scale", *rootScale)
     cmds.setAttr("tip.rotate", 10, 20, 30)
+    cmds.setAttr("tip.jointOrient", 0, 15, 0)
+    cmds.setAttr("tip.scale", 1.5, 1, 1)
     before, after = roundTrip(rk, "tip")
     assertChannels(after, before)
+
+
+def placedAt(node, target):
+    return node.worldMatrix().isEquivalent(target, 1e-6)
+
+
+class TestPartialWrites:
+    """A world matrix written in part: the channels not asked for keep their
+    values, and the translation puts the rotate pivot where the target's
+    origin is."""
+
+    @pytest.fixture
+    def pivoted(self):
+        cmds.createNode("transform", name="n")
+        cmds.setAttr("n.rotatePivot", 1, 0, 0)
+        cmds.setAttr("n.scalePivot", 0, 1, 0)
+        cmds.setAttr("n.shear", 0.2, 0, 0)
+        cmds.setAttr("n.rotate", 10, 20, 30)
+        cmds.setAttr("n.scale", 2, 1, 1)
+        return "n"
+
+    def target(self):
+        t = om.MTransformationMatrix()
+        t.setTranslation(om.MVector(4, 5, 6), om.MSpace.kTransform)
+        t.rotateTo(om.MEulerRotation(0.3, -0.4, 0.5))
+        t.setScale([1.5, 2.5, 0.5], om.MSpace.kTransform)
+        t.setShear([0.2, 0, 0], om.MSpace.kTransform)
+        return t.asMatrix()
+
+    def test_everything_asked_places_the_node(self, rk, pivoted):
+        node = rk.Node("n")
+        node.setWorldMatrix(self.target())
+        assert placedAt(node, self.target())
+
+    @pytest.mark.parametrize("flags, kept", [
+        (dict(withRotation=False, withScale=False), ("rotate", "scale")),
+        (dict(withRotation=False), ("rotate",)),
+        (dict(withScale=False), ("scale",)),
+    ])
+    def test_translation_puts_the_pivot_in_place_with_the_channels_kept(
+            self, rk, pivoted, flags, kept):
+        before = dict(zip(CHANNELS, channels()))
+        node = rk.Node("n")
+        node.setWorldMatrix(self.target(), **flags)
+        for channel in kept:
+            assert cmds.getAttr("n." + channel)[0] == pytest.approx(before[channel])
+        position = node.worldMatrix()
+        assert [position(3, i) for i in range(3)] == pytest.approx([4, 5, 6])
+
+    def test_without_translation_the_translate_channels_stay(self, rk, pivoted):
+        cmds.setAttr("n.translate", 7, 8, 9)
+        node = rk.Node("n")
+        node.setWorldMatrix(self.target(), withTranslation=False)
+        assert cmds.getAttr("n.translate")[0] == pytest.approx((7, 8, 9))
+        world = node.worldMatrix()
+        wanted = self.target()
+        assert [world(r, c) for r in range(3) for c in range(3)] == pytest.approx(
+            [wanted(r, c) for r in range(3) for c in range(3)])
+
+
+class TestOtherMatrices:
+    @pytest.fixture
+    def turned(self):
+        """"p" moved, turned and scaled; "n" under it, turned about its own
+        rotate axis."""
+        cmds.createNode("transform", name="p")
+        cmds.setAttr("p.translate", 1, 2, 3)
+        cmds.setAttr("p.rotate", 0, 90, 0)
+        cmds.setAttr("p.scale", 2, 2, 2)
+        cmds.createNode("transform", name="n", parent="p")
+        cmds.setAttr("n.translate", 1, 0, 0)
+        cmds.setAttr("n.rotate", 0, 0, 90)
+        cmds.setAttr("n.rotateAxis", 90, 0, 0)
+        cmds.setAttr("n.scale", 3, 1, 1)
+
+    def test_parent_matrix_is_the_parents_world_matrix(self, rk, turned):
+        expected = (om.MMatrix([2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1])
+                    * om.MEulerRotation(0, math.pi / 2, 0).asMatrix()
+                    * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
+        assert rk.Node("n").parentMatrix().isEquivalent(expected, 1e-9)
+        assert rk.Node("p").parentMatrix().isEquivalent(om.MMatrix(), 1e-12)
+
+    def test_matrix_with_world_rotation_keeps_the_local_translation_and_scale(
+            self, rk, turned):
+        cmds.setAttr("n.rotateAxis", 0, 0, 0)
+        m = rk.Node("n").matrixWithWorldRotation()
+        # The world rotation: the node's turn, then its parent's.
+        world = (om.MEulerRotation(0, 0, math.pi / 2).asMatrix()
+                 * om.MEulerRotation(0, math.pi / 2, 0).asMatrix())
+        split = om.MTransformationMatrix(m)
+        assert split.asRotateMatrix().isEquivalent(world, 1e-9)
+        assert vectorOf(split.getTranslation(om.MSpace.kTransform)) == pytest.approx((1, 0, 0))
+        assert [math.sqrt(sum(m(r, c) ** 2 for c in range(3))) for r in range(3)] == \
+            pytest.approx([3, 1, 1])
+
+
+def test_animated_pivot_is_read_at_the_frame_asked_for(rk):
+    cmds.createNode("transform", name="n")
+    cmds.setAttr("n.rotateZ", 90)
+    cmds.setKeyframe("n.rotatePivotX", time=(1,), value=0.0)
+    cmds.setKeyframe("n.rotatePivotX", time=(9,), value=8.0)
+    cmds.currentTime(1)
+    node = rk.Node("n")
+    expected = worldAt(node, 9)
+    assert expected(3, 0) == pytest.approx(8.0)
+    assert node.worldMatrixAtFrame(9).isEquivalent(expected, 1e-9)
+    assert cmds.currentTime(query=True) == 1.0

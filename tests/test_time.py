@@ -30,6 +30,28 @@ def test_set_current_time_suspends_refresh_around_the_change(rk, monkeypatch):
     assert issubclass(rk.AnimControl, MAnimControl)
 
 
+@pytest.mark.parametrize("scene, time, frame", [
+    ("ntsc", MTime(1.0, MTime.kSeconds), 30.0),
+    ("ntsc", MTime(48.0, MTime.kFilm), 60.0),
+    ("film", MTime(0.5, MTime.kSeconds), 12.0),
+    ("film", MTime(7.0, MTime.kFilm), 7.0),
+], ids=["seconds", "another frame rate", "half a second", "the scene's own unit"])
+def test_set_current_time_converts_to_the_scene_unit(rk, scene, time, frame):
+    cmds.currentUnit(time=scene)
+    rk.AnimControl.setCurrentTime(time)
+    assert cmds.currentTime(query=True) == pytest.approx(frame)
+
+
+def test_set_current_time_takes_a_plain_value_as_a_frame(rk):
+    class Frame(object):
+        def value(self):
+            return 9.0
+
+    cmds.currentUnit(time="ntsc")
+    rk.AnimControl.setCurrentTime(Frame())
+    assert cmds.currentTime(query=True) == 9.0
+
+
 def test_refresh_comes_back_when_the_time_change_fails(rk, monkeypatch):
     calls = []
     failure = RuntimeError("cannot change time")

@@ -242,6 +242,17 @@ py::object prepareNamespace(py::handle metaclass, py::handle name, py::handle ba
     return prepared;
 }
 
+// The metaclass a class statement with these bases would call: the type of
+// the first base (the module's classes have exactly one).
+py::object metaclassOf(py::handle bases) {
+    if (!PyTuple_Check(bases.ptr()) || PyTuple_GET_SIZE(bases.ptr()) < 1) {
+        PyErr_SetString(PyExc_TypeError, "a class needs a tuple of at least one base");
+        throwPythonError();
+    }
+    return py::reinterpret_borrow<py::object>(
+        reinterpret_cast<PyObject *>(Py_TYPE(PyTuple_GET_ITEM(bases.ptr(), 0))));
+}
+
 }  // namespace
 
 ClassBuilder::ClassBuilder(const State &s, const char *name, py::handle bases, const char *doc,
@@ -250,8 +261,7 @@ ClassBuilder::ClassBuilder(const State &s, const char *name, py::handle bases, c
       name_(steal(PyUnicode_InternFromString(name))),
       qualname_(outer ? format("%s.%s", outer, name_) : name_),
       bases_(py::reinterpret_borrow<py::object>(bases)),
-      metaclass_(py::reinterpret_borrow<py::object>(
-          reinterpret_cast<PyObject *>(Py_TYPE(PyTuple_GET_ITEM(bases.ptr(), 0))))),
+      metaclass_(metaclassOf(bases)),
       namespace_(prepareNamespace(metaclass_, name_, bases_)) {
     put("__module__", getAttr(s.module, s.__name__));
     put("__qualname__", qualname_);

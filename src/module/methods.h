@@ -26,6 +26,7 @@
 
 #include "module/runtime.h"
 
+#include <new>
 #include <utility>
 
 namespace rigkit {
@@ -44,6 +45,8 @@ PyObject *guarded(Body &&body) noexcept {
         return body().release().ptr();
     } catch (py::error_already_set &e) {
         e.restore();
+    } catch (const std::bad_alloc &) {
+        PyErr_NoMemory();
     } catch (const std::exception &e) {
         PyErr_SetString(PyExc_SystemError, e.what());
     } catch (...) {
@@ -72,27 +75,43 @@ struct Function {
     PyObject *name;
 };
 
+// Counts a member's call as the interpreter counts its own, for as long as
+// the scope lives: a member calling members (a parent's isVisible) recurses in
+// C, where nothing else counts the depth, so a deep chain ends in
+// RecursionError, not a stack overflow.
+class RecursionScope {
+public:
+    RecursionScope() {
+        if (Py_EnterRecursiveCall(" while calling a rigkit0 method")) throwPythonError();
+    }
+    ~RecursionScope() { Py_LeaveRecursiveCall(); }
+    RecursionScope(const RecursionScope &) = delete;
+    RecursionScope &operator=(const RecursionScope &) = delete;
+};
+
+// The entry the interpreter calls. Everything, argument binding included,
+// runs inside the guard: a failed allocation while naming missing arguments
+// becomes MemoryError, never an exception unwinding into the interpreter.
 template <auto F>
 PyObject *trampoline(PyObject *callable, PyObject *const *args, size_t nargsf,
-                     PyObject *kwnames) {
-    constexpr size_t count = Arity<decltype(F)>::value;
-    PyObject *binding = reinterpret_cast<Function *>(callable)->binding;
-    if (!binding) {  // cleared by the garbage collector while in a dead cycle
-        PyErr_SetString(PyExc_ReferenceError, "rigkit0 function no longer usable");
-        return nullptr;
-    }
-    PyObject *bound[count + 1];
-    if (!bindArguments(binding, args, nargsf, kwnames, bound, static_cast<Py_ssize_t>(count)))
-        return nullptr;
-    // A member calling members (a parent's isVisible) recurses in C, where
-    // nothing else counts the depth: count it as the interpreter counts its
-    // own calls, so a deep chain ends in RecursionError, not a stack overflow.
-    if (Py_EnterRecursiveCall(" while calling a rigkit0 method")) return nullptr;
-    const State &s = stateOf(PyTuple_GET_ITEM(binding, 0));
-    PyObject *result =
-        guarded([&] { return invoke<F>(s, bound, std::make_index_sequence<count>{}); });
-    Py_LeaveRecursiveCall();
-    return result;
+                     PyObject *kwnames) noexcept {
+    return guarded([&] {
+        constexpr size_t count = Arity<decltype(F)>::value;
+        PyObject *binding = reinterpret_cast<Function *>(callable)->binding;
+        if (!binding) {  // cleared by the garbage collector while in a dead cycle
+            PyErr_SetString(PyExc_ReferenceError, "rigkit0 function no longer usable");
+            throwPythonError();
+        }
+        // Held for the call: the defaults bound below are borrowed from it.
+        py::object keep = py::reinterpret_borrow<py::object>(binding);
+        PyObject *bound[count + 1];
+        if (!bindArguments(binding, args, nargsf, kwnames, bound,
+                           static_cast<Py_ssize_t>(count)))
+            throwPythonError();
+        RecursionScope depth;
+        const State &s = stateOf(PyTuple_GET_ITEM(binding, 0));
+        return invoke<F>(s, bound, std::make_index_sequence<count>{});
+    });
 }
 
 extern PyTypeObject functionType;

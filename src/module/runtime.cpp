@@ -236,9 +236,12 @@ py::object lookupSpecial(py::handle obj, PyObject *name) {
         PyErr_SetObject(PyExc_AttributeError, name);
         throwPythonError();
     }
+    // Held while its __get__ runs: Python code there may replace it in the type.
+    py::object held = py::reinterpret_borrow<py::object>(descriptor);
     descrgetfunc get = Py_TYPE(descriptor)->tp_descr_get;
-    if (!get) return py::reinterpret_borrow<py::object>(descriptor);
-    return steal(get(descriptor, obj.ptr(), reinterpret_cast<PyObject *>(type)));
+    if (!get) return held;
+    py::object heldType = py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject *>(type));
+    return steal(get(held.ptr(), obj.ptr(), heldType.ptr()));
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ namespace rigkit {
     X(createFromDouble) X(asDoublePtr) X(getData3Double) X(getDouble) X(eulerRotation)    \
     X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
     X(decomposeLocalMatrix) X(uiValue) X(xform) X(asUnits) X(rotation) X(fnTransform)    \
-    X(asRotateMatrix)                                                                    \
+    X(asRotateMatrix) X(createFromList) X(setScale)                                      \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     X(kBlendNodeBase) X(kBlendNodeAdditive) X(kBlendNodeBoolean) X(kBlendNodeDouble)    \
@@ -316,6 +316,13 @@ inline Py_ssize_t asIndex(py::handle number) {
     const Py_ssize_t n = PyNumber_AsSsize_t(number.ptr(), PyExc_OverflowError);
     if (n == -1 && PyErr_Occurred()) throwPythonError();
     return n;
+}
+
+// A number as a C double (float() of it); TypeError for anything else.
+inline double toDouble(py::handle number) {
+    const double value = PyFloat_AsDouble(number.ptr());
+    if (value == -1.0 && PyErr_Occurred()) throwPythonError();
+    return value;
 }
 
 inline py::object boolObject(bool value) {

@@ -10,12 +10,26 @@ void suspendRefresh(const State &s, PyObject *suspend) {
     callMethodKw(s.global(s.cmds), s.refresh, s.kwSuspend, suspend);
 }
 
+// The frame `mTime` stands for in the unit the scene works in: an MTime may
+// be in seconds, or in another frame rate than the scene's. Anything else
+// that only has value() gives that value as a frame.
+py::object frameOf(const State &s, py::handle mTime) {
+    py::object asUnits;
+    try {
+        asUnits = getAttr(mTime, s.asUnits);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_AttributeError)) throw;
+        return callMethod(mTime, s.value);
+    }
+    return call(asUnits, callMethod(s.global(s.MTime), s.uiUnit));
+}
+
 // Moves the scene to the time without redrawing the viewports on the way;
 // refresh is switched back on whatever happens.
 py::object setCurrentTime(const State &s, py::handle mTime) {
     try {
         suspendRefresh(s, Py_True);
-        py::object frame = callMethod(mTime, s.value);
+        py::object frame = frameOf(s, mTime);
         callMethod(s.global(s.cmds), s.currentTime, frame);
     } catch (py::error_already_set &e) {
         whileHandling(e, [&] { suspendRefresh(s, Py_False); });

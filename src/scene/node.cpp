@@ -35,13 +35,61 @@ py::object decodedName(const State &s, py::handle nodeName) {
     return name;
 }
 
+// The node a name designates, found through MSelectionList: the name as
+// UTF-8, then as text, then as a path from the world. `failure` gets the
+// reason when no single node answers: nothing matches, or the name is a
+// short name that several nodes carry (Maya's own commands refuse that too,
+// and guessing one would read or write the wrong character's node).
+py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
+    py::object selection = call(s.global(s.MSelectionList));
+    try {
+        callMethod(selection, s.add, callMethod(nodeName, s.encode, s.utf_8));
+    } catch (py::error_already_set &first) {
+        if (!first.matches(PyExc_RuntimeError)) throw;
+        try {
+            callMethod(selection, s.add, nodeName);
+        } catch (py::error_already_set &second) {
+            if (!second.matches(PyExc_RuntimeError)) throw;
+            try {
+                callMethod(selection, s.add, percent(text("|%s").ptr(), nodeName));
+            } catch (py::error_already_set &e) {
+                if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not a lookup failure
+                failure = steal(PyObject_Str(e.value().ptr()));
+                return none();
+            }
+        }
+    }
+    py::object objectClass = s.global(s.MObject);
+    py::object obj = call(objectClass);
+    callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
+    const Py_ssize_t count = asIndex(callMethod(selection, s.length));
+    for (Py_ssize_t i = 1; i < count; ++i) {  // several paths to one node are fine
+        py::object other = call(objectClass);
+        callMethod(selection, s.getDependNode, steal(PyLong_FromSsize_t(i)), other);
+        if (!equal(other, obj)) {
+            failure = format("More than one object matches name: %s", nodeName);
+            return none();
+        }
+    }
+    return obj;
+}
+
+// Whether a name designates one node, asked without any report.
 bool nameExists(const State &s, py::handle name) {
-    return truthy(callMethod(newNode(s, name), s.exists));
+    py::object failure;
+    try {
+        return !findNode(s, name, failure).is_none();
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not an answer
+        return false;
+    }
 }
 
 // Drops leading path components one at a time until a name exists; the name
 // stays as it was when none does. The first candidate is always tried, even
-// for a name without "|" (it is then the empty text).
+// for a name without "|" (it is then the empty text). Candidates are tried
+// quietly: the animator hears of a name only when the node is looked for
+// and none answers.
 py::object shorterExistingName(const State &s, py::handle nodeName) {
     py::object components = callMethod(nodeName, s.split, s.bar);
     const Py_ssize_t count = PyObject_Size(components.ptr());
@@ -66,29 +114,10 @@ py::object init(const State &s, py::handle self, py::handle nodeName,
 
 py::object nodeMObject(const State &s, py::handle self) {
     py::object nodeName = getAttr(self, s.nodeName);
-    py::object selection = call(s.global(s.MSelectionList));
-    try {
-        callMethod(selection, s.add, callMethod(nodeName, s.encode, s.utf_8));
-    } catch (py::error_already_set &first) {
-        if (!first.matches(PyExc_RuntimeError)) throw;
-        try {
-            callMethod(selection, s.add, nodeName);
-        } catch (py::error_already_set &second) {
-            if (!second.matches(PyExc_RuntimeError)) throw;
-            try {
-                callMethod(selection, s.add, percent(text("|%s").ptr(), nodeName));
-            } catch (py::error_already_set &e) {
-                if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not a lookup failure
-                whileHandling(e, [&] {
-                    reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
-                                          steal(PyObject_Str(e.value().ptr()))));
-                });
-                return none();
-            }
-        }
-    }
-    py::object obj = call(s.global(s.MObject));
-    callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
+    py::object failure;
+    py::object obj = findNode(s, nodeName, failure);
+    if (obj.is_none())
+        reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, failure));
     return obj;
 }
 

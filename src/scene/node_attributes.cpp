@@ -112,6 +112,9 @@ py::object reparent(const State &s, py::handle self, py::handle node, py::handle
                                               : call(s.global(s.MDagModifier));
     py::object newParent =
         node.is_none() ? call(s.global(s.MObject)) : getAttr(node, s.nodeMObject);
+    // Only None means the world: a parent that was not found (its lookup has
+    // reported why) moves nothing, or the node would jump out of its rig.
+    if (newParent.is_none()) return none();
     callMethod(dagModifier, s.reparentNode, getAttr(self, s.nodeMObject), newParent);
     callMethod(dagModifier, s.doIt);
     getAttr(self, s.dagPath);  // keep the path under the new parent

@@ -4,6 +4,8 @@
 #include "module/classes.h"
 #include "scene/node.h"
 
+#include <array>
+
 namespace rigkit {
 namespace {
 
@@ -41,10 +43,26 @@ py::object matrixWithWorldRotation(const State &s, py::handle self) {
     return callMethod(t, s.asMatrix);
 }
 
-// The world matrix at `frame`, evaluated through a temporary passMatrix node
-// whose input is read in a context at that frame. The temporary node is
-// deleted whatever happens: an animator's scene never keeps it.
-py::object matrixThroughDummy(const State &s, py::handle self, py::handle frame) {
+// The node's plug of the attribute `name`.
+py::object plugOf(const State &s, py::handle self, const char *name) {
+    py::object attribute = callMethod(getAttr(self, s.fnDependencyNode), s.attribute, text(name));
+    return call(s.global(s.MPlug), getAttr(self, s.nodeMObject), attribute);
+}
+
+// The three children of a double3 plug, read in `context`, as an MVector.
+py::object vectorAt(const State &s, py::handle plug, py::handle context) {
+    py::object values[3];
+    for (int i = 0; i < 3; ++i) {
+        py::object child = callMethod(plug, s.child, steal(PyLong_FromLong(i)));
+        values[i] = callMethod(child, s.asDouble, context);
+    }
+    return call(s.global(s.MVector), values[0], values[1], values[2]);
+}
+
+// The world matrix in `context`, evaluated through a temporary passMatrix
+// node whose input is read in that context. The temporary node is deleted
+// whatever happens: an animator's scene never keeps it.
+py::object matrixThroughDummy(const State &s, py::handle self, py::handle context) {
     py::object graphKit = getAttr(s.global(s.CORE), s.graphKit);
     py::object dummy = callMethodKw(graphKit, s.createNode, s.kwCreateNode,
                                     text("Zentrik_Dummy_Matrix"), text("passMatrix"), Py_False,
@@ -60,7 +78,6 @@ py::object matrixThroughDummy(const State &s, py::handle self, py::handle frame)
         py::object attribute =
             callMethod(getAttr(dummy, s.fnDependencyNode), s.attribute, text("inMatrix"));
         py::object plug = call(s.global(s.MPlug), getAttr(dummy, s.nodeMObject), attribute);
-        py::object context = call(s.global(s.MDGContext), call(s.global(s.FrameTime), frame));
         py::object data = call(s.global(s.MFnMatrixData), callMethod(plug, s.asMObject, context));
         matrix = callMethod(data, s.matrix);
     } catch (py::error_already_set &e) {
@@ -79,9 +96,10 @@ py::object worldMatrixAtFrame(const State &s, py::handle self, py::handle frame,
         callMethod(stepper, s.registerNode, self);
         if (truthy(callMethod(stepper, s.step, frame))) return callMethod(self, s.worldMatrix);
     }
-    py::object matrix = matrixThroughDummy(s, self, frame);
-    py::object fn = call(s.global(s.MFnTransform), getAttr(self, s.dagPath));
-    return atRotatePivot(s, matrix, callMethod(fn, s.rotatePivot, space(s, s.kObject)));
+    py::object context = call(s.global(s.MDGContext), call(s.global(s.FrameTime), frame));
+    py::object matrix = matrixThroughDummy(s, self, context);
+    // The pivot is read at the same frame: an animated pivot moves with it.
+    return atRotatePivot(s, matrix, vectorAt(s, plugOf(s, self, "rotatePivot"), context));
 }
 
 // The joint orient of a joint, or of an effector that stores one as three
@@ -117,6 +135,31 @@ py::object jointOrientMatrix(const State &s, py::handle self) {
     return result;
 }
 
+// A joint that compensates its parent's segment scale has [IS], the inverse
+// of the parent's scale (its inverseScale), after its rotation and joint
+// orient: `matrix` times the parent's scale, so that what is left of its
+// rotation and scale belongs to the joint's own channels. Other nodes, and a
+// joint without compensation or under a flattened parent, keep `matrix`.
+py::object withoutParentScale(const State &s, py::handle self, py::handle matrix) {
+    py::object same = py::reinterpret_borrow<py::object>(matrix);
+    if (!hasFn(s, getAttr(self, s.nodeMObject), s.kJoint)) return same;
+    if (!truthy(callMethod(plugOf(s, self, "segmentScaleCompensate"), s.asBool))) return same;
+    py::object plug = plugOf(s, self, "inverseScale");
+    py::object scales = newList();
+    for (long i = 0; i < 3; ++i) {
+        py::object value = callMethod(callMethod(plug, s.child, steal(PyLong_FromLong(i))),
+                                      s.asDouble);
+        if (!truthy(value)) return same;
+        append(scales, value);
+    }
+    // The pointer is memory the util owns: the util lives in this scope.
+    py::object util = call(s.global(s.MScriptUtil));
+    callMethod(util, s.createFromList, scales, steal(PyLong_FromLong(3)));
+    py::object parentScale = call(s.global(s.MTransformationMatrix));
+    callMethod(parentScale, s.setScale, callMethod(util, s.asDoublePtr), space(s, s.kTransform));
+    return steal(PyNumber_Multiply(matrix.ptr(), callMethod(parentScale, s.asMatrix).ptr()));
+}
+
 py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle localMatrix,
                                 py::handle withTranslation, py::handle withRotation,
                                 py::handle withScale) {
@@ -127,8 +170,15 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
     py::object translation = call(vectorClass, zero, zero, zero);
     py::object rotation = call(vectorClass, zero, zero, zero);
     py::object scale = call(vectorClass, zero, zero, zero);
+    const bool rotationWanted = truthy(withRotation), scaleWanted = truthy(withScale);
     if (truthy(withTranslation)) translation = getAttr(decomposition, s.translation);
-    if (truthy(withRotation)) {
+    // Rotation and scale come from the node's own part of the matrix.
+    py::object own, ownDecomposition;
+    if (rotationWanted || scaleWanted) {
+        own = withoutParentScale(s, self, localMatrix);
+        ownDecomposition = own.is(localMatrix) ? decomposition : call(decompositionClass, own);
+    }
+    if (rotationWanted) {
         py::object transformSpace = space(s, s.kTransform);
         py::object rotateAxis = call(s.global(s.MTransformationMatrix));
         callMethod(rotateAxis, s.rotateBy,
@@ -137,23 +187,19 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
         py::object orient = jointOrientMatrix(s, self);
         // rotateAxis⁻¹ · rotation · jointOrient⁻¹: the channels' own rotation.
         // The rotation is taken out of the local matrix first: a non-uniform
-        // scale does not commute with the rotate axis, and left in, it would
-        // leak into the rotation.
-        py::object rotationOnly = callMethod(call(s.global(s.MTransformationMatrix), localMatrix),
-                                             s.asRotateMatrix);
+        // scale or a shear does not commute with the rotate axis, and left in,
+        // it would leak into the rotation.
+        py::object rotationOnly =
+            callMethod(call(s.global(s.MTransformationMatrix), own), s.asRotateMatrix);
         py::object axisInverse = callMethod(callMethod(rotateAxis, s.asMatrix), s.inverse);
         py::object orientInverse = callMethod(callMethod(orient, s.asMatrix), s.inverse);
         py::object channels = steal(PyNumber_Multiply(
             steal(PyNumber_Multiply(axisInverse.ptr(), rotationOnly.ptr())).ptr(),
             orientInverse.ptr()));
-        py::object node = getAttr(self, s.nodeMObject);
-        py::object orderAttribute =
-            callMethod(getAttr(self, s.fnDependencyNode), s.attribute, text("rotateOrder"));
-        py::object rotationOrder =
-            callMethod(call(s.global(s.MPlug), node, orderAttribute), s.asInt);
+        py::object rotationOrder = callMethod(plugOf(s, self, "rotateOrder"), s.asInt);
         rotation = callMethod(call(decompositionClass, channels), s.eulerRotation, rotationOrder);
     }
-    if (truthy(withScale)) scale = getAttr(decomposition, s.scale);
+    if (scaleWanted) scale = getAttr(ownDecomposition, s.scale);
     return callKw(s.global(s.ValueRecord), s.kwTranslationRotationScale, translation, rotation,
                   scale);
 }
@@ -161,40 +207,39 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
 // [f(v.x), f(v.y), f(v.z)]
 template <class Convert>
 py::object threeOf(const State &s, py::handle vector, Convert &&convert) {
-    py::object result = steal(PyList_New(3));
-    PyObject *names[] = {s.x, s.y, s.z};
-    for (int i = 0; i < 3; ++i)
-        PyList_SET_ITEM(result.ptr(), i, convert(getAttr(vector, names[i])).release().ptr());
+    // Filled by appending: `convert` calls back into Python, which must never
+    // see a list with empty slots.
+    py::object result = newList();
+    for (PyObject *name : {s.x, s.y, s.z}) append(result, convert(getAttr(vector, name)));
     return result;
 }
 
+// The translation row of a matrix, as C numbers.
+std::array<double, 3> translationOf(py::handle matrix) {
+    std::array<double, 3> result{};
+    py::object row = steal(PyLong_FromLong(3));
+    for (int i = 0; i < 3; ++i) result[i] = toDouble(call(matrix, row, steal(PyLong_FromLong(i))));
+    return result;
+}
+
+// Rotation and scale are solved from the target and written first; the
+// translation is then read off the node as it stands. The translate channels
+// enter a transform's and a joint's matrix last, so moving them by d moves
+// the rotate pivot by exactly d, and the pivot lands on the target whatever
+// the pivots, their translations, shear, rotate axis, joint orient and
+// parent-scale compensation in between. A channel group not written keeps
+// its values, and the translation then puts the pivot in place with them.
 py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatrix,
                           py::handle withTranslation, py::handle withRotation,
                           py::handle withScale) {
     py::object parentInverse = callMethod(getAttr(self, s.dagPath), s.exclusiveMatrixInverse);
-    py::object t = call(s.global(s.MTransformationMatrix));
-    callMethod(t, s.assign, steal(PyNumber_Multiply(worldMatrix.ptr(), parentInverse.ptr())));
-    py::object fn = getAttr(self, s.fnTransform);
-    py::object transformSpace = space(s, s.kTransform);
-    py::object vectorClass = s.global(s.MVector);
-    py::object rotatePivot = call(vectorClass, callMethod(fn, s.rotatePivot, transformSpace));
-    py::object pivotTranslation = callMethod(fn, s.rotatePivotTranslation, transformSpace);
-    callMethod(t, s.addTranslation, steal(PyNumber_Negative(call(vectorClass, rotatePivot).ptr())),
-               transformSpace);
-    callMethod(t, s.addTranslation,
-               steal(PyNumber_Negative(call(vectorClass, pivotTranslation).ptr())), transformSpace);
-    py::object values = callMethod(self, s.decomposeLocalMatrix, callMethod(t, s.asMatrix),
-                                   withTranslation, withRotation, withScale);
+    // The local matrix the node must have, moved to its rotate pivot.
+    py::object target = steal(PyNumber_Multiply(worldMatrix.ptr(), parentInverse.ptr()));
+    py::object values = callMethod(self, s.decomposeLocalMatrix, target, withTranslation,
+                                   withRotation, withScale);
 
     py::object cmds = s.global(s.cmds);
     py::object name = callMethod(self, s.fullName);
-    if (truthy(withTranslation)) {
-        py::object linearValue = s.global(s.LinearValue);
-        py::object xyz = threeOf(s, getAttr(values, s.translation), [&](py::handle v) {
-            return getAttr(callKw(linearValue, s.kwInternalValue, v), s.uiValue);
-        });
-        callMethodKw(cmds, s.xform, s.kwTranslation, name, xyz);
-    }
     if (truthy(withRotation)) {
         // xform takes angles in the working unit: degrees by default, but an
         // animator may work in radians, so convert rather than assume.
@@ -209,6 +254,23 @@ py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatri
         py::object xyz = threeOf(s, getAttr(values, s.scale),
                                  [](py::handle v) { return py::reinterpret_borrow<py::object>(v); });
         callMethodKw(cmds, s.xform, s.kwScale, name, xyz);
+    }
+    if (truthy(withTranslation)) {
+        py::object fn = getAttr(self, s.fnTransform);
+        py::object pivot = callMethod(fn, s.rotatePivot, space(s, s.kObject));
+        py::object now =
+            atRotatePivot(s, callMethod(getAttr(self, s.fnDagNode), s.transformationMatrix), pivot);
+        const std::array<double, 3> wanted = translationOf(target), reached = translationOf(now);
+        py::object channels = callMethod(fn, s.translation, space(s, s.kTransform));
+        py::object linearValue = s.global(s.LinearValue);
+        py::object xyz = newList();
+        PyObject *axes[] = {s.x, s.y, s.z};
+        for (int i = 0; i < 3; ++i) {
+            const double moved = toDouble(getAttr(channels, axes[i])) + wanted[i] - reached[i];
+            py::object internal = steal(PyFloat_FromDouble(moved));
+            append(xyz, getAttr(callKw(linearValue, s.kwInternalValue, internal), s.uiValue));
+        }
+        callMethodKw(cmds, s.xform, s.kwTranslation, name, xyz);
     }
     return none();
 }
@@ -236,7 +298,8 @@ void addNodeTransformMembers(ClassBuilder &node) {
         {Py_True, Py_True, Py_True});
     node.method<setWorldMatrix>("setWorldMatrix",
         "Set the translate, rotate and scale channels asked for so that the node\n"
-        "reaches `worldMatrix`.",
+        "reaches `worldMatrix`; channels not asked for keep their values, and the\n"
+        "translation puts the rotate pivot at the matrix's position.",
         {"self", "worldMatrix", "withTranslation", "withRotation", "withScale"},
         {Py_True, Py_True, Py_True});
 }

@@ -163,6 +163,56 @@ class TestNodeMatrices:
         fn, _ = fnTransform("n")
         assert close(fn.transformation().asMatrix(), matrixPlug("n"), 1e-9)
 
+    @settings(max_examples=30, deadline=None)
+    @given(st.sampled_from(ORDERS), st.lists(angle, min_size=6, max_size=6),
+           st.lists(st.floats(-0.5, 0.5), min_size=3, max_size=3),
+           st.lists(offset, min_size=15, max_size=15), st.tuples(size, size, size))
+    def test_transform_matrix_is_the_documented_product(
+            self, order, angles, shear, offsets, scale):
+        # [Sp]^-1 [S] [Sh] [Sp] [St] [Rp]^-1 [Ra] [R] [Rp] [Rt] [T], each
+        # factor written out as Maya's transform documentation gives it.
+        cmds.file(new=True, force=True)
+        cmds.createNode("transform", name="n")
+        values = dict(rotate=angles[0:3], rotateAxis=angles[3:6], shear=shear, scale=scale,
+                      translate=offsets[0:3], rotatePivot=offsets[3:6],
+                      rotatePivotTranslate=offsets[6:9], scalePivot=offsets[9:12],
+                      scalePivotTranslate=offsets[12:15])
+        cmds.setAttr("n.rotateOrder", order)
+        for name, value in values.items():
+            unit = math.degrees if name.startswith("rotate") and "Pivot" not in name else float
+            cmds.setAttr("n." + name, *[unit(v) for v in value])
+
+        def move(v, sign=1):
+            return om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0,
+                               sign * v[0], sign * v[1], sign * v[2], 1])
+
+        s, sh = values["scale"], shear
+        expected = (move(values["scalePivot"], -1)
+                    * om.MMatrix([s[0], 0, 0, 0, 0, s[1], 0, 0, 0, 0, s[2], 0, 0, 0, 0, 1])
+                    * om.MMatrix([1, 0, 0, 0, sh[0], 1, 0, 0, sh[1], sh[2], 1, 0, 0, 0, 0, 1])
+                    * move(values["scalePivot"]) * move(values["scalePivotTranslate"])
+                    * move(values["rotatePivot"], -1)
+                    * om.MEulerRotation(*values["rotateAxis"]).asMatrix()
+                    * om.MEulerRotation(*(list(values["rotate"]) + [order])).asMatrix()
+                    * move(values["rotatePivot"]) * move(values["rotatePivotTranslate"])
+                    * move(values["translate"]))
+        assert close(matrixPlug("n"), expected, 1e-9)
+
+    def test_joint_inverse_scale_undoes_each_axis_of_the_parent_scale(self):
+        cmds.createNode("joint", name="p")
+        cmds.createNode("joint", name="j", parent="p")
+        cmds.connectAttr("p.scale", "j.inverseScale")
+        cmds.setAttr("p.scale", 2, 4, 0.5)
+        cmds.setAttr("j.rotate", 0, 0, 90)
+        cmds.setAttr("j.translate", 1, 2, 3)
+        expected = (om.MEulerRotation(0, 0, math.radians(90)).asMatrix()
+                    * om.MMatrix([0.5, 0, 0, 0, 0, 0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1])
+                    * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
+        assert close(matrixPlug("j"), expected)
+        cmds.setAttr("j.segmentScaleCompensate", False)
+        assert close(matrixPlug("j"), om.MEulerRotation(0, 0, math.radians(90)).asMatrix()
+                     * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
+
     def test_joint_matrix_follows_the_documented_order(self):
         cmds.createNode("joint", name="j")
         cmds.setAttr("j.rotateAxis", 30, 0, 0)
