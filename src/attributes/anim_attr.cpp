@@ -1,23 +1,18 @@
 #include "attributes/anim_attr.h"
 
 #include "module/classes.h"
+#include "module/names.h"
 #include "scene/node.h"
 
 namespace rigkit {
 namespace {
-
-// A path given as bytes is text in Latin-1, as every name the module takes.
-py::object pathText(const State &s, py::handle plugName) {
-    if (PyBytes_Check(plugName.ptr())) return callMethod(plugName, s.decode, s.latin_1);
-    return py::reinterpret_borrow<py::object>(plugName);
-}
 
 py::object init(const State &s, py::handle self, py::handle plug, py::handle plugName,
                 py::handle targetController) {
     py::object resolved = py::reinterpret_borrow<py::object>(plug);
     if (!plugName.is_none()) {
         try {
-            py::object path = pathText(s, plugName);
+            py::object path = latin1Name(s, plugName);
             callMethod(self, s.setProperty, s.plugName, path);
             resolved = callMethod(self, s.plugFromPath, path);
         } catch (py::error_already_set &e) {
@@ -58,7 +53,7 @@ void refuseAmbiguousNode(const State &s, py::handle nodeName) {
 // last, once the ancestors' indices are set. An index beyond Maya's unsigned
 // range (or negative) gives None.
 py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
-    py::object path = pathText(s, plugName);
+    py::object path = latin1Name(s, plugName);
     py::object parts = callMethod(path, s.split, s.dot);
     py::object nodeName = steal(PySequence_GetItem(parts.ptr(), 0));
     refuseAmbiguousNode(s, nodeName);

@@ -1,6 +1,6 @@
 // AnimLayer: one animation layer node, known by name. Each member is one or a
 // few animLayer commands on that name, or an attribute of the layer node.
-#include "layers/layer_names.h"
+#include "module/names.h"
 #include "module/classes.h"
 #include "module/methods.h"
 #include "scene/node.h"

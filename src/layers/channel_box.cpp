@@ -1,7 +1,7 @@
 // ChannelBox: the Channel Box selection, and the animatable and animated plugs
 // of a set of nodes, as plug arrays, attribute wrappers and plug paths.
 #include "attributes/anim_attr.h"
-#include "layers/layer_names.h"
+#include "module/names.h"
 #include "module/classes.h"
 #include "scene/node.h"
 

@@ -1,5 +1,5 @@
 // LayerQueries: the scene's animation layers as a whole.
-#include "layers/layer_names.h"
+#include "module/names.h"
 #include "module/classes.h"
 #include "module/methods.h"
 

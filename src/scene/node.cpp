@@ -1,6 +1,7 @@
 #include "scene/node.h"
 
 #include "module/classes.h"
+#include "module/names.h"
 
 namespace rigkit {
 namespace {
@@ -30,7 +31,7 @@ py::object decodedName(const State &s, py::handle nodeName) {
         const int py3 = PyObject_RichCompareBool(s.global(s.pythonMajor).ptr(),
                                                  steal(PyLong_FromLong(3)).ptr(), Py_GE);
         if (py3 < 0) throwPythonError();
-        if (py3) name = callMethod(name, s.decode, s.latin_1);
+        if (py3) name = latin1Name(s, name);
     }
     return name;
 }

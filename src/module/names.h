@@ -1,5 +1,5 @@
-// Names handed to the layer and Channel Box classes: text, or bytes read as
-// Latin-1 (every byte is a character there, so no name fails to decode).
+// Names the classes take: text, or bytes read as Latin-1 (every byte is a
+// character there, so no name fails to decode).
 #pragma once
 
 #include "module/runtime.h"
