@@ -39,8 +39,8 @@ void refuseAmbiguousNode(const State &s, py::handle nodeName) {
         if (!e.matches(PyExc_RuntimeError)) throw;
         return;
     }
-    if (asIndex(callMethod(selection, s.length)) <= 1) return;
-    py::object reason = format("More than one object matches name: %s", nodeName);
+    if (!selectsSeveralNodes(s, selection)) return;
+    py::object reason = severalNodesReason(nodeName);
     reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, reason));
     PyErr_SetObject(PyExc_ValueError, reason.ptr());
     throwPythonError();

@@ -36,6 +36,24 @@ py::object decodedName(const State &s, py::handle nodeName) {
     return name;
 }
 
+}  // namespace
+
+bool selectsSeveralNodes(const State &s, py::handle selection) {
+    py::object objectClass = s.global(s.MObject);
+    const Py_ssize_t count = asIndex(callMethod(selection, s.length));
+    if (count < 2) return false;
+    py::object first = call(objectClass);
+    callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), first);
+    for (Py_ssize_t i = 1; i < count; ++i) {
+        py::object other = call(objectClass);
+        callMethod(selection, s.getDependNode, steal(PyLong_FromSsize_t(i)), other);
+        if (!equal(other, first)) return true;
+    }
+    return false;
+}
+
+namespace {
+
 // The node a name designates, found through MSelectionList: the name as
 // UTF-8, then as text, then as a path from the world. `failure` gets the
 // reason when no single node answers: nothing matches, or the name is a
@@ -60,18 +78,12 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
             }
         }
     }
-    py::object objectClass = s.global(s.MObject);
-    py::object obj = call(objectClass);
-    callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
-    const Py_ssize_t count = asIndex(callMethod(selection, s.length));
-    for (Py_ssize_t i = 1; i < count; ++i) {  // several paths to one node are fine
-        py::object other = call(objectClass);
-        callMethod(selection, s.getDependNode, steal(PyLong_FromSsize_t(i)), other);
-        if (!equal(other, obj)) {
-            failure = format("More than one object matches name: %s", nodeName);
-            return none();
-        }
+    if (selectsSeveralNodes(s, selection)) {
+        failure = severalNodesReason(nodeName);
+        return none();
     }
+    py::object obj = call(s.global(s.MObject));
+    callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
     return obj;
 }
 

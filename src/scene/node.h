@@ -15,6 +15,17 @@ inline bool hasFn(const State &s, py::handle mobject, PyObject *type) {
     return truthy(callMethod(mobject, s.hasFn, getAttr(s.global(s.MFn), type)));
 }
 
+// Whether the items of `selection` (an MSelectionList a name was added to)
+// are more than one node: the name is then a short name that several nodes
+// carry, or a pattern. Several paths to one node are one node.
+bool selectsSeveralNodes(const State &s, py::handle selection);
+
+// The reason a lookup of `nodeName` fails when several nodes answer to it,
+// in the words Maya's own commands use.
+inline py::object severalNodesReason(py::handle nodeName) {
+    return format("More than one object matches name: %s", nodeName);
+}
+
 // The members of node_attributes.cpp and node_transforms.cpp.
 void addNodeAttributeMembers(ClassBuilder &node);
 void addNodeTransformMembers(ClassBuilder &node);
