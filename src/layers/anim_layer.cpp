@@ -221,17 +221,12 @@ py::object applySettings(const State &s, py::handle self, py::handle settings, p
 
 // --- the activation scope ----------------------------------------------------------
 
-// The attribute of a scope that holds [(layer name, preferred), ...] from entry.
-py::object preferredOnEntryName() {
-    return steal(PyUnicode_InternFromString("preferredOnEntry"));
-}
-
 py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
     setAttr(self, s.animLayer, animLayer);
     const bool needsSwitch = !animLayer.is_none() && !truthy(getAttr(animLayer, s.isPreferred));
     setAttr(self, s.needsSwitch, boolObject(needsSwitch));
     setAttr(self, s.previousLayer, Py_None);
-    setAttr(self, preferredOnEntryName().ptr(), newList());
+    setAttr(self, s.preferredOnEntry, newList());
     return none();
 }
 
@@ -250,7 +245,7 @@ py::object scopeEnter(const State &s, py::handle self) {
                                            Py_True, Py_True)));
         append(flags, steal(PyTuple_Pack(2, name.ptr(), preferred.ptr())));
     }
-    setAttr(self, preferredOnEntryName().ptr(), flags);
+    setAttr(self, s.preferredOnEntry, flags);
     callMethod(getAttr(self, s.animLayer), s.setActive);
     return none();
 }
@@ -262,7 +257,7 @@ py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py
     if (!truthy(getAttr(self, s.needsSwitch))) return none();
     py::object cmds = cmdsModule(s);
     py::object entries =
-        steal(PySequence_List(getAttr(self, preferredOnEntryName().ptr()).ptr()));
+        steal(PySequence_List(getAttr(self, s.preferredOnEntry).ptr()));
     for (py::handle entry : entries) {
         auto [name, preferred] = unpackPair(entry);
         py::object now;

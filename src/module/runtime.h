@@ -76,6 +76,7 @@ namespace rigkit {
     X(keyTimes) X(index) X(setKeyKindAt) X(onCurveEdited) X(animCurves) X(isPreferred)    \
     X(lastKeyedCurves)                                                                   \
     X(bestLayer) X(setActive) X(needsSwitch) X(previousLayer) X(shortAttrName)           \
+    X(preferredOnEntry)                                                                  \
     X(mirrorStoreA) X(mirrorStoreB) X(mirrorStoreC) X(mirrorStoreD) X(storedDefaultValue) \
     X(queriedDefaultValue) X(isBaseLayer) X(isEmpty) X(layerNames) X(allLayers)           \
     X(isMuted) X(isSolo) X(isOverride) X(isPassthrough) X(rotationAccumulationMode)     \
