@@ -97,13 +97,21 @@ py::object rotationCurves(const State &s, py::handle curves) {
     return result;
 }
 
-// map.setdefault(key, {}); through the mapping's own methods, as the maps are
-// Python objects that the properties read meanwhile could reach.
+// dict[key] as a new reference, or None when the key is absent. The dicts
+// are this file's own (exact dicts), and the entry is owned before anything
+// else runs, so no later call can take it away.
+py::object entryOrNone(py::handle dict, py::handle key) {
+    PyObject *found = PyDict_GetItemWithError(dict.ptr(), key.ptr());
+    if (!found && PyErr_Occurred()) throwPythonError();
+    return found ? py::reinterpret_borrow<py::object>(found) : none();
+}
+
+// map.setdefault(key, {})
 py::object innerMap(py::handle map, py::handle key) {
-    py::object inner = steal(PyObject_CallMethod(map.ptr(), "get", "(O)", key.ptr()));
+    py::object inner = entryOrNone(map, key);
     if (!inner.is_none()) return inner;
     py::object created = steal(PyDict_New());
-    if (PyObject_SetItem(map.ptr(), key.ptr(), created.ptr()) < 0) throwPythonError();
+    if (PyDict_SetItem(map.ptr(), key.ptr(), created.ptr()) < 0) throwPythonError();
     return created;
 }
 
@@ -225,14 +233,13 @@ public:
 private:
     // cmds.animLayer(node, query=True, affectedLayers=True), once per node.
     py::object layersOf(py::handle nodeName) {
-        py::object layers = steal(PyObject_CallMethod(layersOfNode_.ptr(), "get", "(O)",
-                                                      nodeName.ptr()));
+        py::object layers = entryOrNone(layersOfNode_, nodeName);
         if (!layers.is_none()) return layers;
         py::object found = callMethodKw(s_.global(s_.cmds), s_.animLayer, s_.kwQueryAffectedLayers,
                                         nodeName, Py_True, Py_True);
         layers = truthy(found) ? found : newList();
         layers = steal(PySequence_List(layers.ptr()));
-        if (PyObject_SetItem(layersOfNode_.ptr(), nodeName.ptr(), layers.ptr()) < 0)
+        if (PyDict_SetItem(layersOfNode_.ptr(), nodeName.ptr(), layers.ptr()) < 0)
             throwPythonError();
         return layers;
     }
@@ -246,10 +253,10 @@ private:
     double weight(py::handle layer, const char *plugFormat, py::handle time) {
         py::object plug = format(plugFormat, layer);
         py::object key = steal(PyTuple_Pack(2, plug.ptr(), time.ptr()));
-        py::object value = steal(PyObject_CallMethod(weights_.ptr(), "get", "(O)", key.ptr()));
+        py::object value = entryOrNone(weights_, key);
         if (value.is_none()) {
             value = callKw(getAttr(s_.global(s_.cmds), s_.getAttr), timeKeyword_.ptr(), plug, time);
-            if (PyObject_SetItem(weights_.ptr(), key.ptr(), value.ptr()) < 0) throwPythonError();
+            if (PyDict_SetItem(weights_.ptr(), key.ptr(), value.ptr()) < 0) throwPythonError();
         }
         const double number = PyFloat_AsDouble(value.ptr());
         if (number == -1.0 && PyErr_Occurred()) throwPythonError();
