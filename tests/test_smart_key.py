@@ -3,6 +3,7 @@ layer's own), the key kind is set there, and the one-shot callback never
 outlives the call that registered it."""
 import pytest
 from maya import cmds
+from maya.OpenMaya import MObject, MSelectionList
 
 from Zentrik._api.__hybrid__._core import CORE, AnimCurve
 
@@ -130,3 +131,44 @@ class TestFrameNotFinite:
         assert errors == ["Zentrik - Could not set smart key |ctrl.translateX at frame %s: "
                           "not a finite number" % frame]
         assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
+
+
+class TestEditedCurvesThatChange:
+    """The callback wraps each edited curve in Python, which may change the
+    array it was handed: the curves kept are those the array held when the
+    callback came, fewer if it shrank, never more."""
+
+    class Edited(list):
+        """An array of edited curves, as Maya hands it to the callback."""
+
+        def length(self):
+            return len(self)
+
+    def curveObject(self, name):
+        selection = MSelectionList()
+        selection.add(name)
+        obj = MObject()
+        selection.getDependNode(0, obj)
+        return obj
+
+    @pytest.mark.parametrize("change", ["grow", "shrink"])
+    def test_an_array_changed_by_the_wrapping_is_read_as_it_was(self, rk, ctrl, monkeypatch,
+                                                                  change):
+        for attr in ("tx", "ty", "tz"):
+            cmds.setKeyframe("ctrl." + attr, time=(1,), value=0.0)
+        names = [cmds.listConnections("ctrl." + a, source=True)[0] for a in ("tx", "ty", "tz")]
+        edited = self.Edited(self.curveObject(n) for n in names)
+        realCurve = rk.AnimCurve
+
+        def changing(name):
+            if change == "grow" and len(edited) < 50:
+                edited.append(edited[0])
+            elif change == "shrink":
+                del edited[1:]
+            return realCurve(name)
+
+        monkeypatch.setitem(rk.__dict__, "AnimCurve", changing)
+        ctrl.onCurveEdited(edited, None)
+        kept = names if change == "grow" else names[:1]
+        assert [c.name() for c in ctrl.lastKeyedCurves] == kept
+        assert ctrl.lastKeyedCurve.name() == names[0]

@@ -104,13 +104,15 @@ py::object onCurveEdited(const State &s, py::handle self, py::handle editedCurve
         py::object edited = steal(PySequence_GetItem(editedCurves.ptr(), i));
         return call(curveClass, callMethod(call(fnClass, edited), s.name));
     };
+    // The curve wrappers run Python that could change the array: the curves
+    // are those it held when the callback came, fewer if it shrank meanwhile,
+    // never more, so an array that keeps growing cannot keep the loop going.
+    auto length = [&] { return asIndex(callMethod(editedCurves, s.length)); };
+    const Py_ssize_t count = length();
     py::object first = curveAt(0);
     py::object curves = newList();
     append(curves, first);
-    // The count is asked again each time round: the array is Maya's, and
-    // the curve wrappers run Python that could change it.
-    for (Py_ssize_t i = 1; i < asIndex(callMethod(editedCurves, s.length)); ++i)
-        append(curves, curveAt(i));
+    for (Py_ssize_t i = 1; i < count && i < length(); ++i) append(curves, curveAt(i));
     setAttr(self, s.lastKeyedCurve, first);
     setAttr(self, s.lastKeyedCurves, curves);
     return none();
