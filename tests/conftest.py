@@ -24,3 +24,13 @@ def new_scene():
 def errors():
     """The error reports the module made through the suite, in order."""
     return _core.CORE.traceKit.errors
+
+
+@pytest.fixture
+def twins():
+    """Two characters' controls |g1|ctrl and |g2|ctrl sharing the short name
+    ctrl, and a ctrlSolo no other node's name starts like."""
+    for group in ("g1", "g2"):
+        cmds.group(empty=True, name=group)
+        cmds.createNode("transform", name="ctrl", parent=group)
+    cmds.createNode("transform", name="ctrlSolo")

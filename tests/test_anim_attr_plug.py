@@ -141,13 +141,6 @@ class TestSharedShortName:
     """Two characters' controls |g1|ctrl and |g2|ctrl: a name both answer to
     is a failed lookup, never a guess at either."""
 
-    @pytest.fixture
-    def twins(self):
-        for group in ("g1", "g2"):
-            cmds.group(empty=True, name=group)
-            cmds.createNode("transform", name="ctrl", parent=group)
-        cmds.createNode("transform", name="ctrlSolo")
-
     @pytest.mark.parametrize("name", ["ctrl", "ctrl*"])
     def test_ambiguous_name_reads_and_writes_nothing(self, rk, twins, errors, name):
         attr = rk.AnimAttr(plugName=name + ".tx")
