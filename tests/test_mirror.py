@@ -168,8 +168,13 @@ class TestMultiplier:
         CORE.mirrorStoreC.entries["translateX"] = 5
         assert attr(rk, "char:L_arm_ctrl.tx").mirrorMultiplier == -1
 
+    @pytest.mark.parametrize("partners", [0, 2], ids=["no partner", "a name two share"])
     @pytest.mark.parametrize("stored", [None, -1])
-    def test_sided_node_without_partner_uses_its_own_multiplier(self, rk, rig, errors, stored):
+    def test_sided_node_without_partner_uses_its_own_multiplier(self, rk, rig, errors, stored,
+                                                                partners):
+        for n in range(partners):  # copies of a prop rig, no namespaces to tell them apart
+            cmds.group(empty=True, name="copy%d" % n)
+            cmds.createNode("transform", name="loose_R", parent="copy%d" % n)
         if stored is not None:
             CORE.mirrorStoreB.entries["loose_L.translateX"] = stored
         a = attr(rk, "loose_L.tx")

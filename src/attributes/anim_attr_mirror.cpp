@@ -1,6 +1,7 @@
 // AnimAttr's mirroring: which attributes mirror at all, the counterpart
 // attribute, and the mirrored value.
 #include "attributes/anim_attr.h"
+#include "scene/node.h"
 
 namespace rigkit {
 namespace {
@@ -35,14 +36,15 @@ py::object isMirrorable(const State &s, py::handle self) {
 
 // The same attribute on the node the mirror service pairs with this one, or
 // None when there is no such attribute: a sided node without its partner
-// (a left prop with no right one) or a partner without this attribute.
+// (a left prop with no right one), a partner name several nodes answer to,
+// or a partner without this attribute.
 py::object mirrorFromAnimAttr(const State &s, py::handle self) {
     py::object mirrorNode =
         callMethod(s.global(s.mirrorService), s.getMirrorFromNode, getAttr(self, s.node));
     if (mirrorNode.is_none()) return none();
-    // Asked by name, silently: a partner that is not there is no failure.
-    if (!truthy(callMethod(s.global(s.cmds), s.objExists, getAttr(mirrorNode, s.nodeName))))
-        return none();
+    // Asked by name, silently: a partner that is not there, or a name several
+    // nodes share (two copies of a rig without namespaces), is no failure.
+    if (!namesOneNode(s, getAttr(mirrorNode, s.nodeName))) return none();
     py::object path =
         format("%s.%s", callMethod(mirrorNode, s.fullName), getAttr(self, s.attrName));
     py::object partner = callKw(s.global(s.AnimAttr), s.kwPlugName, path);
@@ -95,7 +97,8 @@ void addAnimAttrMirrorMembers(ClassBuilder &cls) {
         "attributes. A failing test is reported and answers False.");
     cls.property<mirrorFromAnimAttr>("mirrorFromAnimAttr",
         "The AnimAttr of the same attribute on the mirror service's partner node,\n"
-        "or None when that node or its attribute is missing.");
+        "or None when that node is missing or its name is shared, or it lacks the\n"
+        "attribute.");
     cls.method<getMirrorValueAt>("getMirrorValueAt",
         "The mirror attribute's value at the MTime `time` times mirrorMultiplier\n"
         "(element by element for compound values), or None.",

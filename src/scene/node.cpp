@@ -87,8 +87,9 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
     return obj;
 }
 
-// Whether a name designates one node, asked without any report.
-bool nameExists(const State &s, py::handle name) {
+}  // namespace
+
+bool namesOneNode(const State &s, py::handle name) {
     py::object failure;
     try {
         return !findNode(s, name, failure).is_none();
@@ -97,6 +98,8 @@ bool nameExists(const State &s, py::handle name) {
         return false;
     }
 }
+
+namespace {
 
 // Drops leading path components one at a time until a name exists; the name
 // stays as it was when none does. The first candidate is always tried, even
@@ -110,7 +113,7 @@ py::object shorterExistingName(const State &s, py::handle nodeName) {
     for (Py_ssize_t index = 1;; ++index) {
         py::object rest = steal(PySequence_GetSlice(components.ptr(), index, PY_SSIZE_T_MAX));
         py::object partialName = callMethod(s.bar, s.join, rest);
-        if (nameExists(s, partialName)) return partialName;
+        if (namesOneNode(s, partialName)) return partialName;
         if (index + 1 >= count) return py::reinterpret_borrow<py::object>(nodeName);
     }
 }
@@ -118,7 +121,7 @@ py::object shorterExistingName(const State &s, py::handle nodeName) {
 py::object init(const State &s, py::handle self, py::handle nodeName,
                 py::handle searchShorterPaths) {
     py::object name = decodedName(s, nodeName);
-    if (truthy(searchShorterPaths) && !nameExists(s, name)) name = shorterExistingName(s, name);
+    if (truthy(searchShorterPaths) && !namesOneNode(s, name)) name = shorterExistingName(s, name);
     setAttr(self, s.nodeName, name);
     return none();
 }

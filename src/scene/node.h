@@ -20,6 +20,10 @@ inline bool hasFn(const State &s, py::handle mobject, PyObject *type) {
 // carry, or a pattern. Several paths to one node are one node.
 bool selectsSeveralNodes(const State &s, py::handle selection);
 
+// Whether exactly one node answers to `name`, asked without any report: a
+// name nothing matches, or several nodes share, is no.
+bool namesOneNode(const State &s, py::handle name);
+
 // The reason a lookup of `nodeName` fails when several nodes answer to it,
 // in the words Maya's own commands use.
 inline py::object severalNodesReason(py::handle nodeName) {
