@@ -270,6 +270,17 @@ class TestCurvesOfNodes:
         assert sorted(c.name() for c in curves) == sorted(keyed)
 
 
+    def test_a_name_two_nodes_share_raises_the_commands_error(self, rk, twins, errors):
+        for group in ("g1", "g2"):
+            cmds.setKeyframe("|%s|ctrl.tx" % group, time=(1,), value=1.0)
+        with pytest.raises(ValueError, match="^More than one object matches name: ctrl$"):
+            rk.AnimTools.curvesOfNodes(["ctrl"])
+        assert errors == ["Zentrik - Error handling object ctrl - More than one object "
+                          "matches name: ctrl"]
+        [curve] = rk.AnimTools.curvesOfNodes(["|g2|ctrl"])
+        assert curve.name() == cmds.listConnections("|g2|ctrl.tx", source=True)[0]
+
+
 class TestWorldMatrices:
     def test_each_node_is_evaluated_once_per_frame(self, rk, keyed):
         cmds.currentTime(20)  # neither frame is the current one

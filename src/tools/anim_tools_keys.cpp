@@ -358,7 +358,7 @@ py::object worldMatricesAt(const State &s, py::handle self, py::handle frames,
 }
 
 // The curves of `nodes` as the layer `animLayer` shows them; a name Maya finds
-// ambiguous is tried once more as full paths.
+// ambiguous is tried once more as full paths, when each names one node.
 py::object curvesOfNodes(const State &s, py::handle nodes, py::handle animLayer) {
     py::object result = newList();
     if (!truthy(nodes)) return result;
@@ -373,11 +373,22 @@ py::object curvesOfNodes(const State &s, py::handle nodes, py::handle animLayer)
             names = callKw(keyframe, s.kwQueryName, nodes, Py_True, Py_True);
         } catch (py::error_already_set &e) {
             if (!e.matches(PyExc_ValueError)) throw;
-            whileHandling(e, [&] {
-                py::object fullNames = newList();
+            // A name several nodes share has no full path either: the
+            // command's own error goes on then, not a failed path lookup.
+            bool everyNodeFound = true;
+            py::object fullNames = whileHandling(e, [&] {
+                py::object found = newList();
                 py::object nodeClass = s.global(s.Node);
-                for (py::handle node : nodes)
-                    append(fullNames, callMethod(call(nodeClass, node), s.fullName));
+                for (py::handle node : nodes) {
+                    py::object wrapper = call(nodeClass, node);
+                    everyNodeFound = !getAttr(wrapper, s.nodeMObject).is_none();
+                    if (!everyNodeFound) break;
+                    append(found, callMethod(wrapper, s.fullName));
+                }
+                return found;
+            });
+            if (!everyNodeFound) throw;
+            whileHandling(e, [&] {
                 names = callKw(keyframe, s.kwQueryName, fullNames, Py_True, Py_True);
             });
         }
