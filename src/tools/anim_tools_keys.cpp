@@ -453,7 +453,8 @@ void addAnimToolsKeyMembers(ClassBuilder &cls) {
         "frame.",
         {"self", "frames", "animCurves"}, {Py_None});
     cls.staticMethod<curvesOfNodes>("curvesOfNodes",
-        "AnimCurves of the curves of `nodes`, read with `animLayer` active.",
+        "AnimCurves of the curves of `nodes`, read with `animLayer` active;\n"
+        "ValueError when a name is one several nodes share.",
         {"nodes", "animLayer"}, {Py_None});
 }
 
