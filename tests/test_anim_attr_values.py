@@ -219,12 +219,15 @@ class TestWrite:
         assert errors == ["Zentrik - Could not set attribute, not implemented attr type "
                           "n.names ['lost'] %d kTypedAttribute" % MFn.kTypedAttribute]
 
-    @pytest.mark.parametrize("name, typeName", [("link", "kMessageAttribute"),
-                                                 ("group", "kCompoundAttribute")])
-    def test_kinds_that_cannot_be_written_are_reported(self, rk, node, errors, name, typeName):
-        assert attr(rk, name).setValue(1) is True
+    @pytest.mark.parametrize("name, typeName, value", [
+        ("link", "kMessageAttribute", 1), ("group", "kCompoundAttribute", [7, "x"])])
+    def test_kinds_no_writer_handles_are_reported_and_not_a_success(self, rk, node, errors,
+                                                                    name, typeName, value):
+        before = attr(rk, name).value
+        assert attr(rk, name).setValue(value) is None
+        assert attr(rk, name).value == before
         assert errors == ["Zentrik - Could not set attribute, not implemented attr type "
-                          "n.%s 1 %d %s" % (name, getattr(MFn, typeName), typeName)]
+                          "n.%s %s %d %s" % (name, value, getattr(MFn, typeName), typeName)]
 
     @pytest.mark.parametrize("name, value", [
         ("tx", float("nan")), ("rx", float("inf")), ("ratio", float("-inf")),

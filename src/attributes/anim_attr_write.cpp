@@ -74,40 +74,39 @@ py::object matrixData(const State &s, py::handle value) {
     return callMethod(call(s.global(s.MFnMatrixData)), s.create, call(s.global(s.MMatrix), value));
 }
 
-// What a kind-specific writer did: wrote (or queued) the value, or met a data
-// or unit type it cannot write, which must not pass for a written value.
-enum class Written { Yes, CannotWrite };
-
-Written writeTyped(const State &s, py::handle plug, py::handle value, py::handle modifier) {
+// The writers answer whether they wrote (or queued) the value: false for a
+// data, unit or attribute type no writer handles, which must not pass for a
+// written value.
+bool writeTyped(const State &s, py::handle plug, py::handle value, py::handle modifier) {
     py::object typed = call(s.global(s.MFnTypedAttribute), callMethod(plug, s.attribute));
     switch (dataKind(s, callMethod(typed, s.attrType), Use::Write)) {
         case DataKind::Matrix:
             write(plug, modifier, s.newPlugValue, s.setMObject, matrixData(s, value));
-            return Written::Yes;
+            return true;
         case DataKind::PointArray:
             write(plug, modifier, s.newPlugValue, s.setMObject,
                   arrayData(s, s.MPointArray, s.MFnPointArrayData, value, true));
-            return Written::Yes;
+            return true;
         case DataKind::String:
             write(plug, modifier, s.newPlugValueString, s.setString, value);
-            return Written::Yes;
+            return true;
         case DataKind::DoubleArray:
             write(plug, modifier, s.newPlugValue, s.setMObject,
                   arrayData(s, s.MDoubleArray, s.MFnDoubleArrayData, value, false));
-            return Written::Yes;
+            return true;
         case DataKind::IntArray:
             write(plug, modifier, s.newPlugValue, s.setMObject,
                   arrayData(s, s.MIntArray, s.MFnIntArrayData, value, false));
-            return Written::Yes;
+            return true;
         default:
-            return Written::CannotWrite;
+            return false;
     }
 }
 
-Written writeNumeric(const State &s, py::handle plug, py::handle value, py::handle modifier) {
+bool writeNumeric(const State &s, py::handle plug, py::handle value, py::handle modifier) {
     py::object numeric = call(s.global(s.MFnNumericAttribute), callMethod(plug, s.attribute));
     const UnitKind unit = unitKind(s, callMethod(numeric, s.unitType), Use::Write);
-    if (unit == UnitKind::None || unit == UnitKind::Invalid) return Written::CannotWrite;
+    if (unit == UnitKind::None || unit == UnitKind::Invalid) return false;
     requireFinite(value);
     switch (unit) {
         case UnitKind::Boolean:
@@ -120,49 +119,44 @@ Written writeNumeric(const State &s, py::handle plug, py::handle value, py::hand
             write(plug, modifier, s.newPlugValueDouble, s.setDouble, value);
             break;
     }
-    return Written::Yes;
+    return true;
 }
 
-// What the dispatch found for the attribute's kind.
-enum class Dispatch { Written, NoKind, CannotWrite };
-
-Dispatch writeByKind(const State &s, py::handle self, py::handle value, py::handle modifier) {
+bool writeByKind(const State &s, py::handle self, py::handle value, py::handle modifier) {
     py::object plug = getAttr(self, s.plug);
     switch (attributeKind(s, getAttr(self, s.apiType), Use::Write)) {
         case Kind::Linear:  // centimetres, the constructor's default unit
             requireFinite(value);
             write(plug, modifier, s.newPlugValueMDistance, s.setMDistance,
                   call(s.global(s.MDistance), value));
-            return Dispatch::Written;
-        case Kind::Compound: writeCompound(s, plug, value, modifier); return Dispatch::Written;
+            return true;
+        case Kind::Compound: writeCompound(s, plug, value, modifier); return true;
         case Kind::Angle:  // radians, the constructor's default unit
             requireFinite(value);
             write(plug, modifier, s.newPlugValueMAngle, s.setMAngle, call(s.global(s.MAngle), value));
-            return Dispatch::Written;
+            return true;
         case Kind::Time:  // a frame in the current time unit
             requireFinite(value);
             write(plug, modifier, s.newPlugValueMTime, s.setMTime,
                   call(s.global(s.FrameTime), value));
-            return Dispatch::Written;
+            return true;
         case Kind::Typed:
-            return writeTyped(s, plug, value, modifier) == Written::Yes ? Dispatch::Written
-                                                                        : Dispatch::CannotWrite;
+            return writeTyped(s, plug, value, modifier);
         case Kind::Matrix:
             write(plug, modifier, s.newPlugValue, s.setMObject, matrixData(s, value));
-            return Dispatch::Written;
+            return true;
         case Kind::Numeric:
-            return writeNumeric(s, plug, value, modifier) == Written::Yes ? Dispatch::Written
-                                                                          : Dispatch::CannotWrite;
+            return writeNumeric(s, plug, value, modifier);
         case Kind::Enum:
             requireFinite(value);
             write(plug, modifier, s.newPlugValueInt, s.setInt, steal(PyNumber_Long(value.ptr())));
-            return Dispatch::Written;
+            return true;
         case Kind::None: break;
     }
-    return Dispatch::NoKind;
+    return false;
 }
 
-// Returns True when the dispatch ran to its end, None when the write was
+// Returns True when the value was written (or queued), None when the write was
 // skipped (not free to change, with a modifier) or failed and was reported;
 // never raises but for an interrupt.
 py::object setValue(const State &s, py::handle self, py::handle value, py::handle modifier) {
@@ -170,16 +164,14 @@ py::object setValue(const State &s, py::handle self, py::handle value, py::handl
         // A test that fails (a wrapper without a plug) is a failed write, so
         // the undoable path reports and answers None like the direct one.
         if (!modifier.is_none() && !truthy(getAttr(self, s.isFreeToChange))) return none();
-        const Dispatch dispatch = writeByKind(s, self, value, modifier);
-        if (dispatch == Dispatch::Written) return boolObject(true);
+        if (writeByKind(s, self, value, modifier)) return boolObject(true);
+        // Nothing was written (a message attribute, a compound of mixed
+        // children, data no writer handles): the old value stays, no success.
         reportError(s, format("Zentrik - Could not set attribute, not implemented attr type "
                               "%s %s %s %s",
                               getAttr(self, s.plugName), value, getAttr(self, s.apiType),
                               apiTypeStr(s, self)));
-        // A type with no writer at all (a message attribute) has nothing to
-        // write; a typed or numeric attribute whose data the writer cannot
-        // handle kept its old value, which is no success.
-        return dispatch == Dispatch::NoKind ? boolObject(true) : none();
+        return none();
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_Exception)) throw;  // an interrupt goes on
         whileHandling(e, [&] {
@@ -205,7 +197,7 @@ void addAnimAttrWriteMembers(ClassBuilder &cls) {
         "Write `value`, queued on `modifier` when one is given (then only when the\n"
         "plug is free to change). True when written, None when skipped or failed\n"
         "(failures are reported, never raised): a number that is not finite, or\n"
-        "typed data of a kind no writer handles, is refused.",
+        "an attribute or data type no writer handles, is refused.",
         {"self", "value", "modifier"}, {Py_None});
     cls.method<setValueUndoable>("setValueUndoable",
         "Write `value` as one undo step.",
