@@ -258,9 +258,7 @@ private:
             value = callKw(getAttr(s_.global(s_.cmds), s_.getAttr), timeKeyword_.ptr(), plug, time);
             if (PyDict_SetItem(weights_.ptr(), key.ptr(), value.ptr()) < 0) throwPythonError();
         }
-        const double number = PyFloat_AsDouble(value.ptr());
-        if (number == -1.0 && PyErr_Occurred()) throwPythonError();
-        return number;
+        return toDouble(value);
     }
 
     const State &s_;
