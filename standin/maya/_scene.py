@@ -61,7 +61,6 @@ _MISSING = object()
 FREE_TO_CHANGE, NOT_FREE_TO_CHANGE, CHILDREN_NOT_FREE_TO_CHANGE = 0, 1, 2
 
 _NAME_CHAR = re.compile(r"[^A-Za-z0-9_:]")
-_TRAILING_DIGITS = re.compile(r"^(.*?)(\d*)$")
 _KEYABLE_NUMERIC = frozenset((_attrs.N_BOOLEAN, _attrs.N_BYTE, _attrs.N_CHAR,
                               _attrs.N_SHORT, _attrs.N_LONG, _attrs.N_INT64,
                               _attrs.N_FLOAT, _attrs.N_DOUBLE))
@@ -72,6 +71,141 @@ _WILDCARDS = "*?["
 def hasWildcard(text):
     """Whether a name is a pattern that may stand for many nodes."""
     return any(c in text for c in _WILDCARDS)
+
+
+def _splitTrailingDigits(name):
+    """``("ctrl", "12")`` for "ctrl12"; a scan from the end, so a long name
+    costs its length once."""
+    end = len(name)
+    while end and name[end - 1].isdecimal():
+        end -= 1
+    return name[:end], name[end:]
+
+
+_ANY_CHAR = object()
+
+
+class _Malformed(Exception):
+    """A character class of a pattern is no valid set."""
+
+
+class _CharClass(object):
+    """One "[...]" of a pattern, read as ``fnmatch`` reads it.  Compiled when
+    first needed: a pattern that fails on a plain character never pays for a
+    long class, and a class alone matches one character, so it cannot
+    backtrack."""
+
+    __slots__ = ("text", "_match")
+
+    def __init__(self, text):
+        self.text = text
+        self._match = None
+
+    def __call__(self, c):
+        if self._match is None:
+            try:
+                self._match = re.compile(fnmatch.translate(self.text)).match
+            except re.error:
+                raise _Malformed(self.text)
+        return self._match(c) is not None
+
+
+def _patternAtoms(pattern):
+    """A wildcard pattern as a list of atoms: a character, ``_ANY_CHAR``
+    ("?"), ``None`` ("*") or a ``_CharClass`` ("[...]"; an unclosed "[" is a
+    plain character)."""
+    atoms = []
+    i, n = 0, len(pattern)
+    while i < n:
+        c = pattern[i]
+        i += 1
+        if c == "*":
+            if not atoms or atoms[-1] is not None:
+                atoms.append(None)
+        elif c == "?":
+            atoms.append(_ANY_CHAR)
+        elif c == "[":
+            j = i
+            if j < n and pattern[j] == "!":
+                j += 1
+            if j < n and pattern[j] == "]":
+                j += 1
+            while j < n and pattern[j] != "]":
+                j += 1
+            if j >= n:
+                atoms.append("[")
+            else:
+                atoms.append(_CharClass(pattern[i - 1:j + 1]))
+                i = j + 1
+        else:
+            atoms.append(c)
+    return atoms
+
+
+def _segmentAt(segment, text, start):
+    """Whether the star-free ``segment`` matches ``text`` at ``start``."""
+    for offset, atom in enumerate(segment):
+        c = text[start + offset]
+        if atom is _ANY_CHAR:
+            continue
+        if isinstance(atom, str):
+            if atom != c:
+                return False
+        elif not atom(c):
+            return False
+    return True
+
+
+def _findSegment(segment, text, start, stop):
+    """The leftmost place in ``text[start:stop]`` where ``segment`` fits
+    whole, or -1."""
+    if all(isinstance(atom, str) for atom in segment):
+        return text.find("".join(segment), start, stop)
+    for position in range(start, stop - len(segment) + 1):
+        if _segmentAt(segment, text, position):
+            return position
+    return -1
+
+
+def globMatcher(pattern):
+    """A test ``match(text) -> bool`` that answers as ``fnmatch.fnmatchcase``
+    does; a malformed pattern ("[0--]") matches nothing.
+
+    The pattern is cut at its stars into segments of fixed length; the first
+    must fit at the start, the last at the end, and each one between at the
+    leftmost place after the one before.  Each character of the text is
+    compared a bounded number of times per segment, so a long pattern of
+    many stars against a long path cannot make the match blow up, as a
+    regular expression translated from it can."""
+    segments = [[]]
+    for atom in _patternAtoms(pattern):
+        if atom is None:
+            segments.append([])
+        else:
+            segments[-1].append(atom)
+    head, middle, tail = segments[0], segments[1:-1], segments[-1]
+
+    def matchSegments(text):
+        if len(segments) == 1:
+            return len(text) == len(head) and _segmentAt(head, text, 0)
+        stop = len(text) - len(tail)
+        if stop < len(head) or not _segmentAt(head, text, 0) or \
+                not _segmentAt(tail, text, stop):
+            return False
+        position = len(head)
+        for segment in middle:
+            found = _findSegment(segment, text, position, stop)
+            if found < 0:
+                return False
+            position = found + len(segment)
+        return True
+
+    def match(text):
+        try:
+            return matchSegments(text)
+        except _Malformed:
+            return False
+    return match
 
 
 class Node(object):
@@ -206,7 +340,7 @@ class Scene(object):
             return base + str(number)
         if not self._nameTaken(desired, isDag, parent, exclude):
             return desired
-        base, digits = _TRAILING_DIGITS.match(desired).groups()
+        base, digits = _splitTrailingDigits(desired)
         number = int(digits) + 1 if digits else 1
         while [n for n in self.byName.get(base + str(number), ()) if n is not exclude]:
             number += 1
@@ -283,10 +417,7 @@ class Scene(object):
             pattern = text
             if "|" in text and not text.startswith("|"):
                 pattern = "*|" + text
-            try:
-                match = re.compile(fnmatch.translate(pattern)).match
-            except re.error:
-                return []
+            match = globMatcher(pattern)
             if "|" in text:
                 return [n for n in self.nodes if n.isDag and match(self.fullPath(n))]
             return [n for n in self.nodes if match(n.name)]

@@ -9,6 +9,9 @@ names are resolved by ``Scene.resolveName``: a name that matches nothing
 raises ``ValueError("No object matches name: ...")``, and so does a name
 without wildcards that several nodes carry ("More than one object matches
 name: ..."); only ``ls`` and ``objExists`` take such a name as a pattern.
+An object argument that is no name (a dict, a number, any other object;
+strings, bytes and lists or tuples of them are names) raises
+``TypeError("Object ... is invalid")``.
 
 Every call is recorded as ``(commandName, args, kwargs)`` exactly as given;
 ``maya._scene.commandLog()`` returns the record.
@@ -52,21 +55,39 @@ def _command(name, flags):
     return decorate
 
 
+def _invalidObject(arg):
+    """Maya's refusal of an object argument that is no name (a dict, a
+    number, any other object): it shows the object as ``str`` shows it."""
+    try:
+        shown = str(arg)
+    except Exception:
+        shown = "<%s object>" % type(arg).__name__
+    return TypeError("Object %s is invalid" % shown)
+
+
+def _name(arg):
+    """One object argument as a name: a string, or bytes in UTF-8."""
+    if isinstance(arg, str):
+        return arg
+    if isinstance(arg, bytes):
+        return arg.decode("utf-8")
+    raise _invalidObject(arg)
+
+
 def _names(args):
-    """Flatten positional object arguments (strings, bytes, lists)."""
+    """Flatten positional object arguments (strings, bytes, lists and
+    tuples of them; ``None`` stands for nothing)."""
     result = []
     for arg in args:
         if isinstance(arg, (list, tuple)):
             result.extend(_names(arg))
-        elif isinstance(arg, bytes):
-            result.append(arg.decode("utf-8"))
         elif arg is not None:
-            result.append(str(arg))
+            result.append(_name(arg))
     return result
 
 
 def _node(name):
-    return SCENE.resolveOne(name)
+    return SCENE.resolveOne(_name(name))
 
 
 def _nodes(names, useSelection=True):

@@ -118,3 +118,97 @@ def test_an_ambiguous_name_exists_and_paths_or_patterns_still_reach_its_nodes(tw
     selection = om.MSelectionList()
     selection.add("ctrl.tx")
     assert selection.length() == 2
+
+
+# --- patterns and odd arguments ---------------------------------------------------
+
+import fnmatch  # noqa: E402
+import re  # noqa: E402
+import time  # noqa: E402
+
+from hypothesis import given, settings, strategies as st  # noqa: E402
+
+from maya._scene import globMatcher  # noqa: E402
+
+
+def fnmatch_answer(pattern, text):
+    """fnmatch's answer; a pattern it cannot compile matches nothing."""
+    try:
+        return re.compile(fnmatch.translate(pattern)).match(text) is not None
+    except re.error:
+        return False
+
+
+@settings(max_examples=600, deadline=None)
+@given(st.text("ab|*?[]!-^\\\n", max_size=9), st.text("ab|[]!-^\\\n", max_size=9))
+def test_pattern_matching_answers_as_fnmatch_does(pattern, text):
+    assert globMatcher(pattern)(text) is fnmatch_answer(pattern, text)
+
+
+@pytest.fixture
+def chain():
+    """Fifty transforms, each the child of the one before, all named ctrl."""
+    parent = cmds.createNode("transform", name="ctrl")
+    for _ in range(49):
+        parent = cmds.createNode("transform", name="ctrl", parent=parent)
+    return parent
+
+
+@pytest.mark.parametrize("pattern, found", [
+    ("*|ctrl" * 4000 + "*|missing", 0),   # many stars, no match at the end
+    ("*|ctrl" * 4000 + "*", 0),           # more segments than the path holds
+    (str({"k": [object(), "|ctrl" * 3000, "*|ctrl*" * 500]}), 0),
+    ("*ctrl" * 60 + "x*", 0),             # a short name, a hopeless tail
+    ("|ctrl" * 50, 1),                    # the one full path, without wildcards
+    ("*|ctrl" * 49, 1),                   # "*|" goes before a relative path
+    ("c*l|" * 49 + "c?r[a-z]", 1),
+])
+def test_long_patterns_resolve_at_once(chain, pattern, found):
+    started = time.perf_counter()
+    assert len(cmds.ls(pattern)) == found
+    assert time.perf_counter() - started < 0.5
+
+
+def test_a_long_name_gets_its_next_number_at_once():
+    name = "n" + "1" * 30000 + "x"
+    started = time.perf_counter()
+    first = cmds.createNode("transform", name=name)
+    second = cmds.createNode("transform", name=name)
+    assert time.perf_counter() - started < 0.5
+    assert (first, second) == (name, name + "1")
+    assert cmds.createNode("transform", name="arm12", skipSelect=True) == "arm12"
+    assert cmds.createNode("transform", name="arm12", skipSelect=True) == "arm13"
+
+
+class Unprintable:
+    def __str__(self):
+        raise RuntimeError("no text")
+
+
+@pytest.mark.parametrize("odd, shown", [
+    ({"ctrl": ["|ctrl|ctrl"]}, "{'ctrl': ['|ctrl|ctrl']}"),
+    (3.5, "3.5"),
+    ({"ctrl"}, "{'ctrl'}"),
+    (Unprintable(), "<Unprintable object>"),
+])
+@pytest.mark.parametrize("call", [
+    lambda odd: cmds.ls(odd),
+    lambda odd: cmds.select(["ctrl", odd]),
+    lambda odd: cmds.keyframe(odd, query=True),
+    lambda odd: cmds.getAttr(odd),
+    lambda odd: cmds.objExists(odd),
+    lambda odd: cmds.createNode("transform", parent=odd),
+    lambda odd: cmds.attributeQuery("tx", node=odd, exists=True),
+], ids=["ls", "select", "keyframe", "getAttr", "objExists", "createNode", "attributeQuery"])
+def test_commands_refuse_an_object_argument_that_is_no_name(call, odd, shown):
+    cmds.createNode("transform", name="ctrl", skipSelect=True)
+    with pytest.raises(TypeError) as raised:
+        call(odd)
+    assert str(raised.value) == "Object %s is invalid" % shown
+    assert cmds.ls("ctrl") == ["ctrl"] and cmds.ls(selection=True) == []
+
+
+def test_names_in_lists_tuples_and_bytes_still_resolve():
+    cmds.createNode("transform", name="a")
+    cmds.createNode("transform", name="b")
+    assert cmds.ls(["a", (b"b",)], None) == ["a", "b"]
