@@ -14,14 +14,21 @@ outlive a scene.
 through ``maya.cmds``.
 """
 
+from ._cmd_base import _command, _display, _names, _plug
 from ._scene import SCENE
-from .cmds import _command, _display, _names, _plug
+
+__all__ = ["channelBox", "timeControl"]
+
 
 MAIN_CHANNEL_BOX = "mainChannelBox"
+
+
 TIME_SLIDER = "timeControl1"
+
 
 # The Channel Box's sections, top to bottom.
 SECTIONS = ("main", "shape", "history", "output")
+
 
 # animLayerFilterOptions values: "allAffecting" is no filter.
 LAYER_FILTERS = ("allAffecting", "active", "animLayerEditor", "activeAndSelected", "selected")
