@@ -1,0 +1,171 @@
+"""The shape of the stand-in: its modules import each other without a circle,
+no private module reaches back into a public face, the faces only gather,
+and every module imports on its own."""
+import ast
+import os
+import subprocess
+import sys
+
+import pytest
+
+import maya.cmds
+import maya.OpenMaya
+import maya.OpenMayaAnim
+from Zentrik._api.__hybrid__ import _core
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+PACKAGES = ("maya", "Zentrik")
+MAYA_FACES = {"maya.cmds", "maya.OpenMaya", "maya.OpenMayaAnim"}
+CORE_FACES = {"Zentrik._api.__hybrid__._core"} | {
+    "Zentrik._api.__hybrid__.core%s" % v for v in ("37", "39", "310", "311")}
+
+
+def stand_in_modules():
+    """Module name -> file path, for every module of the stand-in packages."""
+    modules = {}
+    for package in PACKAGES:
+        for folder, _, files in os.walk(os.path.join(ROOT, package)):
+            for name in files:
+                if not name.endswith(".py"):
+                    continue
+                path = os.path.join(folder, name)
+                dotted = os.path.relpath(path, ROOT)[:-3].replace(os.sep, ".")
+                if dotted.endswith(".__init__"):
+                    dotted = dotted[:-len(".__init__")]
+                modules[dotted] = path
+    return modules
+
+
+MODULES = stand_in_modules()
+
+
+def imports_of(name, path, top_level_only):
+    """The stand-in modules ``name`` imports: at import time only, or
+    anywhere (functions included)."""
+    with open(path) as handle:
+        tree = ast.parse(handle.read())
+    is_package = path.endswith("__init__.py")
+    package = name if is_package else name.rpartition(".")[0]
+    nodes = []
+    if top_level_only:
+        stack = list(tree.body)
+        while stack:
+            node = stack.pop()
+            if isinstance(node, (ast.FunctionDef, ast.AsyncFunctionDef, ast.ClassDef)):
+                continue
+            nodes.append(node)
+            stack.extend(ast.iter_child_nodes(node))
+    else:
+        nodes = list(ast.walk(tree))
+    found = set()
+    for node in nodes:
+        if isinstance(node, ast.Import):
+            targets = [alias.name for alias in node.names]
+        elif isinstance(node, ast.ImportFrom):
+            base = node.module or ""
+            if node.level:
+                parent = package
+                for _ in range(node.level - 1):
+                    parent = parent.rpartition(".")[0]
+                base = parent + ("." + base if base else "")
+            # "from . import _attrs" imports the submodule
+            targets = [base] + ["%s.%s" % (base, alias.name) for alias in node.names]
+        else:
+            continue
+        found.update(t for t in targets if t in MODULES and t != name)
+    return found
+
+
+def find_cycle(graph):
+    state, stack = {}, []
+
+    def visit(node):
+        state[node] = "open"
+        stack.append(node)
+        for nxt in sorted(graph[node]):
+            if state.get(nxt) == "open":
+                return stack[stack.index(nxt):] + [nxt]
+            if nxt not in state:
+                cycle = visit(nxt)
+                if cycle:
+                    return cycle
+        stack.pop()
+        state[node] = "done"
+        return None
+
+    for node in sorted(graph):
+        if node not in state:
+            cycle = visit(node)
+            if cycle:
+                return cycle
+    return None
+
+
+def test_no_module_imports_itself_back_through_others():
+    graph = {name: imports_of(name, path, True) - {name.rpartition(".")[0]}
+             for name, path in MODULES.items()}
+    assert find_cycle(graph) is None
+
+
+@pytest.mark.parametrize("name", sorted(n for n in MODULES if n.startswith("maya.") and
+                                        n not in MAYA_FACES))
+def test_a_private_maya_module_never_imports_a_public_face(name):
+    assert not imports_of(name, MODULES[name], False) & MAYA_FACES
+    assert not any(n.startswith("Zentrik") for n in imports_of(name, MODULES[name], False))
+
+
+@pytest.mark.parametrize("name", sorted(n for n in MODULES if n.startswith("Zentrik.")))
+def test_the_core_uses_only_the_public_maya_modules(name):
+    imported = imports_of(name, MODULES[name], False)
+    assert {n for n in imported if n.startswith("maya.")} <= MAYA_FACES
+    if name not in CORE_FACES:
+        assert not imported & CORE_FACES
+
+
+@pytest.mark.parametrize("face", [maya.cmds, maya.OpenMaya, maya.OpenMayaAnim, _core],
+                         ids=lambda m: m.__name__)
+def test_a_face_shows_only_the_names_it_exports(face):
+    shown = {n for n in vars(face) if not n.startswith("__")}
+    extra = shown - set(face.__all__)
+    if face is _core:
+        extra.discard("_MAYA_API_NAMES")
+    assert not extra
+    assert all(hasattr(face, n) for n in face.__all__)
+
+
+def test_internals_stay_out_of_the_public_modules():
+    for face in (maya.cmds, maya.OpenMaya, maya.OpenMayaAnim):
+        for internal in ("SCENE", "FREE_TO_CHANGE", "MFN_NAMES", "_command", "_node", "_fail"):
+            assert not hasattr(face, internal), (face.__name__, internal)
+    assert maya.cmds.ls.__module__ == "maya.cmds"
+    assert {"channelBox", "timeControl", "ls", "keyframe"} <= set(maya.cmds.__all__)
+
+
+def test_every_module_imports_on_its_own():
+    """Each module first in a fresh interpreter: a circle that one import
+    order hides shows in another."""
+    script = (
+        "import importlib, sys\n"
+        "failed = []\n"
+        "for name in sys.argv[1:]:\n"
+        "    for loaded in [m for m in sys.modules if m.split('.')[0] in ('maya', 'Zentrik')]:\n"
+        "        del sys.modules[loaded]\n"
+        "    try:\n"
+        "        importlib.import_module(name)\n"
+        "    except Exception as error:\n"
+        "        failed.append('%s: %r' % (name, error))\n"
+        "print('\\n'.join(failed))\n")
+    names = sorted(MODULES)
+    result = subprocess.run([sys.executable, "-c", script] + names, cwd=ROOT,
+                            env=dict(os.environ, PYTHONPATH=ROOT), capture_output=True,
+                            text=True, timeout=120)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.strip() == ""
+
+
+def test_no_stand_in_module_grows_past_about_800_lines():
+    sizes = {}
+    for name, path in MODULES.items():
+        with open(path) as handle:
+            sizes[name] = sum(1 for _ in handle)
+    assert {n: s for n, s in sizes.items() if s > 820} == {}
