@@ -250,9 +250,6 @@ DELIBERATE = {
 
 # Names that still differ from Maya's (the stand-in is to follow).
 NOT_YET_MAYAS = frozenset([
-    "cmds.FREE_TO_CHANGE",
-    "cmds.MFN_NAMES",
-    "cmds.SCENE",
     "cmds.addAttr(attributeType2)",
     "cmds.file(new)",
     "cmds.getAttr(asTexture)",
@@ -260,8 +257,6 @@ NOT_YET_MAYAS = frozenset([
     "cmds.ls(dag)",
     "cmds.namespace(add)",
     "cmds.xform(eulerFilter)",
-    "OpenMaya.CHILDREN_NOT_FREE_TO_CHANGE",
-    "OpenMaya.FREE_TO_CHANGE",
     "OpenMaya.MCallbackIdArray.__bases__",
     "OpenMaya.MFloatArray.__bases__",
     "OpenMaya.MFloatMatrix.__bases__",
@@ -346,22 +341,10 @@ NOT_YET_MAYAS = frozenset([
     "OpenMaya.MMatrix.setElement",
     "OpenMaya.MPlug.isChannelBox",
     "OpenMaya.MStringArray",
-    "OpenMaya.NOT_FREE_TO_CHANGE",
-    "OpenMaya.SCENE",
     "OpenMayaAnim.MAnimControl.kPlaybackViewActive",
     "OpenMayaAnim.MAnimControl.kPlaybackViewAll",
-    "OpenMayaAnim.MFn",
-    "OpenMayaAnim.MFnDependencyNode",
     "OpenMayaAnim.MFnIkJoint.kNextPos",
     "OpenMayaAnim.MFnIkJoint.rotation",
-    "OpenMayaAnim.MMessage",
-    "OpenMayaAnim.MObject",
-    "OpenMayaAnim.MObjectArray",
-    "OpenMayaAnim.MPlug",
-    "OpenMayaAnim.MScriptUtil",
-    "OpenMayaAnim.MSelectionList",
-    "OpenMayaAnim.MTime",
-    "OpenMayaAnim.SCENE",
 ])
 
 
