@@ -4,7 +4,7 @@ import math
 
 import pytest
 from maya import cmds
-from maya.OpenMaya import MDGContext, MFn, MMatrix, MPlug, MTime
+from maya.OpenMaya import MDGContext, MFn, MMatrix, MPlug, MScriptUtil, MTime
 
 
 @pytest.fixture
@@ -201,11 +201,13 @@ class TestWrite:
 
     @pytest.mark.parametrize("name", ["plainMatrix", "typedMatrix"])
     def test_matrix_of_either_kind_is_written(self, rk, node, errors, name):
+        rows = [1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 5.0, 0.0, 0.0, 1.0]
         matrix = MMatrix()
-        matrix.setElement(3, 0, 5.0)
+        MScriptUtil.createMatrixFromList(rows, matrix)
         assert attr(rk, name).setValue(matrix) is True
         assert attr(rk, name).value == matrix
-        matrix.setElement(3, 1, 6.0)
+        rows[13] = 6.0
+        MScriptUtil.createMatrixFromList(rows, matrix)
         rk.Node("n").setAttrUndoable(name, matrix)
         assert attr(rk, name).value == matrix
         assert cmds.getAttr("n." + name)[13] == 6.0

@@ -102,7 +102,7 @@ py::object isAnimated(const State &s, py::handle self) {
 // among its function sets (not kBlendNodeBase), so each type is named.
 bool isLayerBlend(const State &s, py::handle node) {
     for (PyObject *type :
-         {s.kBlendNodeBase, s.kBlendNodeAdditive, s.kBlendNodeAdditiveRotation,
+         {s.kBlendNodeBase, s.kBlendNodeAdditiveRotation,
           s.kBlendNodeAdditiveScale, s.kBlendNodeBoolean, s.kBlendNodeDouble,
           s.kBlendNodeDoubleAngle, s.kBlendNodeDoubleLinear, s.kBlendNodeEnum, s.kBlendNodeFloat,
           s.kBlendNodeFloatAngle, s.kBlendNodeFloatLinear, s.kBlendNodeInt16, s.kBlendNodeInt32,

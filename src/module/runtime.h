@@ -116,7 +116,7 @@ namespace rigkit {
     X(asRotateMatrix) X(createFromList) X(setScale)                                      \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
-    X(kBlendNodeBase) X(kBlendNodeAdditive) X(kBlendNodeBoolean) X(kBlendNodeDouble)    \
+    X(kBlendNodeBase) X(kBlendNodeBoolean) X(kBlendNodeDouble)                          \
     X(kBlendNodeDoubleAngle) X(kBlendNodeDoubleLinear) X(kBlendNodeEnum) X(kBlendNodeFloat) \
     X(kBlendNodeFloatAngle) X(kBlendNodeFloatLinear) X(kBlendNodeInt16) X(kBlendNodeInt32) \
     X(kBlendNodeTime)                                                                    \

@@ -17,7 +17,7 @@ every node of a type, as in Maya.
 #   _api_time        MTime, MDistance, MAngle, MDGContext
 #   _api_scriptutil  MScriptUtil and its pointers
 #   _api_selection   MSelectionList, MItSelectionList, MGlobal, MDagPath
-#   _api_nodes       MFnDependencyNode, MFnDagNode, MFnTransform, MFnIkJoint
+#   _api_nodes       MFnDependencyNode, MFnDagNode, MFnTransform
 #   _api_attributes  MFnAttribute and its kinds, MFnData and the data sets
 #   _api_plug        MPlug, MPlugArray
 #   _api_modifiers   MDGModifier, MDagModifier, MMessage

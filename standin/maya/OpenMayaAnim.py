@@ -11,10 +11,11 @@ flags and their tangent types (see ``maya._keys``).
 # Where each name lives: one private module per area.
 #   _anim_control  MAnimControl, MAnimMessage
 #   _anim_curves   MFnAnimCurve, MAnimUtil
+#   _anim_joints   MFnIkJoint
 
-from ._api_nodes import MFnIkJoint  # noqa: F401
 from ._anim_control import *  # noqa: F401,F403
 from ._anim_curves import *  # noqa: F401,F403
+from ._anim_joints import *  # noqa: F401,F403
 
 
 __all__ = ["MAnimControl", "MAnimMessage", "MAnimUtil", "MFnAnimCurve", "MFnIkJoint"]

@@ -14,7 +14,7 @@ class MAnimControl(object):
     """Static access to the current time and the playback range."""
 
     kPlaybackOnce, kPlaybackLoop, kPlaybackOscillate = range(3)
-    kPlaybackViewActive, kPlaybackViewAll = range(2)
+    kPlaybackViewAll, kPlaybackViewActive = range(2)
 
     @staticmethod
     def currentTime():

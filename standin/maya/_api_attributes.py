@@ -116,8 +116,6 @@ class MFnNumericAttribute(MFnAttribute):
     def unitType(self):
         return self._a().numericType
 
-    numericType = unitType
-
     def create(self, longName, shortName, unitType, defaultValue=0):
         if unitType in _attrs._NUMERIC_COMPOUND_TYPES:
             count = {5: 2, 6: 3, 8: 2, 9: 3, 12: 2, 13: 3, 15: 2, 16: 3, 17: 4}[unitType]
@@ -330,12 +328,6 @@ class MFnNumericData(MFnData):
     setData2Short = setData2Int = setData2Float = setData2Double = _set
     setData3Short = setData3Int = setData3Float = setData3Double = _set
     setData4Double = _set
-
-    def getData(self, *ptrs):
-        self._get(*ptrs)
-
-    def setData(self, *values):
-        self._set(*values)
 
 
 class MFnMatrixData(MFnData):

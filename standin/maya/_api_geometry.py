@@ -32,7 +32,11 @@ class MVectorArray(_Array):
 
 # --- geometry values ------------------------------------------------------------------
 
-class MVector(object):
+class _Vector(object):
+    """What ``MVector`` and ``MFloatVector`` share; in Maya they are separate
+    classes, neither derived from the other.  Results keep the class of the
+    left operand.  Simplification: either matrix class transforms either
+    vector class."""
 
     def __init__(self, *args):
         if len(args) == 1 and hasattr(args[0], "x"):
@@ -48,29 +52,29 @@ class MVector(object):
         return (self.x, self.y, self.z)[i]
 
     def __add__(self, other):
-        return MVector(self.x + other.x, self.y + other.y, self.z + other.z)
+        return type(self)(self.x + other.x, self.y + other.y, self.z + other.z)
 
     def __sub__(self, other):
-        return MVector(self.x - other.x, self.y - other.y, self.z - other.z)
+        return type(self)(self.x - other.x, self.y - other.y, self.z - other.z)
 
     def __neg__(self):
-        return MVector(-self.x, -self.y, -self.z)
+        return type(self)(-self.x, -self.y, -self.z)
 
     def __mul__(self, other):
-        if isinstance(other, MVector):
+        if isinstance(other, _Vector):
             return self.x * other.x + self.y * other.y + self.z * other.z
-        if isinstance(other, MMatrix):
+        if isinstance(other, _Matrix):
             p = _transformPoint(other, (self.x, self.y, self.z, 0.0))
-            return MVector(p[0], p[1], p[2])
-        return MVector(self.x * other, self.y * other, self.z * other)
+            return type(self)(p[0], p[1], p[2])
+        return type(self)(self.x * other, self.y * other, self.z * other)
 
     __rmul__ = lambda self, other: self.__mul__(other)
 
     def __truediv__(self, other):
-        return MVector(self.x / other, self.y / other, self.z / other)
+        return type(self)(self.x / other, self.y / other, self.z / other)
 
     def __xor__(self, other):
-        return MVector(self.y * other.z - self.z * other.y,
+        return type(self)(self.y * other.z - self.z * other.y,
                        self.z * other.x - self.x * other.z,
                        self.x * other.y - self.y * other.x)
 
@@ -79,7 +83,7 @@ class MVector(object):
 
     def normal(self):
         n = self.length()
-        return MVector(self) if n == 0 else self / n
+        return type(self)(self) if n == 0 else self / n
 
     def normalize(self):
         n = self.normal()
@@ -93,7 +97,7 @@ class MVector(object):
         return iter((self.x, self.y, self.z))
 
     def __eq__(self, other):
-        if isinstance(other, MVector):
+        if isinstance(other, _Vector):
             return (self.x, self.y, self.z) == (other.x, other.y, other.z)
         return NotImplemented
 
@@ -104,26 +108,30 @@ class MVector(object):
     __hash__ = None
 
     def __repr__(self):
-        return "MVector(%g, %g, %g)" % (self.x, self.y, self.z)
+        return "%s(%g, %g, %g)" % (type(self).__name__, self.x, self.y, self.z)
 
 
-MVector.xAxis = MVector(1, 0, 0)
+
+class MVector(_Vector):
+    """Three doubles, a direction or offset."""
 
 
-MVector.yAxis = MVector(0, 1, 0)
+class MFloatVector(_Vector):
+    """Three floats (stored as Python floats), a direction or offset."""
 
 
-MVector.zAxis = MVector(0, 0, 1)
+for _cls in (MVector, MFloatVector):
+    _cls.xAxis, _cls.yAxis, _cls.zAxis = _cls(1, 0, 0), _cls(0, 1, 0), _cls(0, 0, 1)
+    _cls.zero = _cls()
+del _cls
 
 
-MVector.zero = MVector()
+class _Point(object):
+    """What ``MPoint`` and ``MFloatPoint`` share (separate classes in Maya);
+    results keep the class of the left operand, a difference of two points is
+    the matching vector class."""
 
-
-class MFloatVector(MVector):
-    pass
-
-
-class MPoint(object):
+    _vector = None  # the vector class of a difference, set per class
 
     def __init__(self, *args):
         if len(args) == 1 and hasattr(args[0], "x"):
@@ -141,17 +149,17 @@ class MPoint(object):
         return (self.x, self.y, self.z, self.w)[i]
 
     def __add__(self, other):
-        return MPoint(self.x + other.x, self.y + other.y, self.z + other.z, self.w)
+        return type(self)(self.x + other.x, self.y + other.y, self.z + other.z, self.w)
 
     def __sub__(self, other):
-        if isinstance(other, MPoint):
-            return MVector(self.x - other.x, self.y - other.y, self.z - other.z)
-        return MPoint(self.x - other.x, self.y - other.y, self.z - other.z, self.w)
+        if isinstance(other, _Point):
+            return self._vector(self.x - other.x, self.y - other.y, self.z - other.z)
+        return type(self)(self.x - other.x, self.y - other.y, self.z - other.z, self.w)
 
     def __mul__(self, other):
-        if isinstance(other, MMatrix):
-            return MPoint(*_transformPoint(other, (self.x, self.y, self.z, self.w)))
-        return MPoint(self.x * other, self.y * other, self.z * other, self.w)
+        if isinstance(other, _Matrix):
+            return type(self)(*_transformPoint(other, (self.x, self.y, self.z, self.w)))
+        return type(self)(self.x * other, self.y * other, self.z * other, self.w)
 
     def distanceTo(self, other):
         return (self - other).length()
@@ -166,7 +174,7 @@ class MPoint(object):
             (self.x, self.y, self.z, self.w), (other.x, other.y, other.z, other.w)))
 
     def __eq__(self, other):
-        if isinstance(other, MPoint):
+        if isinstance(other, _Point):
             return (self.x, self.y, self.z, self.w) == (other.x, other.y, other.z, other.w)
         return NotImplemented
 
@@ -177,14 +185,24 @@ class MPoint(object):
     __hash__ = None
 
     def __repr__(self):
-        return "MPoint(%g, %g, %g, %g)" % (self.x, self.y, self.z, self.w)
+        return "%s(%g, %g, %g, %g)" % (type(self).__name__, self.x, self.y, self.z, self.w)
+
+
+
+class MPoint(_Point):
+    """A homogeneous point of doubles."""
+
+    _vector = MVector
+
+
+class MFloatPoint(_Point):
+    """A homogeneous point of floats (stored as Python floats)."""
+
+    _vector = MFloatVector
 
 
 MPoint.origin = MPoint()
-
-
-class MFloatPoint(MPoint):
-    pass
+MFloatPoint.origin = MFloatPoint()
 
 
 def _transformPoint(m, p):
@@ -193,14 +211,16 @@ def _transformPoint(m, p):
                  + p[3] * values[12 + c] for c in range(4))
 
 
-class MMatrix(object):
-    """4x4 double matrix, row-major, row vectors (``p * M``) as in Maya.
-    Also accepts a list of 16 numbers or of four rows of four."""
+class _Matrix(object):
+    """What ``MMatrix`` and ``MFloatMatrix`` share (separate classes in
+    Maya): 4x4, row-major, row vectors (``p * M``) as in Maya.  Also accepts
+    a list of 16 numbers or of four rows of four.  Results keep the class of
+    the left operand."""
 
     def __init__(self, other=None):
         if other is None:
             self._m = list(_math.IDENTITY)
-        elif isinstance(other, MMatrix):
+        elif isinstance(other, _Matrix):
             self._m = list(other._m)
         else:
             values = list(other)
@@ -213,28 +233,22 @@ class MMatrix(object):
     def __call__(self, row, column):
         return self._m[row * 4 + column]
 
-    def getElement(self, row, column):
-        return self._m[row * 4 + column]
-
-    def setElement(self, row, column, value):
-        self._m[row * 4 + column] = float(value)
-
     def __getitem__(self, row):
         return tuple(self._m[row * 4:row * 4 + 4])
 
     def __mul__(self, other):
-        if isinstance(other, MMatrix):
-            return MMatrix(_math.multiply(self._m, other._m))
-        return MMatrix([v * other for v in self._m])
+        if isinstance(other, _Matrix):
+            return type(self)(_math.multiply(self._m, other._m))
+        return type(self)([v * other for v in self._m])
 
     def __add__(self, other):
-        return MMatrix([a + b for a, b in zip(self._m, other._m)])
+        return type(self)([a + b for a, b in zip(self._m, other._m)])
 
     def __sub__(self, other):
-        return MMatrix([a - b for a, b in zip(self._m, other._m)])
+        return type(self)([a - b for a, b in zip(self._m, other._m)])
 
     def __eq__(self, other):
-        if isinstance(other, MMatrix):
+        if isinstance(other, _Matrix):
             return self._m == other._m
         return NotImplemented
 
@@ -249,12 +263,12 @@ class MMatrix(object):
 
     def inverse(self):
         try:
-            return MMatrix(_math.inverse(self._m))
+            return type(self)(_math.inverse(self._m))
         except ZeroDivisionError:
-            return MMatrix(self)
+            return type(self)(self)
 
     def transpose(self):
-        return MMatrix(_math.transpose(self._m))
+        return type(self)(_math.transpose(self._m))
 
     def setToIdentity(self):
         self._m = list(_math.IDENTITY)
@@ -274,18 +288,23 @@ class MMatrix(object):
                     + a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]))
         return sum(((-1) ** c) * m[c] * minor(c) for c in range(4))
 
+    def __repr__(self):
+        return "%s(%r)" % (type(self).__name__, self._m)
+
+
+
+class MMatrix(_Matrix):
+    """4x4 matrix of doubles."""
+
     def isSingular(self):
         return abs(self.det4x4()) < 1e-12
-
-    def __repr__(self):
-        return "MMatrix(%r)" % (self._m,)
 
 
 MMatrix.identity = MMatrix()
 
 
-class MFloatMatrix(MMatrix):
-    pass
+class MFloatMatrix(_Matrix):
+    """4x4 matrix of floats (stored as Python floats)."""
 
 
 class MQuaternion(object):

@@ -4,7 +4,7 @@
 """
 
 from . import _keys
-from ._api_objects import _fail, MIntArray, MObject
+from ._api_objects import _Array, _fail, MObject
 from ._api_plug import MPlug
 from ._api_selection import _node
 from ._api_time import MAngle, MDistance, MTime
@@ -230,8 +230,12 @@ class MMessage(object):
             SCENE.removeCallback(int(ident))
 
 
-class MCallbackIdArray(MIntArray):
-    pass
+class MCallbackIdArray(_Array):
+    """Callback ids; separate from ``MIntArray`` as in Maya."""
+    _convert = staticmethod(int)
+
+    def _default(self):
+        return 0
 
 
 class MUserData(object):

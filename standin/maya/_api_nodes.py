@@ -1,6 +1,6 @@
 """Python API 1.0 node function sets: ``MFnBase``, ``MFnDependencyNode``,
-``MFnDagNode``, ``MFnTransform`` and ``MFnIkJoint``.  Gathered by
-``maya.OpenMaya`` (and ``maya.OpenMayaAnim`` for the joint set).
+``MFnDagNode`` and ``MFnTransform``.  Gathered by ``maya.OpenMaya``; the
+joint set built on ``MFnTransform`` is in ``maya._anim_joints``.
 """
 
 from . import _math
@@ -16,7 +16,7 @@ from ._scene import Node as _Node, SCENE
 from ._scene_plugs import FREE_TO_CHANGE
 
 __all__ = [
-    "MFnBase", "MFnDependencyNode", "MFnDagNode", "MFnTransform", "MFnIkJoint",
+    "MFnBase", "MFnDependencyNode", "MFnDagNode", "MFnTransform",
 ]
 
 
@@ -156,7 +156,7 @@ class MFnDagNode(MFnDependencyNode):
     node, whose ``fullPathName()`` is ""."""
 
     _required = MFn.kDagNode
-    kNextPos = 0xFFFFFFFF
+    kNextPos = 255
 
     def __init__(self, obj=None):
         self._path = None
@@ -206,9 +206,11 @@ class MFnDagNode(MFnDependencyNode):
     def isParentOf(self, obj):
         return self.hasChild(obj)
 
-    def addChild(self, child, index=0xFFFFFFFF, keepExistingParents=False):
+    def addChild(self, child, index=kNextPos, keepExistingParents=False):
+        # kNextPos (Maya's value, 255) appends, as does any index past the end.
         target = _node(child)
-        SCENE.reparent(target, self._n(), None if index >= len(self._n().children) else index)
+        last = index == self.kNextPos or index >= len(self._n().children)
+        SCENE.reparent(target, self._n(), None if last else index)
 
     def removeChild(self, child):
         SCENE.reparent(_node(child), SCENE.world)
@@ -313,11 +315,6 @@ class MFnTransform(MFnDagNode):
             rotation = MEulerRotation.decompose(rotation.asMatrix(), order)
         _setVector(node, "rotate", (rotation.x, rotation.y, rotation.z))
 
-    def rotation(self, space=MSpace.kTransform, asQuaternion=False):
-        q = MQuaternion()
-        self.getRotation(q, space)
-        return q
-
     def getScale(self, ptr):
         _writePointer(ptr, _vectorValue(self._n(), "scale"))
 
@@ -377,31 +374,3 @@ class MFnTransform(MFnDagNode):
             result._rp = list(_vectorValue(node, "rotatePivot"))
             result._rpt = list(_vectorValue(node, "rotatePivotTranslate"))
         return result
-
-
-class MFnIkJoint(MFnTransform):
-    """Joint function set; the orientation is the jointOrient attribute.
-
-    In Maya this class belongs to ``maya.OpenMayaAnim``; the stand-in offers
-    it from both modules."""
-
-    _required = MFn.kJoint
-
-    def getOrientation(self, rotation):
-        jo = _vectorValue(self._n(), "jointOrient")
-        euler = MEulerRotation(jo[0], jo[1], jo[2])
-        if isinstance(rotation, MQuaternion):
-            q = euler.asQuaternion()
-            rotation.x, rotation.y, rotation.z, rotation.w = q.x, q.y, q.z, q.w
-        else:
-            rotation.x, rotation.y, rotation.z, rotation.order = euler.x, euler.y, euler.z, 0
-
-    def setOrientation(self, rotation):
-        if isinstance(rotation, MQuaternion):
-            rotation = MEulerRotation.decompose(rotation.asMatrix(), 0)
-        _setVector(self._n(), "jointOrient", (rotation.x, rotation.y, rotation.z))
-
-    def getScaleOrientation(self, rotation):
-        rotation.x = rotation.y = rotation.z = 0.0
-        if isinstance(rotation, MQuaternion):
-            rotation.w = 1.0

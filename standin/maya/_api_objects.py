@@ -10,7 +10,7 @@ from ._types import MFN as _MFN, MFN_NAMES as _MFN_NAMES
 
 __all__ = [
     "MFn", "MObject", "MObjectHandle", "MIntArray", "MDoubleArray", "MFloatArray",
-    "MStringArray", "MObjectArray",
+    "MObjectArray",
 ]
 
 
@@ -257,15 +257,13 @@ class MDoubleArray(_Array):
         return 0.0
 
 
-class MFloatArray(MDoubleArray):
-    pass
-
-
-class MStringArray(_Array):
-    _convert = staticmethod(str)
+class MFloatArray(_Array):
+    """Floats (stored as Python floats); separate from ``MDoubleArray`` as in
+    Maya.  API 1.0 has no string array class: lists of ``str`` serve."""
+    _convert = staticmethod(float)
 
     def _default(self):
-        return ""
+        return 0.0
 
 
 class MObjectArray(_Array):

@@ -264,8 +264,6 @@ class MPlug(object):
     def isChannelBoxFlagSet(self):
         return SCENE.isChannelBox(self._live())
 
-    isChannelBox = isChannelBoxFlagSet
-
     def setChannelBox(self, state):
         SCENE.setChannelBox(self._live(), state)
 

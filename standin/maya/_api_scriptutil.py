@@ -179,6 +179,28 @@ class MScriptUtil(object):
         MScriptUtil._write(ptr, float(value))
 
     @staticmethod
+    def createMatrixFromList(values, matrix):
+        """Fill ``matrix`` (an MMatrix) with 16 numbers, row by row."""
+        MScriptUtil._fillMatrix(values, matrix, "createMatrixFromList", "MMatrix")
+
+    @staticmethod
+    def createFloatMatrixFromList(values, matrix):
+        """Fill ``matrix`` (an MFloatMatrix) with 16 numbers, row by row."""
+        MScriptUtil._fillMatrix(values, matrix, "createFloatMatrixFromList", "MFloatMatrix")
+
+    @staticmethod
+    def _fillMatrix(values, matrix, method, className):
+        # The matrix classes live over this module, so they are known by name.
+        if not any(k.__name__ == className for k in type(matrix).__mro__):
+            raise TypeError("in method 'MScriptUtil_%s', argument 2 of type '%s &'"
+                            % (method, className))
+        values = [float(v) for v in values]
+        if len(values) != 16:
+            raise TypeError("in method 'MScriptUtil_%s', argument 1 of type 'double const [4][4]'"
+                            % method)
+        matrix._m = values
+
+    @staticmethod
     def getDoubleArrayItem(ptr, index):
         return float(_readPointer(ptr, 1, index)[0])
 

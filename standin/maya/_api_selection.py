@@ -202,7 +202,7 @@ class MItSelectionList(object):
 
 
 class MGlobal(object):
-    kReplaceList, kXORWithList, kRemoveFromList, kAddToList, kAddToHeadOfList = range(5)
+    kReplaceList, kXORWithList, kAddToList, kRemoveFromList, kAddToHeadOfList = range(5)
     kInteractive, kBatch, kLibraryApp, kBaseUIMode = range(4)
 
     @staticmethod

@@ -613,9 +613,9 @@ _nodeType("locator", "kLocator", _DAG + ("kShape", "kGeometric"), [_locatorAttrs
 _nodeType("nurbsCurve", "kNurbsCurve", _DAG + ("kShape", "kGeometric", "kCurve"), [],
           "shape", dag=True, shape=True, autoParent="curve", shapeName="curveShape")
 _nodeType("time", "kTime", _DG, [_timeAttrs], "dependNode")
-_nodeType("network", "kNetwork", _DG, [_networkAttrs], "dependNode")
+_nodeType("network", "kAffect", _DG, [_networkAttrs], "dependNode")
 _nodeType("multiplyDivide", "kMultiplyDivide", _DG, [_multiplyDivideAttrs], "dependNode")
-_nodeType("passMatrix", "kPassMatrix", _DG, [_passMatrixAttrs], "dependNode")
+_nodeType("passMatrix", "kDependencyNode", _DG, [_passMatrixAttrs], "dependNode")
 _nodeType("animCurve", "kAnimCurve", _DG, [], "dependNode")
 _nodeType("animCurveTL", "kAnimCurveTimeToDistance", _DG + ("kAnimCurve",),
           [_animCurveAttrs(lambda: linear("output", "o", writable=False,

@@ -1,10 +1,11 @@
 """Type constants of the model: ``MFn`` function-set types and the node types.
 
-``MFN`` lists the ``MFn.Type`` constants the stand-in knows.  Where Maya's API
-documentation prints a number (kBase, kDependencyNode, the anim curve types,
-kAimConstraint, kAnimLayer, kAttribute, kAttribute2Double and a few more) the
-same number is used; the others are this stand-in's own distinct numbers.
-Code must compare against the ``MFn`` names, never against literals.
+``MFN`` lists the ``MFn.Type`` constants the stand-in knows, with the values
+of Maya 2026.  The values change between Maya releases (new types are
+inserted), so code must compare against the ``MFn`` names, never against
+literals.  Node types without a type of their own answer as Maya's do: a
+network node is a ``kAffect``, a passMatrix node a plain
+``kDependencyNode``.
 
 ``NODE_TYPES`` describes every node type the scene can create: its ``MFn``
 type, the types ``hasFn`` answers for (the class hierarchy), whether it is a
@@ -21,35 +22,33 @@ MFN = dict(
     kAngleBetween=21,
     kDagNode=107, kTransform=110, kAimConstraint=111, kJoint=121,
     kOrientConstraint=239, kPointConstraint=240, kParentConstraint=242,
-    kScaleConstraint=244, kShape=248, kCamera=250, kWorld=253,
+    kScaleConstraint=244, kWorld=247, kShape=248, kCamera=250,
     kGeometric=265, kCurve=266, kNurbsCurve=267, kLocator=281,
     kSurface=293, kNurbsSurface=294, kMesh=296,
-    kMultiplyDivide=444, kTime=516,
+    kExpression=327, kMultiplyDivide=448, kPlusMinusAverage=461, kSet=471,
+    kTime=520,
     # attributes
-    kAttribute=559, kNumericAttribute=560, kDoubleLinearAttribute=561,
-    kFloatLinearAttribute=562, kDoubleAngleAttribute=563,
-    kFloatAngleAttribute=564, kTimeAttribute=565, kGenericAttribute=566,
-    kLightDataAttribute=567, kMatrixAttribute=568,
-    kFloatMatrixAttribute=569, kMessageAttribute=570, kTypedAttribute=571,
-    kEnumAttribute=572, kCompoundAttribute=573, kUnitAttribute=574,
+    kAttribute=565, kNumericAttribute=566, kDoubleAngleAttribute=567,
+    kFloatAngleAttribute=568, kDoubleLinearAttribute=569,
+    kFloatLinearAttribute=570, kTimeAttribute=571, kEnumAttribute=572,
+    kUnitAttribute=573, kTypedAttribute=574, kCompoundAttribute=575,
+    kGenericAttribute=576, kLightDataAttribute=577, kMatrixAttribute=578,
+    kFloatMatrixAttribute=579, kMessageAttribute=580,
+    kAttribute2Double=748, kAttribute2Float=749, kAttribute2Short=750,
+    kAttribute2Int=751, kAttribute3Double=752, kAttribute3Float=753,
+    kAttribute3Short=754, kAttribute3Int=755, kAttribute4Double=881,
     # data objects
-    kData=580, kNumericData=581, kStringData=582, kMatrixData=583,
-    kDoubleArrayData=584, kIntArrayData=585, kPointArrayData=586,
-    kStringArrayData=587, kVectorArrayData=588, kComponentListData=589,
-    kMeshData=590, kGeometryData=591, kFloatArrayData=592,
-    kAttribute2Double=740, kAttribute2Float=741, kAttribute2Short=742,
-    kAttribute2Int=743, kAttribute3Double=744, kAttribute3Float=745,
-    kAttribute3Short=746, kAttribute3Int=747, kAttribute4Double=748,
-    kConstraint=917, kHikIKEffector=951, kPassMatrix=960,
-    kNetwork=961,
-    kAnimLayer=1011, kBlendNodeBase=1012, kBlendNodeAdditiveRotation=1015,
-    kBlendNodeAdditiveScale=1016, kBlendNodeDouble=1017,
-    kBlendNodeDoubleAngle=1018, kBlendNodeDoubleLinear=1019,
-    kBlendNodeAdditive=1020, kBlendNodeBoolean=1021, kBlendNodeEnum=1022,
-    kBlendNodeFloat=1023, kBlendNodeFloatAngle=1024,
-    kBlendNodeFloatLinear=1025, kBlendNodeInt16=1026, kBlendNodeInt32=1027,
-    kBlendNodeTime=1028,
-    kSet=1100, kExpression=1101, kPlusMinusAverage=1102,
+    kData=583, kComponentListData=584, kDoubleArrayData=585,
+    kIntArrayData=586, kMatrixData=589, kMeshData=590, kNumericData=593,
+    kPointArrayData=603, kStringData=606, kStringArrayData=607,
+    kVectorArrayData=608, kGeometryData=713, kFloatArrayData=1038,
+    kConstraint=933, kHikIKEffector=963,
+    kAnimLayer=1021, kBlendNodeBase=1022, kBlendNodeBoolean=1023,
+    kBlendNodeDouble=1024, kBlendNodeDoubleAngle=1025,
+    kBlendNodeDoubleLinear=1026, kBlendNodeEnum=1027, kBlendNodeFloat=1028,
+    kBlendNodeFloatAngle=1029, kBlendNodeFloatLinear=1030,
+    kBlendNodeInt16=1031, kBlendNodeInt32=1032, kBlendNodeAdditiveScale=1033,
+    kBlendNodeAdditiveRotation=1034, kBlendNodeTime=1053,
 )
 MFN_NAMES = {}
 for _name, _value in MFN.items():

@@ -8,6 +8,7 @@ import pytest
 from hypothesis import given, settings, strategies as st
 from maya import cmds
 import maya.OpenMaya as om
+import maya.OpenMayaAnim as oma
 
 ORDERS = range(6)
 angle = st.floats(-3.1, 3.1)  # ±π name one angle twice
@@ -229,7 +230,7 @@ class TestNodeMatrices:
         assert close(matrixPlug("j"), expected)
         fn, _ = fnTransform("j")
         q = om.MQuaternion()
-        om.MFnIkJoint(fn.dagPath()).getOrientation(q)
+        oma.MFnIkJoint(fn.dagPath()).getOrientation(q)
         assert close(q.asMatrix(), om.MEulerRotation(0, 0, radians(50)).asMatrix())
 
     @pytest.mark.parametrize("compensate, worldScale", [(True, 1.0), (False, 2.0)])
@@ -313,3 +314,55 @@ class TestCommandsAndContexts:
         matrix = om.MFnMatrixData(plug.asMObject(context)).matrix()
         assert close(point(matrix, (0, 0, 0)), om.MPoint(0, 5, 0))
         assert cmds.currentTime(query=True) == 1.0
+
+
+class TestDoubleAndFloatClasses:
+    """Maya's float vectors, points, matrices and arrays are classes of their
+    own, not kinds of the double ones: arithmetic keeps the left operand's
+    class, and neither is accepted as the other."""
+
+    @pytest.mark.parametrize("cls, make", [
+        (om.MVector, lambda c: c(1, 2, 3) + c(1, 1, 1)),
+        (om.MFloatVector, lambda c: c(1, 2, 3) + c(1, 1, 1)),
+        (om.MFloatVector, lambda c: c(1, 2, 3) * om.MFloatMatrix()),
+        (om.MFloatPoint, lambda c: c(1, 2, 3) * 2.0),
+        (om.MFloatMatrix, lambda c: c() * c()),
+        (om.MMatrix, lambda c: c().inverse()),
+    ])
+    def test_arithmetic_keeps_the_class(self, cls, make):
+        assert type(make(cls)) is cls
+
+    @pytest.mark.parametrize("point, vector", [
+        (om.MPoint, om.MVector), (om.MFloatPoint, om.MFloatVector)])
+    def test_difference_of_points_is_the_matching_vector(self, point, vector):
+        difference = point(4, 5, 6) - point(1, 1, 1)
+        assert type(difference) is vector and list(difference) == [3.0, 4.0, 5.0]
+
+    @pytest.mark.parametrize("floats, doubles", [
+        (om.MFloatVector, om.MVector), (om.MFloatPoint, om.MPoint),
+        (om.MFloatMatrix, om.MMatrix), (om.MFloatArray, om.MDoubleArray),
+        (om.MCallbackIdArray, om.MIntArray)])
+    def test_float_classes_are_not_double_ones(self, floats, doubles):
+        assert not isinstance(floats(), doubles) and not isinstance(doubles(), floats)
+
+    def test_each_class_has_its_own_constants(self):
+        assert type(om.MFloatVector.xAxis) is om.MFloatVector
+        assert type(om.MFloatPoint.origin) is om.MFloatPoint
+        assert om.MMatrix.identity == om.MMatrix()
+
+
+class TestMatrixFromList:
+    ROWS = [1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 3, 0, 7, 8, 9, 1]
+
+    @pytest.mark.parametrize("cls, method", [
+        (om.MMatrix, "createMatrixFromList"), (om.MFloatMatrix, "createFloatMatrixFromList")])
+    def test_fills_the_matrix_row_by_row(self, cls, method):
+        matrix = cls()
+        getattr(om.MScriptUtil, method)(self.ROWS, matrix)
+        assert (matrix(1, 1), matrix(3, 0), matrix(3, 2)) == (2.0, 7.0, 9.0)
+
+    @pytest.mark.parametrize("values, matrix", [
+        (ROWS, om.MFloatMatrix()), (ROWS[:15], om.MMatrix()), (ROWS, [0.0] * 16)])
+    def test_refuses_a_wrong_matrix_class_or_count(self, values, matrix):
+        with pytest.raises(TypeError, match="createMatrixFromList"):
+            om.MScriptUtil.createMatrixFromList(values, matrix)

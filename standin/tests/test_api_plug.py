@@ -86,7 +86,8 @@ class TestTypedMatrix:
         cmds.createNode("transform", name="t")
         cmds.addAttr("t", longName="offsetMatrix2", dataType="matrix")
         matrix = om.MMatrix()
-        matrix.setElement(3, 0, 4.0)
+        om.MScriptUtil.createMatrixFromList(
+            [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 4, 0, 0, 1], matrix)
         data = om.MFnMatrixData().create(matrix)
         target = plug("t.offsetMatrix2")
         if queued:

@@ -40,6 +40,12 @@ def walk(selection):
     return items
 
 
+def dagPathOf(name):
+    path = om.MDagPath()
+    selectionOf(name).getDagPath(0, path)
+    return path
+
+
 def selectionOf(*names):
     selection = om.MSelectionList()
     for name in names:
@@ -67,6 +73,8 @@ class TestActiveSelection:
         ((om.MGlobal.kAddToList,), ["b", "a", "md"]),
         ((om.MGlobal.kRemoveFromList,), ["b"]),
         ((om.MGlobal.kXORWithList,), ["b", "md"]),
+        ((2,), ["b", "a", "md"]),  # Maya's values: kAddToList 2, kRemoveFromList 3
+        ((3,), ["b"]),
     ])
     def test_set_active_selection_list_replaces_by_default(self, scene, adjustment, expected):
         cmds.select("b", "a")
@@ -76,6 +84,29 @@ class TestActiveSelection:
     def test_a_plug_item_selects_its_node(self, scene):
         om.MGlobal.setActiveSelectionList(selectionOf("md.input1X"))
         assert cmds.ls(selection=True) == ["md"]
+
+
+class TestAddChild:
+    @pytest.mark.parametrize("index, expected", [
+        ((), ["a", "b", "c"]), ((om.MFnDagNode.kNextPos,), ["a", "b", "c"]),
+        ((255,), ["a", "b", "c"]), ((0,), ["c", "a", "b"]), ((1,), ["a", "c", "b"]),
+    ])
+    def test_next_position_appends_and_an_index_inserts(self, scene, index, expected):
+        cmds.createNode("transform", name="c")
+        om.MFnDagNode(dagPathOf("grp")).addChild(dagPathOf("c").node(), *index)
+        assert cmds.listRelatives("grp", children=True) == expected
+
+
+@pytest.mark.parametrize("nodeType, apiType", [
+    ("network", "kAffect"), ("passMatrix", "kDependencyNode")])
+def test_node_types_without_a_type_of_their_own_answer_as_mayas_do(nodeType, apiType):
+    node = cmds.createNode(nodeType)
+    assert cmds.nodeType(node, apiType=True) == apiType
+    selection = om.MSelectionList()
+    selection.add(node)
+    obj = om.MObject()
+    selection.getDependNode(0, obj)
+    assert obj.apiType() == getattr(om.MFn, apiType) and obj.hasFn(om.MFn.kDependencyNode)
 
 
 class TestListRelativesOfTheSelection:

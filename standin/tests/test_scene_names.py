@@ -28,7 +28,7 @@ def test_a_short_name_resolves_to_one_node_only_while_it_is_unique():
     assert dag_path("|ctrl").fullPathName() == "|ctrl"
     selection = om.MSelectionList()
     selection.add("ctrl")
-    strings = om.MStringArray()
+    strings = []  # API 1.0 fills a list of str
     selection.getSelectionStrings(strings)
     assert sorted(strings) == ["grp|ctrl", "|ctrl"]
 

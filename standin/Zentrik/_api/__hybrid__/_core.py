@@ -82,12 +82,13 @@ from maya import cmds  # noqa: F401
 from maya.OpenMaya import (  # noqa: F401
     MAngle, MDGContext, MDagModifier, MDagPath, MDistance, MDoubleArray,
     MEulerRotation, MFn, MFnAttribute, MFnDagNode, MFnData, MFnDependencyNode,
-    MFnDoubleArrayData, MFnIkJoint, MFnIntArrayData, MFnMatrixData,
+    MFnDoubleArrayData, MFnIntArrayData, MFnMatrixData,
     MFnNumericAttribute, MFnNumericData, MFnPointArrayData, MFnTransform,
     MFnTypedAttribute, MGlobal, MIntArray, MItSelectionList, MMatrix, MObject,
     MObjectArray, MObjectHandle, MPlug, MPlugArray, MPoint, MPointArray, MQuaternion,
     MScriptUtil, MSelectionList, MSpace, MTime, MTransformationMatrix, MVector)
-from maya.OpenMayaAnim import MAnimControl, MAnimMessage, MAnimUtil, MFnAnimCurve  # noqa: F401
+from maya.OpenMayaAnim import (  # noqa: F401
+    MAnimControl, MAnimMessage, MAnimUtil, MFnAnimCurve, MFnIkJoint)
 from ._rotation import rotationMath  # noqa: F401
 from ._core_base import *  # noqa: F401,F403
 from ._core_mirror import *  # noqa: F401,F403
