@@ -31,7 +31,7 @@ __all__ = [
                           internalSet="is", proxy="pxy", category="ct",
                           fromPlugin="fp", disconnectBehaviour="dcb",
                           usedAsFilename="uaf", hasSoftMinValue="hsn",
-                          hasSoftMaxValue="hsx", attributeType2="at2"))
+                          hasSoftMaxValue="hsx"))
 def addAttr(*args, **flags):
     names = _names(args)
     nodes = _nodes(names)
@@ -216,8 +216,7 @@ def _typeName(attr):
 @_command("getAttr", dict(lock="l", keyable="k", channelBox="cb", time="t",
                           type="typ", size="s", asString="asString",
                           settable="se", silent="sl", multiIndices="mi",
-                          expandEnvironmentVariables="x", caching="ca",
-                          asTexture="ast"))
+                          expandEnvironmentVariables="x", caching="ca"))
 def getAttr(plugName, **flags):
     key = _plug(_names([plugName])[0])
     node, attr, indices = key

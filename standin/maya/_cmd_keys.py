@@ -228,7 +228,7 @@ def _keyset(names, flags, curves):
                            name="n", indexValue="iv", selected="sl",
                            float="f", lastSelected="lsl", hierarchy="hi",
                            controlPoints="cp", shape="s", animation="an",
-                           includeUpperBound="iub", tangent="tgt",
+                           includeUpperBound="iub",
                            breakdown="bd", eval="ev", tickDrawSpecial="tds"))
 def keyframe(*args, **flags):
     """Query (``query=True``) or edit (``edit=True``) keys.  Queries answer

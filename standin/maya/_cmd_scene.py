@@ -21,17 +21,18 @@ __all__ = [
 
 # --- scene ---------------------------------------------------------------------
 
-@_command("file", dict(new="n", force="f", open="o", save="s", query="q",
+@_command("file", dict(newFile="new", force="f", open="o", save="s", query="q",
                        sceneName="sn", modified="mf", prompt="pmt"))
 def file(*args, **flags):
-    """Only a new scene is modelled: ``file(new=True, force=True)``."""
+    """Only a new scene is modelled: ``file(newFile=True, force=True)``
+    (``new`` is the flag's short name)."""
     if flags.get("query"):
         if flags.get("sceneName"):
             return ""
         if flags.get("modified"):
             return False
         return ""
-    if flags.get("new"):
+    if flags.get("newFile"):
         SCENE.reset()
         return ""
     raise RuntimeError("file: only new scenes are supported by the stand-in.")
@@ -249,7 +250,7 @@ def _preorder(node):
 
 
 @_command("ls", dict(long="l", type="typ", exactType="et", selection="sl",
-                     orderedSelection="os", dag="dag", shapes="s",
+                     orderedSelection="os", dagObjects="dag", shapes="s",
                      transforms="tr", showType="st", objectsOnly="o",
                      dependencyNodes="dep", recursive="r", visible="v",
                      absoluteName="an", allPaths="ap", geometry="g",
@@ -280,7 +281,7 @@ def ls(*args, **flags):
                     nodes.append(node)
     else:
         nodes = list(SCENE.nodes)
-    if flags.get("dag"):
+    if flags.get("dagObjects"):
         expanded = []
         source = nodes if (names or flags.get("selection")) else \
             [n for n in SCENE.nodes if n.isDag]
@@ -398,7 +399,7 @@ def lockNode(*args, **flags):
         node.locked = bool(flags.get("lock", True))
 
 
-@_command("namespace", dict(add="add", exists="ex", parent="p"))
+@_command("namespace", dict(addNamespace="add", exists="ex", parent="p"))
 def namespace(*args, **flags):
     """Adds a namespace (returning its name) or asks whether one exists.
 
@@ -407,9 +408,9 @@ def namespace(*args, **flags):
     if "exists" in flags:
         name = flags["exists"] if flags["exists"] is not True else (args[0] if args else "")
         return name.strip(":") in SCENE.namespaces
-    if flags.get("add"):
+    if flags.get("addNamespace"):
         parent = (flags.get("parent") or "").strip(":")
-        name = (parent + ":" if parent else "") + flags["add"].strip(":")
+        name = (parent + ":" if parent else "") + flags["addNamespace"].strip(":")
         if parent and parent not in SCENE.namespaces:
             raise RuntimeError("namespace: Namespace '%s' does not exist." % parent)
         if name in SCENE.namespaces:

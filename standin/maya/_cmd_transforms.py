@@ -53,10 +53,12 @@ def _keepWorld(node, world):
                         rotateAxis="ra", shear="sh", pivots="piv",
                         boundingBox="bb", worldSpaceDistance="wd",
                         zeroTransformPivots="ztp", centerPivots="cp",
-                        eulerFilter="ef", reflection="rfl"))
+                        euler="eu", reflection="rfl"))
 def xform(*args, **flags):
     """Translation in working linear units, rotation in working angle units.
-    World space is supported for the translation and matrix queries."""
+    World space is supported for the translation and matrix queries.  The
+    ``euler`` flag (Euler filtering of relative rotations) is accepted and
+    changes nothing."""
     nodes = _nodes(_names(args))
     query = flags.get("query")
     channels = (("translation", "translate", _attrs.LINEAR),

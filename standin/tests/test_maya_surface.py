@@ -250,13 +250,6 @@ DELIBERATE = {
 
 # Names that still differ from Maya's (the stand-in is to follow).
 NOT_YET_MAYAS = frozenset([
-    "cmds.addAttr(attributeType2)",
-    "cmds.file(new)",
-    "cmds.getAttr(asTexture)",
-    "cmds.keyframe(tangent)",
-    "cmds.ls(dag)",
-    "cmds.namespace(add)",
-    "cmds.xform(eulerFilter)",
 ])
 
 

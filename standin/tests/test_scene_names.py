@@ -212,3 +212,34 @@ def test_names_in_lists_tuples_and_bytes_still_resolve():
     cmds.createNode("transform", name="a")
     cmds.createNode("transform", name="b")
     assert cmds.ls(["a", (b"b",)], None) == ["a", "b"]
+
+
+@pytest.mark.parametrize("long_, short", [
+    (dict(newFile=True, force=True), dict(new=True, f=True)),
+])
+def test_a_new_scene_by_the_long_or_the_short_flag(long_, short):
+    for flags in (long_, short):
+        cmds.createNode("transform", name="left")
+        assert cmds.file(**flags) == "" and cmds.ls("left") == []
+
+
+def test_namespaces_and_dag_listing_by_long_or_short_flags():
+    assert cmds.namespace(addNamespace="rig") == "rig"
+    assert cmds.namespace(add="anim", parent="rig") == "rig:anim"
+    assert cmds.namespace(exists="rig:anim") is True
+    cmds.createNode("transform", name="t")
+    cmds.createNode("network", name="n")
+    assert cmds.ls(dagObjects=True) == cmds.ls(dag=True) == ["t"]
+
+
+@pytest.mark.parametrize("command, args, flag", [
+    ("getAttr", ("t.tx",), dict(asTexture=True)),
+    ("keyframe", ("t",), dict(tangent=True)),
+    ("addAttr", ("t",), dict(longName="x", attributeType2="double")),
+    ("xform", ("t",), dict(eulerFilter=True)),
+    ("file", (), dict(n=True, force=True)),
+])
+def test_flags_maya_does_not_have_are_refused(command, args, flag):
+    cmds.createNode("transform", name="t")
+    with pytest.raises(TypeError, match="Invalid flag"):
+        getattr(cmds, command)(*args, **flag)
