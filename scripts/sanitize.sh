@@ -38,7 +38,10 @@ export ASAN_OPTIONS="detect_leaks=0:halt_on_error=1:abort_on_error=0:exitcode=99
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=99"
 export PYTHONMALLOC=malloc
 echo "== CPython $version: running the tests under ASan and UBSan"
-"$envpython" -m pytest -q -p no:cacheprovider "$@"
+# pytest's default capture redirects file descriptor 2 while a test runs, and
+# a sanitizer that ends the process would take its report down with the
+# capture file: capture only sys.stdout and sys.stderr.
+"$envpython" -m pytest -q -p no:cacheprovider --capture=sys "$@"
 status=$?
 unset LD_PRELOAD
 if [ "$status" = 99 ]; then
