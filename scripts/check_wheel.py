@@ -137,8 +137,7 @@ def main():
         tags = wheelTags(archive)
         if expected not in tags:
             failures.append("WHEEL metadata tags %s, not %s" % (tags, expected))
-        suffix = ".%s-%s-x86_64-linux-gnu.so" % (
-            "cpython", args.python_tag[2:])
+        suffix = ".cpython-%s-x86_64-linux-gnu.so" % args.python_tag[2:]
         modules = [n for n in archive.namelist() if n.endswith(".so")]
         if modules != ["rigkit0" + suffix]:
             failures.append("holds compiled modules %s, not rigkit0%s alone" % (modules, suffix))
