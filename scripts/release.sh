@@ -275,7 +275,7 @@ done
 
 # --- summary -------------------------------------------------------------------
 
-row() { printf '%-74s %8s  %-30s %-64s  %s\n' "$@"; }
+row() { printf '%-74s %8s  %-34s %-64s  %s\n' "$@"; }
 echo
 row "in dist/" "size" "tag" "SHA-256" "tests"
 for version in $SUPPORTED; do
