@@ -46,23 +46,23 @@ def _isStandin(module):
     return os.path.normcase(os.path.dirname(folder)) == os.path.normcase(STANDIN)
 
 
-def realMayaSpec():
-    """The import spec of a ``maya`` package outside this folder, or None."""
-    spec = importlib.machinery.PathFinder.find_spec(
+def realMayaLocation():
+    """Where a ``maya`` package outside this folder is found, or None."""
+    found = importlib.machinery.PathFinder.find_spec(
         "maya", [p for p in sys.path if _outsideStandin(p)])
-    if spec is None or spec.loader is None:  # none, or a bare namespace folder
+    if found is None or found.loader is None:  # none, or a bare namespace folder
         return None
-    return spec
+    return found
 
 
-def _load(spec):
-    """Imports the package of ``spec`` under its name, as ``import`` would."""
-    module = importlib.util.module_from_spec(spec)
-    sys.modules[spec.name] = module
+def _load(found):
+    """Imports the package of ``found`` under its name, as ``import`` would."""
+    module = importlib.util.module_from_spec(found)
+    sys.modules[found.name] = module
     try:
-        spec.loader.exec_module(module)
+        found.loader.exec_module(module)
     except BaseException:
-        sys.modules.pop(spec.name, None)
+        sys.modules.pop(found.name, None)
         raise
     return module
 
@@ -76,13 +76,13 @@ def choose(mode=None):
         raise pytest.UsageError("%s=%s: use one of %s" % (ENVIRONMENT, mode, ", ".join(MODES)))
     loaded = sys.modules.get("maya")
     if loaded is None:
-        spec = None if mode == "standin" else realMayaSpec()
-        if spec is None and mode == "real":
+        found = None if mode == "standin" else realMayaLocation()
+        if found is None and mode == "real":
             raise pytest.UsageError(
                 "%s=real, but no maya package is importable outside %s" % (ENVIRONMENT, STANDIN))
-        if spec is None:
-            spec = importlib.machinery.PathFinder.find_spec("maya", [STANDIN])
-        loaded = _load(spec)
+        if found is None:
+            found = importlib.machinery.PathFinder.find_spec("maya", [STANDIN])
+        loaded = _load(found)
     kind = "standin" if _isStandin(loaded) else "real"
     if kind != mode and mode != "auto":
         raise pytest.UsageError("%s=%s, but maya was already imported from %s" % (
