@@ -282,6 +282,16 @@ class TestWrite:
         CORE.lastModifier.undoIt()
         assert cmds.getAttr("n.ratio") == 0.0
 
+    def test_undoable_write_reports_a_bad_child_and_writes_the_others_in_one_step(
+            self, rk, node, errors):
+        from Zentrik._api.__hybrid__._core import CORE
+
+        attr(rk, "scale").setValueUndoable([2.0, "x", 3.0])
+        assert cmds.getAttr("n.scale") == [(2.0, 1.0, 3.0)]
+        assert len(errors) == 1 and "n.scaleY x in method" in errors[0]
+        CORE.lastModifier.undoIt()
+        assert cmds.getAttr("n.scale") == [(1.0, 1.0, 1.0)]
+
     def test_wrapper_without_plug_reports_instead_of_raising(self, rk, errors):
         assert rk.AnimAttr().setValue(1) is None
         assert errors[0].startswith("Zentrik - Could not set attribute None 1 ")

@@ -4,7 +4,7 @@
 """
 
 from . import _keys
-from ._api_objects import _Array, _fail, MObject
+from ._api_objects import _Array, _checkNumber, _fail, MObject
 from ._api_plug import MPlug
 from ._api_selection import _node
 from ._api_time import MAngle, MDistance, MTime
@@ -25,34 +25,42 @@ class MDGModifier(object):
         self._queue = []
         self._done = []
 
-    # plug values
+    # plug values: as in Maya, a value of the wrong type is refused when it is
+    # queued (a TypeError from the call), so nothing bad waits for doIt.
     def _queuePlug(self, plug, setter, value):
         plug = MPlug(plug)
         self._queue.append(("plug", plug, setter, value))
         return self
 
+    def _queueNumber(self, method, plug, setter, value, typeName, integral=False):
+        _checkNumber(value, "MDGModifier_" + method, 3, typeName, integral)
+        return self._queuePlug(plug, setter, value)
+
     def newPlugValue(self, plug, obj):
         return self._queuePlug(plug, "setMObject", MObject(obj))
 
     def newPlugValueBool(self, plug, value):
-        return self._queuePlug(plug, "setBool", value)
+        return self._queueNumber("newPlugValueBool", plug, "setBool", value, "bool", True)
 
     def newPlugValueInt(self, plug, value):
-        return self._queuePlug(plug, "setInt", value)
+        return self._queueNumber("newPlugValueInt", plug, "setInt", value, "int", True)
 
     def newPlugValueShort(self, plug, value):
-        return self._queuePlug(plug, "setInt", value)
+        return self._queueNumber("newPlugValueShort", plug, "setInt", value, "short", True)
 
     def newPlugValueChar(self, plug, value):
-        return self._queuePlug(plug, "setInt", value)
+        return self._queueNumber("newPlugValueChar", plug, "setInt", value, "char", True)
 
     def newPlugValueDouble(self, plug, value):
-        return self._queuePlug(plug, "setDouble", value)
+        return self._queueNumber("newPlugValueDouble", plug, "setDouble", value, "double")
 
     def newPlugValueFloat(self, plug, value):
-        return self._queuePlug(plug, "setFloat", value)
+        return self._queueNumber("newPlugValueFloat", plug, "setFloat", value, "float")
 
     def newPlugValueString(self, plug, value):
+        if not isinstance(value, str):
+            raise TypeError("in method 'MDGModifier_newPlugValueString', argument 3 of type "
+                            "'MString const &'")
         return self._queuePlug(plug, "setString", value)
 
     def newPlugValueMDistance(self, plug, value):
@@ -176,8 +184,19 @@ class MDGModifier(object):
             return undo
         if kind == "reparent":
             _, node, parent = op
+            oldName = node.name
             oldParent, oldIndex = SCENE.reparent(node, parent)
-            return lambda: SCENE.reparent(node, oldParent, oldIndex)
+
+            def undo():
+                # A clash under the new parent renamed the node; the name
+                # comes back with the place.
+                SCENE.reparent(node, oldParent, oldIndex)
+                if node.name != oldName and not SCENE._nameTaken(oldName, True, oldParent,
+                                                                 exclude=node):
+                    SCENE._unindex(node)
+                    node.name = oldName
+                    SCENE._index(node)
+            return undo
         if kind == "connect":
             _, src, dst = op
             previous = SCENE.connect(src, dst)

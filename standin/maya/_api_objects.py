@@ -36,6 +36,15 @@ def _checkUnsigned(value, method, argument):
     return value
 
 
+def _checkNumber(value, method, argument, typeName, integral=False):
+    """SWIG's conversion of a Python number to ``double``, ``float`` or an
+    integer type: a Python ``int`` (``bool`` among them) or, unless
+    ``integral``, a ``float``; anything else is refused when the call is made."""
+    if isinstance(value, int) or (not integral and isinstance(value, float)):
+        return value
+    raise TypeError("in method '%s', argument %d of type '%s'" % (method, argument, typeName))
+
+
 # --- MFn ------------------------------------------------------------------------
 
 class MFn(object):

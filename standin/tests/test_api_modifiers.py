@@ -46,6 +46,42 @@ def test_rename_and_reparent_wait_for_do_it_and_undo_in_reverse_order():
     assert cmds.ls("ball", long=True) == ["|ball"]
 
 
+def test_undoing_a_reparent_that_renamed_on_a_clash_brings_the_name_back():
+    cmds.group(empty=True, name="grpA")
+    cmds.group(empty=True, name="grpB")
+    cmds.createNode("transform", name="ctrl", parent="grpA")
+    cmds.createNode("transform", name="ctrl", parent="grpB")
+    modifier = om.MDagModifier()
+    modifier.reparentNode(lookup("|grpA|ctrl"), lookup("grpB"))
+    modifier.doIt()
+    assert cmds.ls("grpB", dag=True, long=True) == ["|grpB", "|grpB|ctrl", "|grpB|ctrl1"]
+    modifier.undoIt()
+    assert cmds.listRelatives("grpA", children=True, fullPath=True) == ["|grpA|ctrl"]
+    assert cmds.listRelatives("grpB", children=True, fullPath=True) == ["|grpB|ctrl"]
+
+
+# MDGModifier's plug-value methods take C++ numbers and strings: SWIG refuses a
+# Python value of another type when the call is made, before anything is queued
+# (Maya API reference, MDGModifier::newPlugValueDouble and its siblings).
+@pytest.mark.parametrize("method, bad, good", [
+    ("newPlugValueDouble", ["x", None, [1.0]], [2, 2.5, True]),
+    ("newPlugValueFloat", ["x", None], [2, 2.5]),
+    ("newPlugValueInt", ["x", 2.5, None], [2, True]),
+    ("newPlugValueBool", ["x", None, 0.5], [True, 0]),
+    ("newPlugValueString", [1, None], ["text"]),
+])
+def test_plug_values_of_the_wrong_type_are_refused_when_queued(method, bad, good):
+    cmds.createNode("transform", name="ball")
+    plug = lookup("ball.tx", om.MPlug)
+    modifier = om.MDagModifier()
+    for value in bad:
+        with pytest.raises(TypeError, match="in method 'MDGModifier_%s', argument 3" % method):
+            getattr(modifier, method)(plug, value)
+    for value in good:
+        assert getattr(modifier, method)(plug, value) is modifier
+    assert len(modifier._queue) == len(good)
+
+
 def test_a_locked_plug_fails_on_do_it_not_when_queued():
     cmds.createNode("transform", name="ball")
     cmds.setAttr("ball.tx", lock=True)
