@@ -103,6 +103,16 @@ def test_a_missing_partner_is_found_once_it_is_created():
     assert mirror.partner.node.exists()
 
 
+def test_a_renamed_partner_is_let_go_for_the_node_that_now_has_the_name():
+    mirror = MirrorNode(Node(make("L_foot")))
+    first = make("R_foot")
+    assert mirror.partner.node.exists()
+    cmds.rename(first, "R_foot_old")
+    assert not mirror.partner.node.exists()
+    make("R_foot")
+    assert mirror.partner.node.fullName() == "|R_foot"
+
+
 def test_a_missing_node_keeps_the_leaf_of_its_name():
     mirror = MirrorNode(Node("|rig|L_gone"))
     assert (mirror.nodeName, mirror.side, mirror.partnerName) == ("L_gone", LEFT, "R_gone")

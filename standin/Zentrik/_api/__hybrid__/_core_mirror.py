@@ -112,12 +112,15 @@ class MirrorNode(object):
     def partner(self):
         """The counterpart's ``MirrorNode``; a centred node's is itself.
 
-        Kept once built, and built again once its node is gone, so a
-        counterpart created or replaced later is found.
+        Kept once built, and built again once its node is gone or no
+        longer carries the counterpart's name, so a counterpart created,
+        replaced or renamed later is found.
         """
         if self.side is _CENTER:
             return self
-        if self._partner is None or not self._partner.node.exists():
+        partner = self._partner
+        if partner is None or not partner.node.exists() \
+                or partner.node.shortName() != self.partnerName:
             partner = MirrorNode(type(self.node)(self.partnerName))
             if partner.partnerName == self.nodeName:
                 partner._partner = self
