@@ -127,11 +127,12 @@ def xform(*args, **flags):
 def joint(*args, **flags):
     """Creates a joint, or queries / edits one named joint.
 
-    A new joint is made under the selected joint (the first selected node,
-    when it is a joint; else at the top of the hierarchy), takes its
-    parent's scale into its inverseScale, as Maya wires it, and becomes the
-    selection.  ``position`` is a world position (working linear units),
-    relative to the parent joint with ``relative``; ``orientation`` is the
+    A new joint is made under the selected transform (the first selected
+    node, when it is a transform or a joint; else at the top of the
+    hierarchy), takes a parent joint's scale into its inverseScale, as Maya
+    wires it, and becomes the selection.  ``position`` is a world position
+    (working linear units; ``absolute``, the default), or relative to the
+    joint's parent (its translation) with ``relative``; ``orientation`` is the
     joint orient and ``angleX/Y/Z`` the rotation (working angle units);
     ``rotationOrder`` a name such as "yzx".  Queries answer the same forms
     (``position`` in world space unless ``relative``)."""
@@ -147,10 +148,10 @@ def joint(*args, **flags):
         _editJoint(node, flags)
         return None
     parent = SCENE.selection[0] if SCENE.selection else None
-    if parent is not None and not parent.nodeType.isA("joint"):
+    if parent is not None and not parent.nodeType.isTransform:
         parent = None
     node = SCENE.createNode("joint", flags.get("name"), parent)
-    if parent is not None:
+    if parent is not None and parent.nodeType.isA("joint"):
         SCENE.connect((parent, parent.findAttr("scale"), ()),
                       (node, node.findAttr("inverseScale"), ()))
     _editJoint(node, flags)
