@@ -285,6 +285,36 @@ class TestNodeMatrices:
 
 
 class TestCommandsAndContexts:
+    @pytest.mark.parametrize("mode", ["create", "edit"])
+    def test_joint_position_is_world_space_unless_relative_to_the_parent(self, mode):
+        """Maya command reference, joint: "-position: ... This position may be
+        relative to the joint's parent or in absolute world coordinates",
+        -absolute being the default, -relative "relative to the joint's
+        parent"; a new joint goes under the selected transform."""
+        parent = cmds.createNode("transform", name="p")
+        cmds.setAttr("p.translate", 10, 0, 0)
+        cmds.setAttr("p.rotateZ", 90)
+        cmds.select(parent)
+        made = []
+        for name, flags in (("abs", {}), ("absFlag", {"absolute": True}),
+                            ("rel", {"relative": True})):
+            cmds.select(parent)
+            if mode == "create":
+                made.append(cmds.joint(name=name, position=(10, 2, 0), **flags))
+            else:
+                made.append(cmds.joint(name=name))
+                cmds.joint(made[-1], edit=True, position=(10, 2, 0), **flags)
+        assert cmds.listRelatives(made, parent=True) == ["p"]
+        for name in ("abs", "absFlag"):
+            assert cmds.getAttr(name + ".translate") == [pytest.approx((2, 0, 0))]
+            assert cmds.joint(name, query=True, position=True) == pytest.approx([10, 2, 0])
+        assert cmds.getAttr("rel.translate") == [pytest.approx((10, 2, 0))]
+        assert cmds.joint("rel", query=True, position=True) == pytest.approx([8, 10, 0])
+        assert cmds.joint("rel", query=True, position=True, relative=True) == \
+            pytest.approx([10, 2, 0])
+        # Only a parent joint's scale reaches a joint's inverseScale.
+        assert cmds.listConnections("abs.inverseScale") is None
+
     def test_xform_sets_channels_in_working_units(self):
         cmds.createNode("transform", name="a")
         cmds.currentUnit(linear="mm", angle="radian")
