@@ -62,6 +62,26 @@ class TestActiveSelection:
             "|grp|b", "md", "|grp|a"]
         assert cmds.ls(sl=True, l=True, dep=True) == ["|grp|b", "md", "|grp|a"]
 
+    @pytest.mark.parametrize("changes, expected", [
+        ([("a1", {"add": True})], ["b", "md", "a1"]),
+        ([("a1", {"addFirst": True})], ["a1", "b", "md"]),
+        ([("b", {"toggle": True}), ("a1", {"add": True}), ("b", {"add": True})],
+         ["md", "a1", "b"]),
+        ([("b", {"deselect": True}), ("a1", {"af": True})], ["a1", "md"]),
+    ])
+    def test_selection_and_ordered_selection_list_in_the_order_of_selection(
+            self, scene, changes, expected):
+        """Maya command reference, ls: "-selection: List objects that are
+        currently selected", "-orderedSelection: List objects and components
+        that are currently selected in their order of selection" -- the same
+        as -selection where the selection order is not tracked; the
+        stand-in's selection keeps its order, so both answer it."""
+        cmds.select("b", "md")
+        for name, flags in changes:
+            cmds.select(name, **flags)
+        assert cmds.ls(selection=True) == cmds.ls(orderedSelection=True) == expected
+        assert cmds.ls(os=True, type="transform") == [n for n in expected if n != "md"]
+
     def test_the_iterator_walks_the_active_list_and_dg_nodes_have_no_path(self, scene):
         cmds.select("b", "md", "a1")
         assert walk(active()) == [("b", "|grp|b"), ("md", None), ("a1", "|grp|a|a1")]
