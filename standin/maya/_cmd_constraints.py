@@ -316,7 +316,7 @@ def _expressionProgram(text, objectNode):
                             match.group(2))
         except ValueError:
             return _computes.ExpressionProgram(None, segments)
-        tree = _computes.expressionTree(python)
+        tree = _computes.expressionTree(python, names)
         if tree is None:
             return _computes.ExpressionProgram(None, segments)
         statements.append((goal, tree, names))

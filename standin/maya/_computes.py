@@ -191,16 +191,21 @@ _BINARY = {ast.Add: operator.add, ast.Sub: operator.sub, ast.Mult: operator.mul,
 _UNARY = {ast.USub: operator.neg, ast.UAdd: operator.pos}
 
 
-def expressionTree(text):
+def expressionTree(text, names):
     """The tree of one right-hand side, already rewritten into Python names
     (see ``ExpressionProgram``); None when it uses anything but numbers,
-    names, + - * / %, parentheses and the math functions."""
+    the given names, + - * / %, parentheses and the math functions."""
     try:
         tree = ast.parse(text.strip(), mode="eval")
-    except SyntaxError:
+    except (SyntaxError, ValueError, RecursionError, MemoryError):
         return None
+    called = set(id(part.func) for part in ast.walk(tree) if isinstance(part, ast.Call))
     for part in ast.walk(tree):
-        if isinstance(part, (ast.Expression, ast.Load, ast.Name)) \
+        if isinstance(part, ast.Name):
+            if part.id in names or id(part) in called:
+                continue
+            return None
+        if isinstance(part, (ast.Expression, ast.Load)) \
                 or type(part) in _BINARY or type(part) in _UNARY:
             continue
         if isinstance(part, ast.BinOp) and type(part.op) in _BINARY:
@@ -303,7 +308,7 @@ def expressionOutput(scene, node, attr, indices, ticks):
                 variables[goal] = value
             else:
                 assigned[goal] = value
-    except (ArithmeticError, ValueError, TypeError):
+    except (ArithmeticError, ValueError, TypeError, RecursionError):
         return held
     finally:
         _RUNNING.discard(node)

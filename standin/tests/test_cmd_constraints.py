@@ -111,7 +111,8 @@ class TestExpressions:
         assert cmds.getAttr("ctrl.rotateZ", time=12) == pytest.approx(values[1])
 
     @pytest.mark.parametrize("text", ["if (frame > 1) ctrl.ty = 3; else ctrl.ty = 4;",
-                                      "ctrl.ty = rand(1);", "ctrl.ty = 1 / 0;"])
+                                      "ctrl.ty = rand(1);", "ctrl.ty = 1 / 0;",
+                                      "ctrl.ty = sin;", "ctrl.ty = (1, 2);"])
     def test_what_the_stand_in_cannot_evaluate_holds_its_value(self, rig, text):
         cmds.setAttr("ctrl.ty", 2.5)
         cmds.expression(string=text)
