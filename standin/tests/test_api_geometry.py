@@ -315,6 +315,24 @@ class TestCommandsAndContexts:
         # Only a parent joint's scale reaches a joint's inverseScale.
         assert cmds.listConnections("abs.inverseScale") is None
 
+    def test_joint_edits_every_joint_but_moves_only_the_first_to_a_world_point(self):
+        """Maya command reference, joint: "Multiple objects are allowed only
+        for the edit mode. The same edit flags will be applied on all the
+        joints selected, except for -p without -r (set joint position in
+        the world space)"; the objects default to the selection."""
+        for name in ("a", "b"):
+            cmds.select(clear=True)
+            cmds.joint(name=name, position=(1, 0, 0))
+        cmds.joint("a", "b", edit=True, position=(0, 5, 0), radius=3.0)
+        assert [cmds.joint(n, q=True, p=True) for n in "ab"] == [[0, 5, 0], [1, 0, 0]]
+        assert [cmds.joint(n, q=True, radius=True) for n in "ab"] == [3.0, 3.0]
+        cmds.select("a", "b")
+        cmds.joint(edit=True, relative=True, position=(2, 2, 2))
+        assert [cmds.getAttr(n + ".translate") for n in "ab"] == [[(2, 2, 2)]] * 2
+        cmds.createNode("transform", name="t")
+        with pytest.raises(RuntimeError):
+            cmds.joint("a", "t", edit=True, radius=1.0)
+
     def test_xform_sets_channels_in_working_units(self):
         cmds.createNode("transform", name="a")
         cmds.currentUnit(linear="mm", angle="radian")
