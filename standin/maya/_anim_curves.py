@@ -154,10 +154,14 @@ class MAnimUtil(object):
     three channels' curves for a rotation blend).  Expressions, constraints
     and utility nodes are not animation.  A plug is examined alone (a
     compound's children are not), but a child whose compound parent is
-    driven counts through the parent's driver.  A node (``MObject``,
-    ``MDagPath`` or an item of an ``MSelectionList``) is examined through
-    its leaf plugs in attribute order (see ``_leafPlugs``).  ``checkParent``
-    is accepted and ignored.
+    driven counts through the parent's driver; a plug item of an
+    ``MSelectionList`` stands for its leaf plugs (a compound for its
+    children).  A node (``MObject``, ``MDagPath`` or an item of an
+    ``MSelectionList``) is examined through its leaf plugs in attribute
+    order (see ``_leafPlugs``), and with ``checkParent`` ``isAnimated``
+    examines its DAG parents too (the stand-in has no instances, so a node
+    and its path have the same parents); ``findAnimatedPlugs`` accepts
+    ``checkParent`` and ignores it.
 
     ``findAnimatablePlugs`` takes an ``MSelectionList`` only, as Maya does,
     and finds the plugs an animator can key: keyable, unlocked leaf plugs
@@ -170,7 +174,11 @@ class MAnimUtil(object):
         if isinstance(target, MSelectionList):
             keys = []
             for kind, ref in target._items:
-                keys.extend([_liveKey(ref)] if kind == "plug" else _leafPlugs(_liveNode(ref)))
+                if kind == "plug":
+                    key = _liveKey(ref)
+                    keys.extend(_plugLeaves(key) or [key])
+                else:
+                    keys.extend(_leafPlugs(_liveNode(ref)))
             return keys
         if isinstance(target, MPlug):
             return [target._live()]
@@ -178,7 +186,18 @@ class MAnimUtil(object):
 
     @staticmethod
     def isAnimated(target, checkParent=False):
-        return any(_layers.curvesFeeding(key) for key in MAnimUtil._plugsOf(target))
+        keys = MAnimUtil._plugsOf(target)
+        if checkParent and not isinstance(target, MPlug):
+            if isinstance(target, MSelectionList):
+                nodes = [_liveNode(ref) for kind, ref in target._items if kind != "plug"]
+            else:
+                nodes = [_node(target)]
+            for node in nodes:
+                parent = node.parent if node.isDag else None
+                while parent is not None and parent is not SCENE.world:
+                    keys.extend(_leafPlugs(parent))
+                    parent = parent.parent
+        return any(_layers.curvesFeeding(key) for key in keys)
 
     @staticmethod
     def findAnimation(target, objects):

@@ -551,7 +551,7 @@ def _expressionAttrs():
     return [
         typed("internalExpression", "ixp", D_STRING, default=""),
         double("input", "in", multi=True),
-        double("output", "out", multi=True),
+        double("output", "out", multi=True, compute=_computes.expressionOutput),
         time("time", "tim"),
         double("frame", "frm"),
         message("objectMsg", "obm"),

@@ -75,23 +75,44 @@ def addAttr(*args, **flags):
         SCENE.addDynamicAttr(node, attr, parentAttr)
 
 
-@_command("deleteAttr", dict(attribute="at"))
+@_command("deleteAttr", dict(attribute="at", query="q", edit="e"))
 def deleteAttr(*args, **flags):
     """Deletes one dynamic attribute, named "node.attribute" or as the
-    ``attribute`` flag; an attribute the node lacks is a ``RuntimeError``
-    (a node name that matches nothing stays a ``ValueError``)."""
+    ``attribute`` flag; with the flag, from each node named (or selected).
+    An attribute a node lacks, a static attribute and the child of a
+    compound are ``RuntimeError`` (a node name that matches nothing stays a
+    ``ValueError``); the attribute's connections are broken.  A query lists
+    the node's dynamic attributes (long names; None when it has none)."""
     names = _names(args)
+    if flags.get("query"):
+        nodes = _nodes(names)
+        if not nodes:
+            raise RuntimeError("deleteAttr: No object specified.")
+        return [a.longName for a in nodes[0].dynamicAttrs] or None
     if flags.get("attribute"):
-        text = "%s.%s" % (names[0], flags["attribute"])
+        targets = [(node, "%s.%s" % (_display(node), flags["attribute"]), flags["attribute"])
+                   for node in _nodes(names)]
     else:
-        text = names[0]
-    nodeName, _, path = text.partition(".")
-    node = _node(nodeName)
-    try:
-        attr, _ = SCENE.parsePlug(node, path)
-    except ValueError:
-        raise RuntimeError("deleteAttr: No attribute matches %s." % text)
-    SCENE.removeDynamicAttr(node, attr)
+        targets = []
+        for text in names[:1]:
+            nodeName, _, path = text.partition(".")
+            targets.append((_node(nodeName), text, path))
+    if not targets:
+        raise RuntimeError("deleteAttr: No object specified.")
+    found = []
+    for node, text, path in targets:
+        try:
+            attr, _ = SCENE.parsePlug(node, path)
+        except ValueError:
+            raise RuntimeError("deleteAttr: No attribute matches %s." % text)
+        if not attr.dynamic:
+            raise RuntimeError("Only dynamic attributes can be deleted: %s" % attr.longName)
+        if attr not in node.dynamicAttrs:
+            raise RuntimeError("deleteAttr: Children of a compound attribute cannot be "
+                               "deleted: %s" % text)
+        found.append((node, attr))
+    for node, attr in found:
+        SCENE.removeDynamicAttr(node, attr)
 
 
 def _settable(key):

@@ -4,7 +4,7 @@
 
 import re
 
-from . import _attrs, _math
+from . import _attrs, _computes, _math
 from ._cmd_base import (
     _command, _display, _fromUi, _names, _node, _nodes, _plug, _plugText)
 from ._cmd_transforms import _channelsForWorld
@@ -266,6 +266,84 @@ def _expressionPlug(text, objectNode):
     return None
 
 
+_EXPRESSION_VARIABLE = re.compile(r"\$([A-Za-z_]\w*)")
+_EXPRESSION_DECLARATION = re.compile(r"^\s*(?:float|int)\s+(?=\$)")
+
+
+def _expressionProgram(text, objectNode):
+    """The ``_computes.ExpressionProgram`` of an expression's text."""
+    segments, last = [], 0
+    for match in _EXPRESSION_REFERENCE.finditer(text):
+        word = match.group(1)
+        plug = None if word in _EXPRESSION_TIME_WORDS else _expressionPlug(word, objectNode)
+        if plug is not None:
+            segments.extend([text[last:match.start(1)], plug])
+            last = match.end(1)
+    segments.append(text[last:])
+    statements = []
+    for statement in text.split(";"):
+        if not statement.strip():
+            continue
+        match = _EXPRESSION_ASSIGNMENT.match(_EXPRESSION_DECLARATION.sub("", statement))
+        if match is None:
+            return _computes.ExpressionProgram(None, segments)
+        target = match.group(1)
+        if _EXPRESSION_VARIABLE.fullmatch(target):
+            goal = target
+        else:
+            goal = _expressionPlug(target, objectNode)
+            if goal is None:
+                return _computes.ExpressionProgram(None, segments)
+        names = {}
+
+        def name(found):
+            word = found.group(0)
+            if word.startswith("$"):
+                meaning = word
+            elif word in _EXPRESSION_TIME_WORDS:
+                meaning = word
+            elif word in _computes._FUNCTIONS:
+                return word
+            else:
+                meaning = _expressionPlug(word, objectNode)
+                if meaning is None:
+                    raise ValueError(word)
+            key = "_n%d" % len(names)
+            names[key] = meaning
+            return key
+        try:
+            python = re.sub(r"\$[A-Za-z_]\w*|" + _EXPRESSION_REFERENCE.pattern, name,
+                            match.group(2))
+        except ValueError:
+            return _computes.ExpressionProgram(None, segments)
+        tree = _computes.expressionTree(python, names)
+        if tree is None:
+            return _computes.ExpressionProgram(None, segments)
+        statements.append((goal, tree, names))
+    return _computes.ExpressionProgram(statements, segments)
+
+
+def _expressionText(node, shortNames=False):
+    """An expression's text as Maya answers its query: every attribute with
+    its node and long name; with ``shortNames`` short names, and those of
+    the default object without the node."""
+    program = _computes.EXPRESSIONS.get(node)
+    if program is None:
+        return SCENE.value((node, node.findAttr("internalExpression"), ()))
+    objectKey = SCENE.connections.get((node, node.findAttr("objectMsg"), ()))
+    parts = []
+    for part in program.segments:
+        if isinstance(part, str):
+            parts.append(part)
+        elif not shortNames:
+            parts.append(_plugText(part))
+        else:
+            attrName = SCENE.plugPath(part[1], part[2], longNames=False, fullPath=False)
+            own = objectKey is not None and part[0] is objectKey[0]
+            parts.append(attrName if own else "%s.%s" % (_display(part[0]), attrName))
+    return "".join(parts)
+
+
 def _wireExpression(node, text, objectNode):
     """Connect an expression node: each assigned plug from output[i], each
     plug read into input[j], the time node into time when it reads time or
@@ -304,6 +382,7 @@ def _wireExpression(node, text, objectNode):
     if objectNode is not None:
         SCENE._connect((objectNode, objectNode.findAttr("message"), ()),
                        (node, node.findAttr("objectMsg"), ()))
+    _computes.EXPRESSIONS[node] = _expressionProgram(text, objectNode)
 
 
 def _unwireExpression(node):
@@ -321,13 +400,17 @@ def _unwireExpression(node):
                              timeDependent="td", unitConversion="uc", query="q", edit="e"))
 def expression(*args, **flags):
     """Creates an expression node ("expression1", or ``name``) and returns
-    its name; queries and edits its string and default object.  The
-    expression is not evaluated: each plug it assigns is driven from the
-    node's output[i], which keeps the value the plug had when the
-    expression was made; plugs it reads feed input[j], and ``time`` or
-    ``frame`` connects time1.  Only "node.attr" references (and bare
-    attributes of the default object) are recognised, and the string is
-    kept as given, not in Maya's internal form."""
+    its name; queries and edits its string and default object.  Each plug
+    the expression assigns is driven from the node's output[i]; plugs it
+    reads feed input[j], and ``time`` or ``frame`` connects time1.  Plain
+    assignments ("node.attr = <arithmetic>;", to attributes or $variables,
+    reading attributes, numbers, time, frame and math functions, in the
+    user's units) are evaluated whenever the plugs are read; the outputs of
+    any other expression keep the values the plugs had when it was made.
+    Only "node.attr" references (and bare attributes of the default object)
+    are recognised.  The queried string names every attribute with its node
+    and long name, as Maya answers; with ``shortNames`` the short names,
+    without the node for the default object's attributes."""
     names = _names(args)
     if flags.get("query") or flags.get("edit"):
         if not names:
@@ -338,7 +421,7 @@ def expression(*args, **flags):
         objectKey = SCENE.connections.get((node, node.findAttr("objectMsg"), ()))
         if flags.get("query"):
             if flags.get("string"):
-                return SCENE.value((node, node.findAttr("internalExpression"), ()))
+                return _expressionText(node, bool(flags.get("shortNames")))
             if flags.get("object"):
                 return _display(objectKey[0]) if objectKey is not None else ""
             if flags.get("name"):

@@ -323,7 +323,10 @@ def ls(*args, **flags):
                                 fullPath="f", path="pa", type="typ",
                                 noIntermediate="ni"))
 def listRelatives(*args, **flags):
-    """``None`` when there is nothing to list, as in Maya."""
+    """``None`` when there is nothing to list, as in Maya.  Relatives come
+    back as object names (the node's own name, which other nodes may share),
+    as the shortest unique path with ``path`` and as the full path with
+    ``fullPath``."""
     names = _names(args)
     nodes = _nodes(names)
     result = []
@@ -347,7 +350,11 @@ def listRelatives(*args, **flags):
                 result.append(n)
     if not result:
         return None
-    return [_display(n, flags.get("fullPath")) for n in result]
+    if flags.get("fullPath"):
+        return [SCENE.fullPath(n) for n in result]
+    if flags.get("path"):
+        return [SCENE.partialPath(n) for n in result]
+    return [n.name for n in result]
 
 
 @_command("select", dict(add="add", addFirst="af", replace="r", clear="cl",

@@ -4,7 +4,7 @@ by ``maya.cmds``.
 
 from . import _attrs, _math
 from ._cmd_attributes import _settable
-from ._cmd_base import _command, _display, _fromUi, _names, _node, _nodes, _toUi
+from ._cmd_base import _command, _display, _fromUi, _names, _nodes, _toUi
 from ._scene import SCENE
 from ._scene_plugs import FREE_TO_CHANGE
 
@@ -125,32 +125,39 @@ def xform(*args, **flags):
                         angleY="ay", angleZ="az", rotationOrder="roo", radius="rad",
                         scale="s", scaleCompensate="sc"))
 def joint(*args, **flags):
-    """Creates a joint, or queries / edits one named joint.
+    """Creates a joint, or queries / edits named or selected joints.
 
-    A new joint is made under the selected joint (the first selected node,
-    when it is a joint; else at the top of the hierarchy), takes its
-    parent's scale into its inverseScale, as Maya wires it, and becomes the
-    selection.  ``position`` is a world position (working linear units),
-    relative to the parent joint with ``relative``; ``orientation`` is the
+    A new joint is made under the selected transform (the first selected
+    node, when it is a transform or a joint; else at the top of the
+    hierarchy), takes a parent joint's scale into its inverseScale, as Maya
+    wires it, and becomes the selection.  ``position`` is a world position
+    (working linear units; ``absolute``, the default), or relative to the
+    joint's parent (its translation) with ``relative``; ``orientation`` is the
     joint orient and ``angleX/Y/Z`` the rotation (working angle units);
     ``rotationOrder`` a name such as "yzx".  Queries answer the same forms
-    (``position`` in world space unless ``relative``)."""
+    (``position`` in world space unless ``relative``) for the first joint
+    named or selected.  An edit changes every joint named (or selected) the
+    same way, except that a world position (``position`` without
+    ``relative``) moves the first joint only: one point cannot hold them all."""
     names = _names(args)
     if flags.get("exists"):
         return bool(names) and any(n.nodeType.isA("joint") for n in SCENE.resolve(names[0]))
     if flags.get("query") or flags.get("edit"):
-        node = _node(names[0]) if names else (SCENE.selection[0] if SCENE.selection else None)
-        if node is None or not node.nodeType.isA("joint"):
+        nodes = _nodes(names)
+        if not nodes or not all(n.nodeType.isA("joint") for n in nodes):
             raise RuntimeError("joint: No joint given or selected.")
         if flags.get("query"):
-            return _queryJoint(node, flags)
-        _editJoint(node, flags)
+            return _queryJoint(nodes[0], flags)
+        others = flags if flags.get("relative") else \
+            dict((k, v) for k, v in flags.items() if k != "position")
+        for index, node in enumerate(nodes):
+            _editJoint(node, others if index else flags)
         return None
     parent = SCENE.selection[0] if SCENE.selection else None
-    if parent is not None and not parent.nodeType.isA("joint"):
+    if parent is not None and not parent.nodeType.isTransform:
         parent = None
     node = SCENE.createNode("joint", flags.get("name"), parent)
-    if parent is not None:
+    if parent is not None and parent.nodeType.isA("joint"):
         SCENE.connect((parent, parent.findAttr("scale"), ()),
                       (node, node.findAttr("inverseScale"), ()))
     _editJoint(node, flags)

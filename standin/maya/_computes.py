@@ -15,9 +15,15 @@ Simplifications, repeated where they apply:
   least one half (Maya blends such values as an override layer would).
 - A layer's weights follow mute, solo, override and passthrough only; the
   ghost and lock settings change no value.
+- Expressions evaluate plain assignments only (see ``ExpressionProgram``);
+  the outputs of any other expression keep the values they had when it
+  was made.
 """
 
+import ast
 import math
+import operator
+import weakref
 
 
 def _read(scene, node, name, ticks, indices=()):
@@ -162,3 +168,150 @@ def plusMinusAverage2D(scene, node, attr, indices, ticks):
 def plusMinusAverage3D(scene, node, attr, indices, ticks):
     """output3D from the input3D elements."""
     return _plusMinusAverage(scene, node, "input3D", ticks)
+
+
+# --- expressions --------------------------------------------------------------------
+
+# The parsed program of each expression node, set by the expression command.
+EXPRESSIONS = weakref.WeakKeyDictionary()
+
+# Expression nodes being evaluated: one that reads a plug it drives reads the
+# value its output last held instead of evaluating itself again.
+_RUNNING = set()
+
+_FUNCTIONS = {
+    "abs": abs, "sin": math.sin, "cos": math.cos, "tan": math.tan, "asin": math.asin,
+    "acos": math.acos, "atan": math.atan, "sqrt": math.sqrt, "exp": math.exp,
+    "log": math.log, "floor": math.floor, "ceil": math.ceil, "pow": math.pow,
+    "min": min, "max": max, "deg_to_rad": math.radians, "rad_to_deg": math.degrees,
+}
+
+_BINARY = {ast.Add: operator.add, ast.Sub: operator.sub, ast.Mult: operator.mul,
+           ast.Div: operator.truediv, ast.Mod: math.fmod}
+_UNARY = {ast.USub: operator.neg, ast.UAdd: operator.pos}
+
+
+def expressionTree(text, names):
+    """The tree of one right-hand side, already rewritten into Python names
+    (see ``ExpressionProgram``); None when it uses anything but numbers,
+    the given names, + - * / %, parentheses and the math functions."""
+    try:
+        tree = ast.parse(text.strip(), mode="eval")
+    except (SyntaxError, ValueError, RecursionError, MemoryError):
+        return None
+    called = set(id(part.func) for part in ast.walk(tree) if isinstance(part, ast.Call))
+    for part in ast.walk(tree):
+        if isinstance(part, ast.Name):
+            if part.id in names or id(part) in called:
+                continue
+            return None
+        if isinstance(part, (ast.Expression, ast.Load)) \
+                or type(part) in _BINARY or type(part) in _UNARY:
+            continue
+        if isinstance(part, ast.BinOp) and type(part.op) in _BINARY:
+            continue
+        if isinstance(part, ast.UnaryOp) and type(part.op) in _UNARY:
+            continue
+        if isinstance(part, ast.Constant) and type(part.value) in (int, float):
+            continue
+        if isinstance(part, ast.Call) and isinstance(part.func, ast.Name) \
+                and part.func.id in _FUNCTIONS and not part.keywords:
+            continue
+        return None
+    return tree
+
+
+def _run(tree, lookup):
+    """The value of an ``expressionTree``."""
+    if isinstance(tree, ast.Expression):
+        return _run(tree.body, lookup)
+    if isinstance(tree, ast.BinOp):
+        return _BINARY[type(tree.op)](_run(tree.left, lookup), _run(tree.right, lookup))
+    if isinstance(tree, ast.UnaryOp):
+        return _UNARY[type(tree.op)](_run(tree.operand, lookup))
+    if isinstance(tree, ast.Constant):
+        return float(tree.value)
+    if isinstance(tree, ast.Call):
+        return float(_FUNCTIONS[tree.func.id](*[_run(a, lookup) for a in tree.args]))
+    return lookup(tree.id)
+
+
+class ExpressionProgram(object):
+    """What the stand-in evaluates of an expression: ``statements``, each a
+    ``(target, tree, names)`` -- ``target`` a plug key or a "$variable",
+    ``tree`` an ``expressionTree``, ``names`` its names' meanings (a plug
+    key, a "$variable", "time" or "frame") -- or None when the text holds
+    anything but such assignments.  ``segments`` is the text cut at its
+    attribute references: strings, and the plug keys that stood between
+    them (for the expression's query, which names plugs as they are now).
+    Values are in the user's units, as an expression sees them."""
+
+    __slots__ = ("statements", "segments")
+
+    def __init__(self, statements, segments):
+        self.statements = statements
+        self.segments = segments
+
+
+def _toUi(scene, attr, value):
+    kind = attr.kind
+    if kind == "linear":
+        return scene.linearToUi(value)
+    if kind == "angle":
+        return scene.angleToUi(value)
+    if kind == "time":
+        return scene.ticksToUi(value)
+    return float(value)
+
+
+def _fromUi(scene, attr, value):
+    kind = attr.kind
+    if kind == "linear":
+        return scene.linearFromUi(value)
+    if kind == "angle":
+        return scene.angleFromUi(value)
+    if kind == "time":
+        return scene.ticksFromUi(value)
+    return value
+
+
+def expressionOutput(scene, node, attr, indices, ticks):
+    """output[i]: the value the expression assigns to the plug output[i]
+    drives, evaluated at ``ticks``; the value output[i] holds when the
+    expression cannot be evaluated (or reads what it drives)."""
+    held = node.values.get((attr, indices), attr.default)
+    program = EXPRESSIONS.get(node)
+    targets = scene.outgoing.get((node, attr, indices))
+    if program is None or program.statements is None or not targets or node in _RUNNING:
+        return held
+    target = targets[0]
+    ticks = scene.currentOrGiven(ticks)
+    assigned, variables = {}, {}
+
+    def lookup(name):
+        meaning = names[name]
+        if meaning == "time":
+            return ticks / 6000.0
+        if meaning == "frame":
+            return scene.ticksToUi(ticks)
+        if isinstance(meaning, str):
+            return variables.get(meaning, 0.0)
+        if meaning in assigned:
+            return assigned[meaning]
+        return _toUi(scene, meaning[1], scene.value(meaning, ticks))
+
+    _RUNNING.add(node)
+    try:
+        for goal, tree, names in program.statements:
+            value = _run(tree, lookup)
+            if isinstance(goal, str):
+                variables[goal] = value
+            else:
+                assigned[goal] = value
+    except (ArithmeticError, ValueError, TypeError, RecursionError):
+        return held
+    finally:
+        _RUNNING.discard(node)
+    if target not in assigned:
+        return held
+    return _fromUi(scene, target[1], assigned[target])

@@ -664,6 +664,15 @@ class Scene(PlugModel):
         if attr not in node.dynamicAttrs:
             raise RuntimeError("Only dynamic attributes can be deleted: %s" % attr.longName)
         node.dynamicAttrs.remove(attr)
+        doomed = set(attr.walk())
+        # Connections of the attribute go with it: none may point at a plug
+        # that no longer exists.
+        for key in list(self.connectedKeys.get(node, ())):
+            if key[1] in doomed:
+                if key in self.connections:
+                    self._disconnect(self.connections[key], key)
+                for dst in list(self.outgoing.get(key, ())):
+                    self._disconnect(key, dst)
         for a in attr.walk():
             for name in (a.longName, a.shortName):
                 if node.dynamicIndex.get(name) is a:

@@ -24,6 +24,35 @@ _KEYABLE_NUMERIC = frozenset((_attrs.N_BOOLEAN, _attrs.N_BYTE, _attrs.N_CHAR,
 _PLUG_COMPONENT = re.compile(r"^([A-Za-z_][A-Za-z0-9_]*)(?:\[(-?\d+)\])?$")
 
 
+def _dataClass(attr):
+    """What an attribute carries, for the connection check: "number" for
+    every numeric, unit and enum attribute (units convert), "matrix",
+    "message", a typed attribute's data type, a compound's child classes;
+    None for a generic attribute, which takes anything."""
+    kind = attr.kind
+    if kind == _attrs.COMPOUND:
+        return tuple(_dataClass(child) for child in attr.children)
+    if kind == _attrs.MATRIX or (kind == _attrs.TYPED and attr.dataType == _attrs.D_MATRIX):
+        return "matrix"
+    if kind == _attrs.MESSAGE:
+        return "message"
+    if kind == _attrs.TYPED:
+        return ("data", attr.dataType)
+    if kind == _attrs.GENERIC:
+        return None
+    return "number"
+
+
+def _compatible(a, b):
+    """Whether data of class ``a`` can flow into class ``b``."""
+    if a is None or b is None:
+        return True
+    if isinstance(a, tuple) and isinstance(b, tuple) and a[:1] != ("data",) \
+            and b[:1] != ("data",):
+        return len(a) == len(b) and all(_compatible(x, y) for x, y in zip(a, b))
+    return a == b
+
+
 class PlugModel(object):
     """Plugs, connections, values, evaluation, keys and callbacks of the
     scene; ``Scene`` inherits them.  Works on the state ``Scene``
@@ -254,11 +283,18 @@ class PlugModel(object):
 
     def connect(self, src, dst, force=False):
         """Connect two plug keys; returns the connection it replaced."""
+        def shown(key):
+            # As connectAttr names plugs: the leaf attribute, no compound path.
+            return "%s.%s" % (self.partialPath(key[0]),
+                              self.plugPath(key[1], key[2], fullPath=False))
         if not src[0].alive or not dst[0].alive:
             raise RuntimeError("Cannot connect plugs of a deleted node.")
-        if src[1].kind == _attrs.COMPOUND and dst[1].kind == _attrs.COMPOUND:
-            if len(src[1].children) != len(dst[1].children):
-                raise RuntimeError("The attributes are not compatible.")
+        if not _compatible(_dataClass(src[1]), _dataClass(dst[1])):
+            # connectAttr's own words when the types differ (a compound into
+            # a single value, a matrix into a number, ...).
+            raise RuntimeError("Connection not made: '%s' -> '%s'. Data types of source "
+                               "and destination are not compatible."
+                               % (shown(src), shown(dst)))
         if self.isLocked(dst):
             raise RuntimeError("The destination attribute '%s' is locked."
                                % self.plugName(*dst))
@@ -269,10 +305,10 @@ class PlugModel(object):
         if previous is not None:
             if previous == src:
                 raise RuntimeError("'%s' is already connected to '%s'."
-                                   % (self.plugName(*src), self.plugName(*dst)))
+                                   % (shown(src), shown(dst)))
             if not force:
                 raise RuntimeError("'%s' already has an incoming connection from '%s'."
-                                   % (self.plugName(*dst), self.plugName(*previous)))
+                                   % (shown(dst), shown(previous)))
             self._disconnect(previous, dst)
         self._connect(src, dst)
         return previous

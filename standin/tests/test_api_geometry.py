@@ -285,6 +285,54 @@ class TestNodeMatrices:
 
 
 class TestCommandsAndContexts:
+    @pytest.mark.parametrize("mode", ["create", "edit"])
+    def test_joint_position_is_world_space_unless_relative_to_the_parent(self, mode):
+        """Maya command reference, joint: "-position: ... This position may be
+        relative to the joint's parent or in absolute world coordinates",
+        -absolute being the default, -relative "relative to the joint's
+        parent"; a new joint goes under the selected transform."""
+        parent = cmds.createNode("transform", name="p")
+        cmds.setAttr("p.translate", 10, 0, 0)
+        cmds.setAttr("p.rotateZ", 90)
+        cmds.select(parent)
+        made = []
+        for name, flags in (("abs", {}), ("absFlag", {"absolute": True}),
+                            ("rel", {"relative": True})):
+            cmds.select(parent)
+            if mode == "create":
+                made.append(cmds.joint(name=name, position=(10, 2, 0), **flags))
+            else:
+                made.append(cmds.joint(name=name))
+                cmds.joint(made[-1], edit=True, position=(10, 2, 0), **flags)
+        assert cmds.listRelatives(made, parent=True) == ["p"]
+        for name in ("abs", "absFlag"):
+            assert cmds.getAttr(name + ".translate") == [pytest.approx((2, 0, 0))]
+            assert cmds.joint(name, query=True, position=True) == pytest.approx([10, 2, 0])
+        assert cmds.getAttr("rel.translate") == [pytest.approx((10, 2, 0))]
+        assert cmds.joint("rel", query=True, position=True) == pytest.approx([8, 10, 0])
+        assert cmds.joint("rel", query=True, position=True, relative=True) == \
+            pytest.approx([10, 2, 0])
+        # Only a parent joint's scale reaches a joint's inverseScale.
+        assert cmds.listConnections("abs.inverseScale") is None
+
+    def test_joint_edits_every_joint_but_moves_only_the_first_to_a_world_point(self):
+        """Maya command reference, joint: "Multiple objects are allowed only
+        for the edit mode. The same edit flags will be applied on all the
+        joints selected, except for -p without -r (set joint position in
+        the world space)"; the objects default to the selection."""
+        for name in ("a", "b"):
+            cmds.select(clear=True)
+            cmds.joint(name=name, position=(1, 0, 0))
+        cmds.joint("a", "b", edit=True, position=(0, 5, 0), radius=3.0)
+        assert [cmds.joint(n, q=True, p=True) for n in "ab"] == [[0, 5, 0], [1, 0, 0]]
+        assert [cmds.joint(n, q=True, radius=True) for n in "ab"] == [3.0, 3.0]
+        cmds.select("a", "b")
+        cmds.joint(edit=True, relative=True, position=(2, 2, 2))
+        assert [cmds.getAttr(n + ".translate") for n in "ab"] == [[(2, 2, 2)]] * 2
+        cmds.createNode("transform", name="t")
+        with pytest.raises(RuntimeError):
+            cmds.joint("a", "t", edit=True, radius=1.0)
+
     def test_xform_sets_channels_in_working_units(self):
         cmds.createNode("transform", name="a")
         cmds.currentUnit(linear="mm", angle="radian")

@@ -1,8 +1,10 @@
 """The active selection through commands and the API: select and ls, the active
-selection list and its iterator, listRelatives on the selection, and cameras."""
+selection list and its iterator, listRelatives on the selection, cameras, and
+how MAnimUtil.isAnimated examines objects, paths, plugs and list items."""
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
+import maya.OpenMayaAnim as oma
 
 
 @pytest.fixture
@@ -59,6 +61,26 @@ class TestActiveSelection:
         assert cmds.ls(selection=True, long=True, dependencyNodes=True) == [
             "|grp|b", "md", "|grp|a"]
         assert cmds.ls(sl=True, l=True, dep=True) == ["|grp|b", "md", "|grp|a"]
+
+    @pytest.mark.parametrize("changes, expected", [
+        ([("a1", {"add": True})], ["b", "md", "a1"]),
+        ([("a1", {"addFirst": True})], ["a1", "b", "md"]),
+        ([("b", {"toggle": True}), ("a1", {"add": True}), ("b", {"add": True})],
+         ["md", "a1", "b"]),
+        ([("b", {"deselect": True}), ("a1", {"af": True})], ["a1", "md"]),
+    ])
+    def test_selection_and_ordered_selection_list_in_the_order_of_selection(
+            self, scene, changes, expected):
+        """Maya command reference, ls: "-selection: List objects that are
+        currently selected", "-orderedSelection: List objects and components
+        that are currently selected in their order of selection" -- the same
+        as -selection where the selection order is not tracked; the
+        stand-in's selection keeps its order, so both answer it."""
+        cmds.select("b", "md")
+        for name, flags in changes:
+            cmds.select(name, **flags)
+        assert cmds.ls(selection=True) == cmds.ls(orderedSelection=True) == expected
+        assert cmds.ls(os=True, type="transform") == [n for n in expected if n != "md"]
 
     def test_the_iterator_walks_the_active_list_and_dg_nodes_have_no_path(self, scene):
         cmds.select("b", "md", "a1")
@@ -157,3 +179,61 @@ class TestCamera:
     def test_a_transform_without_a_camera_raises(self, scene):
         with pytest.raises(RuntimeError):
             cmds.camera("a", query=True, focalLength=True)
+
+
+class TestIsAnimated:
+    """Maya API reference, MAnimUtil (class description): an MObject or
+    MDagPath is examined through all its attributes, with checkParent its
+    parents too (an MDagPath only along its own path); an MPlug alone --
+    "a compound attribute will not have its child attributes examined";
+    a plug added to an MSelectionList is expanded into its children."""
+
+    @pytest.fixture
+    def keyed(self):
+        """group1.translateX and loose.offset.offsetX keyed; torus under
+        group1, loose and still under the unanimated group2."""
+        cmds.group(empty=True, name="group1")
+        cmds.createNode("transform", name="torus", parent="group1")
+        cmds.group(empty=True, name="group2")
+        cmds.createNode("transform", name="loose", parent="group2")
+        cmds.createNode("transform", name="still", parent="group2")
+        cmds.addAttr("loose", longName="offset", attributeType="double3")
+        for axis in "XYZ":
+            cmds.addAttr("loose", longName="offset" + axis, attributeType="double",
+                         parent="offset")
+        cmds.setKeyframe("group1.translateX", time=(1,), value=1.0)
+        cmds.setKeyframe("loose.offsetX", time=(1,), value=1.0)
+
+    @staticmethod
+    def item(name, kind):
+        selection = om.MSelectionList()
+        selection.add(name)
+        if kind == "object":
+            obj = om.MObject()
+            selection.getDependNode(0, obj)
+            return obj
+        if kind == "path":
+            path = om.MDagPath()
+            selection.getDagPath(0, path)
+            return path
+        if kind == "plug":
+            plug = om.MPlug()
+            selection.getPlug(0, plug)
+            return plug
+        return selection
+
+    @pytest.mark.parametrize("name, kind, checkParent, expected", [
+        ("torus", "object", False, False), ("torus", "object", True, True),
+        ("torus", "path", False, False), ("torus", "path", True, True),
+        ("torus", "list", False, False), ("torus", "list", True, True),
+        ("still", "path", True, False), ("still", "object", True, False),
+        ("loose", "object", False, True),
+        ("group1", "object", False, True),
+        ("group1.translate", "plug", False, False), ("group1.translateX", "plug", False, True),
+        ("loose.offset", "plug", False, False), ("loose.offsetX", "plug", False, True),
+        ("group1.translate", "list", False, True), ("loose.offset", "list", False, True),
+        ("loose.offsetY", "list", False, False),
+    ])
+    def test_how_each_representation_is_examined(self, keyed, name, kind, checkParent,
+                                                 expected):
+        assert oma.MAnimUtil.isAnimated(self.item(name, kind), checkParent) is expected

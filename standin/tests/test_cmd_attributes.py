@@ -26,14 +26,81 @@ def test_connect_attr_names_the_end_that_cannot_be_found(rig, source, destinatio
     assert cmds.connectionInfo("ctrl.rx", isDestination=True) is False
 
 
+def test_connect_attr_force_replaces_the_incoming_connection_but_not_the_same_one(rig):
+    """Maya command reference, connectAttr: "-force: Forces the connection.
+    If the destination is already connected, the old connection is broken
+    and the new one made"; without it a connected destination is refused.
+    Connecting the pair that is already connected is an error even with
+    force (the Python wrapper documents having to work around it)."""
+    cmds.connectAttr("ctrl.rx", "driver.rx")
+    with pytest.raises(RuntimeError, match="already has an incoming connection"):
+        cmds.connectAttr("other.rx", "driver.rx")
+    cmds.connectAttr("other.rx", "driver.rx", force=True)
+    assert cmds.connectionInfo("driver.rx", sourceFromDestination=True) == "other.rotateX"
+    assert cmds.connectionInfo("ctrl.rx", isSource=True) is False
+    for flags in ({}, {"force": True}):
+        with pytest.raises(RuntimeError) as raised:
+            cmds.connectAttr("other.rx", "driver.rx", **flags)
+        assert str(raised.value) == "'other.rotateX' is already connected to 'driver.rotateX'."
+    assert cmds.connectionInfo("driver.rx", sourceFromDestination=True) == "other.rotateX"
+
+
+@pytest.mark.parametrize("source, destination", [
+    ("driver.translate", "ctrl.rx"), ("driver.rx", "ctrl.rotate"),
+    ("driver.worldMatrix[0]", "ctrl.rx"), ("driver.message", "ctrl.rx"),
+    ("driver.label", "ctrl.rx"), ("driver.rx", "driver.label"),
+])
+def test_connect_attr_refuses_attributes_of_incompatible_types(source, destination):
+    """Maya command reference, connectAttr: "The connected attributes must
+    be of compatible types" -- a RuntimeError with Maya's "Connection not
+    made" text; numbers of any unit still connect (units convert)."""
+    for name in ("driver", "ctrl"):
+        cmds.createNode("transform", name=name)
+    cmds.addAttr("driver", longName="label", dataType="string")
+    with pytest.raises(RuntimeError) as raised:
+        cmds.connectAttr(source, destination)
+    assert str(raised.value) == (
+        "Connection not made: '%s' -> '%s'. Data types of source and destination are "
+        "not compatible." % (cmds.ls(source)[0], cmds.ls(destination)[0]))
+    assert cmds.listConnections("ctrl", source=True, destination=False) is None
+    cmds.connectAttr("driver.tx", "ctrl.rx")
+    cmds.connectAttr("driver.rotate", "ctrl.scale")
+    assert cmds.connectionInfo("ctrl.sz", sourceFromDestination=True) == "driver.rotate"
+
+
 @pytest.mark.parametrize("args, flags", [
     (("ctrl.noSuch",), {}), (("ctrl",), {"attribute": "noSuch"}), (("ctrl.translateX",), {}),
-], ids=["missing", "missing by flag", "static"])
+    (("ctrl.pair0",), {}), (("ctrl", "other"), {"attribute": "extra"}),
+], ids=["missing", "missing by flag", "static", "compound child", "on one node only"])
 def test_delete_attr_refuses_what_is_not_a_dynamic_attribute(args, flags):
+    """Maya command reference, deleteAttr: "Static attributes cannot be
+    deleted. Children of a compound attribute cannot be deleted."  Nothing
+    is deleted when one of the named nodes lacks the attribute."""
     cmds.createNode("transform", name="ctrl")
+    cmds.createNode("transform", name="other")
+    cmds.addAttr("ctrl", longName="pair", attributeType="double2")
+    cmds.addAttr("ctrl", longName="pair0", attributeType="double", parent="pair")
+    cmds.addAttr("ctrl", longName="pair1", attributeType="double", parent="pair")
+    cmds.addAttr("ctrl", longName="extra")
     with pytest.raises(RuntimeError):
         cmds.deleteAttr(*args, **flags)
     assert cmds.attributeQuery("translateX", node="ctrl", exists=True)
+    assert cmds.deleteAttr("ctrl", query=True) == ["pair", "extra"]
+
+
+def test_delete_attr_takes_the_flag_for_several_nodes_and_drops_connections():
+    """Maya command reference, deleteAttr: "delete a dynamic attribute from
+    a node or nodes"; the query lists a node's dynamic attributes."""
+    for name in ("a", "b", "driver"):
+        cmds.createNode("transform", name=name)
+    for name in ("a", "b"):
+        cmds.addAttr(name, longName="weight", shortName="wt")
+    cmds.connectAttr("driver.tx", "a.weight")
+    cmds.connectAttr("b.weight", "driver.ty")
+    cmds.deleteAttr("a", "b", at="wt")
+    assert cmds.deleteAttr("a", q=True) is None and cmds.deleteAttr("b", q=True) is None
+    assert cmds.listConnections("driver") is None
+    assert cmds.connectionInfo("driver.tx", isSource=True) is False
 
 
 def test_delete_attr_removes_a_dynamic_attribute_by_either_spelling():
@@ -65,4 +132,9 @@ def test_delete_attr_removes_a_dynamic_attribute_by_either_spelling():
     ("other.ty", {"getLockedAncestor": True}, ""),
 ], ids=lambda value: next(iter(value)) if isinstance(value, dict) else None)
 def test_connection_info_answers_for_the_plug_or_its_nearest_ancestor(rig, plug, flags, expected):
+    """Maya command reference, connectionInfo: the is* flags answer booleans
+    ("the plug (or its ancestor)", the exact ones the plug alone), the get*
+    and sourceFromDestination flags a plug name ("empty string if there is
+    no such connection"), destinationFromSource a list ("empty array if
+    none")."""
     assert cmds.connectionInfo(plug, **flags) == expected

@@ -89,9 +89,53 @@ class TestExpressions:
         assert sources("ctrl.ty") == ["follow.output[0]"]
         assert sources("follow.input[0]") == ["driver.translateX"]
         assert sources("follow.time") == ["time1.outTime"]
-        assert cmds.getAttr("ctrl.ty") == 2.5  # not evaluated: the value stays
-        assert cmds.expression(name, query=True, string=True) == "ctrl.ty = frame * driver.tx;"
+        assert cmds.getAttr("ctrl.ty") == 1.0
+        cmds.currentTime(4)
+        assert cmds.getAttr("ctrl.ty") == 4.0
         assert oma.MAnimUtil.isAnimated(plug("ctrl.ty")) is False
+
+    @pytest.mark.parametrize("text, values", [
+        ("ctrl.ty = driver.tz * 2 - 1; ctrl.rz = driver.rz / 3;", (5.0, 30.0)),
+        ("$a = sin(deg_to_rad(driver.rz)); ctrl.ty = $a + time; ctrl.rz = -frame;",
+         (1.5, -12.0)),
+        ("float $t = frame; ctrl.ty = $t * 0.5; ctrl.rz = abs(ctrl.ty) + 1;", (6.0, 7.0)),
+    ])
+    def test_plain_assignments_are_evaluated_in_the_users_units(self, rig, text, values):
+        """Maya command reference, expression: "a C-like syntax that can
+        perform conversions, mathematical operations ... on any numeric
+        attribute(s)"; attributes read and written in the working units
+        (degrees here), ``time`` in seconds, ``frame`` the current frame."""
+        cmds.currentTime(12)
+        cmds.expression(string=text)
+        assert (cmds.getAttr("ctrl.ty"), cmds.getAttr("ctrl.rz")) == pytest.approx(values)
+        assert cmds.getAttr("ctrl.rotateZ", time=12) == pytest.approx(values[1])
+
+    @pytest.mark.parametrize("text", ["if (frame > 1) ctrl.ty = 3; else ctrl.ty = 4;",
+                                      "ctrl.ty = rand(1);", "ctrl.ty = 1 / 0;",
+                                      "ctrl.ty = sin;", "ctrl.ty = (1, 2);"])
+    def test_what_the_stand_in_cannot_evaluate_holds_its_value(self, rig, text):
+        cmds.setAttr("ctrl.ty", 2.5)
+        cmds.expression(string=text)
+        assert cmds.getAttr("ctrl.ty") == 2.5
+
+    @pytest.mark.parametrize("flags, expected", [
+        ({}, "ctrl.translateX = ctrl.translateY + driver.rotateZ; $t = 2;"),
+        ({"shortNames": True}, "tx = ty + driver.rz; $t = 2;"),
+        ({"sn": True}, "tx = ty + driver.rz; $t = 2;"),
+    ])
+    def test_the_queried_string_names_attributes_in_full(self, rig, flags, expected):
+        """Maya command reference, expression: "-shortNames: When used with
+        the -q/query flag, tells the command to return the expression with
+        attribute names as short as possible. The default is to return the
+        FULL attribute name, regardless of how the user entered it into the
+        expression, including the object names"; with the flag, the default
+        object's attributes lose the object's name."""
+        name = cmds.expression(string="tx = ctrl.translateY + driver.rz; $t = 2;",
+                               object="ctrl")
+        assert cmds.expression(name, query=True, string=True, **flags) == expected
+        cmds.rename("driver", "lead")
+        assert cmds.expression(name, query=True, string=True, **flags) == \
+            expected.replace("driver", "lead")
 
     def test_the_default_object_names_bare_attributes(self, rig):
         name = cmds.expression(string="tx = ty + 1; $t = 2;", object="ctrl")

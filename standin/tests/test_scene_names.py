@@ -67,6 +67,23 @@ def test_deleting_a_transform_kills_the_handles_of_its_whole_subtree():
     assert cmds.ls(dag=True) == []
 
 
+@pytest.mark.parametrize("flags, parents", [
+    ({}, ["grp", "grp"]), ({"path": True}, ["top|grp", "|grp"]),
+    ({"fullPath": True}, ["|top|grp", "|grp"]), ({"f": True}, ["|top|grp", "|grp"]),
+])
+def test_list_relatives_gives_object_names_unless_asked_for_paths(flags, parents):
+    """Maya command reference, listRelatives: "-path: Return a proper object
+    name that can be passed to other commands", "-fullPath: Return full
+    pathnames instead of object names"; a node under the world has no
+    parent (None in Python)."""
+    top = cmds.createNode("transform", name="top")
+    cmds.createNode("joint", name="a", parent=cmds.createNode("transform", name="grp",
+                                                              parent=top))
+    cmds.createNode("joint", name="b", parent=cmds.createNode("transform", name="grp"))
+    assert [cmds.listRelatives(name, parent=True, **flags)[0] for name in ("a", "b")] == parents
+    assert cmds.listRelatives("top", parent=True, **flags) is None
+
+
 def test_top_level_parent_is_the_world_with_an_empty_path():
     node = depend_node(cmds.createNode("transform", name="top"))
     world = om.MFnDagNode(node).parent(0)
