@@ -192,7 +192,9 @@ def setKeyframe(*args, **flags):
     already at that time; without the flag a new key is a normal key and
     an existing one keeps its state.  A key of a boolean or enum attribute
     gets a stepped out tangent (Maya steps those attributes, see
-    ``keyTangent -stepAttributes``) unless ``outTangentType`` is given."""
+    ``keyTangent -stepAttributes``) unless ``outTangentType`` is given, and
+    a key ``insert`` adds to a curve gets fixed tangents (a stepped
+    attribute's out tangent stays stepped) unless types are given."""
     names = _names(args)
     times = _setTimes(flags.get("time"), SCENE.currentTicks)
     for flag in ("inTangentType", "outTangentType"):
@@ -232,7 +234,8 @@ def setKeyframe(*args, **flags):
                 elif key in SCENE.overrides and ticks == SCENE.currentTicks:
                     value = SCENE.overrides[key]
                 curve = SCENE.keyPlug(key if slot is None else slot, ticks, value)
-                _setNewKeyState(curve, _keyIndexAt(curve, ticks), key[1], flags)
+                _setNewKeyState(curve, _keyIndexAt(curve, ticks), key[1], flags,
+                                inserted is not None)
                 if curve not in edited:
                     edited.append(curve)
                 count += 1
@@ -249,14 +252,17 @@ def _isStepped(attr):
                                         and attr.numericType == _attrs.N_BOOLEAN)
 
 
-def _setNewKeyState(curve, index, attr, flags):
+def _setNewKeyState(curve, index, attr, flags, inserted):
     """Give the key setKeyframe set at ``index`` its tangent types and
     breakdown state (see ``setKeyframe``)."""
-    outType = flags.get("outTangentType")
-    if outType is None and _isStepped(attr):
+    inType, outType = flags.get("inTangentType"), flags.get("outTangentType")
+    if inserted:  # fixed tangents keep the curve's shape
+        inType = inType or "fixed"
+        outType = outType or ("step" if _isStepped(attr) else "fixed")
+    elif outType is None and _isStepped(attr):
         outType = "step"
-    if flags.get("inTangentType") is not None:
-        _keys.setTangentType(curve, index, "inTangent", flags["inTangentType"])
+    if inType is not None:
+        _keys.setTangentType(curve, index, "inTangent", inType)
     if outType is not None:
         _keys.setTangentType(curve, index, "outTangent", outType)
     if flags.get("breakdown") is not None:
@@ -293,9 +299,13 @@ def _keysIn(curve, timeSpans, indexSpans, activeOnly=False, upperBound=True):
         yield i, k
 
 
-def _keysetFlags(flags):
+def _keysetFlags(command, flags):
     """The ``time`` and ``index`` uses and the ``includeUpperBound`` flag of
-    a keyset command, read before anything changes."""
+    a keyset command, read before anything changes.  ``float`` (keys of
+    unitless-input curves) is not modelled and raises rather than leaving
+    the command to act on every key."""
+    if flags.get("float") is not None:
+        raise RuntimeError("%s: the float flag is not modelled by the stand-in." % command)
     return (_timeSpans(flags.get("time")), _indexSpans(flags.get("index")),
             flags.get("includeUpperBound", True) is not False)
 
@@ -355,7 +365,7 @@ def keyframe(*args, **flags):
     names = _names(args)
     targets = _keyTargets(names, flags.get("attribute"))
     curves, activeOnly = _keyset(names, flags, _curvesOf(targets))
-    timeSpans, indexSpans, upperBound = _keysetFlags(flags)
+    timeSpans, indexSpans, upperBound = _keysetFlags("keyframe", flags)
 
     def selectedKeys(curve):
         return _keysIn(curve, timeSpans, indexSpans, activeOnly, upperBound)
@@ -425,7 +435,7 @@ def cutKey(*args, **flags):
     curves changed."""
     names = _names(args)
     curves = _curvesOf(_keyTargets(names, flags.get("attribute")))
-    timeSpans, indexSpans, upperBound = _keysetFlags(flags)
+    timeSpans, indexSpans, upperBound = _keysetFlags("cutKey", flags)
     changed = []
     for key, curve in curves:
         if curve in changed:
@@ -459,7 +469,7 @@ def keyTangent(*args, **flags):
     """
     names = _names(args)
     curves, activeOnly = _keyset(names, flags, _curvesOf(_keyTargets(names, flags.get("attribute"))))
-    timeSpans, indexSpans, upperBound = _keysetFlags(flags)
+    timeSpans, indexSpans, upperBound = _keysetFlags("keyTangent", flags)
 
     def keysOf(curve):
         return _keysIn(curve, timeSpans, indexSpans, activeOnly, upperBound)
@@ -537,7 +547,7 @@ def selectKey(*args, **flags):
     names = _names(args)
     targets = _keyTargets(names, flags.get("attribute"))
     curves, activeOnly = _keyset(names, flags, _curvesOf(targets))
-    timeSpans, indexSpans, upperBound = _keysetFlags(flags)
+    timeSpans, indexSpans, upperBound = _keysetFlags("selectKey", flags)
     if flags.get("remove"):
         mode = "remove"
     elif flags.get("toggle"):

@@ -9,7 +9,9 @@ by keyframe, cutKey, keyTangent and selectKey ("-time 1.0sec -time 15ntsc
 (time and index are multi-use; includeUpperBound "Default value: true" and
 "only valid when the argument to the -t/time flag is a time range"), the
 keyframe return value ("Number of curves on which keys were modified"), and
-setKeyframe's breakdown flag ("Sets the breakdown state for the key").  The
+setKeyframe's breakdown flag ("Sets the breakdown state for the key") and
+insert flag (inserted keys get fixed tangents), and keyTangent's
+stepAttributes flag (setKeyframe steps boolean and enum attributes).  The
 types of Maya's own stubs say the same for Python: a multi-use flag takes a
 value or a list of them, and a time range is a tuple of one or two items
 whose ends may be None."""
@@ -123,6 +125,13 @@ class TestTimeAndIndexFlags:
         assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == FRAMES
         assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) is None
         assert cmds.keyframe(query=True, selected=True, name=True) is None
+
+    @pytest.mark.standin_only
+    @command
+    def test_the_unmodelled_float_flag_raises_rather_than_acting_on_every_key(self, ctrl, act):
+        with pytest.raises(RuntimeError):
+            act(float=(1, 2))
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == FRAMES
 
 
 class TestIncludeUpperBound:
@@ -239,6 +248,19 @@ class TestSteppedAttributes:
                          inTangentType="flat")
         assert cmds.keyTangent("box.visibility", query=True, outTangentType=True) == ["linear"]
         assert cmds.keyTangent("box.visibility", query=True, inTangentType=True) == ["flat"]
+
+    @pytest.mark.parametrize("attr, flags, types", [
+        ("translateX", dict(), ["fixed", "fixed"]),
+        ("visibility", dict(), ["fixed", "step"]),
+        ("translateX", dict(inTangentType="linear"), ["linear", "fixed"]),
+    ])
+    def test_inserted_keys_get_fixed_tangents(self, node, attr, flags, types):
+        # setKeyframe, insert: "the tangent type on inserted keys will be
+        # fixed so that the curve shape can be preserved".
+        cmds.setKeyframe("box." + attr, time=[1, 9], value=1)
+        cmds.setKeyframe("box." + attr, time=5, insert=True, **flags)
+        assert [cmds.keyTangent("box." + attr, query=True, time=5, **{flag: True})[0]
+                for flag in ("inTangentType", "outTangentType")] == types
 
     def test_an_unknown_tangent_type_is_refused_before_keying(self, node):
         with pytest.raises(RuntimeError):
