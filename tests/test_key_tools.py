@@ -61,6 +61,7 @@ class TestKeyKinds:
     @pytest.mark.parametrize("time, edited", [
         ((5, 5), [5]), ((1, 10), [1, 3, 5, 7, 10]), ((3, 7), [3, 5, 7]), (7, [7]),
         ((4, 6), [5]), ((8, 9), []), ([(3, 7)], [3, 5, 7]),
+        ([3, 7], [3, 5, 7]),  # a two-item list is a range too, not two frames
     ])
     @pytest.mark.parametrize("useModifier", [True, False], ids=["modifier", "commands"])
     def test_every_key_of_the_range_gets_both_flags_end_included(self, rk, marked, kind,
@@ -94,9 +95,17 @@ class TestKeyKinds:
         CORE.lastModifier.undoIt()
         assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
 
-    def test_a_time_that_is_no_range_is_refused_before_any_edit(self, rk, marked):
+    @pytest.mark.parametrize("targetTime", [(1, 10), [1, 10], [(1, 10)]])
+    def test_the_target_time_is_one_range_for_the_commands(self, rk, keyed, targetTime):
+        # Maya reads a list given to keyframe's time flag as separate times.
+        CORE.curveTarget.targetTime = targetTime
+        tools(rk).setKeyKind(BREAKDOWN, useModifier=False)
+        assert [kinds(c) for c in keyed] == [[BREAKDOWN, BREAKDOWN, BREAKDOWN, DEFAULT]] * 2
+
+    @pytest.mark.parametrize("useModifier", [True, False], ids=["modifier", "commands"])
+    def test_a_time_that_is_no_range_is_refused_before_any_edit(self, rk, marked, useModifier):
         with pytest.raises(ValueError, match="start and an end"):
-            tools(rk).setKeyKind(BREAKDOWN, time=(1, 2, 3))
+            tools(rk).setKeyKind(BREAKDOWN, time=(1, 2, 3), useModifier=useModifier)
         assert [kinds(c) for c in marked] == [BEFORE] * 2
 
     def test_falsy_kind_clears_both_flags(self, rk, keyed):

@@ -138,8 +138,13 @@ py::object setKeyKind(const State &s, py::handle self, py::handle keyKind, py::h
     py::object keyframe = getAttr(s.global(s.cmds), s.keyframe);
     if (!selectedKeysMode(s, self)) {
         // The edits name no object: they apply to the targets selected here.
-        py::object range = truthy(time) ? py::reinterpret_borrow<py::object>(time)
+        py::object given = truthy(time) ? py::reinterpret_borrow<py::object>(time)
                                         : getAttr(call(s.global(s.CurveTarget)), s.targetTime);
+        // Handed to keyframe as one (start, end) tuple: Maya reads a list as
+        // separate times ([1, 10] is the keys at 1 and at 10, not those
+        // between), and a time that is no range is refused before any edit.
+        const auto bounds = timeRange(given);
+        py::object range = steal(PyTuple_Pack(2, bounds.first.ptr(), bounds.second.ptr()));
         callMethod(s.global(s.TargetSelection), s.selectTargets);
         if (truthy(useModifier)) {
             writeKeyKinds(s, self, breakdown, special, range);

@@ -135,10 +135,33 @@ class MFnAnimCurve(MFnDependencyNode):
             raise _invalid("Curve has no keys")
         return min(range(len(keys)), key=lambda i: abs(keys[i][0] - ticks))
 
-    def addKey(self, mtime, value, *args):
+    @staticmethod
+    def _tangentName(tangentType):
+        """The keyTangent name of a ``kTangent`` constant; ``kTangentGlobal``
+        stands for the global default type (auto, Maya's default)."""
+        if isinstance(tangentType, bool) or not isinstance(tangentType, int) \
+                or not 0 <= tangentType < len(_keys.TANGENT_TYPES):
+            raise _invalid("Unknown tangent type")
+        if tangentType == MFnAnimCurve.kTangentGlobal:
+            return _keys.DEFAULT_TANGENT
+        return _keys.TANGENT_TYPES[tangentType]
+
+    def addKey(self, mtime, value, tangentInType=kTangentGlobal, tangentOutType=kTangentGlobal,
+               change=None):
+        """Key the curve at ``mtime`` with ``value`` (internal units) and the
+        given tangent types (``kTangentGlobal``, the default: the global
+        type); returns the key's index.  A key already at ``mtime`` takes
+        the value and types."""
         node = self._n()
-        SCENE.setKey(node, MTime(mtime)._ticks, float(value))
-        return self.find(mtime) and [k[0] for k in node.keys].index(MTime(mtime)._ticks)
+        self._keys()
+        inName = self._tangentName(tangentInType)
+        outName = self._tangentName(tangentOutType)
+        ticks = MTime(mtime)._ticks
+        SCENE.setKey(node, ticks, float(value))
+        index = [abs(k[0] - ticks) < 1e-6 for k in node.keys].index(True)
+        _keys.setTangentType(node, index, "inTangent", inName)
+        _keys.setTangentType(node, index, "outTangent", outName)
+        return index
 
     addKeyframe = addKey
 

@@ -50,6 +50,27 @@ class TestTangentTypes:
         assert cmds.keyTangent(curve, query=True, inTangentType=True, index=(0, 0)) == [
             "plateau"]
 
+    @pytest.mark.parametrize("types, expected", [
+        ((), ("kTangentAuto", "kTangentAuto")),              # kTangentGlobal, the default
+        (("kTangentGlobal", "kTangentGlobal"), ("kTangentAuto", "kTangentAuto")),
+        (("kTangentLinear", "kTangentStep"), ("kTangentLinear", "kTangentStep")),
+    ])
+    def test_add_key_takes_its_tangent_types(self, curve, types, expected):
+        # C++/Python API reference, MFnAnimCurve::addKey(time, value,
+        # tangentInType = kTangentGlobal, tangentOutType = kTangentGlobal, change).
+        fn = oma.MFnAnimCurve(curveObject(curve))
+        args = [getattr(oma.MFnAnimCurve, name) for name in types]
+        index = fn.addKey(om.MTime(7.0, om.MTime.uiUnit()), 3.0, *args)
+        assert index == 2 and fn.numKeys() == 4 and fn.value(2) == 3.0
+        assert (fn.inTangentType(2), fn.outTangentType(2)) == tuple(
+            getattr(oma.MFnAnimCurve, name) for name in expected)
+
+    def test_add_key_refuses_an_unknown_type_before_keying(self, curve):
+        fn = oma.MFnAnimCurve(curveObject(curve))
+        with pytest.raises(RuntimeError):
+            fn.addKey(om.MTime(7.0, om.MTime.uiUnit()), 3.0, 99, 0)
+        assert fn.numKeys() == 3
+
     def test_types_follow_their_key_when_it_moves(self, curve):
         cmds.keyTangent(curve, time=(1, 1), outTangentType="linear")
         cmds.keyframe(curve, edit=True, time=(1, 1), timeChange=7)

@@ -1,0 +1,268 @@
+"""How the key commands read their multi-use time and index flags, which
+keys includeUpperBound leaves out, what keyframe edits answer, and the state
+setKeyframe gives a key (breakdown, stepped tangents).
+
+The facts come from Maya's command reference: the keyset description shared
+by keyframe, cutKey, keyTangent and selectKey ("-time 1.0sec -time 15ntsc
+-time 20 means the keys at ...", "-time 10:20 ... inclusive", "-time 10:",
+"-time :10", "-index 2 -index 5 -index 7", "-index 1:5"), their flag tables
+(time and index are multi-use; includeUpperBound "Default value: true" and
+"only valid when the argument to the -t/time flag is a time range"), the
+keyframe return value ("Number of curves on which keys were modified"), and
+setKeyframe's breakdown flag ("Sets the breakdown state for the key") and
+insert flag (inserted keys get fixed tangents), and keyTangent's
+stepAttributes flag (setKeyframe steps boolean and enum attributes).  The
+types of Maya's own stubs say the same for Python: a multi-use flag takes a
+value or a list of them, and a time range is a tuple of one or two items
+whose ends may be None."""
+import pytest
+from maya import cmds
+import maya.OpenMaya as om
+import maya.OpenMayaAnim as oma
+
+FRAMES = [float(f) for f in range(1, 11)]
+
+
+@pytest.fixture
+def ctrl():
+    """ctrl keyed on tx and ry at frames 1..10 (value = frame)."""
+    cmds.createNode("transform", name="ctrl")
+    for frame in range(1, 11):
+        cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
+        cmds.setKeyframe("ctrl.ry", time=(frame,), value=float(frame))
+    return "ctrl"
+
+
+def curveFn(plug):
+    selection = om.MSelectionList()
+    selection.add(plug)
+    found = om.MPlug()
+    selection.getPlug(0, found)
+    return oma.MFnAnimCurve(found)
+
+
+# Each command's keyset read back as the times of the keys it acted on.
+def _keyframeQuery(**flags):
+    return cmds.keyframe("ctrl.tx", query=True, timeChange=True, **flags) or []
+
+
+def _keyframeEdit(**flags):
+    cmds.keyframe("ctrl.tx", edit=True, breakdown=True, **flags)
+    return cmds.keyframe("ctrl.tx", query=True, breakdown=True) or []
+
+
+def _selectKey(**flags):
+    cmds.selectKey("ctrl.tx", **flags)
+    return cmds.keyframe(query=True, selected=True, timeChange=True) or []
+
+
+def _keyTangent(**flags):
+    cmds.keyTangent("ctrl.tx", edit=True, outTangentType="linear", **flags)
+    types = cmds.keyTangent("ctrl.tx", query=True, outTangentType=True)
+    return [t for t, kind in zip(FRAMES, types) if kind == "linear"]
+
+
+def _cutKey(**flags):
+    cmds.cutKey("ctrl.tx", **flags)
+    left = cmds.keyframe("ctrl.tx", query=True, timeChange=True) or []
+    return [t for t in FRAMES if t not in left]
+
+
+COMMANDS = {"keyframe query": _keyframeQuery, "keyframe edit": _keyframeEdit,
+            "selectKey": _selectKey, "keyTangent": _keyTangent, "cutKey": _cutKey}
+command = pytest.mark.parametrize("act", list(COMMANDS.values()), ids=list(COMMANDS))
+
+
+class TestTimeAndIndexFlags:
+    @command
+    @pytest.mark.parametrize("time, expected", [
+        (5, [5]),
+        ((5,), [5]),                        # a range of one item is one time
+        ((3, 5), [3, 4, 5]),                # a tuple is one range, ends included
+        ("3:5", [3, 4, 5]),
+        ("8:", [8, 9, 10]),
+        (":2", [1, 2]),
+        (":", FRAMES),
+        ((None, 2), [1, 2]),                # an open end of a range
+        ((9, None), [9, 10]),
+        ((5.5, 7.5), [6, 7]),
+        ((5, 3), []),                       # a reversed range holds no key
+        ([1, 5, 7], [1, 5, 7]),             # a list is several uses: three times
+        ([(1, 2), (5, 5)], [1, 2, 5]),      # ... or two ranges
+        ([(1, 2), 7, "9:"], [1, 2, 7, 9, 10]),
+        ([(2, 3)], [2, 3]),
+        ([4, 4], [4]),                      # a key named twice is one key
+    ])
+    def test_time_uses(self, ctrl, act, time, expected):
+        assert act(time=time) == [float(t) for t in expected]
+
+    @command
+    @pytest.mark.parametrize("index, expected", [
+        (0, [1]),
+        ((0,), [1]),
+        ((1, 3), [2, 3, 4]),
+        ("7:", [8, 9, 10]),
+        (":1", [1, 2]),
+        ([0, 4, 9], [1, 5, 10]),
+        ([(0, 1), (8, 9)], [1, 2, 9, 10]),
+    ])
+    def test_index_uses(self, ctrl, act, index, expected):
+        assert act(index=index) == [float(t) for t in expected]
+
+    @command
+    def test_time_and_index_together_name_the_keys_in_both(self, ctrl, act):
+        assert act(time=(3, 8), index=[0, 3, 4, 9]) == [4.0, 5.0]
+
+    @command
+    @pytest.mark.parametrize("flag, value", [
+        ("time", (1, 2, 3)), ("time", []), ("time", [[1, 2]]), ("time", ((1, 2),)),
+        ("time", True), ("time", "a:b"), ("time", {"a": 1}),
+        ("index", -1), ("index", 1.5), ("index", (0, "x")), ("index", []),
+    ])
+    def test_malformed_uses_are_refused_before_anything_changes(self, ctrl, act, flag, value):
+        with pytest.raises(TypeError):
+            act(**{flag: value})
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == FRAMES
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) is None
+        assert cmds.keyframe(query=True, selected=True, name=True) is None
+
+    @pytest.mark.standin_only
+    @command
+    def test_the_unmodelled_float_flag_raises_rather_than_acting_on_every_key(self, ctrl, act):
+        with pytest.raises(RuntimeError):
+            act(float=(1, 2))
+        assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == FRAMES
+
+
+class TestIncludeUpperBound:
+    @command
+    @pytest.mark.parametrize("flags, expected", [
+        (dict(time=(3, 5)), [3, 4]),
+        (dict(time="3:5"), [3, 4]),
+        (dict(time=":3"), [1, 2]),
+        (dict(time="8:"), [8, 9, 10]),              # no upper bound to leave out
+        (dict(time=[(1, 2), (5, 7)]), [1, 5, 6]),   # every range loses its end
+        (dict(time=5), [5]),                        # a single time is no range
+        (dict(time=[5, 6]), [5, 6]),
+        (dict(time=(5, 5)), [5]),                   # nor is a range of one frame
+        (dict(index=(0, 2)), [1, 2, 3]),            # time ranges only
+    ])
+    def test_false_leaves_out_the_upper_end_of_time_ranges(self, ctrl, act, flags, expected):
+        assert act(includeUpperBound=False, **flags) == [float(t) for t in expected]
+
+    @command
+    def test_true_is_the_default(self, ctrl, act):
+        assert act(time=(3, 5), includeUpperBound=True) == [3.0, 4.0, 5.0]
+
+
+class TestKeyframeEditAnswer:
+    @pytest.mark.parametrize("target, flags, answer, times, values", [
+        ("ctrl", dict(relative=True, timeChange=100, time=(1, 2)), 2,
+         [3, 4, 5, 6, 7, 8, 9, 10, 101, 102], None),
+        ("ctrl.tx", dict(absolute=True, valueChange=0.5, time=(4, 5)), 1,
+         None, [1, 2, 3, 0.5, 0.5, 6, 7, 8, 9, 10]),
+        ("ctrl.tx", dict(relative=True, valueChange=-1, index=(0, 1)), 1,
+         None, [0, 1, 3, 4, 5, 6, 7, 8, 9, 10]),
+        ("ctrl.tx", dict(relative=True, absolute=True, valueChange=7, time=1), 1,
+         None, [7, 2, 3, 4, 5, 6, 7, 8, 9, 10]),   # absolute wins
+        ("ctrl", dict(valueChange=1, time=(50, 60)), 0, None, None),
+        (["ctrl.tx", "ctrl_translateX"], dict(relative=True, valueChange=1, time=1), 1,
+         None, [2, 2, 3, 4, 5, 6, 7, 8, 9, 10]),   # a curve named twice moves once
+        ("ctrl", dict(breakdown=True, time=2), 2, None, None),
+    ])
+    def test_answers_the_number_of_curves_with_modified_keys(self, ctrl, target, flags,
+                                                             answer, times, values):
+        assert cmds.keyframe(target, edit=True, **flags) == answer
+        if times is not None:
+            assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == times
+        if values is not None:
+            assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == values
+
+    def test_without_query_the_command_edits(self, ctrl):
+        assert cmds.keyframe("ctrl.tx", time=(2, 3), breakdown=True) == 1
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [2.0, 3.0]
+        assert cmds.keyframe("ctrl.tx", time=(2, 3)) == 0  # nothing to change
+
+
+class TestSetKeyframeBreakdown:
+    def test_a_new_key_is_a_breakdown_for_the_command_and_the_api(self, ctrl):
+        assert cmds.setKeyframe("ctrl.tx", time=[4.5, 11], value=3.0, breakdown=True) == 2
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [4.5, 11.0]
+        fn = curveFn("ctrl.tx")
+        assert [fn.isBreakdown(i) for i in range(fn.numKeys())] == [
+            False] * 4 + [True] + [False] * 6 + [True]
+
+    @pytest.mark.parametrize("first, second, expected", [
+        (dict(breakdown=True), dict(), [5.0]),               # kept without the flag
+        (dict(breakdown=True), dict(breakdown=False), None),
+        (dict(), dict(breakdown=True), [5.0]),               # an existing key turned
+        (dict(), dict(), None),
+    ])
+    def test_the_flag_sets_the_state_of_an_existing_key(self, ctrl, first, second, expected):
+        cmds.setKeyframe("ctrl.tx", time=5, value=1.0, **first)
+        cmds.setKeyframe("ctrl.tx", time=5, value=2.0, **second)
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == expected
+        assert cmds.keyframe("ctrl.tx", query=True, valueChange=True, time=5) == [2.0]
+
+    @pytest.mark.parametrize("time", ["2:4", [], [(2, 4)]])
+    def test_a_key_is_set_at_times_not_over_ranges(self, ctrl, time):
+        with pytest.raises(TypeError):
+            cmds.setKeyframe("ctrl.tx", time=time, value=0.0)
+        assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == FRAMES
+
+    @pytest.mark.parametrize("time, keys", [(3.5, [3.5]), ((2.5, 4.5), [2.5, 4.5]),
+                                            ([2.5, 4.5, 6.5], [2.5, 4.5, 6.5])])
+    def test_each_use_of_time_sets_a_key(self, ctrl, time, keys):
+        assert cmds.setKeyframe("ctrl.tx", time=time, value=0.0) == len(keys)
+        assert [t for t in cmds.keyframe("ctrl.tx", query=True, timeChange=True)
+                if t not in FRAMES] == keys
+
+
+class TestSteppedAttributes:
+    """Maya steps the keys setKeyframe sets on boolean and enum attributes
+    (keyTangent's stepAttributes flag mirrors this for keyTangent edits)."""
+
+    @pytest.fixture
+    def node(self):
+        cmds.createNode("transform", name="box")
+        cmds.addAttr("box", longName="mode", attributeType="enum", enumName="a:b:c",
+                     keyable=True)
+        cmds.addAttr("box", longName="count", attributeType="long", keyable=True)
+        cmds.addAttr("box", longName="blend", attributeType="double", keyable=True)
+        return "box"
+
+    @pytest.mark.parametrize("attr, outType", [
+        ("visibility", "step"), ("mode", "step"), ("count", "auto"), ("blend", "auto"),
+        ("translateX", "auto"),
+    ])
+    def test_boolean_and_enum_keys_get_a_stepped_out_tangent(self, node, attr, outType):
+        cmds.setKeyframe("box." + attr, time=[1, 5], value=1)
+        assert cmds.keyTangent("box." + attr, query=True, outTangentType=True) == [outType] * 2
+        assert cmds.keyTangent("box." + attr, query=True, inTangentType=True) == ["auto"] * 2
+        expected = getattr(oma.MFnAnimCurve, "kTangentStep" if outType == "step"
+                           else "kTangentAuto")
+        assert curveFn("box." + attr).outTangentType(1) == expected
+
+    def test_a_given_out_tangent_type_wins(self, node):
+        cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="linear",
+                         inTangentType="flat")
+        assert cmds.keyTangent("box.visibility", query=True, outTangentType=True) == ["linear"]
+        assert cmds.keyTangent("box.visibility", query=True, inTangentType=True) == ["flat"]
+
+    @pytest.mark.parametrize("attr, flags, types", [
+        ("translateX", dict(), ["fixed", "fixed"]),
+        ("visibility", dict(), ["fixed", "step"]),
+        ("translateX", dict(inTangentType="linear"), ["linear", "fixed"]),
+    ])
+    def test_inserted_keys_get_fixed_tangents(self, node, attr, flags, types):
+        # setKeyframe, insert: "the tangent type on inserted keys will be
+        # fixed so that the curve shape can be preserved".
+        cmds.setKeyframe("box." + attr, time=[1, 9], value=1)
+        cmds.setKeyframe("box." + attr, time=5, insert=True, **flags)
+        assert [cmds.keyTangent("box." + attr, query=True, time=5, **{flag: True})[0]
+                for flag in ("inTangentType", "outTangentType")] == types
+
+    def test_an_unknown_tangent_type_is_refused_before_keying(self, node):
+        with pytest.raises(RuntimeError):
+            cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="bouncy")
+        assert cmds.keyframe("box.visibility", query=True, name=True) is None
