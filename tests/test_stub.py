@@ -1,14 +1,8 @@
-"""The type stub src/rigkit0.pyi against the built module.
-
-The stub is written by hand, so it drifts whenever a member is added,
-renamed, re-registered as another kind or given other parameters. These
-tests read the stub with ast (no type checker needed) and compare it, class
-by class, with what the module defines: the members of each class's own
-namespace (nothing inherited from the run-time bases), their kinds, their
-parameters and defaults, the bases among the module's own classes, and the
-attributes each constructor sets. A last test runs mypy --strict on the stub
-when mypy is installed.
-"""
+"""The hand-written type stub src/rigkit0.pyi against the built module, read
+with ast and compared class by class: each class's own members, their kinds,
+parameters and defaults, the bases among the module's own classes and the
+attributes each constructor sets; then mypy --strict on the stub when mypy is
+installed."""
 import ast
 import inspect
 import os
@@ -164,27 +158,6 @@ def _moduleClasses(rk):
         if isinstance(value, type) and value.__module__ == rk.__name__ and value.__qualname__ == name)
 
 
-class _Shown:
-    """A default as a signature shows it."""
-
-    def __init__(self, default):
-        self.text = default[1] if default[0] == "expression" else repr(default[1])
-
-    def __repr__(self):
-        return self.text
-
-
-def _describe(entry):
-    """A member as the failure messages show it: "method (self, a, b=None)"."""
-    kind, parameters = entry
-    if parameters is None:
-        return kind
-    return "%s %s" % (kind, inspect.Signature([
-        inspect.Parameter(name, getattr(inspect.Parameter, paramKind),
-                          default=inspect.Parameter.empty if default is NO_DEFAULT else _Shown(default))
-        for name, paramKind, default in parameters]))
-
-
 # --- the checks -----------------------------------------------------------------
 
 
@@ -203,7 +176,7 @@ def test_stub_members_match_the_module(rk, qualname):
     extra = sorted(n for n in set(stub) - set(runtime) if stub[n][0] != ATTRIBUTE)
     assert not extra, "stub members %s are not in the module's %s" % (extra, qualname)
     differing = [
-        "%s: stub %s, module %s" % (name, _describe(stub[name]), _describe(runtime[name]))
+        "%s: stub %s, module %s" % (name, stub[name], runtime[name])
         for name in sorted(set(stub) & set(runtime)) if stub[name] != runtime[name]
     ]
     assert not differing, "%s differs from the stub:\n" % qualname + "\n".join(differing)
