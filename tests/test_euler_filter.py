@@ -174,15 +174,6 @@ class TestPrePass:
         assert values[:2] == [350.0, 10.0]  # first key, and the key at the start
         assert values[2:] == pytest.approx([10.0, 20.0])
 
-    def test_trio_needs_x_y_and_z_curves(self, rk, gimbal):
-        tools = rk.AnimTools()
-        curves = tools.animCurves
-        tools.alignRotationKeys()
-        assert all(c.keyValues is not None for c in curves)
-        after = keyTriples(gimbal)
-        for previous, current in zip(after, after[1:]):
-            assert all(abs(c - p) < math.pi for p, c in zip(previous, current))
-
 
 def keyedRotation(frames, values):
     """ctrl's rotateX/Y/Z keyed at `frames` with the (x, y, z) `values` in
