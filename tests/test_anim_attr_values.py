@@ -12,29 +12,21 @@ def node():
     """A transform "n" with one extra attribute of every kind."""
     cmds.createNode("transform", name="n")
     add = lambda **flags: cmds.addAttr("n", **flags)  # noqa: E731
-    add(longName="flag", attributeType="bool")
-    add(longName="count", attributeType="long")
-    add(longName="small", attributeType="short")
-    add(longName="byteValue", attributeType="byte")
-    add(longName="ratio", attributeType="double")
-    add(longName="floatValue", attributeType="float")
+    for name, kind in (("flag", "bool"), ("count", "long"), ("small", "short"),
+                       ("byteValue", "byte"), ("ratio", "double"), ("floatValue", "float"),
+                       ("distance", "doubleLinear"), ("angle", "doubleAngle"), ("moment", "time"),
+                       ("plainMatrix", "matrix"), ("link", "message")):
+        add(longName=name, attributeType=kind)
+    for name, kind in (("label", "string"), ("typedMatrix", "matrix"),
+                       ("doubles", "doubleArray"), ("ints", "Int32Array"), ("points", "pointArray")):
+        add(longName=name, dataType=kind)
     add(longName="choice", attributeType="enum", enumName="a:b:c:d")
-    add(longName="distance", attributeType="doubleLinear")
-    add(longName="angle", attributeType="doubleAngle")
-    add(longName="moment", attributeType="time")
-    add(longName="label", dataType="string")
-    add(longName="typedMatrix", dataType="matrix")
-    add(longName="plainMatrix", attributeType="matrix")
-    add(longName="doubles", dataType="doubleArray")
-    add(longName="ints", dataType="Int32Array")
-    add(longName="points", dataType="pointArray")
     add(longName="triple", attributeType="double3")
     for axis in "XYZ":
         add(longName="triple" + axis, attributeType="double", parent="triple")
     add(longName="group", attributeType="compound", numberOfChildren=2)
     add(longName="inner", attributeType="long", parent="group")
     add(longName="innerLabel", dataType="string", parent="group")
-    add(longName="link", attributeType="message")
     return "n"
 
 

@@ -14,17 +14,25 @@ from Zentrik._api.__hybrid__._core import CORE, AnimCurve, KeySelectionContext
 BREAKDOWN, SPECIAL, DEFAULT = AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL, AnimCurve.KEY_DEFAULT
 
 
-@pytest.fixture
-def keyed():
+def keyCtrl(frames, targetTime, marks=()):
+    """ctrl.tx and ctrl.ry keyed at `frames` (value = frame), the keys at the
+    `marks` (time, flag) given that flag; the target is both curves."""
     cmds.createNode("transform", name="ctrl")
     for attr in ("tx", "ry"):
-        for frame in (1, 5, 10, 15):
+        for frame in frames:
             cmds.setKeyframe("ctrl." + attr, time=(frame,), value=float(frame))
+        for frame, flag in marks:
+            cmds.keyframe("ctrl." + attr, edit=True, time=(frame, frame), **{flag: True})
     curves = [cmds.listConnections("ctrl." + a, source=True)[0] for a in ("tx", "ry")]
     CORE.curveTarget.curveNames = curves
-    CORE.curveTarget.targetTime = (5, 10)
+    CORE.curveTarget.targetTime = targetTime
     cmds.select("ctrl")
     return curves
+
+
+@pytest.fixture
+def keyed():
+    return keyCtrl((1, 5, 10, 15), (5, 10))
 
 
 def kinds(curve):
@@ -37,19 +45,8 @@ def tools(rk):
 
 @pytest.fixture
 def marked():
-    """ctrl.tx and ctrl.ry keyed at 1, 3, 5, 7 and 10, the key at 3 a
-    breakdown and the one at 5 special on both; the target is both curves."""
-    cmds.createNode("transform", name="ctrl")
-    for attr in ("tx", "ry"):
-        for frame in (1, 3, 5, 7, 10):
-            cmds.setKeyframe("ctrl." + attr, time=(frame,), value=float(frame))
-        cmds.keyframe("ctrl." + attr, edit=True, time=(3, 3), breakdown=True)
-        cmds.keyframe("ctrl." + attr, edit=True, time=(5, 5), tickDrawSpecial=True)
-    curves = [cmds.listConnections("ctrl." + a, source=True)[0] for a in ("tx", "ry")]
-    CORE.curveTarget.curveNames = curves
-    CORE.curveTarget.targetTime = (1, 10)
-    cmds.select("ctrl")
-    return curves
+    """The key at 3 a breakdown and the one at 5 special on both curves."""
+    return keyCtrl((1, 3, 5, 7, 10), (1, 10), [(3, "breakdown"), (5, "tickDrawSpecial")])
 
 
 BEFORE = [DEFAULT, BREAKDOWN, SPECIAL, DEFAULT, DEFAULT]  # the kinds `marked` made
