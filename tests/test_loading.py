@@ -125,6 +125,13 @@ def test_class_tree_and_class_level_data(rk):
     assert rk.ChannelBox.__bases__ == rk.AnimTools.__bases__ == (rk.KeyQueries,)
     assert rk.AnimAttr.__bases__ == (rk.MirrorRules,)
 
+    # Values the suite's other modules read by name, not through any member.
+    flags = ["kMute", "kLock", "kSolo", "kOverride", "kPassthrough", "kPreferred",
+             "kRotationAccumulationMode", "kScaleAccumulationMode", "kWeight"]
+    assert [getattr(rk.AnimLayer, f) for f in flags] == [
+        "m", "l", "s", "o", "pt", "pf", "ra", "sa", "wgth"]
+    assert (rk.LayerQueries.BASE_LAYER, rk.AnimTools.MODE_TARGET_CURVES,
+            rk.AnimTools.MODE_SELECTED_KEYS, rk.AnimTools.MODE_ALT) == ("BaseAnimation", 0, 1, 2)
     # Class-wide stores, filled by earlier tests as the module lives on.
     assert type(rk.ChannelBox.keepAlive) is list and type(rk.MirrorRules.mirrorNodeCache) is dict
     assert rk.AnimAttr.controllerClass is rk.ChannelBox
