@@ -29,10 +29,6 @@ class TestPaths:
         assert attr.node.fullName() == "|grp|pSphere1"
         assert attr.apiType == MFn.kDoubleLinearAttribute and attr.exists is True
 
-    def test_plug_name_of_a_plug_uses_full_path_and_long_name(self, rk, scene):
-        plug = rk.Node("pSphere1").getPlug("tx")
-        assert rk.AnimAttr(plug).plugName == "|grp|pSphere1.translateX"
-
     @pytest.mark.parametrize("path, attrName, shortAttrName", [
         ("n.values[3]", "values[3]", "vs[3]"),
         ("n.list[2].weight", "list[2].weight", "list[2].w"),

@@ -181,13 +181,10 @@ class TestWrite:
         assert attr(rk, "doubles").setValue([1.5, 2.5]) is True
         assert attr(rk, "ints").setValue([3, 4]) is True
         assert attr(rk, "points").setValue([(1, 2, 3), (4, 5, 6, 1)]) is True
-        assert attr(rk, "flag").setValue(True) is True
-        assert attr(rk, "ratio").setValue(0.75) is True
         assert cmds.getAttr("n.label") == "text"
         assert cmds.getAttr("n.doubles") == [1.5, 2.5]
         assert cmds.getAttr("n.ints") == [3, 4]
         assert [tuple(p)[:3] for p in cmds.getAttr("n.points")] == [(1, 2, 3), (4, 5, 6)]
-        assert cmds.getAttr("n.flag") is True and cmds.getAttr("n.ratio") == 0.75
 
     @pytest.mark.parametrize("name", ["plainMatrix", "typedMatrix"])
     def test_matrix_of_either_kind_is_written(self, rk, node, errors, name):
@@ -263,14 +260,6 @@ class TestWrite:
         assert cmds.getAttr("n.translate") == [(1.0, 2.0, 3.0)]
         modifier.undoIt()
         assert cmds.getAttr("n.translate") == [(0.0, 0.0, 0.0)]
-
-    def test_undoable_write_is_one_modifier(self, rk, node):
-        from Zentrik._api.__hybrid__._core import CORE
-
-        attr(rk, "ratio").setValueUndoable(0.5)
-        assert cmds.getAttr("n.ratio") == 0.5
-        CORE.lastModifier.undoIt()
-        assert cmds.getAttr("n.ratio") == 0.0
 
     def test_undoable_write_reports_a_bad_child_and_writes_the_others_in_one_step(
             self, rk, node, errors):

@@ -68,11 +68,6 @@ class TestNames:
 
 
 class TestMirrorNodes:
-    def test_attributes_of_one_node_share_its_mirror_node(self, rk, rig):
-        first = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
-        assert attr(rk, "char:L_arm_ctrl.ry").mirrorNodeInfo is first
-        assert first.partnerName == "char:R_arm_ctrl"
-
     def test_entry_is_rebuilt_after_the_node_is_replaced(self, rk, rig):
         first = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
         cmds.delete("char:L_arm_ctrl")
