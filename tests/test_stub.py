@@ -4,6 +4,7 @@ parameters and defaults, the bases among the module's own classes and the
 attributes each constructor sets; then mypy --strict on the stub when mypy is
 installed."""
 import ast
+import copy
 import inspect
 import os
 import subprocess
@@ -24,9 +25,6 @@ CONSTRUCTORS = {
 }
 
 METHOD, STATIC, PROPERTY, ATTRIBUTE, CLASS = "method", "static", "property", "attribute", "class"
-
-NO_DEFAULT = ("no default",)
-
 
 # --- reading the stub ---------------------------------------------------------
 
@@ -50,31 +48,13 @@ STUB_CLASSES = _stubClasses()
 TOP_LEVEL = sorted(name for name in STUB_CLASSES if "." not in name)
 
 
-def _literal(node):
-    try:
-        value = ast.literal_eval(node)
-    except ValueError:  # a name or an expression: never equal to a run-time default
-        return ("expression", ast.unparse(node))
-    return (type(value), value)
-
-
 def _stubParameters(function):
-    """[(name, kind, default)] in order, as inspect.Parameter would give them."""
-    args = function.args
-    positional = args.posonlyargs + args.args
-    defaults = [NO_DEFAULT] * (len(positional) - len(args.defaults))
-    defaults += [_literal(node) for node in args.defaults]
-    result = []
-    for index, arg in enumerate(positional):
-        kind = "POSITIONAL_ONLY" if index < len(args.posonlyargs) else "POSITIONAL_OR_KEYWORD"
-        result.append((arg.arg, kind, defaults[index]))
-    if args.vararg:
-        result.append((args.vararg.arg, "VAR_POSITIONAL", NO_DEFAULT))
-    for arg, default in zip(args.kwonlyargs, args.kw_defaults):
-        result.append((arg.arg, "KEYWORD_ONLY", NO_DEFAULT if default is None else _literal(default)))
-    if args.kwarg:
-        result.append((args.kwarg.arg, "VAR_KEYWORD", NO_DEFAULT))
-    return result
+    """The parameters as inspect.signature shows them: "(self, a, b=None)"."""
+    args = copy.deepcopy(function.args)
+    for arg in args.posonlyargs + args.args + args.kwonlyargs + [args.vararg, args.kwarg]:
+        if arg is not None:
+            arg.annotation = None
+    return "(%s)" % ast.unparse(args)
 
 
 def _decoratorName(node):
@@ -117,10 +97,7 @@ def _runtimeClass(rk, qualname):
 
 
 def _runtimeParameters(function):
-    return [
-        (p.name, p.kind.name, NO_DEFAULT if p.default is p.empty else (type(p.default), p.default))
-        for p in inspect.signature(function).parameters.values()
-    ]
+    return str(inspect.signature(function))
 
 
 def _isMember(name, value):
