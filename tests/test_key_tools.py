@@ -6,10 +6,9 @@ import math
 
 import pytest
 from maya import cmds
-from maya.OpenMaya import MDGModifier, MFnDependencyNode, MSelectionList, MObject
 from maya.OpenMayaAnim import MFnAnimCurve
 
-from Zentrik._api.__hybrid__._core import CORE, AnimCurve, KeySelectionContext
+from Zentrik._api.__hybrid__._core import CORE, AnimCurve
 
 BREAKDOWN, SPECIAL, DEFAULT = AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL, AnimCurve.KEY_DEFAULT
 
@@ -284,24 +283,3 @@ class TestWorldMatrices:
                 matrix = result[curve][frame]
                 assert [[matrix(r, k) for k in range(4)] for r in range(4)] == [
                     pytest.approx(row, abs=1e-9) for row in expected]
-
-
-class TestStandInKeyFlags:
-    """The per-key flag arrays of a curve, as the key-kind writes use them."""
-
-    def test_undoing_modifier_writes_to_both_arrays_restores_both_flags(self, marked):
-        selection = MSelectionList()
-        selection.add(marked[0])
-        curve = MObject()
-        selection.getDependNode(0, curve)
-        special = AnimCurve(marked[0]).curveFn.tickDrawSpecialPlug
-        assert special.node() == curve  # the node the breakdown array is found on
-        breakdown = MFnDependencyNode(special.node()).findPlug("keyBreakdown", False)
-        modifier = MDGModifier()
-        for index in (1, 2, 3):  # the keys at 3, 5 and 7
-            modifier.newPlugValueBool(breakdown.elementByLogicalIndex(index), index == 2)
-            modifier.newPlugValueBool(special.elementByLogicalIndex(index), index == 1)
-        modifier.doIt()
-        assert kinds(marked[0]) == [DEFAULT, SPECIAL, BREAKDOWN, DEFAULT, DEFAULT]
-        modifier.undoIt()
-        assert kinds(marked[0]) == BEFORE
