@@ -24,19 +24,16 @@ def flipped(x, y, z):
 def gimbal():
     """ctrl's rotation passes y = 90 degrees: from frame 6 on the keys hold the
     flipped triple, and frame 8's x is a whole turn away."""
-    cmds.createNode("transform", name="ctrl")
+    rotations = []
     for n, frame in enumerate(FRAMES):
         rotation = (10.0 * n, 60.0 + 6.0 * n, 5.0 * n)
         if frame >= 6:
             rotation = flipped(*rotation)
         if frame == 8:
             rotation = (rotation[0] + 360.0,) + rotation[1:]
-        for axis, value in zip("XYZ", rotation):
-            cmds.setKeyframe("ctrl.rotate" + axis, time=(frame,), value=value)
-    curves = [cmds.listConnections("ctrl.rotate" + a, source=True)[0] for a in "XYZ"]
-    CORE.curveTarget.curveNames = curves
+        rotations.append(rotation)
     CORE.curveTarget.targetTime = (1, 10)
-    return curves
+    return keyedRotation(FRAMES, rotations)
 
 
 def keyTriples(curves):
