@@ -105,13 +105,6 @@ class TestOneLayer:
         attributes = rk.AnimLayer("layerA").attributes
         assert attributes in ([], ["|ctrl.translateX"])
 
-    def test_curves_of_keys_in_the_layer(self, rk, rig):
-        layer = rk.AnimLayer.create("layerA")
-        layer.addAttribute("ctrl.tx")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerA")
-        names = rk.AnimLayer("layerA").animCurveNames
-        assert len(names) == 1 and cmds.nodeType(names[0]) == "animCurveTL"
-
     @pytest.mark.parametrize("name, empty", [("nothing", True), ("BaseAnimation", False),
                                              ("layerA", False), ("layerB", True)])
     def test_is_empty(self, rk, rig, name, empty):

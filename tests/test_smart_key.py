@@ -81,7 +81,8 @@ class TestLayers:
         layer = rk.AnimLayer.create("layerA")
         layer.addAttribute("ctrl.tx")
         curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
-        assert curve.name() in rk.AnimLayer("layerA").animCurveNames
+        assert rk.AnimLayer("layerA").animCurveNames == [curve.name()]  # not the base curve
+        assert cmds.nodeType(curve.name()) == "animCurveTL"
         assert curve.keyTimes == [10.0]
         assert cmds.keyframe(curve.name(), query=True, breakdown=True) == [10.0]
         assert curve.drivenPlug.name() == "ctrl.translateX"
