@@ -147,15 +147,14 @@ class TestRead:
 
 
 class TestWrite:
-    def test_compound_from_a_list(self, rk, node):
+    def test_compound_from_a_list_and_a_short_one(self, rk, node, errors):
         assert attr(rk, "translate").setValue([1.0, 2.0, 3.0]) is True
-        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 3.0)]
-
-    def test_short_list_sets_what_it_can_and_reports(self, rk, node, errors):
-        assert attr(rk, "translate").setValue([1.0, 2.0]) is None
-        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 0.0)]
+        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 3.0)] and errors == []
+        # A short list sets what it can and reports.
+        assert attr(rk, "translate").setValue([4.0, 5.0]) is None
+        assert cmds.getAttr("n.translate") == [(4.0, 5.0, 3.0)]
         assert len(errors) == 1
-        assert errors[0].startswith("Zentrik - Could not set attribute n.translate [1.0, 2.0] ")
+        assert errors[0].startswith("Zentrik - Could not set attribute n.translate [4.0, 5.0] ")
 
     def test_internal_units_whatever_the_working_units(self, rk, node):
         cmds.currentUnit(linear="m", angle="deg")
