@@ -21,20 +21,13 @@ def scene():
 
 class TestPaths:
     def test_path_is_kept_as_plug_name(self, rk, scene):
+        from maya.OpenMaya import MFn
+
         attr = rk.AnimAttr(plugName="pSphere1.translateX")
-        assert attr.plugName == "pSphere1.translateX"
-        assert attr.nodeName == "|grp|pSphere1"
-        assert attr.attrName == "translateX"
-
-    def test_plug_name_of_a_plug_uses_full_path_and_long_name(self, rk, scene):
-        plug = rk.Node("pSphere1").getPlug("tx")
-        assert rk.AnimAttr(plug).plugName == "|grp|pSphere1.translateX"
-
-    def test_ancestor_index_selects_the_element(self, rk, scene):
-        attr = rk.AnimAttr(plugName="n.list[3].weight")
-        assert attr.plug.name() == "n.list[3].weight"
-        assert attr.attrName == "list[3].weight"
-        assert attr.shortAttrName == "list[3].w"
+        assert (attr.plugName, attr.nodeName, attr.attrName, attr.shortAttrName) == (
+            "pSphere1.translateX", "|grp|pSphere1", "translateX", "tx")
+        assert attr.node.fullName() == "|grp|pSphere1"
+        assert attr.apiType == MFn.kDoubleLinearAttribute and attr.exists is True
 
     @pytest.mark.parametrize("path, attrName, shortAttrName", [
         ("n.values[3]", "values[3]", "vs[3]"),
@@ -162,21 +155,11 @@ class TestSharedShortName:
 
 
 class TestIdentity:
-    def test_short_attribute_name(self, rk, scene):
-        assert rk.AnimAttr(plugName="pSphere1.translateX").shortAttrName == "tx"
-
-    def test_node_and_api_type(self, rk, scene):
-        from maya.OpenMaya import MFn
-
-        attr = rk.AnimAttr(plugName="pSphere1.rotateX")
-        assert attr.node.fullName() == "|grp|pSphere1"
-        assert attr.apiType == MFn.kDoubleAngleAttribute
-        assert attr.exists is True
-
     def test_wrapper_without_plug(self, rk, errors):
         attr = rk.AnimAttr()
         assert attr.plug is None
-        assert (attr.nodeName, attr.attrName, attr.plugName, attr.node) == (None,) * 4
+        assert (attr.nodeName, attr.attrName, attr.plugName, attr.shortPlugName, attr.node,
+                attr.mirrorNodeInfo, attr.mirrorAttr) == (None,) * 7
         assert attr.exists is False
         assert errors == ["Node Attr does not exist: None"]
 

@@ -9,8 +9,6 @@ import textwrap
 import pytest
 from maya import cmds
 
-from Zentrik._api.__hybrid__ import _core
-
 STANDIN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "standin")
 
 # Each failing call below raises from inside the module while the caller is

@@ -4,7 +4,7 @@ import pytest
 from maya import cmds
 
 from Zentrik._api.__hybrid__ import _core
-from Zentrik._api.__hybrid__._core import AnimCurve, CORE
+from Zentrik._api.__hybrid__._core import AnimCurve
 
 BREAKDOWN, SPECIAL, DEFAULT = AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL, AnimCurve.KEY_DEFAULT
 

@@ -105,13 +105,6 @@ class TestOneLayer:
         attributes = rk.AnimLayer("layerA").attributes
         assert attributes in ([], ["|ctrl.translateX"])
 
-    def test_curves_of_keys_in_the_layer(self, rk, rig):
-        layer = rk.AnimLayer.create("layerA")
-        layer.addAttribute("ctrl.tx")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerA")
-        names = rk.AnimLayer("layerA").animCurveNames
-        assert len(names) == 1 and cmds.nodeType(names[0]) == "animCurveTL"
-
     @pytest.mark.parametrize("name, empty", [("nothing", True), ("BaseAnimation", False),
                                              ("layerA", False), ("layerB", True)])
     def test_is_empty(self, rk, rig, name, empty):
@@ -149,14 +142,6 @@ class TestAnimatableMembership:
 
 
 class TestSettings:
-    def test_settings_snapshot_has_the_eight_entries(self, rk, rig):
-        layer = rk.AnimLayer.create("layerA")
-        layer.setMute(True)
-        settings = rk.AnimLayer("layerA").settings
-        assert list(settings) == list(SETTING_KEYS)
-        assert settings["m"] is True and settings["l"] is False
-        assert settings["ra"] == cmds.getAttr("layerA.rotationAccumulationMode")
-
     def test_apply_settings_copies_one_layer_onto_another(self, rk, rig):
         source = rk.AnimLayer.create("layerA")
         source.setMute(True)
@@ -202,7 +187,7 @@ class TestSettings:
             target.applySettings(settings, actionId="a1", modifier=modifier)
             assert layerNodeSettings("layerB") == LAYER_DEFAULTS  # queued, not yet written
         assert layerNodeSettings("layerB") == changed
-        assert rk.AnimLayer("layerB").settings == settings
+        assert list(rk.AnimLayer("layerB").settings.items()) == list(settings.items())
         assert cmds.getAttr("ctrl.tx") == 2.0  # the override layer alone
         CORE.lastModifier.undoIt()
         assert layerNodeSettings("layerB") == LAYER_DEFAULTS
@@ -281,10 +266,6 @@ class TestActivationScope:
         with rk.AnimLayer.ActivationScope(None if given is None else rk.AnimLayer("layerA")):
             pass
         assert [kw for args, kw in layerCommands() if kw.get("edit") or kw.get("e")] == []
-
-    def test_scope_is_a_class_of_anim_layer(self, rk):
-        assert rk.AnimLayer.ActivationScope.__qualname__ == "AnimLayer.ActivationScope"
-        assert rk.AnimLayer.ActivationScope.__bases__ == (object,)
 
 
 class TestLayerQueries:

@@ -125,16 +125,21 @@ def test_class_tree_and_class_level_data(rk):
     assert rk.ChannelBox.__bases__ == rk.AnimTools.__bases__ == (rk.KeyQueries,)
     assert rk.AnimAttr.__bases__ == (rk.MirrorRules,)
 
-    assert rk.LayerQueries.BASE_LAYER == "BaseAnimation"
+    # Values the suite's other modules read by name, not through any member.
     flags = ["kMute", "kLock", "kSolo", "kOverride", "kPassthrough", "kPreferred",
              "kRotationAccumulationMode", "kScaleAccumulationMode", "kWeight"]
     assert [getattr(rk.AnimLayer, f) for f in flags] == [
         "m", "l", "s", "o", "pt", "pf", "ra", "sa", "wgth"]
+    assert (rk.LayerQueries.BASE_LAYER, rk.AnimTools.MODE_TARGET_CURVES,
+            rk.AnimTools.MODE_SELECTED_KEYS, rk.AnimTools.MODE_ALT) == ("BaseAnimation", 0, 1, 2)
     # Class-wide stores, filled by earlier tests as the module lives on.
     assert type(rk.ChannelBox.keepAlive) is list and type(rk.MirrorRules.mirrorNodeCache) is dict
     assert rk.AnimAttr.controllerClass is rk.ChannelBox
-    assert (rk.AnimTools.MODE_TARGET_CURVES, rk.AnimTools.MODE_SELECTED_KEYS,
-            rk.AnimTools.MODE_ALT) == (0, 1, 2)
+    # Member docstrings and signatures are checked per member by the fuzz
+    # module; a class's own docstring must not be its base's.
+    for name in CLASSES:
+        cls = getattr(rk, name)
+        assert cls.__doc__ and cls.__doc__ != cls.__bases__[0].__doc__, name
 
 
 def test_top_level_import_has_no_package_for_the_sibling():
@@ -144,35 +149,6 @@ def test_top_level_import_has_no_package_for_the_sibling():
                          capture_output=True, text=True, timeout=60)
     assert out.returncode != 0
     assert "ImportError" in out.stderr
-
-
-def members(cls):
-    for name, value in vars(cls).items():
-        if name.startswith("__") and name != "__init__":
-            continue
-        yield name, getattr(value, "__func__", getattr(value, "fget", value))
-
-
-@pytest.mark.parametrize("name", CLASSES)
-def test_every_class_and_member_explains_itself(rk, name):
-    import inspect
-
-    cls = getattr(rk, name)
-    assert cls.__doc__ and cls.__doc__ != cls.__bases__[0].__doc__
-    for member, function in members(cls):
-        if not callable(function) or isinstance(function, type):
-            continue  # class data
-        assert function.__doc__, "%s.%s has no docstring" % (name, member)
-        inspect.signature(function)  # help() shows the parameters
-
-
-def test_signatures_read_as_written(rk):
-    import inspect
-
-    assert str(inspect.signature(rk.Node)) == "(nodeName, searchShorterPaths=False)"
-    assert str(inspect.signature(rk.Node("x").getAttr)) == "(attributeName, logicalIndex=None)"
-    assert str(inspect.signature(rk.FrameTime.warpedTime)) == "(time)"
-    assert "Whether the node is in the scene" in rk.Node.exists.__doc__
 
 
 PREPARED_CORE = """

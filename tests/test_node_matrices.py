@@ -265,8 +265,10 @@ class TestOtherFrames:
             matrix = rk.Node("n").worldMatrixAtFrame(7, stepper)
         assert matrix(3, 0) == pytest.approx(6.0)
         assert stepper.steps == [(7, False)]
-        created, deleted = dummyCalls()
-        assert created == "createNode" and deleted == "deleteNode"
+        # The temporary node is named, made and deleted by the suite.
+        assert [call for call in CORE.calls if call[0] == "graphKit"] == [
+            ("graphKit", "createNode", ("Zentrik_Dummy_Matrix", "passMatrix", False, False)),
+            ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))]
         assert cmds.ls(type="passMatrix") == []
 
 
@@ -299,29 +301,15 @@ class TestTemporaryNode:
         assert dummyCalls() == ["createNode", "deleteNode"]
         assert cmds.ls(type="passMatrix") == []
 
-    def test_temporary_node_is_named_and_deleted_by_the_suite(self, rk):
-        cmds.createNode("transform", name="n")
-        rk.Node("n").worldMatrixAtFrame(4)
-        graphCalls = [call for call in CORE.calls if call[0] == "graphKit"]
-        assert graphCalls[0] == ("graphKit", "createNode",
-                                 ("Zentrik_Dummy_Matrix", "passMatrix", False, False))
-        assert graphCalls[1] == ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))
 
-
+# The generated rigs above have every component away from rest at once; these
+# are set-ups they do not make.
 @pytest.mark.parametrize("attributes", [
-    pytest.param(dict(rotate=(30, 40, 50), rotateAxis=(20, 0, 0), scale=(1.5, 2, 0.5)),
-                 id="rotate axis with non-uniform scale"),
     # The pivot moved to (1, 0, 0) as the animator moves it: Maya keeps the
     # node in place with this scale pivot translation.
     pytest.param(dict(scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
                       scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
                  id="pivot moved on a scaled node"),
-    pytest.param(dict(scale=(2, 2, 2), rotate=(10, 20, 30), rotatePivot=(1, 0, 0),
-                      scalePivot=(0, 1, 0)),
-                 id="rotate and scale pivots apart"),
-    pytest.param(dict(shear=(0.3, -0.2, 0.4), scale=(1, 2, 3), rotate=(5, 60, -20),
-                      rotateAxis=(0, 0, 45)),
-                 id="shear"),
     pytest.param(dict(rotate=(0.5, 0.6, 0.7), angleUnit="radian"),
                  id="radians as the working angle unit"),
     pytest.param(dict(rotate=(10, 20, 30), translate=(1, 2, 3), linearUnit="mm"),
@@ -353,10 +341,6 @@ def test_joint_under_a_scaled_parent_joint_is_placed_exactly(rk, compensate, roo
     assertChannels(after, before)
 
 
-def placedAt(node, target):
-    return node.worldMatrix().isEquivalent(target, 1e-6)
-
-
 class TestPartialWrites:
     """A world matrix written in part: the channels not asked for keep their
     values, and the translation puts the rotate pivot where the target's
@@ -379,11 +363,6 @@ class TestPartialWrites:
         t.setScale([1.5, 2.5, 0.5], om.MSpace.kTransform)
         t.setShear([0.2, 0, 0], om.MSpace.kTransform)
         return t.asMatrix()
-
-    def test_everything_asked_places_the_node(self, rk, pivoted):
-        node = rk.Node("n")
-        node.setWorldMatrix(self.target())
-        assert placedAt(node, self.target())
 
     @pytest.mark.parametrize("flags, kept", [
         (dict(withRotation=False, withScale=False), ("rotate", "scale")),

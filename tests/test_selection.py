@@ -41,17 +41,15 @@ class TestReader:
             rk.SelectionReader().nodeObjects
 
     def test_active_selection_in_order(self, rk, scene):
-        cmds.select("b", "a", "md")
-        reader = rk.SelectionReader()
-        assert names(reader.selectedObjects) == ["b", "a", "md"]
-        with pytest.raises(RuntimeError):  # md has no DAG path
-            reader.selectedDagPaths
-
-    def test_two_selected_paths_are_distinct_objects(self, rk, scene):
         cmds.select("b", "a")
         paths = rk.SelectionReader().selectedDagPaths
         assert [p.fullPathName() for p in paths] == ["|grp|b", "|grp|a"]
         assert paths[0] is not paths[1]
+        cmds.select("md", add=True)
+        reader = rk.SelectionReader()
+        assert names(reader.selectedObjects) == ["b", "a", "md"]
+        with pytest.raises(RuntimeError):  # md has no DAG path
+            reader.selectedDagPaths
 
     def test_nothing_selected(self, rk, scene):
         reader = rk.SelectionReader()

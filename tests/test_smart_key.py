@@ -27,12 +27,6 @@ class TestBaseCurve:
         assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [10.0]
         assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) is None
 
-    def test_key_kind_is_set_on_the_new_key(self, ctrl):
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=0.0)
-        curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, actionId="a1")
-        assert curve.name() == baseCurve()
-        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [10.0]
-
     def test_second_key_replaces_the_kept_curve(self, ctrl):
         first = ctrl.setSmartKey(10)
         second = ctrl.setSmartKey(20, keyKind=AnimCurve.KEY_BREAKDOWN)
@@ -62,29 +56,22 @@ class TestNoCurveKeyed:
         assert ctrl.setSmartKey(20) is None
         assert ctrl.lastKeyedCurve is first
 
-    def test_refused_key_answers_none_and_withdraws(self, rk, ctrl, monkeypatch):
-        class Refusing(object):
-            def __getattr__(self, name):
-                return getattr(cmds, name)
-
-            def setKeyframe(self, *args, **kwargs):
-                raise ValueError("refused")
-
-        monkeypatch.setitem(rk.__dict__, "cmds", Refusing())
-        assert ctrl.setSmartKey(10) is None
-        assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
-
-    def test_other_failures_withdraw_and_go_on(self, rk, ctrl, monkeypatch):
+    @pytest.mark.parametrize("error", [ValueError, RuntimeError])
+    def test_failed_key_withdraws_the_registration(self, rk, ctrl, monkeypatch, error):
+        """A refused key (ValueError) answers None; other failures go on."""
         class Failing(object):
             def __getattr__(self, name):
                 return getattr(cmds, name)
 
             def setKeyframe(self, *args, **kwargs):
-                raise RuntimeError("broken")
+                raise error("broken")
 
         monkeypatch.setitem(rk.__dict__, "cmds", Failing())
-        with pytest.raises(RuntimeError, match="broken"):
-            ctrl.setSmartKey(10)
+        if error is ValueError:
+            assert ctrl.setSmartKey(10) is None
+        else:
+            with pytest.raises(RuntimeError, match="broken"):
+                ctrl.setSmartKey(10)
         assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
 
 
@@ -94,7 +81,8 @@ class TestLayers:
         layer = rk.AnimLayer.create("layerA")
         layer.addAttribute("ctrl.tx")
         curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
-        assert curve.name() in rk.AnimLayer("layerA").animCurveNames
+        assert rk.AnimLayer("layerA").animCurveNames == [curve.name()]  # not the base curve
+        assert cmds.nodeType(curve.name()) == "animCurveTL"
         assert curve.keyTimes == [10.0]
         assert cmds.keyframe(curve.name(), query=True, breakdown=True) == [10.0]
         assert curve.drivenPlug.name() == "ctrl.translateX"

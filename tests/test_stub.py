@@ -1,15 +1,10 @@
-"""The type stub src/rigkit0.pyi against the built module.
-
-The stub is written by hand, so it drifts whenever a member is added,
-renamed, re-registered as another kind or given other parameters. These
-tests read the stub with ast (no type checker needed) and compare it, class
-by class, with what the module defines: the members of each class's own
-namespace (nothing inherited from the run-time bases), their kinds, their
-parameters and defaults, the bases among the module's own classes, and the
-attributes each constructor sets. A last test runs mypy --strict on the stub
-when mypy is installed.
-"""
+"""The hand-written type stub src/rigkit0.pyi against the built module, read
+with ast and compared class by class: each class's own members, their kinds,
+parameters and defaults, the bases among the module's own classes and the
+attributes each constructor sets; then mypy --strict on the stub when mypy is
+installed."""
 import ast
+import copy
 import inspect
 import os
 import subprocess
@@ -30,9 +25,6 @@ CONSTRUCTORS = {
 }
 
 METHOD, STATIC, PROPERTY, ATTRIBUTE, CLASS = "method", "static", "property", "attribute", "class"
-
-NO_DEFAULT = ("no default",)
-
 
 # --- reading the stub ---------------------------------------------------------
 
@@ -56,31 +48,13 @@ STUB_CLASSES = _stubClasses()
 TOP_LEVEL = sorted(name for name in STUB_CLASSES if "." not in name)
 
 
-def _literal(node):
-    try:
-        value = ast.literal_eval(node)
-    except ValueError:  # a name or an expression: never equal to a run-time default
-        return ("expression", ast.unparse(node))
-    return (type(value), value)
-
-
 def _stubParameters(function):
-    """[(name, kind, default)] in order, as inspect.Parameter would give them."""
-    args = function.args
-    positional = args.posonlyargs + args.args
-    defaults = [NO_DEFAULT] * (len(positional) - len(args.defaults))
-    defaults += [_literal(node) for node in args.defaults]
-    result = []
-    for index, arg in enumerate(positional):
-        kind = "POSITIONAL_ONLY" if index < len(args.posonlyargs) else "POSITIONAL_OR_KEYWORD"
-        result.append((arg.arg, kind, defaults[index]))
-    if args.vararg:
-        result.append((args.vararg.arg, "VAR_POSITIONAL", NO_DEFAULT))
-    for arg, default in zip(args.kwonlyargs, args.kw_defaults):
-        result.append((arg.arg, "KEYWORD_ONLY", NO_DEFAULT if default is None else _literal(default)))
-    if args.kwarg:
-        result.append((args.kwarg.arg, "VAR_KEYWORD", NO_DEFAULT))
-    return result
+    """The parameters as inspect.signature shows them: "(self, a, b=None)"."""
+    args = copy.deepcopy(function.args)
+    for arg in args.posonlyargs + args.args + args.kwonlyargs + [args.vararg, args.kwarg]:
+        if arg is not None:
+            arg.annotation = None
+    return "(%s)" % ast.unparse(args)
 
 
 def _decoratorName(node):
@@ -123,10 +97,7 @@ def _runtimeClass(rk, qualname):
 
 
 def _runtimeParameters(function):
-    return [
-        (p.name, p.kind.name, NO_DEFAULT if p.default is p.empty else (type(p.default), p.default))
-        for p in inspect.signature(function).parameters.values()
-    ]
+    return str(inspect.signature(function))
 
 
 def _isMember(name, value):
@@ -164,27 +135,6 @@ def _moduleClasses(rk):
         if isinstance(value, type) and value.__module__ == rk.__name__ and value.__qualname__ == name)
 
 
-class _Shown:
-    """A default as a signature shows it."""
-
-    def __init__(self, default):
-        self.text = default[1] if default[0] == "expression" else repr(default[1])
-
-    def __repr__(self):
-        return self.text
-
-
-def _describe(entry):
-    """A member as the failure messages show it: "method (self, a, b=None)"."""
-    kind, parameters = entry
-    if parameters is None:
-        return kind
-    return "%s %s" % (kind, inspect.Signature([
-        inspect.Parameter(name, getattr(inspect.Parameter, paramKind),
-                          default=inspect.Parameter.empty if default is NO_DEFAULT else _Shown(default))
-        for name, paramKind, default in parameters]))
-
-
 # --- the checks -----------------------------------------------------------------
 
 
@@ -203,7 +153,7 @@ def test_stub_members_match_the_module(rk, qualname):
     extra = sorted(n for n in set(stub) - set(runtime) if stub[n][0] != ATTRIBUTE)
     assert not extra, "stub members %s are not in the module's %s" % (extra, qualname)
     differing = [
-        "%s: stub %s, module %s" % (name, _describe(stub[name]), _describe(runtime[name]))
+        "%s: stub %s, module %s" % (name, stub[name], runtime[name])
         for name in sorted(set(stub) & set(runtime)) if stub[name] != runtime[name]
     ]
     assert not differing, "%s differs from the stub:\n" % qualname + "\n".join(differing)

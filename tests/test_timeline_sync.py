@@ -38,16 +38,6 @@ class TestChannelBoxQuestion:
         assert CORE.messages == []
         assert [c for c in _scene.commandLog() if c[0] == "timeControl"] == []
 
-    def test_slider_showing_other_keys_asks_to_sync(self, rk, ctrl):
-        channelsSelected()
-        CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True
-        rk.AnimTools().updateChannelBoxHighlight()
-        [message] = CORE.messages
-        assert (message.key, message.title, message.messageId) == (
-            "auxKit", SYNC, "timeline_channelbox_sync")
-        assert message.body.split("\n")[0] == (
-            "It's highly recommended to enable all the power of Zentrik.")
-
     def test_synced_slider_with_highlight_on_asks_nothing(self, rk, ctrl):
         channelsSelected()
         cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
@@ -63,10 +53,15 @@ class TestChannelBoxQuestion:
         ToolMessage.click(0, MessageClick.accepted)
         assert CORE.trigger.highlightRuns == 1
 
-    def test_accepting_the_sync_sets_the_slider_and_the_highlight(self, rk, ctrl):
+    def test_slider_showing_other_keys_asks_and_accepting_syncs(self, rk, ctrl):
         channelsSelected()
         CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True
         rk.AnimTools().updateChannelBoxHighlight()
+        [message] = CORE.messages
+        assert (message.key, message.title, message.messageId) == (
+            "auxKit", SYNC, "timeline_channelbox_sync")
+        assert message.body.split("\n")[0] == (
+            "It's highly recommended to enable all the power of Zentrik.")
         ToolMessage.click(0, MessageClick.accepted)
         assert slider(showKeys=True) == "mainChannelBox"
         assert slider(showKeysCombined=True) is True
