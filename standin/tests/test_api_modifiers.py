@@ -77,9 +77,10 @@ def test_plug_values_of_the_wrong_type_are_refused_when_queued(method, bad, good
     for value in bad:
         with pytest.raises(TypeError, match="in method 'MDGModifier_%s', argument 3" % method):
             getattr(modifier, method)(plug, value)
+    modifier.doIt()  # nothing was queued
+    assert cmds.getAttr("ball.tx") == 0.0
     for value in good:
         assert getattr(modifier, method)(plug, value) is modifier
-    assert len(modifier._queue) == len(good)
 
 
 def test_a_locked_plug_fails_on_do_it_not_when_queued():
