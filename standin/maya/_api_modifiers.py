@@ -19,7 +19,9 @@ __all__ = [
 
 class MDGModifier(object):
     """Queues changes until ``doIt``; ``undoIt`` takes back, in reverse
-    order, what the last ``doIt`` calls changed."""
+    order, what the last ``doIt`` calls changed.  The queuing methods answer
+    None: API 1.0 turns a C++ MStatus into an exception or nothing (only
+    API 2.0's modifiers answer themselves, for chaining)."""
 
     def __init__(self):
         self._queue = []
@@ -30,47 +32,46 @@ class MDGModifier(object):
     def _queuePlug(self, plug, setter, value):
         plug = MPlug(plug)
         self._queue.append(("plug", plug, setter, value))
-        return self
 
     def _queueNumber(self, method, plug, setter, value, typeName, integral=False):
         _checkNumber(value, "MDGModifier_" + method, 3, typeName, integral)
-        return self._queuePlug(plug, setter, value)
+        self._queuePlug(plug, setter, value)
 
     def newPlugValue(self, plug, obj):
-        return self._queuePlug(plug, "setMObject", MObject(obj))
+        self._queuePlug(plug, "setMObject", MObject(obj))
 
     def newPlugValueBool(self, plug, value):
-        return self._queueNumber("newPlugValueBool", plug, "setBool", value, "bool", True)
+        self._queueNumber("newPlugValueBool", plug, "setBool", value, "bool", True)
 
     def newPlugValueInt(self, plug, value):
-        return self._queueNumber("newPlugValueInt", plug, "setInt", value, "int", True)
+        self._queueNumber("newPlugValueInt", plug, "setInt", value, "int", True)
 
     def newPlugValueShort(self, plug, value):
-        return self._queueNumber("newPlugValueShort", plug, "setInt", value, "short", True)
+        self._queueNumber("newPlugValueShort", plug, "setInt", value, "short", True)
 
     def newPlugValueChar(self, plug, value):
-        return self._queueNumber("newPlugValueChar", plug, "setInt", value, "char", True)
+        self._queueNumber("newPlugValueChar", plug, "setInt", value, "char", True)
 
     def newPlugValueDouble(self, plug, value):
-        return self._queueNumber("newPlugValueDouble", plug, "setDouble", value, "double")
+        self._queueNumber("newPlugValueDouble", plug, "setDouble", value, "double")
 
     def newPlugValueFloat(self, plug, value):
-        return self._queueNumber("newPlugValueFloat", plug, "setFloat", value, "float")
+        self._queueNumber("newPlugValueFloat", plug, "setFloat", value, "float")
 
     def newPlugValueString(self, plug, value):
         if not isinstance(value, str):
             raise TypeError("in method 'MDGModifier_newPlugValueString', argument 3 of type "
                             "'MString const &'")
-        return self._queuePlug(plug, "setString", value)
+        self._queuePlug(plug, "setString", value)
 
     def newPlugValueMDistance(self, plug, value):
-        return self._queuePlug(plug, "setMDistance", MDistance(value))
+        self._queuePlug(plug, "setMDistance", MDistance(value))
 
     def newPlugValueMAngle(self, plug, value):
-        return self._queuePlug(plug, "setMAngle", MAngle(value))
+        self._queuePlug(plug, "setMAngle", MAngle(value))
 
     def newPlugValueMTime(self, plug, value):
-        return self._queuePlug(plug, "setMTime", MTime(value))
+        self._queuePlug(plug, "setMTime", MTime(value))
 
     # nodes
     def createNode(self, typeName, parent=None):
@@ -84,21 +85,17 @@ class MDGModifier(object):
 
     def deleteNode(self, obj):
         self._queue.append(("delete", _node(obj)))
-        return self
 
     def renameNode(self, obj, name):
         self._queue.append(("rename", _node(obj), name))
-        return self
 
     def connect(self, *args):
         src, dst = self._plugPair(args)
         self._queue.append(("connect", src, dst))
-        return self
 
     def disconnect(self, *args):
         src, dst = self._plugPair(args)
         self._queue.append(("disconnect", src, dst))
-        return self
 
     @staticmethod
     def _plugPair(args):
@@ -110,11 +107,9 @@ class MDGModifier(object):
 
     def commandToExecute(self, command):
         self._queue.append(("command", command))
-        return self
 
     def pythonCommandToExecute(self, command):
         self._queue.append(("python", command))
-        return self
 
     def doIt(self):
         queue, self._queue = self._queue, []
@@ -232,7 +227,6 @@ class MDagModifier(MDGModifier):
         if isinstance(newParent, MObject) and not newParent.isNull():
             parentNode = _node(newParent)
         self._queue.append(("reparent", node, parentNode))
-        return self
 
 
 # --- messages ---------------------------------------------------------------------

@@ -80,7 +80,7 @@ def test_plug_values_of_the_wrong_type_are_refused_when_queued(method, bad, good
     modifier.doIt()  # nothing was queued
     assert cmds.getAttr("ball.tx") == 0.0
     for value in good:
-        assert getattr(modifier, method)(plug, value) is modifier
+        assert getattr(modifier, method)(plug, value) is None
 
 
 def test_a_locked_plug_fails_on_do_it_not_when_queued():
