@@ -63,7 +63,6 @@ class MSelectionList(object):
                 self._addItem(entry, mergeWithExisting)
         else:
             raise TypeError("in method 'MSelectionList_add', argument 2 of type 'MString const &'")
-        return self
 
     def merge(self, other, strategy=0):
         for item in other._items:
@@ -396,7 +395,6 @@ class MDagPath(object):
 
     def set(self, other):
         self._node = other._node
-        return self
 
     def __eq__(self, other):
         if isinstance(other, MDagPath):

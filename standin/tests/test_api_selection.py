@@ -237,3 +237,16 @@ class TestIsAnimated:
     def test_how_each_representation_is_examined(self, keyed, name, kind, checkParent,
                                                  expected):
         assert oma.MAnimUtil.isAnimated(self.item(name, kind), checkParent) is expected
+
+
+def test_calls_that_answer_a_status_in_cpp_answer_none(scene):
+    """API 1.0 has no MStatus: a failure raises and success answers nothing
+    (Maya API reference, "Differences Between Maya's C++ and Python APIs",
+    No MStatus class); code that chains such calls breaks in Maya."""
+    selection = om.MSelectionList()
+    assert selection.add("grp|a") is None
+    path = om.MDagPath()
+    selection.getDagPath(0, path)
+    other = om.MDagPath()
+    assert other.set(path) is None
+    assert other.fullPathName() == "|grp|a"
