@@ -231,11 +231,8 @@ def test_names_in_lists_tuples_and_bytes_still_resolve():
     assert cmds.ls(["a", (b"b",)], None) == ["a", "b"]
 
 
-@pytest.mark.parametrize("long_, short", [
-    (dict(newFile=True, force=True), dict(new=True, f=True)),
-])
-def test_a_new_scene_by_the_long_or_the_short_flag(long_, short):
-    for flags in (long_, short):
+def test_a_new_scene_by_the_long_or_the_short_flag():
+    for flags in (dict(newFile=True, force=True), dict(new=True, f=True)):
         cmds.createNode("transform", name="left")
         assert cmds.file(**flags) == "" and cmds.ls("left") == []
 
