@@ -106,16 +106,6 @@ class TestKeyframeOnSelectedKeys:
             "ctrl_translateX"]
         assert cmds.keyframe("ctrl.ry", query=True, selected=True, name=True) is None
 
-    @pytest.mark.parametrize("flag", ["breakdown", "tickDrawSpecial"])
-    @pytest.mark.parametrize("target", ["ctrl.tx", "ctrl_translateX"])
-    def test_flag_over_a_time_range_on_plug_or_curve(self, ctrl, flag, target):
-        # How a time range picks its keys is checked for every key command
-        # in test_cmd_keys_flags; here, that both flags reach plug or curve.
-        cmds.keyframe(target, edit=True, time=(3.5, 5), **{flag: True})
-        assert kinds("ctrl.tx", flag) == [4.0, 5.0]
-        cmds.keyframe(target, edit=True, time=(1, 10), **{flag: False})
-        assert kinds("ctrl.tx", flag) == []
-
 
 def test_ls_lists_every_curve_of_the_given_types(ctrl):
     cmds.addAttr("ctrl", longName="amount", attributeType="double", keyable=True)
