@@ -1,6 +1,7 @@
 """Tangent types and weighted curves of the stand-in's keys, through
-keyTangent, setKeyframe and MFnAnimCurve, and the curve's per-key flag
-arrays (keyTickDrawSpecial, keyBreakdown) read and written as plugs."""
+keyTangent, setKeyframe and MFnAnimCurve.  (The curve's per-key flag arrays,
+keyTickDrawSpecial and keyBreakdown, are read and written as plugs by the
+key-kind tool tests in tests/test_key_tools.py.)"""
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
@@ -85,24 +86,3 @@ class TestTangentTypes:
         assert fn.isWeighted()
         assert cmds.keyTangent("ball.translateX", query=True, weightedTangents=True) == [True]
 
-
-class TestPerKeyArrays:
-    def test_tick_draw_special_elements_are_the_keys_flags(self, curve):
-        cmds.keyframe(curve, edit=True, time=(5, 5), tickDrawSpecial=True)
-        array = om.MFnDependencyNode(curveObject(curve)).findPlug("keyTickDrawSpecial", False)
-        assert array.isArray() and array.numElements() == 3
-        assert [array.elementByLogicalIndex(i).asBool() for i in range(3)] == [
-            False, True, False]
-
-    def test_writing_an_element_through_a_modifier_sets_the_flag(self, curve):
-        node = om.MFnDependencyNode(curveObject(curve))
-        modifier = om.MDGModifier()
-        modifier.newPlugValueBool(
-            node.findPlug("keyTickDrawSpecial", False).elementByLogicalIndex(2), True)
-        modifier.newPlugValueBool(node.findPlug("keyBreakdown", False).elementByLogicalIndex(0),
-                                  True)
-        assert cmds.keyframe(curve, query=True, breakdown=True) is None  # not done yet
-        modifier.doIt()
-        assert cmds.keyframe(curve, query=True, breakdown=True) == [1.0]
-        assert node.findPlug("keyTickDrawSpecial", False).elementByLogicalIndex(2).asBool()
-        assert oma.MFnAnimCurve(curveObject(curve)).isBreakdown(0)
