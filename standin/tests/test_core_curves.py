@@ -381,18 +381,6 @@ def test_without_a_target_time_the_target_keys_are_the_selected_ones(curve):
     assert AnimCurve(curve).targetKeyIndices == [1, 2]
 
 
-def test_special_tick_written_through_the_function_set_plug(curve):
-    fn = AnimCurve(curve).curveFn
-    modifier = om.MDGModifier()
-    modifier.newPlugValueBool(fn.tickDrawSpecialPlug.elementByLogicalIndex(2), True)
-    modifier.doIt()
-    assert [fn.isSpecialAt(i) for i in range(3)] == [False, False, True]
-    assert AnimCurve(curve).keyKinds[2] == AnimCurve.KEY_SPECIAL
-    assert fn.isWeighted is False
-    cmds.keyTangent(curve, edit=True, weightedTangents=True)
-    assert fn.isWeighted is True
-
-
 RISING = [(1, 0.0), (5, 2.0), (9, 10.0)]
 
 
