@@ -5,16 +5,10 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import selectionOf
 
 TRANSFORM_LEAVES = ["visibility", "translateX", "translateY", "translateZ", "rotateX",
                     "rotateY", "rotateZ", "scaleX", "scaleY", "scaleZ"]
-
-
-def selectionOf(*names):
-    selection = om.MSelectionList()
-    for name in names:
-        selection.add(name)
-    return selection
 
 
 def found(finder, *names, **flags):

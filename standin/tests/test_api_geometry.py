@@ -9,6 +9,7 @@ from hypothesis import given, settings, strategies as st
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import dagPath
 
 ORDERS = range(6)
 angle = st.floats(-3.1, 3.1)  # ±π name one angle twice
@@ -124,14 +125,6 @@ class TestTransformationMatrix:
         assert not close(tm.rotatePivotTranslation(om.MSpace.kTransform), om.MVector())
 
 
-def fnTransform(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    path = om.MDagPath()
-    selection.getDagPath(0, path)
-    return om.MFnTransform(path), path
-
-
 def matrixPlug(name, attribute="matrix"):
     return om.MMatrix(cmds.getAttr("%s.%s" % (name, attribute)))
 
@@ -142,7 +135,7 @@ class TestNodeMatrices:
         cmds.setAttr("a.rotatePivot", 1, 0, 0)
         cmds.setAttr("a.rotateZ", 90)
         assert close(point(matrixPlug("a"), (0, 0, 0)), om.MPoint(1, -1, 0))
-        fn, _ = fnTransform("a")
+        fn = om.MFnTransform(dagPath("a"))
         assert close(fn.rotatePivot(om.MSpace.kWorld), om.MPoint(1, 0, 0))
 
     @settings(max_examples=30, deadline=None)
@@ -179,7 +172,7 @@ class TestNodeMatrices:
                     * move(values["rotatePivot"]) * move(values["rotatePivotTranslate"])
                     * move(values["translate"]))
         assert close(matrixPlug("n"), expected, 1e-9)
-        fn, _ = fnTransform("n")
+        fn = om.MFnTransform(dagPath("n"))
         assert close(fn.transformation().asMatrix(), expected, 1e-9)
 
     def test_joint_inverse_scale_undoes_each_axis_of_the_parent_scale(self):
@@ -211,7 +204,7 @@ class TestNodeMatrices:
                     * om.MEulerRotation(0, 0, radians(50)).asMatrix()
                     * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
         assert close(matrixPlug("j"), expected)
-        fn, _ = fnTransform("j")
+        fn = om.MFnTransform(dagPath("j"))
         q = om.MQuaternion()
         oma.MFnIkJoint(fn.dagPath()).getOrientation(q)
         assert close(q.asMatrix(), om.MEulerRotation(0, 0, radians(50)).asMatrix())
@@ -234,7 +227,7 @@ class TestNodeMatrices:
         cmds.createNode("joint", name="j", parent="p")
         cmds.setAttr("j.rotateX", 90)
         cmds.setAttr("j.jointOrient", 0, 0, 20)
-        fn, _ = fnTransform("j")
+        fn = om.MFnTransform(dagPath("j"))
         world = om.MQuaternion()
         fn.getRotation(world, om.MSpace.kWorld)
         local = om.MQuaternion()

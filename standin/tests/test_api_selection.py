@@ -5,6 +5,7 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import dagPath, selectionOf
 
 
 @pytest.fixture
@@ -40,19 +41,6 @@ def walk(selection):
         items.append((om.MFnDependencyNode(obj).name(), fullPath))
         iterator.next()
     return items
-
-
-def dagPathOf(name):
-    path = om.MDagPath()
-    selectionOf(name).getDagPath(0, path)
-    return path
-
-
-def selectionOf(*names):
-    selection = om.MSelectionList()
-    for name in names:
-        selection.add(name)
-    return selection
 
 
 class TestActiveSelection:
@@ -111,7 +99,7 @@ class TestAddChild:
     ])
     def test_next_position_appends_and_an_index_inserts(self, scene, index, expected):
         cmds.createNode("transform", name="c")
-        om.MFnDagNode(dagPathOf("grp")).addChild(dagPathOf("c").node(), *index)
+        om.MFnDagNode(dagPath("grp")).addChild(dagPath("c").node(), *index)
         assert cmds.listRelatives("grp", children=True) == expected
 
 

@@ -5,7 +5,7 @@ import pytest
 from maya import cmds
 from maya import OpenMaya as om
 from maya import OpenMayaAnim as oma
-from scene_lookup import dependNode, plug
+from scene_lookup import dependNode, plug, sources
 
 
 @pytest.fixture
@@ -17,10 +17,6 @@ def rig():
     cmds.setAttr("grp.translate", 10.0, 0.0, 0.0)
     cmds.setAttr("driver.translate", 1.0, 2.0, 3.0)
     cmds.setAttr("driver.rotate", 0.0, 0.0, 90.0)
-
-
-def sources(name):
-    return cmds.listConnections(name, source=True, destination=False, plugs=True)
 
 
 CHANNELS = ["translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ"]

@@ -17,8 +17,8 @@ value or a list of them, and a time range is a tuple of one or two items
 whose ends may be None."""
 import pytest
 from maya import cmds
-import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import plug
 
 FRAMES = [float(f) for f in range(1, 11)]
 
@@ -31,14 +31,6 @@ def ctrl():
         cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
         cmds.setKeyframe("ctrl.ry", time=(frame,), value=float(frame))
     return "ctrl"
-
-
-def curveFn(plug):
-    selection = om.MSelectionList()
-    selection.add(plug)
-    found = om.MPlug()
-    selection.getPlug(0, found)
-    return oma.MFnAnimCurve(found)
 
 
 # Each command's keyset read back as the times of the keys it acted on.
@@ -185,7 +177,7 @@ class TestSetKeyframeBreakdown:
     def test_a_new_key_is_a_breakdown_for_the_command_and_the_api(self, ctrl):
         assert cmds.setKeyframe("ctrl.tx", time=[4.5, 11], value=3.0, breakdown=True) == 2
         assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [4.5, 11.0]
-        fn = curveFn("ctrl.tx")
+        fn = oma.MFnAnimCurve(plug("ctrl.tx"))
         assert [fn.isBreakdown(i) for i in range(fn.numKeys())] == [
             False] * 4 + [True] + [False] * 6 + [True]
 
@@ -237,7 +229,7 @@ class TestSteppedAttributes:
         assert cmds.keyTangent("box." + attr, query=True, inTangentType=True) == ["auto"] * 2
         expected = getattr(oma.MFnAnimCurve, "kTangentStep" if outType == "step"
                            else "kTangentAuto")
-        assert curveFn("box." + attr).outTangentType(1) == expected
+        assert oma.MFnAnimCurve(plug("box." + attr)).outTangentType(1) == expected
 
     def test_a_given_out_tangent_type_wins(self, node):
         cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="linear",

@@ -6,6 +6,7 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import dependNode
 
 
 @pytest.fixture
@@ -16,14 +17,6 @@ def curve():
     return cmds.keyframe("ball.translateX", query=True, name=True)[0]
 
 
-def curveObject(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    obj = om.MObject()
-    selection.getDependNode(0, obj)
-    return obj
-
-
 class TestTangentTypes:
     def test_edits_reach_the_keys_in_the_time_range_only(self, curve):
         assert cmds.keyTangent("ball.translateX", time=(5, 9), inTangentType="linear",
@@ -31,7 +24,7 @@ class TestTangentTypes:
         assert cmds.keyTangent(curve, query=True, inTangentType=True) == [
             "auto", "linear", "linear"]
         assert cmds.keyTangent(curve, query=True, outTangentType=True, time=(9, 9)) == ["step"]
-        fn = oma.MFnAnimCurve(curveObject(curve))
+        fn = oma.MFnAnimCurve(dependNode(curve))
         assert [fn.outTangentType(i) for i in range(3)] == [
             oma.MFnAnimCurve.kTangentAuto, oma.MFnAnimCurve.kTangentStep,
             oma.MFnAnimCurve.kTangentStep]
@@ -39,7 +32,7 @@ class TestTangentTypes:
     def test_set_keyframe_and_the_api_set_a_keys_types(self, curve):
         cmds.setKeyframe("ball.translateX", time=(3,), value=1.0, inTangentType="flat",
                          outTangentType="clamped")
-        fn = oma.MFnAnimCurve(curveObject(curve))
+        fn = oma.MFnAnimCurve(dependNode(curve))
         assert (fn.inTangentType(1), fn.outTangentType(1)) == (
             oma.MFnAnimCurve.kTangentFlat, oma.MFnAnimCurve.kTangentClamped)
         fn.setInTangentType(0, oma.MFnAnimCurve.kTangentPlateau)
@@ -54,7 +47,7 @@ class TestTangentTypes:
     def test_add_key_takes_its_tangent_types(self, curve, types, expected):
         # C++/Python API reference, MFnAnimCurve::addKey(time, value,
         # tangentInType = kTangentGlobal, tangentOutType = kTangentGlobal, change).
-        fn = oma.MFnAnimCurve(curveObject(curve))
+        fn = oma.MFnAnimCurve(dependNode(curve))
         args = [getattr(oma.MFnAnimCurve, name) for name in types]
         index = fn.addKey(om.MTime(7.0, om.MTime.uiUnit()), 3.0, *args)
         assert index == 2 and fn.numKeys() == 4 and fn.value(2) == 3.0
@@ -68,7 +61,7 @@ class TestTangentTypes:
             "auto", "linear", "auto"]
 
     def test_an_unknown_type_is_refused_before_anything_changes(self, curve):
-        fn = oma.MFnAnimCurve(curveObject(curve))
+        fn = oma.MFnAnimCurve(dependNode(curve))
         with pytest.raises(RuntimeError):
             cmds.keyTangent(curve, inTangentType="bouncy")
         with pytest.raises(RuntimeError):
@@ -79,7 +72,7 @@ class TestTangentTypes:
         assert cmds.keyTangent(curve, query=True, outTangentType=True) == ["auto"] * 3
 
     def test_weighted_tangents_belong_to_the_curve(self, curve):
-        fn = oma.MFnAnimCurve(curveObject(curve))
+        fn = oma.MFnAnimCurve(dependNode(curve))
         assert cmds.keyTangent(curve, query=True, weightedTangents=True) == [False]
         assert not fn.isWeighted()
         cmds.keyTangent(curve, edit=True, weightedTangents=True)

@@ -4,7 +4,7 @@ import pytest
 from maya import cmds
 from maya import OpenMaya as om
 from maya import OpenMayaAnim as oma
-from scene_lookup import dependNode, plug
+from scene_lookup import dependNode, plug, sources
 
 
 @pytest.fixture
@@ -18,10 +18,6 @@ def curvesOf(name):
     found = om.MObjectArray()
     oma.MAnimUtil.findAnimation(plug(name), found)
     return sorted(om.MFnDependencyNode(found[i]).name() for i in range(found.length()))
-
-
-def sources(name):
-    return cmds.listConnections(name, source=True, destination=False, plugs=True)
 
 
 class TestLayerNodes:

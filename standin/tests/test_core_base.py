@@ -7,6 +7,7 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import plug
 
 from Zentrik._api.__hybrid__._core import (
     CORE, CoreObject, EnumAttribute, NumericAttribute, asList, coreModifierContext, coreProperty,
@@ -97,21 +98,13 @@ def test_as_list_gives_a_new_list(value, expected):
     assert result is not value
 
 
-def attribute_object(node, name):
-    selection = om.MSelectionList()
-    selection.add("%s.%s" % (node, name))
-    plug = om.MPlug()
-    selection.getPlug(0, plug)
-    return plug.attribute()
-
-
 @pytest.mark.parametrize("fields, low, high", [
     ("xyz:yzx:zxy:xzy:yxz:zyx", 0, 5), ("off=-2:on=7", -2, 7), ("only", 0, 0),
 ])
 def test_enum_range_is_written_through_short_pointers(fields, low, high):
     cmds.createNode("transform", name="ctrl")
     cmds.addAttr("ctrl", longName="mode", attributeType="enum", enumName=fields)
-    fn = om.MFnEnumAttribute(attribute_object("ctrl", "mode"))
+    fn = om.MFnEnumAttribute(plug("ctrl.mode").attribute())
     util = om.MScriptUtil()
     pointer = util.asShortPtr()
     fn.getMin(pointer)
@@ -134,7 +127,7 @@ def test_enum_wrapper_gives_highest_index_and_field_names(fields, number, key):
     if fields is not None:
         name = "mode"
         cmds.addAttr("ctrl", longName=name, attributeType="enum", enumName=fields)
-    info = EnumAttribute(attribute_object("ctrl", name))
+    info = EnumAttribute(plug("ctrl." + name).attribute())
     assert (info.enumNumber, info.enumKey) == (number, key)
     assert (info.enumKey == rotationMath.orderKey) is (fields is None)
 
@@ -147,7 +140,7 @@ def test_numeric_wrapper_tells_booleans(attribute, kind, isBoolean):
     cmds.createNode("transform", name="ctrl")
     if kind is not None:
         cmds.addAttr("ctrl", longName=attribute, attributeType=kind)
-    info = NumericAttribute(attribute_object("ctrl", attribute))
+    info = NumericAttribute(plug("ctrl." + attribute).attribute())
     assert info.isBoolean is isBoolean
     assert (info.unitType == om.MFnNumericData.kBoolean) is isBoolean
 

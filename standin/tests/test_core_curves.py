@@ -6,8 +6,8 @@ import sys
 
 import pytest
 from maya import _keys, _scene, cmds
-import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
+from scene_lookup import dependNode
 
 from Zentrik._api.__hybrid__._core import CORE, AnimCurve
 
@@ -19,14 +19,6 @@ def keyed_curve(plug, keys):
     return cmds.keyframe(plug, query=True, name=True)[0]
 
 
-def curve_fn(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    obj = om.MObject()
-    selection.getDependNode(0, obj)
-    return oma.MFnAnimCurve(obj)
-
-
 @pytest.fixture
 def curve():
     cmds.createNode("transform", name="ball")
@@ -35,7 +27,7 @@ def curve():
 
 def test_breakdown_set_by_command_is_what_the_api_and_query_read(curve):
     assert cmds.keyframe(curve, edit=True, index=(1, 1), breakdown=True) == 1
-    fn = curve_fn(curve)
+    fn = oma.MFnAnimCurve(dependNode(curve))
     assert [fn.isBreakdown(i) for i in range(3)] == [False, True, False]
     assert cmds.keyframe("ball.translateX", query=True, breakdown=True) == [5.0]
     fn.setIsBreakdown(1, False)
@@ -54,7 +46,7 @@ def test_key_flags_follow_their_key_through_edits(curve):
 
 
 def test_breakdown_of_a_missing_key_raises(curve):
-    fn = curve_fn(curve)
+    fn = oma.MFnAnimCurve(dependNode(curve))
     with pytest.raises(RuntimeError):
         fn.isBreakdown(3)
     with pytest.raises(RuntimeError):
