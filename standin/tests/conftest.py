@@ -11,3 +11,13 @@ def new_scene():
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
     yield
+
+
+@pytest.fixture
+def keyed_ctrl():
+    """ctrl keyed on tx and ry at frames 1..10 (value = frame)."""
+    cmds.createNode("transform", name="ctrl")
+    for frame in range(1, 11):
+        cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
+        cmds.setKeyframe("ctrl.ry", time=(frame,), value=float(frame))
+    return "ctrl"
