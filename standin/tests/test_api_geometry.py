@@ -372,7 +372,6 @@ class TestDoubleAndFloatClasses:
     def test_each_class_has_its_own_constants(self):
         assert type(om.MFloatVector.xAxis) is om.MFloatVector
         assert type(om.MFloatPoint.origin) is om.MFloatPoint
-        assert om.MMatrix.identity == om.MMatrix()
 
 
 class TestMatrixFromList:
