@@ -1,7 +1,7 @@
 """Maya's matrix conventions in the stand-in: row vectors, Euler orders,
 quaternion products, MTransformationMatrix's components and spaces, the
-transform, joint and HumanIK effector matrices, and a matrix read at another
-time through a passMatrix node."""
+transform, joint and HumanIK effector matrices.  (A matrix read at another
+time through a passMatrix node: the node-matrix tests in tests/.)"""
 import math
 
 import pytest
@@ -259,8 +259,7 @@ class TestNodeMatrices:
         assert values == pytest.approx([math.pi / 2, 0, 0])
 
 
-
-class TestCommandsAndContexts:
+class TestCommands:
     @pytest.mark.parametrize("mode", ["create", "edit"])
     def test_joint_position_is_world_space_unless_relative_to_the_parent(self, mode):
         """Maya command reference, joint: "-position: ... This position may be
@@ -319,25 +318,6 @@ class TestCommandsAndContexts:
         assert cmds.getAttr("a.translate") == [pytest.approx((1, 2, 3))]
         assert cmds.getAttr("a.rotate") == [pytest.approx((90, 0, 0))]
         assert cmds.getAttr("a.scale") == [(2, 3, 4)]
-
-    def test_pass_matrix_reads_the_world_matrix_at_another_time(self):
-        cmds.createNode("transform", name="p")
-        cmds.setAttr("p.rotateZ", 90)
-        cmds.createNode("transform", name="a", parent="p")
-        cmds.setKeyframe("a.translateX", time=(1,), value=0.0)
-        cmds.setKeyframe("a.translateX", time=(11,), value=10.0)
-        dummy = cmds.createNode("passMatrix")
-        cmds.connectAttr("a.worldMatrix[0]", dummy + ".inMatrix")
-        cmds.currentTime(1)
-        selection = om.MSelectionList()
-        selection.add(dummy)
-        node = om.MObject()
-        selection.getDependNode(0, node)
-        plug = om.MPlug(node, om.MFnDependencyNode(node).attribute("inMatrix"))
-        context = om.MDGContext(om.MTime(6.0, om.MTime.uiUnit()))
-        matrix = om.MFnMatrixData(plug.asMObject(context)).matrix()
-        assert close(point(matrix, (0, 0, 0)), om.MPoint(0, 5, 0))
-        assert cmds.currentTime(query=True) == 1.0
 
 
 class TestDoubleAndFloatClasses:
