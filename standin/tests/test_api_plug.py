@@ -76,25 +76,8 @@ class TestElements:
 
 
 class TestTypedMatrix:
-    @pytest.mark.parametrize("queued", [False, True])
-    def test_matrix_data_writes_a_typed_matrix(self, queued):
-        cmds.createNode("transform", name="t")
-        cmds.addAttr("t", longName="offsetMatrix2", dataType="matrix")
-        matrix = om.MMatrix()
-        om.MScriptUtil.createMatrixFromList(
-            [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 4, 0, 0, 1], matrix)
-        data = om.MFnMatrixData().create(matrix)
-        target = plug("t.offsetMatrix2")
-        if queued:
-            modifier = om.MDGModifier()
-            modifier.newPlugValue(target, data)
-            assert cmds.getAttr("t.offsetMatrix2")[12] == 0.0
-            modifier.doIt()
-        else:
-            target.setMObject(data)
-        assert cmds.getAttr("t.offsetMatrix2")[12] == 4.0
-        assert om.MFnMatrixData(plug("t.offsetMatrix2").asMObject()).matrix() == matrix
-
+    # Writing matrix data, directly and through a modifier: the attribute
+    # write tests in tests/test_anim_attr_values.py.
     def test_matrix_data_does_not_fit_other_typed_data(self):
         cmds.createNode("transform", name="t")
         cmds.addAttr("t", longName="names", dataType="stringArray")
