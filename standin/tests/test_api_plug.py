@@ -40,22 +40,13 @@ class TestNameLookup:
         assert added(name) == nodes
 
 class TestElements:
+    # Reading and writing elements, also of an array inside an array
+    # element: the attribute path tests in tests/test_anim_attr_plug.py.
     @pytest.fixture
     def net(self):
         cmds.createNode("network", name="n")
         cmds.addAttr("n", longName="values", attributeType="double", multi=True)
-        cmds.addAttr("n", longName="list", attributeType="compound", numberOfChildren=1,
-                     multi=True)
-        cmds.addAttr("n", longName="taps", attributeType="double", multi=True, parent="list")
         return om.MFnDependencyNode(dependNode("n"))
-
-    def test_logical_index_selects_the_element_and_makes_it_on_demand(self, net):
-        cmds.setAttr("n.values[3]", 5.0)
-        element = net.findPlug("values", False).elementByLogicalIndex(3)
-        assert element.name() == "n.values[3]" and element.asDouble() == 5.0
-        element.setDouble(9.0)
-        assert cmds.getAttr("n.values[3]") == 9.0
-        assert net.findPlug("values", False).elementByLogicalIndex(7).asDouble() == 0.0
 
     @pytest.mark.parametrize("index, error", [
         (-1, OverflowError), (2 ** 32, OverflowError), (1.0, TypeError)])
@@ -66,13 +57,6 @@ class TestElements:
     def test_a_plug_that_is_not_an_array_has_no_elements(self, net):
         with pytest.raises(RuntimeError):
             plug("n.message").elementByLogicalIndex(0)
-
-    def test_array_inside_an_element_after_its_ancestor_index(self, net):
-        cmds.setAttr("n.list[1].taps[2]", 4.0)
-        taps = om.MPlug(dependNode("n"), net.attribute("taps"))
-        taps.selectAncestorLogicalIndex(1, net.attribute("list"))
-        element = taps.elementByLogicalIndex(2)
-        assert element.name() == "n.list[1].taps[2]" and element.asDouble() == 4.0
 
 
 class TestTypedMatrix:
