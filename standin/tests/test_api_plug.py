@@ -1,7 +1,7 @@
 """What the attribute wrapper relies on when it finds, reads and writes a plug:
-name lookups that several nodes answer, array elements by logical index,
-typed matrix data, the curves one compound key edits, and node identity
-across renames."""
+array elements by logical index, typed matrix data, the curves one compound
+key edits, and node identity across renames.  (Names several nodes answer:
+the node tests in tests/test_node.py and test_scene_names.py.)"""
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
@@ -9,35 +9,6 @@ import maya.OpenMayaAnim as oma
 
 from scene_lookup import dependNode, plug
 
-
-def added(name):
-    """The nodes an MSelectionList holds after add(name), as full names."""
-    selection = om.MSelectionList()
-    selection.add(name)
-    names = []
-    for i in range(selection.length()):
-        node = om.MObject()
-        selection.getDependNode(i, node)
-        path = om.MDagPath()
-        om.MDagPath.getAPathTo(node, path)
-        names.append(path.fullPathName())
-    return sorted(names)
-
-
-class TestNameLookup:
-    @pytest.fixture
-    def twins(self):
-        for group in ("g1", "g2"):
-            cmds.group(empty=True, name=group)
-            cmds.createNode("transform", name="ctrl", parent=group)
-        cmds.createNode("transform", name="solo")
-
-    @pytest.mark.parametrize("name, nodes", [
-        ("ctrl", ["|g1|ctrl", "|g2|ctrl"]), ("ctr*", ["|g1|ctrl", "|g2|ctrl"]),
-        (b"ctrl", ["|g1|ctrl", "|g2|ctrl"]), ("|g1|ctrl", ["|g1|ctrl"]),
-        ("g2|ctrl", ["|g2|ctrl"]), ("sol*", ["|solo"])])
-    def test_a_name_adds_every_node_it_matches(self, twins, name, nodes):
-        assert added(name) == nodes
 
 class TestElements:
     # Reading and writing elements, also of an array inside an array
