@@ -1,5 +1,5 @@
 """Checks of the stand-ins themselves: a new scene and cleared suite records
-for every test."""
+for every test, and the keyed scenes several files share."""
 import pytest
 from maya import cmds
 
@@ -21,3 +21,12 @@ def keyed_ctrl():
         cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
         cmds.setKeyframe("ctrl.ry", time=(frame,), value=float(frame))
     return "ctrl"
+
+
+@pytest.fixture
+def curve():
+    """ball.translateX keyed 0, 2 and 4 at frames 1, 5 and 9: its curve's name."""
+    cmds.createNode("transform", name="ball")
+    for frame, value in ((1, 0.0), (5, 2.0), (9, 4.0)):
+        cmds.setKeyframe("ball.translateX", time=(frame,), value=value)
+    return cmds.keyframe("ball.translateX", query=True, name=True)[0]

@@ -9,14 +9,6 @@ import maya.OpenMayaAnim as oma
 from scene_lookup import dependNode
 
 
-@pytest.fixture
-def curve():
-    cmds.createNode("transform", name="ball")
-    for frame, value in ((1, 0.0), (5, 2.0), (9, 4.0)):
-        cmds.setKeyframe("ball.translateX", time=(frame,), value=value)
-    return cmds.keyframe("ball.translateX", query=True, name=True)[0]
-
-
 class TestTangentTypes:
     def test_edits_reach_the_keys_in_the_time_range_only(self, curve):
         assert cmds.keyTangent("ball.translateX", time=(5, 9), inTangentType="linear",

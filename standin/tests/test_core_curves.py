@@ -19,12 +19,6 @@ def keyed_curve(plug, keys):
     return cmds.keyframe(plug, query=True, name=True)[0]
 
 
-@pytest.fixture
-def curve():
-    cmds.createNode("transform", name="ball")
-    return keyed_curve("ball.translateX", [(1, 0.0), (5, 2.0), (9, 4.0)])
-
-
 def test_breakdown_set_by_command_is_what_the_api_and_query_read(curve):
     assert cmds.keyframe(curve, edit=True, index=(1, 1), breakdown=True) == 1
     fn = oma.MFnAnimCurve(dependNode(curve))
