@@ -1,6 +1,6 @@
-"""Key selection: selectKey puts keys on the active list, keyframe reads and edits
-them when no object is named, and breakdown / tick-draw-special edits cover
-inclusive time ranges."""
+"""Key selection: selectKey puts keys on the active list, and keyframe reads and
+edits them when no object is named.  (How each key command reads its time and
+index flags: test_cmd_keys_flags.py.)"""
 import pytest
 from maya import cmds
 
