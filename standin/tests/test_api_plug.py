@@ -1,7 +1,7 @@
 """What the attribute wrapper relies on when it finds, reads and writes a plug:
-name lookups that several nodes answer, array elements by logical index,
-typed matrix data, the curves one compound key edits, the type of layer
-blends, and node identity across renames."""
+array elements by logical index, typed matrix data, the curves one compound
+key edits, and node identity across renames.  (Names several nodes answer:
+the node tests in tests/test_node.py and test_scene_names.py.)"""
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
@@ -10,57 +10,14 @@ import maya.OpenMayaAnim as oma
 from scene_lookup import dependNode, plug
 
 
-def added(name):
-    """The nodes an MSelectionList holds after add(name), as full names."""
-    selection = om.MSelectionList()
-    selection.add(name)
-    names = []
-    for i in range(selection.length()):
-        node = om.MObject()
-        selection.getDependNode(i, node)
-        path = om.MDagPath()
-        om.MDagPath.getAPathTo(node, path)
-        names.append(path.fullPathName())
-    return sorted(names)
-
-
-class TestNameLookup:
-    @pytest.fixture
-    def twins(self):
-        for group in ("g1", "g2"):
-            cmds.group(empty=True, name=group)
-            cmds.createNode("transform", name="ctrl", parent=group)
-        cmds.createNode("transform", name="solo")
-
-    @pytest.mark.parametrize("name, nodes", [
-        ("ctrl", ["|g1|ctrl", "|g2|ctrl"]), ("ctr*", ["|g1|ctrl", "|g2|ctrl"]),
-        (b"ctrl", ["|g1|ctrl", "|g2|ctrl"]), ("|g1|ctrl", ["|g1|ctrl"]),
-        ("g2|ctrl", ["|g2|ctrl"]), ("sol*", ["|solo"])])
-    def test_a_name_adds_every_node_it_matches(self, twins, name, nodes):
-        assert added(name) == nodes
-
-    def test_a_name_nothing_matches_is_refused(self, twins):
-        with pytest.raises(RuntimeError, match=r"^\(kInvalidParameter\)"):
-            om.MSelectionList().add("nothing")
-
-
 class TestElements:
+    # Reading and writing elements, also of an array inside an array
+    # element: the attribute path tests in tests/test_anim_attr_plug.py.
     @pytest.fixture
     def net(self):
         cmds.createNode("network", name="n")
         cmds.addAttr("n", longName="values", attributeType="double", multi=True)
-        cmds.addAttr("n", longName="list", attributeType="compound", numberOfChildren=1,
-                     multi=True)
-        cmds.addAttr("n", longName="taps", attributeType="double", multi=True, parent="list")
         return om.MFnDependencyNode(dependNode("n"))
-
-    def test_logical_index_selects_the_element_and_makes_it_on_demand(self, net):
-        cmds.setAttr("n.values[3]", 5.0)
-        element = net.findPlug("values", False).elementByLogicalIndex(3)
-        assert element.name() == "n.values[3]" and element.asDouble() == 5.0
-        element.setDouble(9.0)
-        assert cmds.getAttr("n.values[3]") == 9.0
-        assert net.findPlug("values", False).elementByLogicalIndex(7).asDouble() == 0.0
 
     @pytest.mark.parametrize("index, error", [
         (-1, OverflowError), (2 ** 32, OverflowError), (1.0, TypeError)])
@@ -72,34 +29,10 @@ class TestElements:
         with pytest.raises(RuntimeError):
             plug("n.message").elementByLogicalIndex(0)
 
-    def test_array_inside_an_element_after_its_ancestor_index(self, net):
-        cmds.setAttr("n.list[1].taps[2]", 4.0)
-        taps = om.MPlug(dependNode("n"), net.attribute("taps"))
-        taps.selectAncestorLogicalIndex(1, net.attribute("list"))
-        element = taps.elementByLogicalIndex(2)
-        assert element.name() == "n.list[1].taps[2]" and element.asDouble() == 4.0
-
 
 class TestTypedMatrix:
-    @pytest.mark.parametrize("queued", [False, True])
-    def test_matrix_data_writes_a_typed_matrix(self, queued):
-        cmds.createNode("transform", name="t")
-        cmds.addAttr("t", longName="offsetMatrix2", dataType="matrix")
-        matrix = om.MMatrix()
-        om.MScriptUtil.createMatrixFromList(
-            [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 4, 0, 0, 1], matrix)
-        data = om.MFnMatrixData().create(matrix)
-        target = plug("t.offsetMatrix2")
-        if queued:
-            modifier = om.MDGModifier()
-            modifier.newPlugValue(target, data)
-            assert cmds.getAttr("t.offsetMatrix2")[12] == 0.0
-            modifier.doIt()
-        else:
-            target.setMObject(data)
-        assert cmds.getAttr("t.offsetMatrix2")[12] == 4.0
-        assert om.MFnMatrixData(plug("t.offsetMatrix2").asMObject()).matrix() == matrix
-
+    # Writing matrix data, directly and through a modifier: the attribute
+    # write tests in tests/test_anim_attr_values.py.
     def test_matrix_data_does_not_fit_other_typed_data(self):
         cmds.createNode("transform", name="t")
         cmds.addAttr("t", longName="names", dataType="stringArray")
@@ -107,7 +40,7 @@ class TestTypedMatrix:
             plug("t.names").setMObject(om.MFnMatrixData().create(om.MMatrix()))
 
 
-class TestKeyingAndLayers:
+class TestKeying:
     def test_one_key_on_a_compound_tells_the_callback_every_curve_at_once(self):
         cmds.createNode("transform", name="ctrl")
         calls = []
@@ -120,21 +53,6 @@ class TestKeyingAndLayers:
         finally:
             om.MMessage.removeCallback(ident)
         assert calls == [["ctrl_translateX", "ctrl_translateY", "ctrl_translateZ"]]
-
-    @pytest.mark.parametrize("channel, blendType", [
-        ("tx", "kBlendNodeDoubleLinear"), ("rx", "kBlendNodeAdditiveRotation"),
-        ("v", "kBlendNodeBoolean")])
-    def test_a_layer_member_is_driven_by_a_blend_of_its_own_type_only(self, channel, blendType):
-        cmds.createNode("transform", name="ctrl")
-        cmds.animLayer("layerA", attribute="ctrl." + channel)
-        sources = om.MPlugArray()
-        driven = plug("ctrl." + channel)
-        if not driven.connectedTo(sources, True, False):
-            driven.parent().connectedTo(sources, True, False)
-        blend = sources[0].node()
-        assert blend.hasFn(getattr(om.MFn, blendType))
-        assert not blend.hasFn(om.MFn.kBlendNodeBase)
-        assert not oma.MAnimUtil.isAnimated(driven)
 
 
 def test_a_node_keeps_its_identity_across_renames_and_a_new_one_differs():

@@ -5,30 +5,23 @@ import weakref
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
+from scene_lookup import dependNode
 
 FREED = "MScriptUtil pointer used after its MScriptUtil was freed"
 
 
-def depend_node(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    obj = om.MObject()
-    selection.getDependNode(0, obj)
-    return obj
-
-
 def shapes_below(pointer):
     path = om.MDagPath()
-    om.MDagPath.getAPathTo(depend_node("ball"), path)
+    om.MDagPath.getAPathTo(dependNode("ball"), path)
     path.numberOfShapesDirectlyBelow(pointer)
 
 
 def transform_scale(pointer):
-    om.MFnTransform(depend_node("ball")).getScale(pointer)
+    om.MFnTransform(dependNode("ball")).getScale(pointer)
 
 
 def matrix_scale(pointer):
-    om.MFnTransform(depend_node("ball")).transformation().getScale(pointer, om.MSpace.kTransform)
+    om.MFnTransform(dependNode("ball")).transformation().getScale(pointer, om.MSpace.kTransform)
 
 
 def test_a_pointer_does_not_keep_its_util_alive():

@@ -37,10 +37,10 @@ def test_angle_defaults_to_radians():
 
 
 @pytest.mark.parametrize("name, unit, fps", [
-    ("film", om.MTime.kFilm, 24), ("ntsc", om.MTime.kNTSCFrame, 30),
     ("pal", om.MTime.kPALFrame, 25), ("show", om.MTime.kShowScan, 48),
 ])
 def test_frames_follow_the_interface_time_unit(name, unit, fps):
+    # film and ntsc: FrameTime's tests in tests/test_time.py.
     cmds.currentUnit(time=name)
     assert om.MTime.uiUnit() == unit
     assert cmds.currentUnit(query=True, time=True) == name
@@ -89,12 +89,10 @@ def test_a_context_reads_keys_at_its_own_time_not_the_current_one(frame, expecte
     assert cmds.currentTime(query=True) == 6.0
 
 
-def test_time1_out_time_follows_the_context_time_unless_keyed():
+def test_time1_out_time_follows_the_context_time():
+    # Keyed, it is a timewarp: FrameTime's tests in tests/test_time.py.
     out = plug("time1.outTime")
     cmds.currentTime(30)
     assert out.asMTime().value() == 30
     assert out.asMTime(at(48)).value() == 48
     assert plug("time1.enableTimewarp").asBool() is False
-    cmds.setKeyframe("time1.outTime", time=1, value=1)
-    cmds.setKeyframe("time1.outTime", time=11, value=21)
-    assert out.asMTime(at(6)).value() == pytest.approx(11.0)

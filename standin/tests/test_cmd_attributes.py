@@ -88,28 +88,23 @@ def test_delete_attr_refuses_what_is_not_a_dynamic_attribute(args, flags):
     assert cmds.deleteAttr("ctrl", query=True) == ["pair", "extra"]
 
 
-def test_delete_attr_takes_the_flag_for_several_nodes_and_drops_connections():
+def test_delete_attr_takes_a_plug_or_the_flag_for_several_nodes_and_drops_connections():
     """Maya command reference, deleteAttr: "delete a dynamic attribute from
     a node or nodes"; the query lists a node's dynamic attributes."""
     for name in ("a", "b", "driver"):
         cmds.createNode("transform", name=name)
     for name in ("a", "b"):
         cmds.addAttr(name, longName="weight", shortName="wt")
+    cmds.addAttr("a", longName="first", shortName="fi")
     cmds.connectAttr("driver.tx", "a.weight")
     cmds.connectAttr("b.weight", "driver.ty")
+    cmds.deleteAttr("a.fi")
+    assert cmds.deleteAttr("a", q=True) == ["weight"]
     cmds.deleteAttr("a", "b", at="wt")
     assert cmds.deleteAttr("a", q=True) is None and cmds.deleteAttr("b", q=True) is None
+    assert cmds.listAttr("a", userDefined=True) is None
     assert cmds.listConnections("driver") is None
     assert cmds.connectionInfo("driver.tx", isSource=True) is False
-
-
-def test_delete_attr_removes_a_dynamic_attribute_by_either_spelling():
-    cmds.createNode("transform", name="ctrl")
-    cmds.addAttr("ctrl", longName="first", shortName="fi")
-    cmds.addAttr("ctrl", longName="second")
-    cmds.deleteAttr("ctrl.fi")
-    cmds.deleteAttr("ctrl", attribute="second")
-    assert cmds.listAttr("ctrl", userDefined=True) is None
 
 
 @pytest.mark.parametrize("plug, flags, expected", [

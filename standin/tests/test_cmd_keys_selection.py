@@ -1,18 +1,8 @@
-"""Key selection: selectKey puts keys on the active list, keyframe reads and edits
-them when no object is named, and breakdown / tick-draw-special edits cover
-inclusive time ranges."""
+"""Key selection: selectKey puts keys on the active list, and keyframe reads and
+edits them when no object is named.  (How each key command reads its time and
+index flags: test_cmd_keys_flags.py.)"""
 import pytest
 from maya import cmds
-
-
-@pytest.fixture
-def ctrl():
-    """ctrl keyed on tx and ry at frames 1..10 (value = frame)."""
-    cmds.createNode("transform", name="ctrl")
-    for frame in range(1, 11):
-        cmds.setKeyframe("ctrl.tx", time=(frame,), value=float(frame))
-        cmds.setKeyframe("ctrl.ry", time=(frame,), value=float(frame))
-    return "ctrl"
 
 
 def selectedTimes():
@@ -33,23 +23,11 @@ def kinds(target, flag):
 
 
 class TestSelectKey:
-    @pytest.mark.parametrize("time, expected", [
-        ((3, 5), [3.0, 4.0, 5.0]),
-        ((4,), [4.0]),
-        ((4, 4), [4.0]),
-        ((5, 3), None),                  # a reversed range holds no key
-        ((9.5, 20), [10.0]),
-        ((11, 20), None),
-    ])
-    def test_time_range_is_inclusive(self, ctrl, time, expected):
-        cmds.selectKey("ctrl.tx", time=time)
-        assert selectedTimes() == expected
-
-    def test_returns_the_number_of_curves_touched(self, ctrl):
+    def test_returns_the_number_of_curves_touched(self, keyed_ctrl):
         assert cmds.selectKey("ctrl", time=(2, 3)) == 2
         assert cmds.selectKey("ctrl.tx", time=(50, 60)) == 0
 
-    def test_a_new_selection_replaces_unless_adding(self, ctrl):
+    def test_a_new_selection_replaces_unless_adding(self, keyed_ctrl):
         cmds.selectKey("ctrl.tx", time=(1, 2))
         cmds.selectKey("ctrl.ry", time=(5, 5))
         assert cmds.keyframe(query=True, name=True, selected=True) == ["ctrl_rotateY"]
@@ -66,29 +44,23 @@ class TestSelectKey:
         (dict(toggle=True), [1.0, 2.0, 5.0]),
         (dict(add=True), [1.0, 2.0, 3.0, 4.0, 5.0]),
     ])
-    def test_replace_remove_toggle_and_add(self, ctrl, flags, expected):
+    def test_replace_remove_toggle_and_add(self, keyed_ctrl, flags, expected):
         cmds.selectKey("ctrl.tx", time=(1, 4))
         cmds.selectKey("ctrl.tx", time=(3, 5), **flags)
         assert selectedTimes() == expected
 
-    def test_clear_empties_the_key_selection(self, ctrl):
+    def test_clear_empties_the_key_selection(self, keyed_ctrl):
         cmds.selectKey("ctrl", time=(1, 3))
         assert cmds.selectKey(clear=True) == 2
         assert cmds.keyframe(query=True, name=True, selected=True) is None
 
-    def test_index_and_upper_bound(self, ctrl):
-        cmds.selectKey("ctrl.tx", index=(0, 1))
-        assert selectedTimes() == [1.0, 2.0]
-        cmds.selectKey("ctrl.tx", time=(3, 5), includeUpperBound=False)
-        assert selectedTimes() == [3.0, 4.0]
-
     @pytest.mark.standin_only
     @pytest.mark.parametrize("flag", ["inTangent", "outTangent", "float", "unsnappedKeys"])
-    def test_unmodelled_selections_raise(self, ctrl, flag):
+    def test_unmodelled_selections_raise(self, keyed_ctrl, flag):
         with pytest.raises(RuntimeError):
             cmds.selectKey("ctrl.tx", **{flag: True})
 
-    def test_selected_keys_stay_selected_through_edits_and_leave_when_cut(self, ctrl):
+    def test_selected_keys_stay_selected_through_edits_and_leave_when_cut(self, keyed_ctrl):
         cmds.selectKey("ctrl.tx", time=(3, 4))
         cmds.keyframe("ctrl.tx", edit=True, time=(3, 3), breakdown=True)
         cmds.keyframe("ctrl.tx", edit=True, time=(4, 4), timeChange=4.5)
@@ -99,43 +71,33 @@ class TestSelectKey:
 
 class TestKeyframeOnSelectedKeys:
     @pytest.mark.parametrize("flag", ["breakdown", "tickDrawSpecial"])
-    def test_edit_without_target_acts_on_the_selected_keys(self, ctrl, flag):
+    def test_edit_without_target_acts_on_the_selected_keys(self, keyed_ctrl, flag):
         cmds.selectKey("ctrl.tx", time=(2, 3))
         cmds.selectKey("ctrl.ry", time=(6, 6), addTo=True)
         assert cmds.keyframe(edit=True, **{flag: True}) == 2  # curves, not keys
         assert kinds("ctrl.tx", flag) == [2.0, 3.0]
         assert kinds("ctrl.ry", flag) == [6.0]
 
-    def test_without_selected_keys_the_selected_objects_are_used(self, ctrl):
+    def test_without_selected_keys_the_selected_objects_are_used(self, keyed_ctrl):
         cmds.select("ctrl")
         assert cmds.keyframe(edit=True, time=(5, 5), breakdown=True) == 2
         assert kinds("ctrl.tx", "breakdown") == kinds("ctrl.ry", "breakdown") == [5.0]
 
-    def test_a_named_target_ignores_the_selected_keys(self, ctrl):
+    def test_a_named_target_ignores_the_selected_keys(self, keyed_ctrl):
         cmds.selectKey("ctrl.tx", time=(2, 2))
         cmds.keyframe("ctrl.ry", edit=True, time=(4, 5), breakdown=True)
         assert kinds("ctrl.tx", "breakdown") == []
         assert kinds("ctrl.ry", "breakdown") == [4.0, 5.0]
 
-    def test_selected_narrows_a_named_query(self, ctrl):
+    def test_selected_narrows_a_named_query(self, keyed_ctrl):
         cmds.selectKey("ctrl.tx", time=(2, 3))
         assert cmds.keyframe("ctrl", query=True, selected=True, timeChange=True) == [2.0, 3.0]
         assert cmds.keyframe("ctrl", query=True, selected=True, name=True) == [
             "ctrl_translateX"]
         assert cmds.keyframe("ctrl.ry", query=True, selected=True, name=True) is None
 
-    @pytest.mark.parametrize("flag", ["breakdown", "tickDrawSpecial"])
-    @pytest.mark.parametrize("target", ["ctrl.tx", "ctrl_translateX"])
-    @pytest.mark.parametrize("time, expected", [
-        ((2, 4), [2.0, 3.0, 4.0]), ((4, 2), []), ((7, 7), [7.0]), ((3.5, 4.5), [4.0])])
-    def test_flag_over_a_time_range_on_plug_or_curve(self, ctrl, flag, target, time, expected):
-        cmds.keyframe(target, edit=True, time=time, **{flag: True})
-        assert kinds("ctrl.tx", flag) == expected
-        cmds.keyframe(target, edit=True, time=(1, 10), **{flag: False})
-        assert kinds("ctrl.tx", flag) == []
 
-
-def test_ls_lists_every_curve_of_the_given_types(ctrl):
+def test_ls_lists_every_curve_of_the_given_types(keyed_ctrl):
     cmds.addAttr("ctrl", longName="amount", attributeType="double", keyable=True)
     cmds.setKeyframe("ctrl.amount", time=(1,), value=1.0)
     assert cmds.ls(type=["animCurveTA", "animCurveTL", "animCurveTT", "animCurveTU"]) == [

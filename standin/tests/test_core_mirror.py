@@ -47,10 +47,6 @@ def make(name):
     return cmds.createNode("transform", name=name, skipSelect=True)
 
 
-def test_sides_are_three_distinct_constants():
-    assert len({id(LEFT), id(RIGHT), id(CENTER)}) == 3
-
-
 @pytest.mark.parametrize("name, side, partnerName, namespacePrefix", [
     ("L_arm_ctrl", LEFT, "R_arm_ctrl", ""),
     ("arm_R", RIGHT, "arm_L", ""),

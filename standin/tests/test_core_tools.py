@@ -30,7 +30,7 @@ def keyed(node, *attributes):
         cmds.setKeyframe("%s.%s" % (node, attribute), time=(1,), value=1.0)
 
 
-def test_target_is_the_selections_curves_over_the_playback_range():
+def test_target_is_the_selections_curves_over_the_playback_range_or_none():
     keyed("a", "translateX", "rotateY")
     keyed("b", "scaleZ")
     keyed("c", "translateY")
@@ -40,10 +40,7 @@ def test_target_is_the_selections_curves_over_the_playback_range():
     assert sorted(target.curveNames) == ["a_rotateY", "a_translateX", "b_scaleZ"]
     assert target.targetTime == (5.0, 20.0)
     assert target.preferTargetCurves is False
-
-
-def test_without_a_selection_the_target_has_no_curves():
-    keyed("a", "translateX")
+    cmds.select(clear=True)
     assert CurveTarget().curveNames == []
 
 
@@ -145,8 +142,6 @@ def test_shown_messages_are_recorded_with_every_argument():
             "smart_euler_filter_off", MessageClick.accepted, None)
     assert (note.kind, note.duration, note.onMessageClick, note.clicks) \
         == (infoMessageKind, 3, None, [])
-    assert askMessageKind != infoMessageKind
-    assert MessageClick.accepted != MessageClick.declined
 
 
 @pytest.mark.parametrize("which, value, expected", [

@@ -2,30 +2,17 @@
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
-
-
-def depend_node(name):
-    selection = om.MSelectionList()
-    selection.add(name)
-    obj = om.MObject()
-    selection.getDependNode(0, obj)
-    return obj
-
-
-def dag_path(name):
-    path = om.MDagPath()
-    om.MDagPath.getAPathTo(depend_node(name), path)
-    return path
+from scene_lookup import dagPath, dependNode
 
 
 def test_a_short_name_resolves_to_one_node_only_while_it_is_unique():
     grp = cmds.group(empty=True, name="grp")
     cmds.createNode("transform", name="ctrl", parent=grp)
-    assert dag_path("ctrl").fullPathName() == "|grp|ctrl"
+    assert dagPath("ctrl").fullPathName() == "|grp|ctrl"
     assert cmds.createNode("transform", name="ctrl") == "|ctrl"
     assert sorted(cmds.ls("ctrl")) == ["grp|ctrl", "|ctrl"]
-    assert dag_path("grp|ctrl").partialPathName() == "grp|ctrl"
-    assert dag_path("|ctrl").fullPathName() == "|ctrl"
+    assert dagPath("grp|ctrl").partialPathName() == "grp|ctrl"
+    assert dagPath("|ctrl").fullPathName() == "|ctrl"
     selection = om.MSelectionList()
     selection.add("ctrl")
     strings = []  # API 1.0 fills a list of str
@@ -49,7 +36,7 @@ def test_selection_list_takes_bytes_and_attribute_paths():
     selection.add("ball.translateX")
     obj = om.MObject()
     selection.getDependNode(0, obj)
-    assert obj == depend_node("ball")
+    assert obj == dependNode("ball")
     plug = om.MPlug()
     selection.getPlug(1, plug)
     assert plug.name() == "ball.translateX"
@@ -60,7 +47,7 @@ def test_selection_list_takes_bytes_and_attribute_paths():
 def test_deleting_a_transform_kills_the_handles_of_its_whole_subtree():
     grp = cmds.group(empty=True, name="grp")
     cmds.createNode("mesh", parent=cmds.createNode("transform", name="body", parent=grp))
-    handles = [om.MObjectHandle(depend_node(n)) for n in ("grp", "body", "polySurfaceShape1")]
+    handles = [om.MObjectHandle(dependNode(n)) for n in ("grp", "body", "polySurfaceShape1")]
     assert all(h.isValid() and h.isAlive() for h in handles)
     cmds.delete("grp")
     assert [(h.isValid(), h.isAlive()) for h in handles] == [(False, False)] * 3
@@ -85,7 +72,7 @@ def test_list_relatives_gives_object_names_unless_asked_for_paths(flags, parents
 
 
 def test_top_level_parent_is_the_world_with_an_empty_path():
-    node = depend_node(cmds.createNode("transform", name="top"))
+    node = dependNode(cmds.createNode("transform", name="top"))
     world = om.MFnDagNode(node).parent(0)
     assert world.hasFn(om.MFn.kWorld)
     assert om.MFnDagNode(world).fullPathName() == ""
@@ -231,11 +218,8 @@ def test_names_in_lists_tuples_and_bytes_still_resolve():
     assert cmds.ls(["a", (b"b",)], None) == ["a", "b"]
 
 
-@pytest.mark.parametrize("long_, short", [
-    (dict(newFile=True, force=True), dict(new=True, f=True)),
-])
-def test_a_new_scene_by_the_long_or_the_short_flag(long_, short):
-    for flags in (long_, short):
+def test_a_new_scene_by_the_long_or_the_short_flag():
+    for flags in (dict(newFile=True, force=True), dict(new=True, f=True)):
         cmds.createNode("transform", name="left")
         assert cmds.file(**flags) == "" and cmds.ls("left") == []
 
