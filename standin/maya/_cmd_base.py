@@ -130,14 +130,12 @@ def _isType(node, typeNames):
 
 # --- values in working units ---------------------------------------------------
 
+_UNITS = (_attrs.LINEAR, _attrs.ANGLE, _attrs.TIME)
+
 def _toUi(attr, value):
     kind = attr.kind
-    if kind == _attrs.LINEAR:
-        return SCENE.linearToUi(value)
-    if kind == _attrs.ANGLE:
-        return SCENE.angleToUi(value)
-    if kind == _attrs.TIME:
-        return SCENE.ticksToUi(value)
+    if kind in _UNITS:
+        return SCENE.unitToUi(attr, value)
     if kind == _attrs.NUMERIC:
         if attr.numericType == _attrs.N_BOOLEAN:
             return bool(value)
@@ -161,12 +159,8 @@ def _toUi(attr, value):
 
 def _fromUi(attr, value):
     kind = attr.kind
-    if kind == _attrs.LINEAR:
-        return SCENE.linearFromUi(value)
-    if kind == _attrs.ANGLE:
-        return SCENE.angleFromUi(value)
-    if kind == _attrs.TIME:
-        return SCENE.ticksFromUi(value)
+    if kind in _UNITS:
+        return SCENE.unitFromUi(attr, value)
     if kind == _attrs.ENUM:
         return int(value)
     if kind == _attrs.NUMERIC:

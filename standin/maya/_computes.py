@@ -253,28 +253,6 @@ class ExpressionProgram(object):
         self.segments = segments
 
 
-def _toUi(scene, attr, value):
-    kind = attr.kind
-    if kind == "linear":
-        return scene.linearToUi(value)
-    if kind == "angle":
-        return scene.angleToUi(value)
-    if kind == "time":
-        return scene.ticksToUi(value)
-    return float(value)
-
-
-def _fromUi(scene, attr, value):
-    kind = attr.kind
-    if kind == "linear":
-        return scene.linearFromUi(value)
-    if kind == "angle":
-        return scene.angleFromUi(value)
-    if kind == "time":
-        return scene.ticksFromUi(value)
-    return value
-
-
 def expressionOutput(scene, node, attr, indices, ticks):
     """output[i]: the value the expression assigns to the plug output[i]
     drives, evaluated at ``ticks``; the value output[i] holds when the
@@ -298,7 +276,7 @@ def expressionOutput(scene, node, attr, indices, ticks):
             return variables.get(meaning, 0.0)
         if meaning in assigned:
             return assigned[meaning]
-        return _toUi(scene, meaning[1], scene.value(meaning, ticks))
+        return float(scene.unitToUi(meaning[1], scene.value(meaning, ticks)))
 
     _RUNNING.add(node)
     try:
@@ -314,4 +292,4 @@ def expressionOutput(scene, node, attr, indices, ticks):
         _RUNNING.discard(node)
     if target not in assigned:
         return held
-    return _fromUi(scene, target[1], assigned[target])
+    return scene.unitFromUi(target[1], assigned[target])

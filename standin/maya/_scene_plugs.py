@@ -638,3 +638,26 @@ class PlugModel(object):
 
     def ticksFromUi(self, value):
         return _units.timeToTicks(value, self.timeUnit)
+
+    def unitToUi(self, attr, value):
+        """A linear, angle or time attribute's internal value in the working
+        unit; any other attribute's value unchanged."""
+        kind = attr.kind
+        if kind == _attrs.LINEAR:
+            return self.linearToUi(value)
+        if kind == _attrs.ANGLE:
+            return self.angleToUi(value)
+        if kind == _attrs.TIME:
+            return self.ticksToUi(value)
+        return value
+
+    def unitFromUi(self, attr, value):
+        """The inverse of ``unitToUi``."""
+        kind = attr.kind
+        if kind == _attrs.LINEAR:
+            return self.linearFromUi(value)
+        if kind == _attrs.ANGLE:
+            return self.angleFromUi(value)
+        if kind == _attrs.TIME:
+            return self.ticksFromUi(value)
+        return value
