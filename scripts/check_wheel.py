@@ -1,11 +1,12 @@
-"""Checks that a built wheel can be handed to another Linux machine.
+"""Checks that a built wheel can be handed to another machine.
 
 Run by scripts/release.sh with the release tools' interpreter (it needs
 pyelftools and auditwheel from scripts/release-requirements.txt):
 
     check_wheel.py WHEEL --python-tag cp39 --platform manylinux_2_17_x86_64 --max-glibc 2.17
+    check_wheel.py WHEEL --python-tag cp39 --platform win_amd64
 
-It opens the wheel, finds the compiled module and checks that
+For a Linux wheel it opens the wheel, finds the compiled module and checks that
 
 - the wheel's name and its WHEEL metadata carry the platform tag, and
   ``auditwheel show`` says the wheel is consistent with it;
@@ -14,6 +15,15 @@ It opens the wheel, finds the compiled module and checks that
 - it exports only its entry point and pybind11's exception type information
   (no operator new/delete, nothing of the C++ standard library);
 - it carries no debug information.
+
+For a Windows wheel (read with the objdump that OBJDUMP names, one that reads
+PE files, such as mingw binutils') it checks that the wheel's name and
+metadata carry the tag, that it holds ``rigkit0.cp3X-win_amd64.pyd`` and the
+stub, and that the module imports only the interpreter's ``python3X.dll``,
+``KERNEL32.dll`` and the Universal C runtime (``api-ms-win-crt-*``, the one
+python.org's CPython uses: no C++ runtime DLL to clash with the host's),
+exports only ``PyInit_rigkit0`` and pybind11's exception type information,
+and carries no debug information.
 
 Each failed check prints one line; the exit status is the number of failed
 checks (0: the wheel passed). On success it prints one line of figures.
@@ -39,6 +49,11 @@ ALLOWED_NEEDED = {
 # pybind11 marks its exception types for export, so that code in another
 # module can catch them; their type information is all it exports on purpose.
 PYBIND11_TYPE_INFO = re.compile(r"^_ZT[IS]N8pybind1[0-9]")
+# On Windows the exception classes are exported whole: their vtables and
+# error_already_set's out-of-line members.
+PYBIND11_EXCEPTION_CLASS = re.compile(
+    r"^_Z(?:T[VIS]N|NK?)8pybind11[0-9]+(?:error_already_set|builtin_exception|stop_iteration"
+    r"|[a-z_]+_error)")
 
 
 def exported(elf):
@@ -104,6 +119,71 @@ def checkModule(data, maxGlibc):
     return failures, newest, names
 
 
+def objdump(data, flag):
+    """What OBJDUMP prints with the given flag for a module's bytes."""
+    import tempfile
+
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "module.pyd")
+        with open(path, "wb") as stream:
+            stream.write(data)
+        out = subprocess.run([os.environ.get("OBJDUMP", "x86_64-w64-mingw32-objdump"), flag, path],
+                             capture_output=True, text=True)
+    if out.returncode != 0:
+        raise SystemExit("objdump %s failed: %s" % (flag, out.stderr.strip()))
+    return out.stdout
+
+
+def peImports(private):
+    """The DLLs a PE module imports from, as `objdump -p` names them."""
+    return re.findall(r"^\s*DLL Name: (\S+)", private, re.M)
+
+
+def peExports(private):
+    """The names in a PE module's export table, as `objdump -p` lists them."""
+    match = re.search(r"\[Ordinal/Name Pointer\] Table[^\n]*\n((?:\s*\[.*\n)*)", private)
+    if not match:
+        return []
+    return [line.split()[-1] for line in match.group(1).splitlines() if line.strip()]
+
+
+def peImportedFrom(private, dll):
+    """The names a PE module imports from the given DLL."""
+    names, inside = [], False
+    for line in private.splitlines():
+        if "DLL Name:" in line:
+            inside = line.split("DLL Name:")[1].strip().lower() == dll.lower()
+        elif inside:
+            match = re.match(r"^\s*[0-9a-f]+\s+\S+\s+[0-9a-f]+\s+(\S+)\s*$", line)
+            if match:
+                names.append(match.group(1))
+    return names
+
+
+def checkPeModule(data, pythonTag):
+    """Failures found in one Windows module's bytes."""
+    failures = []
+    private = objdump(data, "-p")
+    allowed = {"python%s.dll" % pythonTag[2:], "kernel32.dll"}
+    extra = [name for name in peImports(private)
+             if name.lower() not in allowed and not name.lower().startswith("api-ms-win-crt-")]
+    if extra:
+        failures.append("imports DLLs beyond the interpreter, KERNEL32 and the C runtime: %s"
+                        % ", ".join(extra))
+    names = peExports(private)
+    if "PyInit_rigkit0" not in names:
+        failures.append("does not export PyInit_rigkit0")
+    stray = [n for n in names if n != "PyInit_rigkit0" and not PYBIND11_EXCEPTION_CLASS.match(n)]
+    if stray:
+        shown = ", ".join(sorted(stray)[:8]) + (" ..." if len(stray) > 8 else "")
+        failures.append("exports %d symbols beyond its entry point: %s" % (len(stray), shown))
+    sections = re.findall(r"^\s*\d+\s+(\S+)", objdump(data, "-h"), re.M)
+    debug = [name for name in sections if name.startswith((".debug", ".zdebug"))]
+    if debug:
+        failures.append("carries debug information: %s" % ", ".join(debug))
+    return failures, peImports(private), names
+
+
 def wheelTags(archive):
     """The Tag lines of the wheel's WHEEL metadata."""
     [wheelFile] = [n for n in archive.namelist() if n.endswith(".dist-info/WHEEL")]
@@ -125,8 +205,14 @@ def main():
     parser.add_argument("wheel")
     parser.add_argument("--python-tag", required=True, help="cp39, cp310, ...")
     parser.add_argument("--platform", required=True, help="manylinux_2_17_x86_64")
-    parser.add_argument("--max-glibc", required=True, help="2.17")
+    parser.add_argument("--max-glibc", help="2.17 (Linux wheels)")
+    parser.add_argument("--dll", help="Windows: the interpreter's python3X.dll, which must export "
+                                      "every name the module imports from it")
     args = parser.parse_args()
+    if args.platform.startswith("win"):
+        return checkWindowsWheel(args)
+    if not args.max_glibc:
+        parser.error("a Linux wheel needs --max-glibc")
 
     failures = []
     name = os.path.basename(args.wheel)
@@ -156,6 +242,52 @@ def main():
     if not failures:
         print("%s: tags %s; auditwheel: %s; newest glibc symbol version %s; exports %s"
               % (name, ", ".join(tags), tag, ".".join(map(str, newest)), ", ".join(sorted(names))))
+    return len(failures)
+
+
+def checkAgainstDll(data, dll):
+    """Names the module imports from the interpreter's DLL that it lacks."""
+    with open(dll, "rb") as stream:
+        exportedByDll = set(peExports(objdump(stream.read(), "-p")))
+    wanted = peImportedFrom(objdump(data, "-p"), os.path.basename(dll))
+    if not wanted:
+        return ["imports nothing from %s" % os.path.basename(dll)]
+    missing = sorted(set(wanted) - exportedByDll)
+    if missing:
+        return ["imports from %s what it does not export: %s"
+                % (os.path.basename(dll), ", ".join(missing))]
+    return []
+
+
+def checkWindowsWheel(args):
+    failures = []
+    name = os.path.basename(args.wheel)
+    expected = "%s-%s-%s" % (args.python_tag, args.python_tag, args.platform)
+    if not name.endswith("-%s.whl" % expected):
+        failures.append("file name %s does not end in the tag %s" % (name, expected))
+    imports, names = [], []
+    with zipfile.ZipFile(args.wheel) as archive:
+        tags = wheelTags(archive)
+        if tags != [expected]:
+            failures.append("WHEEL metadata tags %s, not %s" % (tags, expected))
+        module = "rigkit0.%s-%s.pyd" % (args.python_tag, args.platform)
+        modules = [n for n in archive.namelist() if n.endswith((".pyd", ".dll", ".so"))]
+        if modules != [module]:
+            failures.append("holds compiled modules %s, not %s alone" % (modules, module))
+        if "rigkit0.pyi" not in archive.namelist():
+            failures.append("holds no rigkit0.pyi")
+        if modules:
+            data = archive.read(modules[0])
+            found, imports, names = checkPeModule(data, args.python_tag)
+            failures += found
+            if args.dll:
+                failures += checkAgainstDll(data, args.dll)
+
+    for failure in failures:
+        print("%s: %s" % (name, failure))
+    if not failures:
+        print("%s: tags %s; imports %s; exports %s"
+              % (name, ", ".join(tags), ", ".join(imports), ", ".join(sorted(names))))
     return len(failures)
 
 

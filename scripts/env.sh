@@ -53,7 +53,7 @@ prepare_env() {
       "$python" -m venv "$venv" >&2 || return 1
     fi
   fi
-  local tools=("scikit-build-core>=0.10" "pybind11>=3.1" "pytest>=7" "hypothesis>=6" "mypy>=1.19" "maya-stubs>=0.4,<0.5")
+  local tools=("scikit-build-core>=0.12" "pybind11>=3.1" "pytest>=7" "hypothesis>=6" "mypy>=1.19" "maya-stubs>=0.4,<0.5")
   command -v cmake >/dev/null 2>&1 || tools+=("cmake>=3.18")
   command -v ninja >/dev/null 2>&1 || tools+=("ninja")
   "$venv/bin/python" -m pip install -q --disable-pip-version-check "${tools[@]}" >&2 || return 1

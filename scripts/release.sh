@@ -5,7 +5,12 @@
 #     glibc 2.17 and later with the C++ runtime linked in and hidden, tagged
 #     manylinux_2_17_x86_64;
 #   - dist/suite/Zentrik/_api/__hybrid__/: the three compiled modules and the
-#     type stub, laid out as the suite ships them.
+#     type stub, laid out as the suite ships them;
+#   - the same for 64-bit Windows, cross-built here (scripts/release-windows.sh):
+#     one win_amd64 wheel per interpreter of WINDOWS_SHIPPING (all three
+#     unless narrowed, as CI does to save time) and its .pyd in the suite's
+#     folder, each checked; the suite run under Wine against a CPython 3.12
+#     build of the same sources.
 # Then checks all of it as it ships: each wheel's tags, linked libraries,
 # symbol versions and exports (scripts/check_wheel.py, auditwheel), the whole
 # test suite against each wheel installed alone into a fresh environment of its
@@ -202,7 +207,7 @@ run_suite() {
   (cd "$folder" && "$python" -m pytest -q -p no:cacheprovider "$@") >"$log" 2>&1
   local status=$?
   local closing
-  closing=$(grep -E '[0-9]+ (passed|failed|errors?)' "$log" | tail -1 |
+  closing=$(tr -d '\r' <"$log" | grep -E '[0-9]+ (passed|failed|errors?)' | tail -1 |
     sed -E 's/^=+ //; s/ =+$//; s/ in [0-9.]+s.*//')
   if [ "$status" != 0 ]; then
     tail -60 "$log" >&2
@@ -273,6 +278,11 @@ for version in $SUPPORTED; do
   say "CPython $version: suite folder: ${DROPPED[$version]} ($((SECONDS - step)) s)"
 done
 
+# --- Windows -------------------------------------------------------------------
+
+source "$ROOT/scripts/release-windows.sh"
+windows_release || status=1
+
 # --- summary -------------------------------------------------------------------
 
 row() { printf '%-74s %8s  %-34s %-64s  %s\n' "$@"; }
@@ -291,6 +301,19 @@ for version in $SUPPORTED; do
   row "${module#"$DIST"/}" "$(($(stat -c %s "$module") / 1024)) KiB" "suite folder, CPython $version" \
     "$(sha256sum "$module" | cut -d' ' -f1)" "${DROPPED[$version]}"
 done
+for version in $WINDOWS_SHIPPING; do
+  wheel=${WIN_WHEEL[$version]}
+  row "$(basename "$wheel")" "$(($(stat -c %s "$wheel") / 1024)) KiB" \
+    "cp${version/./}-cp${version/./}-$WIN_PLATFORM" "$(sha256sum "$wheel" | cut -d' ' -f1)" \
+    "through the $WIN_TEST_VERSION build: $WINE_PASSED"
+done
+for version in $WINDOWS_SHIPPING; do
+  module="$DROP/rigkit0.cp${version/./}-$WIN_PLATFORM.pyd"
+  row "${module#"$DIST"/}" "$(($(stat -c %s "$module") / 1024)) KiB" "suite folder, Windows $version" \
+    "$(sha256sum "$module" | cut -d' ' -f1)" "built in ${WIN_SECONDS[$version]} s"
+done
+echo "Windows CPython $WIN_TEST_VERSION test build under Wine: $WINE_PASSED;" \
+  "Linux CPython $WIN_TEST_VERSION: $LINUX312_PASSED"
 echo
 if [ "$status" != 0 ]; then
   say "FAILED after $((SECONDS - started)) s (logs in build/release/)"

@@ -70,7 +70,8 @@ def load(version=None, replaced=None):
 @pytest.mark.parametrize(
     "version, number, core",
     [((3, 7, 0), 37, "core37"), ((3, 9, 7), 39, "core39"),
-     ((3, 10, 1), 310, "core310"), ((3, 11, 2), 311, "core311")],
+     ((3, 10, 1), 310, "core310"), ((3, 11, 2), 311, "core311"),
+     ((3, 12, 0), 312, "core312"), ((3, 13, 4), 313, "core313")],
 )
 def test_version_number_chooses_the_one_matching_core_module(version, number, core):
     result = load(version=list(version) + ["final", 0])
@@ -79,10 +80,21 @@ def test_version_number_chooses_the_one_matching_core_module(version, number, co
     assert result["classes"] == CLASSES
 
 
-@pytest.mark.parametrize("version", [(3, 8, 0), (3, 12, 0), (3, 1, 0)])
-def test_unsupported_version_fails_at_the_first_class(version):
+@pytest.mark.parametrize("version", [(3, 8, 0), (3, 14, 0), (3, 1, 0)])
+def test_a_version_the_suite_has_no_core_module_for_fails_naming_it(version):
     result = load(version=list(version) + ["final", 0])
-    assert result == {"error": "NameError", "message": "name 'MAnimControl' is not defined"}
+    core = "Zentrik._api.__hybrid__.core%d%d" % version[:2]
+    assert result == {"error": "ImportError", "message": (
+        "rigkit0 cannot load under CPython %d.%d: the suite has no core module for it "
+        "(no module named '%s'); rigkit0 is released for CPython 3.9, 3.10 and 3.11"
+        % (version[0], version[1], core))}
+
+
+def test_a_missing_module_inside_the_core_module_is_not_taken_for_a_missing_core():
+    core = "core%d%d" % sys.version_info[:2]
+    result = load(replaced={"%s.%s" % (PACKAGE, core): "import rigkit_no_such_module"})
+    assert result == {"error": "ModuleNotFoundError",
+                      "message": "No module named 'rigkit_no_such_module'"}
 
 
 def test_sibling_names_replace_core_names():

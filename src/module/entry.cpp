@@ -4,7 +4,15 @@
 #include "module/loading.h"
 #include "module/methods.h"
 
+#include <cstddef>
 #include <new>
+
+// pyconfig.h must describe the target the compiler builds for: Windows' own
+// file says 64-bit only to MSVC, and a mismatch compiles cleanly into a module
+// with the wrong object layout.
+static_assert(SIZEOF_VOID_P == sizeof(void *), "pyconfig.h's pointer size is not the target's");
+static_assert(SIZEOF_SIZE_T == sizeof(std::size_t), "pyconfig.h's size_t is not the target's");
+static_assert(sizeof(Py_ssize_t) == sizeof(std::size_t), "Py_ssize_t is not as wide as size_t");
 
 namespace rigkit {
 namespace {

@@ -11,9 +11,9 @@ namespace {
 // `from <name> import *` at the given level, into the module's namespace:
 // the names of __all__ when the module has it, else every name without a
 // leading underscore, as the interpreter's own star import does.
-void importStar(const State &s, const char *name, int level) {
+void importStar(const State &s, py::handle name, int level) {
     py::object fromlist = steal(Py_BuildValue("(s)", "*"));
-    py::object source = steal(PyImport_ImportModuleLevelObject(text(name).ptr(), s.globals,
+    py::object source = steal(PyImport_ImportModuleLevelObject(name.ptr(), s.globals,
                                                                nullptr, fromlist.ptr(), level));
     py::object names;
     bool skipPrivate = false;
@@ -44,12 +44,39 @@ void requireBuiltins(const State &s) {
         s.global(steal(PyUnicode_InternFromString(name)).ptr());
 }
 
-// Major and minor version written one after the other: 3.9 is 39, 3.10 is 310.
-py::object versionNumber(const State &s, py::handle sys) {
+// The suite ships one core module per interpreter, named by the version
+// number: major and minor written one after the other (3.9 gives core39,
+// 3.12 core312). The name is built rather than looked up in a fixed list, so
+// that the suite's next interpreter needs its core module and a build of this
+// module, not a change to it. A suite without that module is told so by
+// version; an import failing inside the core module goes on unchanged.
+void importCore(const State &s, py::handle sys) {
     py::object info = getAttr(sys, s.version_info);
     py::object major = steal(PySequence_GetItem(info.ptr(), 0));
     py::object minor = steal(PySequence_GetItem(info.ptr(), 1));
-    return steal(PyLong_FromUnicodeObject(format("%s%s", major, minor).ptr(), 10));
+    py::object digits = format("%s%s", major, minor);
+    py::object version = steal(PyLong_FromUnicodeObject(digits.ptr(), 10));
+    if (PyDict_SetItemString(s.globals, "_", version.ptr()) < 0) throwPythonError();
+
+    py::object name = format("Zentrik._api.__hybrid__.core%s", version);
+    try {
+        importStar(s, name, 0);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_ModuleNotFoundError)) throw;
+        PyObject *missing = PyObject_GetAttrString(e.value().ptr(), "name");
+        if (!missing) PyErr_Clear();
+        const bool ours = missing && PyUnicode_Check(missing) &&
+                          PyUnicode_Compare(missing, name.ptr()) == 0;
+        Py_XDECREF(missing);
+        if (PyErr_Occurred()) PyErr_Clear();
+        if (!ours) throw;
+        py::object message = format(
+            "rigkit0 cannot load under CPython %s.%s: the suite has no core module for it "
+            "(no module named '%s'); rigkit0 is released for CPython 3.9, 3.10 and 3.11",
+            major, minor, name);
+        py::raise_from(e, PyExc_ImportError, py::str(message).cast<std::string>().c_str());
+        throw py::error_already_set();
+    }
 }
 
 }  // namespace
@@ -60,21 +87,7 @@ void load(const State &s) {
     py::object sys = steal(PyImport_ImportModule("sys"));
     if (PyDict_SetItemString(s.globals, "sys", sys.ptr()) < 0) throwPythonError();
 
-    py::object version = versionNumber(s, sys);
-    if (PyDict_SetItemString(s.globals, "_", version.ptr()) < 0) throwPythonError();
-
-    // Each version is tested on its own, not as an else-chain: a core module
-    // that several versions share would be imported once per match.
-    static const struct {
-        long version;
-        const char *module;
-    } cores[] = {{27, "Zentrik._api.__hybrid__.core27"},
-                 {37, "Zentrik._api.__hybrid__.core37"},
-                 {39, "Zentrik._api.__hybrid__.core39"},
-                 {310, "Zentrik._api.__hybrid__.core310"},
-                 {311, "Zentrik._api.__hybrid__.core311"}};
-    for (const auto &core : cores)
-        if (equal(version, steal(PyLong_FromLong(core.version)))) importStar(s, core.module, 0);
+    importCore(s, sys);
 
     defineAnimControl(s);
     defineFrameTime(s);
@@ -89,7 +102,7 @@ void load(const State &s) {
     defineAnimAttr(s);
     defineAnimTools(s);
 
-    importStar(s, "rigkit1", 1);
+    importStar(s, text("rigkit1"), 1);
 }
 
 }  // namespace rigkit

@@ -17,7 +17,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 PACKAGES = ("maya", "Zentrik")
 MAYA_FACES = {"maya.cmds", "maya.OpenMaya", "maya.OpenMayaAnim"}
 CORE_FACES = {"Zentrik._api.__hybrid__._core"} | {
-    "Zentrik._api.__hybrid__.core%s" % v for v in ("37", "39", "310", "311")}
+    "Zentrik._api.__hybrid__.core%s" % v for v in ("37", "39", "310", "311", "312", "313")}
 
 
 def stand_in_modules():

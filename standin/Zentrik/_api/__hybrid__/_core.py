@@ -1,4 +1,4 @@
-"""The shared implementation behind the stand-in core modules core37 ... core311.
+"""The shared implementation behind the stand-in core modules core37 ... core313.
 
 The suite ships one core module per interpreter; ``rigkit0`` star-imports the
 one that matches the running interpreter and finds here everything it uses
