@@ -179,6 +179,10 @@ def checkPeModule(data, pythonTag):
         failures.append("exports %d symbols beyond its entry point: %s" % (len(stray), shown))
     sections = re.findall(r"^\s*\d+\s+(\S+)", objdump(data, "-h"), re.M)
     debug = [name for name in sections if name.startswith((".debug", ".zdebug"))]
+    # Clang for Windows puts debug information into a PDB beside the module
+    # and leaves a CodeView entry naming it (with the build machine's path).
+    if re.search(r"^\s*\d+\s+CodeView\s", private, re.M):
+        debug.append("a CodeView entry naming a PDB")
     if debug:
         failures.append("carries debug information: %s" % ", ".join(debug))
     return failures, peImports(private), names

@@ -24,7 +24,7 @@ WIN_PLATFORM=win_amd64
 WIN_TARGET=x86_64-windows-gnu
 WIN_WORK="$WORK/windows"
 WIN_TEST_VERSION=3.12
-WINDOWS_SHIPPING=${WINDOWS_SHIPPING:-$SUPPORTED}
+WINDOWS_SHIPPING=${WINDOWS_SHIPPING-$SUPPORTED}
 WINE=/usr/lib/wine/wine64
 OBJDUMP=x86_64-w64-mingw32-objdump
 DEBIAN_MIRROR=http://deb.debian.org/debian
@@ -56,7 +56,7 @@ windows_packages() {
 
 # Extracts Windows' pyconfig.h of every needed version into $WIN_WORK/pyconfig.
 windows_pyconfig() {
-  local apt="$WIN_WORK/apt" version package suite line source file
+  local apt="$WIN_WORK/apt" version package suite line source file member
   local options=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
                  -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
                  -o "APT::Sandbox::User=root")
@@ -79,8 +79,9 @@ windows_pyconfig() {
     source=$(ls "$apt/sources/${package}_"*.orig.tar.* | head -1)
     # 3.13 keeps it as a template whose one placeholder (the free-threaded
     # build) stays off.
-    tar -xf "$source" -O --wildcards '*/PC/pyconfig.h' '*/PC/pyconfig.h.in' >"$file" 2>/dev/null
-    [ -s "$file" ] || fail "Windows: no PC/pyconfig.h in $source"
+    member=$(tar -tf "$source" | grep -E '^[^/]+/PC/pyconfig\.h(\.in)?$' | head -1) ||
+      fail "Windows: no PC/pyconfig.h in $source"
+    tar -xf "$source" -O "$member" >"$file"
   done
 }
 
@@ -153,7 +154,7 @@ windows_check_the_checker() {
 __declspec(dllexport) int stray(void) { return MessageBeep(0); } /* user32.dll */
 __declspec(dllexport) void *PyInit_rigkit0(void) { return 0; }
 SOURCE
-  "$WIN_WORK/bin/cc" -shared -g -O1 "$dir/bad.c" -luser32 -o "$dir/rigkit0.pyd" ||
+  "$WIN_WORK/bin/cc" -shared -g -O3 "$dir/bad.c" -luser32 -o "$dir/rigkit0.pyd" ||
     fail "Windows: cannot build the checker's bad module"
   touch "$dir/rigkit0.pyi"
   printf 'Metadata-Version: 2.1\nName: rigkit0\nVersion: 0.1.0\n' >"$dir/PKG-INFO"
@@ -244,6 +245,8 @@ windows_release() {
   step=$SECONDS
   windows_pyconfig
   say "Windows: pyconfig.h from Debian's sources ($((SECONDS - step)) s)"
+  "$tools/bin/check-jsonschema" --builtin-schema vendor.github-workflows \
+    "$ROOT/.github/workflows/wheels.yml" >&2 || fail "the studio CI workflow does not fit GitHub's schema"
   step=$SECONDS
   windows_check_the_checker
   say "Windows: the wheel checker refuses a bad module ($((SECONDS - step)) s)"

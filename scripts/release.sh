@@ -20,9 +20,20 @@
 # Its tools (compiler, build, auditwheel, ...) come pinned from
 # scripts/release-requirements.txt into environments of its own under .venv/;
 # build files go to build/release/. Every supported interpreter must be found.
+#
+# `scripts/release.sh linux` or `windows` makes one half (CI times them as
+# stages of their own); `windows` takes the sdist a `linux` run left in dist/.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 cd "$ROOT"
+
+PARTS=${1:-all}
+case $PARTS in
+  all | linux | windows) ;;
+  *) echo "usage: scripts/release.sh [all|linux|windows]" >&2; exit 2 ;;
+esac
+linux_part() { [ "$PARTS" != windows ]; }
+windows_part() { [ "$PARTS" != linux ]; }
 
 PLATFORM=manylinux_2_17_x86_64
 MAX_GLIBC=2.17
@@ -113,19 +124,25 @@ SOURCE
       { echo "$report" >&2; fail "the wheel checker missed: $expected"; }
   done
 }
+if linux_part; then
 step=$SECONDS
 check_the_checker
 say "the wheel checker refuses a bad module ($((SECONDS - step)) s)"
 
 rm -rf "$DIST"
 mkdir -p "$DIST"
+fi
 
 # --- the source distribution -------------------------------------------------
 
 step=$SECONDS
-say "source distribution"
-"$toolpy" -m build --sdist --outdir "$DIST" "$ROOT" >"$WORK/sdist.log" 2>&1 ||
-  { cat "$WORK/sdist.log" >&2; fail "the source distribution did not build"; }
+if linux_part; then
+  say "source distribution"
+  "$toolpy" -m build --sdist --outdir "$DIST" "$ROOT" >"$WORK/sdist.log" 2>&1 ||
+    { cat "$WORK/sdist.log" >&2; fail "the source distribution did not build"; }
+else
+  say "source distribution: the one in dist/ (from scripts/release.sh linux)"
+fi
 sdists=("$DIST"/rigkit0-*.tar.gz)
 [ "${#sdists[@]}" = 1 ] && [ -f "${sdists[0]}" ] || fail "expected one rigkit0-*.tar.gz in dist/"
 sdist=${sdists[0]}
@@ -141,9 +158,11 @@ for needed in CMakeLists.txt src/rigkit0.pyi tests/conftest.py standin/Zentrik/_
 done
 say "source distribution in $((SECONDS - step)) s: ${sdist#"$ROOT"/}"
 
+declare -A WHEEL PASSED DROPPED
+status=0
+if linux_part; then
 # --- wheels ------------------------------------------------------------------
 
-declare -A WHEEL
 for version in $SUPPORTED; do
   step=$SECONDS
   tag="cp${version/./}"
@@ -226,8 +245,6 @@ copy_suite() {
   cp -r "$source_dir/tests" "$source_dir/standin" "$source_dir/pyproject.toml" "$folder/"
 }
 
-declare -A PASSED DROPPED
-status=0
 for version in $SUPPORTED; do
   step=$SECONDS
   tag="cp${version/./}"
@@ -278,17 +295,22 @@ for version in $SUPPORTED; do
   say "CPython $version: suite folder: ${DROPPED[$version]} ($((SECONDS - step)) s)"
 done
 
+fi
+
 # --- Windows -------------------------------------------------------------------
 
 source "$ROOT/scripts/release-windows.sh"
-windows_release || status=1
+if windows_part; then
+  mkdir -p "$DROP"
+  windows_release || status=1
+fi
 
 # --- summary -------------------------------------------------------------------
 
 row() { printf '%-74s %8s  %-34s %-64s  %s\n' "$@"; }
 echo
 row "in dist/" "size" "tag" "SHA-256" "tests"
-for version in $SUPPORTED; do
+linux_part && for version in $SUPPORTED; do
   wheel=${WHEEL[$version]}
   row "$(basename "$wheel")" "$(($(stat -c %s "$wheel") / 1024)) KiB" \
     "cp${version/./}-cp${version/./}-$PLATFORM" "$(sha256sum "$wheel" | cut -d' ' -f1)" \
@@ -296,23 +318,23 @@ for version in $SUPPORTED; do
 done
 row "$(basename "$sdist")" "$(($(stat -c %s "$sdist") / 1024)) KiB" "source" \
   "$(sha256sum "$sdist" | cut -d' ' -f1)" "the wheels above are built from it"
-for version in $SUPPORTED; do
+linux_part && for version in $SUPPORTED; do
   module=$(echo "$DROP"/rigkit0.cpython-"${version/./}"-*.so)
   row "${module#"$DIST"/}" "$(($(stat -c %s "$module") / 1024)) KiB" "suite folder, CPython $version" \
     "$(sha256sum "$module" | cut -d' ' -f1)" "${DROPPED[$version]}"
 done
-for version in $WINDOWS_SHIPPING; do
+windows_part && for version in $WINDOWS_SHIPPING; do
   wheel=${WIN_WHEEL[$version]}
   row "$(basename "$wheel")" "$(($(stat -c %s "$wheel") / 1024)) KiB" \
     "cp${version/./}-cp${version/./}-$WIN_PLATFORM" "$(sha256sum "$wheel" | cut -d' ' -f1)" \
     "through the $WIN_TEST_VERSION build: $WINE_PASSED"
 done
-for version in $WINDOWS_SHIPPING; do
+windows_part && for version in $WINDOWS_SHIPPING; do
   module="$DROP/rigkit0.cp${version/./}-$WIN_PLATFORM.pyd"
   row "${module#"$DIST"/}" "$(($(stat -c %s "$module") / 1024)) KiB" "suite folder, Windows $version" \
     "$(sha256sum "$module" | cut -d' ' -f1)" "built in ${WIN_SECONDS[$version]} s"
 done
-echo "Windows CPython $WIN_TEST_VERSION test build under Wine: $WINE_PASSED;" \
+windows_part && echo "Windows CPython $WIN_TEST_VERSION test build under Wine: $WINE_PASSED;" \
   "Linux CPython $WIN_TEST_VERSION: $LINUX312_PASSED"
 echo
 if [ "$status" != 0 ]; then
