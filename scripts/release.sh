@@ -150,7 +150,9 @@ sdist=${sdists[0]}
 # the sdist lacks shows up as a failed build or test below.
 rm -rf "$WORK/src"
 mkdir -p "$WORK/src"
-tar -xzf "$sdist" -C "$WORK/src"
+# The sdist stores one fixed date for reproducibility; unpacked with that date,
+# sources changed since an earlier run would look older than its objects.
+tar -xzf "$sdist" -m -C "$WORK/src"
 source_dir=$(echo "$WORK"/src/rigkit0-*)
 [ -f "$source_dir/pyproject.toml" ] || fail "the sdist holds no pyproject.toml"
 for needed in CMakeLists.txt src/rigkit0.pyi tests/conftest.py standin/Zentrik/_api/__hybrid__/__init__.py; do
