@@ -326,3 +326,33 @@ class TestLayersKeepThePose:
             values = cmds.keyframe(curve, query=True, valueChange=True)
             assert all(abs(c - p) < 180.0 for p, c in zip(values, values[1:])), values
         assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+
+
+def shownBetweenKeys(frames):
+    """The shown rotation at every key and halfway between keys."""
+    return shownRotations([f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)])
+
+
+class TestWholeToolKeepsThePoseOnLayers:
+    """The whole tool, not only its pre-pass: a curve's own whole-turn filter
+    changes the pose as much as the pre-pass does when the curve's values are
+    not the rotation its node shows."""
+
+    @pytest.mark.parametrize("base, layer, settings", [
+        (ZEROS[:3], [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)],
+         {"weight": 0.5, "axes": "X"}),
+        (ZEROS, FLIPPING, {"weight": 0.5}),
+        (ZEROS, FLIPPING, {"weight": 0.25, "axes": "Y"}),
+        (FLIPPING, FLIPPING, {"weight": 0.5}),
+    ], ids=["half-weight offset", "half-weight turns", "quarter-weight turns on Y",
+            "flipping base under half weight"])
+    def test_no_frame_changes_its_shown_orientation_and_nothing_is_claimed(
+            self, rk, base, layer, settings):
+        optionOn()
+        frames = list(range(1, len(base) + 1))
+        curves, layerCurves = layeredRotation(frames, base, layer, **settings)
+        before, shown = sceneKeys(curves + layerCurves), shownBetweenKeys(frames)
+        rk.AnimTools().applySmartEulerFilterToFrames([frames[0], frames[-1]], "a1")
+        assert all(sameOrientation(b, a) for b, a in zip(shown, shownBetweenKeys(frames)))
+        assert sceneKeys(curves + layerCurves) == before
+        assert CORE.messages == []

@@ -450,8 +450,12 @@ void filterCurves(const State &s, py::handle self, py::handle curves, py::handle
         callMethod(self, s.alignRotationKeys, startFrame);
         bool changed = prePassEdits != editsBefore;
 
+        // A curve's own whole-turn filter changes the pose wherever the
+        // pre-pass would, so it runs only on the curves the pre-pass may edit.
+        LayerRule rule(s);
         for (py::handle curve : curves) {
             callMethod(progress, s.step);
+            if (!rule.showsItsValues(curve, itemsOf(getAttr(curve, s.keyTimes)))) continue;
             // The range is always the caller's, never the moved start.
             py::object frameRange = steal(PyList_New(2));
             PyList_SET_ITEM(frameRange.ptr(), 0, first.inc_ref().ptr());
@@ -552,7 +556,9 @@ void defineAnimTools(const State &s) {
         cls.property<sceneCurves>("sceneCurves", "AnimCurves of every anim curve in the scene.");
         cls.method<applySmartEulerFilterToFrames>("applySmartEulerFilterToFrames",
             "The Smart Euler Filter over the rotation curves, from the first to the\n"
-            "last of `frames`; with the option off, offers once per action to turn it on.",
+            "last of `frames`; with the option off, offers once per action to turn it on.\n"
+            "Curves whose values are not the rotation their node shows (another layer\n"
+            "adds to it) are left alone, so no pose changes.",
             {"self", "frames", "actionId", "includePreviousKey", "filterFlag"},
             {Py_True, Py_True});
         cls.method<alignRotationKeys>("alignRotationKeys",
