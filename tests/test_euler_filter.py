@@ -356,3 +356,18 @@ class TestWholeToolKeepsThePoseOnLayers:
         assert all(sameOrientation(b, a) for b, a in zip(shown, shownBetweenKeys(frames)))
         assert sceneKeys(curves + layerCurves) == before
         assert CORE.messages == []
+
+    def test_a_layer_holding_other_channels_leaves_the_flip_fix_on(self, rk, gimbal):
+        optionOn()
+        cmds.animLayer("tweak")
+        cmds.animLayer("tweak", edit=True, attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="tweak")
+        before = keyTriples(gimbal)
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        after = keyTriples(gimbal)
+        assert all(sameOrientation(b, a) for b, a in zip(before, after))
+        # No flip left: the keys move by a few degrees, not by half turns.
+        for previous, current in zip(after, after[1:]):
+            assert all(abs(c - p) < math.pi / 2 for p, c in zip(previous, current))
+        [applied] = CORE.messages
+        assert applied.title == "Smart Euler Filter Applied"

@@ -189,15 +189,20 @@ void writeValues(const State &s, py::handle curve, const Items &original, const 
 // quaternion in "by layer" accumulation), so a curve's values are the shown
 // rotation exactly when its own layer is the base or takes over completely
 // (foreground 1, background 0) and every other layer over the node adds
-// nothing (foreground 0, background 1), at every key. Layers that hold other
-// channels of the node only count too: leaving a curve alone never changes a
-// pose.
+// nothing (foreground 0, background 1), at every key. Only layers that hold
+// one of the node's rotate channels add to its rotation: a layer of
+// translation tweaks must not switch the flip fix off.
 class LayerRule {
 public:
     explicit LayerRule(const State &s)
         : s_(s), base_(getAttr(s.global(s.LayerQueries), s.BASE_LAYER)),
           layersOfNode_(steal(PyDict_New())), weights_(steal(PyDict_New())),
-          timeKeyword_(steal(Py_BuildValue("(s)", "time"))) {
+          rotatedNodes_(steal(PyDict_New())),
+          timeKeyword_(steal(Py_BuildValue("(s)", "time"))),
+          rotateNames_(steal(Py_BuildValue("{sOsOsOsOsOsOsOsO}", "rotateX", Py_None, "rotateY",
+                                           Py_None, "rotateZ", Py_None, "rotate", Py_None,
+                                           "rx", Py_None, "ry", Py_None, "rz", Py_None, "r",
+                                           Py_None))) {
         // Without a root layer the scene has no layers: nothing to ask per node.
         py::object rootKeywords = steal(Py_BuildValue("(ss)", "query", "root"));
         anyLayers_ = !callMethodKw(s.global(s.cmds), s.animLayer, rootKeywords.ptr(), Py_True,
@@ -214,7 +219,7 @@ public:
         bool ownListed = onBase;
         if (!nodeName.is_none()) {
             for (py::handle other : layersOf(nodeName)) {
-                if (equal(other, base_)) continue;
+                if (equal(other, base_) || !rotates(other, nodeName)) continue;
                 if (!onBase && equal(other, layer))
                     ownListed = true;
                 else
@@ -244,6 +249,43 @@ private:
         return layers;
     }
 
+    // Whether `layer` holds a rotate channel of the node `nodeName` (as the
+    // curves give it: a DAG node's full path). The layer's members are read
+    // once: cmds.animLayer(layer, query=True, attribute=True), their nodes
+    // made full paths by one cmds.ls(..., long=True).
+    bool rotates(py::handle layer, py::handle nodeName) {
+        py::object nodes = entryOrNone(rotatedNodes_, layer);
+        if (nodes.is_none()) {
+            py::object cmds = s_.global(s_.cmds);
+            py::object members = callMethodKw(cmds, s_.animLayer, s_.kwQueryAttribute, layer,
+                                              Py_True, Py_True);
+            py::object rotated = newList();
+            if (truthy(members)) {
+                for (py::handle member : members) {
+                    if (!PyUnicode_Check(member.ptr())) continue;
+                    const Py_ssize_t dot = PyUnicode_FindChar(
+                        member.ptr(), '.', 0, PyUnicode_GET_LENGTH(member.ptr()), 1);
+                    if (dot == -2) throwPythonError();
+                    if (dot <= 0) continue;
+                    py::object attr = steal(PyUnicode_Substring(
+                        member.ptr(), dot + 1, PyUnicode_GET_LENGTH(member.ptr())));
+                    const int isRotate = PyDict_Contains(rotateNames_.ptr(), attr.ptr());
+                    if (isRotate < 0) throwPythonError();
+                    if (isRotate) append(rotated, steal(PyUnicode_Substring(member.ptr(), 0, dot)));
+                }
+            }
+            py::object found = none();
+            if (PyList_GET_SIZE(rotated.ptr()) > 0)
+                found = callMethodKw(cmds, s_.ls, s_.kwLong, rotated, Py_True);
+            nodes = steal(PySet_New(truthy(found) ? found.ptr() : nullptr));
+            if (PyDict_SetItem(rotatedNodes_.ptr(), layer.ptr(), nodes.ptr()) < 0)
+                throwPythonError();
+        }
+        const int holds = PySet_Contains(nodes.ptr(), nodeName.ptr());
+        if (holds < 0) throwPythonError();
+        return holds != 0;
+    }
+
     bool weightsAre(py::handle layer, py::handle time, double foreground, double background) {
         return weight(layer, "%s.foregroundWeight", time) == foreground &&
                weight(layer, "%s.backgroundWeight", time) == background;
@@ -262,7 +304,7 @@ private:
     }
 
     const State &s_;
-    py::object base_, layersOfNode_, weights_, timeKeyword_;
+    py::object base_, layersOfNode_, weights_, rotatedNodes_, timeKeyword_, rotateNames_;
     bool anyLayers_ = false;
 };
 
