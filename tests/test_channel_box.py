@@ -80,6 +80,16 @@ class TestChannelBoxSelection:
                         select=["a.tx", "a.ty", "a.weights", "a.hiddenValue"])
         assert rk.ChannelBox().selectedPlugNames == ["|a.translateX"]
 
+    @pytest.mark.parametrize("channel", ["ty", "hiddenValue"], ids=["locked", "hidden"])
+    def test_highlighting_only_unusable_channels_leaves_nothing_active(self, rk, rig, channel):
+        """The animator excluded every other channel: none may be keyed or filtered."""
+        cmds.addAttr("a", longName="hiddenValue", attributeType="double")
+        cmds.setAttr("a.ty", lock=True)
+        cmds.select("a")
+        cmds.channelBox("mainChannelBox", edit=True, select=["a." + channel])
+        channelBox = rk.ChannelBox()
+        assert channelBox.activeAttrs == [] and channelBox.nonAnimatedPlugNames == []
+
     def test_every_selection_keeps_the_arrays_it_hands_out(self, rk, rig):
         before = len(rk.ChannelBox.keepAlive)
         channelBox = rk.ChannelBox("a")

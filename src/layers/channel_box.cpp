@@ -223,9 +223,13 @@ py::object channelBoxAttrs(const State &s, py::handle self) {
     return result;
 }
 
+// Highlighted channels that are all locked or hidden are the animator
+// excluding the rest: only a Channel Box with nothing highlighted means
+// every channel.
 py::object activeAttrs(const State &s, py::handle self) {
     py::object selected = getAttr(self, s.selectedAttrs);
     if (truthy(selected)) return selected;
+    if (truthy(getAttr(self, s.selectedChannelPaths))) return newList();
     return getAttr(self, s.channelBoxAttrs);
 }
 
@@ -305,7 +309,8 @@ void defineChannelBox(const State &s) {
         cls.property<channelBoxAttrs>("channelBoxAttrs",
             "animatableAttrs, then the non-keyable attributes the Channel Box shows.");
         cls.property<activeAttrs>("activeAttrs",
-            "selectedAttrs when there are any, else channelBoxAttrs.");
+            "selectedAttrs; channelBoxAttrs only when no channel is highlighted\n"
+            "(highlighted channels that cannot be used give an empty list).");
         cls.property<animatedAttrs>("animatedAttrs",
             "AnimAttrs of animatedPlugs, matrix and message attributes left out.");
         cls.property<nonAnimatedAttrs>("nonAnimatedAttrs",
