@@ -371,3 +371,32 @@ class TestWholeToolKeepsThePoseOnLayers:
             assert all(abs(c - p) < math.pi / 2 for p, c in zip(previous, current))
         [applied] = CORE.messages
         assert applied.title == "Smart Euler Filter Applied"
+
+
+def continuous(curves):
+    after = keyTriples(curves)
+    return all(abs(c - p) < math.pi for a, b in zip(after, after[1:]) for p, c in zip(a, b))
+
+
+class TestOptionalStepsCannotStopTheTool:
+    @pytest.mark.parametrize("slider", ["timeControlRebuilt", None])
+    def test_a_time_slider_that_cannot_be_asked_is_reported_and_the_filter_runs(
+            self, rk, gimbal, errors, slider):
+        optionOn()
+        cmds.select("ctrl")
+        cmds.channelBox("mainChannelBox", edit=True, select=["ctrl.rx"])
+        CORE.timeSlider = slider
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        assert continuous(gimbal)
+        [report] = errors
+        assert report.startswith("Zentrik - Could not offer the Channel Box timeline sync - ")
+
+    def test_accepting_with_the_toolbar_closed_still_filters(self, rk, gimbal, errors,
+                                                            monkeypatch):
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
+        ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
+        assert CORE.toolOptions["smartEulerFilter"] is True
+        assert continuous(gimbal)
+        [report] = errors
+        assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")

@@ -59,11 +59,28 @@ py::object selectedKeyCurves(const State &s, py::handle self) {
     return result;
 }
 
+// Runs an optional step: a question or a cosmetic update. Its failure (a
+// rebuilt UI, a closed toolbar) is reported, and the tool goes on.
+template <class Step>
+void bestEffort(const State &s, const char *what, Step &&step) {
+    try {
+        step();
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_Exception)) throw;
+        whileHandling(e, [&] {
+            reportError(s, format("Zentrik - Could not %s - %s", text(what),
+                                  steal(PyObject_Str(e.value().ptr()))));
+        });
+    }
+}
+
 // Reading the target first offers the timeline questions, so they come up as
-// a tool is about to act.
+// a tool is about to act; a question that cannot be asked stops no tool.
 py::object targetCurves(const State &s, py::handle self) {
-    callMethod(self, s.updateChannelBoxHighlight);
-    callMethod(self, s.updateAnimLayerSync);
+    bestEffort(s, "offer the Channel Box timeline sync",
+               [&] { callMethod(self, s.updateChannelBoxHighlight); });
+    bestEffort(s, "offer the anim layer timeline sync",
+               [&] { callMethod(self, s.updateAnimLayerSync); });
     py::object target = call(s.global(s.CurveTarget));
     py::object targetTime = getAttr(target, s.targetTime);
     py::object mode = getAttr(self, s.MODE_TARGET_CURVES);
@@ -554,8 +571,10 @@ py::object onSmartEulerFilterMessageClick(const State &s, py::handle self, py::h
                                           py::handle clickValue) {
     if (!equal(clickValue, getAttr(s.global(s.MessageClick), s.accepted))) return none();
     callMethod(call(s.global(s.ToolOption), text("smartEulerFilter")), s.save, Py_True);
-    py::object commonKit = getAttr(s.global(s.CORE), s.commonKit);
-    callMethod(getAttr(commonKit, s.smartEulerFilter_toolButton), s.setChecked, Py_True);
+    bestEffort(s, "check the Smart Euler Filter button", [&] {
+        py::object commonKit = getAttr(s.global(s.CORE), s.commonKit);
+        callMethod(getAttr(commonKit, s.smartEulerFilter_toolButton), s.setChecked, Py_True);
+    });
     try {
         withContext(s, call(s.global(s.coreModifierContext)), [&](py::handle pair) {
             callMethod(self, s.applySmartEulerFilterToFrames, frames, unpackPair(pair).first);
@@ -593,7 +612,7 @@ void defineAnimTools(const State &s) {
             "AnimCurves of the curves that carry selected keys.");
         cls.property<targetCurves>("targetCurves",
             "AnimCurves of the target's curves; reading them first offers the timeline\n"
-            "questions.");
+            "questions (a question that fails is reported and skipped).");
         cls.property<sceneCurveNames>("sceneCurveNames", "Names of every anim curve in the scene.");
         cls.property<sceneCurves>("sceneCurves", "AnimCurves of every anim curve in the scene.");
         cls.method<applySmartEulerFilterToFrames>("applySmartEulerFilterToFrames",
