@@ -141,6 +141,32 @@ class TestAnimatableMembership:
         assert cmds.getAttr("ctrl.amount") == 0.0  # the layer's key went with it
 
 
+class TestSharedShortNames:
+    """Two characters' |g1|ctrl and |g2|ctrl: a name both answer to is a
+    failed lookup, reported, and neither character's layer changes."""
+
+    AMBIGUOUS = "Zentrik - Error handling object ctrl - More than one object matches name: ctrl"
+
+    def test_neither_characters_layer_keys_go_nor_attributes_join(self, rk, twins, errors):
+        layer = rk.AnimLayer.create("L")
+        for group in ("g1", "g2"):
+            layer.addAttribute("|%s|ctrl.tx" % group)
+            cmds.setKeyframe("|%s|ctrl.tx" % group, time=(10,), value=5.0, animLayer="L")
+        before = layer.attributes
+        layer.removeAnimatableAttributes("ctrl")
+        layer.addAnimatableAttributes("ctrl")
+        assert layer.attributes == before
+        assert [cmds.getAttr("|%s|ctrl.tx" % g, time=10) for g in ("g1", "g2")] == [5.0, 5.0]
+        assert errors == [self.AMBIGUOUS] * 2
+
+    def test_channel_box_and_reader_read_neither_node(self, rk, twins, errors):
+        channelBox = rk.ChannelBox("ctrl")
+        assert channelBox.animatableAttrs == channelBox.channelBoxAttrs == []
+        reader = rk.SelectionReader(["ctrl", "ctrlSolo"])
+        assert [p.fullPathName() for p in reader.nodeDagPaths] == ["|ctrlSolo"]
+        assert errors and set(errors) == {self.AMBIGUOUS}
+
+
 class TestSettings:
     def test_apply_settings_copies_one_layer_onto_another(self, rk, rig):
         source = rk.AnimLayer.create("layerA")

@@ -154,12 +154,23 @@ py::object plugsFound(const State &s, py::handle self, PyObject *finder) {
     py::object array = call(s.global(s.MPlugArray));
     py::object selection = call(s.global(s.MSelectionList));
     py::object handleClass = s.global(s.NodeHandle);
+    py::object selectionClass = s.global(s.MSelectionList);
     for (py::handle name : getAttr(self, s.nodes)) {
+        // Each name alone first: one that several nodes share is a failed
+        // lookup, reported, and none of those nodes' plugs is handed out.
+        py::object item = getAttr(call(handleClass, name), s.selectionItem);
+        py::object alone = call(selectionClass);
         try {
-            callMethod(selection, s.add, getAttr(call(handleClass, name), s.selectionItem));
+            callMethod(alone, s.add, item);
         } catch (py::error_already_set &e) {
             if (!e.matches(PyExc_RuntimeError)) throw;  // a name Maya cannot resolve
+            continue;
         }
+        if (selectsSeveralNodes(s, alone)) {
+            reportSeveralNodes(s, name);
+            continue;
+        }
+        callMethod(selection, s.add, item);
     }
     callMethod(s.global(s.MAnimUtil), finder, selection, array);
     return keptAlive(s, self, array);

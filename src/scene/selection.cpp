@@ -32,7 +32,8 @@ py::object readerInit(const State &s, py::handle self, py::handle nodes) {
 // One object per name Maya resolves, in the stored order. Each name is
 // resolved in a list of its own: in a shared list a second name of a node
 // already held (a short and a long name) adds nothing, and counting positions
-// would then hand out another node's object or run past the list.
+// would then hand out another node's object or run past the list. A name
+// several nodes answer to is a failed lookup, reported, not a guess.
 template <class Fill>
 py::object resolvedNames(const State &s, py::handle self, Fill &&fill) {
     py::object result = steal(PyList_New(0));
@@ -47,6 +48,10 @@ py::object resolvedNames(const State &s, py::handle self, Fill &&fill) {
         } catch (py::error_already_set &e) {
             if (!e.matches(PyExc_RuntimeError)) throw;
             continue;  // a name Maya cannot resolve
+        }
+        if (selectsSeveralNodes(s, selection)) {
+            reportSeveralNodes(s, name);
+            continue;
         }
         py::object entry = fill(selection, zero);
         if (!entry.is_none()) append(result, entry);
@@ -178,10 +183,12 @@ void defineSelectionReader(const State &s) {
                              "name given as text or bytes is that one name.",
                              {"self", "nodes"}, {Py_None});
         cls.property<nodeObjects>("nodeObjects",
-            "One MObject per name Maya resolves; unresolvable names are skipped.");
+            "One MObject per name Maya resolves; unresolvable names are skipped, names\n"
+            "several nodes share reported and skipped.");
         cls.property<nodeDagPaths>("nodeDagPaths",
             "One MDagPath per name Maya resolves; unresolvable names and nodes\n"
-            "without a DAG path are skipped.");
+            "without a DAG path are skipped, names several nodes share reported and\n"
+            "skipped.");
         cls.property<selectedObjects>("selectedObjects",
             "One MObject per item of the active selection.");
         cls.property<selectedDagPaths>("selectedDagPaths",
