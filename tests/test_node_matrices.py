@@ -437,3 +437,25 @@ def test_animated_pivot_is_read_at_the_frame_asked_for(rk):
     assert expected(3, 0) == pytest.approx(8.0)
     assert node.worldMatrixAtFrame(9).isEquivalent(expected, 1e-9)
     assert cmds.currentTime(query=True) == 1.0
+
+
+@pytest.mark.parametrize("row, column, value", [
+    (0, 0, float("nan")), (3, 1, float("inf")), (2, 2, float("-inf"))])
+def test_a_matrix_that_is_not_finite_is_reported_and_nothing_is_written(
+        rk, errors, row, column, value):
+    cmds.createNode("transform", name="n")
+    cmds.createNode("transform", name="child", parent="n")
+    cmds.setAttr("n.translate", 1, 2, 3)
+    before = channels()
+    node = rk.Node("n")
+    read = node.worldMatrix()
+    values = [read(r, c) for r in range(4) for c in range(4)]
+    values[row * 4 + column] = value
+    world = om.MMatrix()
+    om.MScriptUtil.createMatrixFromList(values, world)
+    node.setWorldMatrix(world)
+    assert channels() == before
+    assert all(math.isfinite(v) for v in cmds.xform("child", query=True, worldSpace=True,
+                                                    translation=True))
+    assert errors == ["Zentrik - Could not set the world matrix of n: it holds a number that "
+                      "is not finite"]

@@ -5,6 +5,7 @@
 #include "scene/node.h"
 
 #include <array>
+#include <cmath>
 
 namespace rigkit {
 namespace {
@@ -214,6 +215,16 @@ py::object threeOf(const State &s, py::handle vector, Convert &&convert) {
     return result;
 }
 
+// Whether all sixteen entries of an MMatrix are finite numbers.
+bool isFiniteMatrix(py::handle matrix) {
+    for (long row = 0; row < 4; ++row)
+        for (long column = 0; column < 4; ++column)
+            if (!std::isfinite(toDouble(
+                    call(matrix, steal(PyLong_FromLong(row)), steal(PyLong_FromLong(column))))))
+                return false;
+    return true;
+}
+
 // The translation row of a matrix, as C numbers.
 std::array<double, 3> translationOf(py::handle matrix) {
     std::array<double, 3> result{};
@@ -232,6 +243,14 @@ std::array<double, 3> translationOf(py::handle matrix) {
 py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatrix,
                           py::handle withTranslation, py::handle withRotation,
                           py::handle withScale) {
+    // A nan or an infinity anywhere would reach the translate channels and
+    // every child's world position: refused before anything is written.
+    if (!isFiniteMatrix(worldMatrix)) {
+        reportError(s, format("Zentrik - Could not set the world matrix of %s: it holds a "
+                              "number that is not finite",
+                              getAttr(self, s.nodeName)));
+        return none();
+    }
     py::object parentInverse = callMethod(getAttr(self, s.dagPath), s.exclusiveMatrixInverse);
     // The local matrix the node must have, moved to its rotate pivot.
     py::object target = steal(PyNumber_Multiply(worldMatrix.ptr(), parentInverse.ptr()));
@@ -299,7 +318,8 @@ void addNodeTransformMembers(ClassBuilder &node) {
     node.method<setWorldMatrix>("setWorldMatrix",
         "Set the translate, rotate and scale channels asked for so that the node\n"
         "reaches `worldMatrix`; channels not asked for keep their values, and the\n"
-        "translation puts the rotate pivot at the matrix's position.",
+        "translation puts the rotate pivot at the matrix's position. A matrix\n"
+        "holding a number that is not finite is reported and nothing is written.",
         {"self", "worldMatrix", "withTranslation", "withRotation", "withScale"},
         {Py_True, Py_True, Py_True});
 }
