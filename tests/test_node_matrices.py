@@ -459,3 +459,30 @@ def test_a_matrix_that_is_not_finite_is_reported_and_nothing_is_written(
                                                     translation=True))
     assert errors == ["Zentrik - Could not set the world matrix of n: it holds a number that "
                       "is not finite"]
+
+
+class TestMirroredByItsOwnScale:
+    """A control mirrored by a negative scale of its own: written back, its
+    channels stay as the animator keyed them."""
+
+    @pytest.mark.parametrize("flags", [
+        dict(), dict(withScale=False), dict(withTranslation=False)])
+    def test_its_own_world_matrix_keeps_every_channel(self, rk, flags):
+        cmds.createNode("transform", name="n")
+        for channel, values in zip(CHANNELS, ((1, 2, 3), (30, 40, 50), (-1, 1, 1))):
+            cmds.setAttr("n." + channel, *values)
+        before = channels()
+        node = rk.Node("n")
+        node.setWorldMatrix(node.worldMatrix(), **flags)
+        assertChannels(channels(), before)
+
+    def test_a_mirrored_target_is_reached_with_the_current_scale_signs(self, rk):
+        cmds.createNode("transform", name="target")
+        for channel, values in zip(CHANNELS, ((4, 0, 1), (10, -20, 70), (-2, 1, 1))):
+            cmds.setAttr("target." + channel, *values)
+        cmds.createNode("transform", name="n")
+        cmds.setAttr("n.scale", -1, 1, 1)
+        world = rk.Node("target").worldMatrix()
+        rk.Node("n").setWorldMatrix(world)
+        assert rk.Node("n").worldMatrix().isEquivalent(world, 1e-6)
+        assertChannels(channels(), channels("target"))
