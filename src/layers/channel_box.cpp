@@ -8,18 +8,17 @@
 namespace rigkit {
 namespace {
 
-// Every plug array handed out stays referenced for the module's lifetime, so
-// plugs taken from it never outlive their array.
-py::object keptAlive(const State &s, py::handle self, py::object array) {
-    append(getAttr(self, s.keepAlive), array);
-    return array;
-}
-
-// Runs `each(plug)` for each element of a plug array.
+// Runs `each(plug)` for each element of a plug array, as an owned copy:
+// array[i] refers into the array's memory and dies with it, while the
+// wrappers built here live as long as the tool that keeps them. Copies let
+// the arrays go with the object that read them, so memory stays flat over
+// a session of tool calls.
 template <class Each>
 void forEachPlug(const State &s, py::handle array, Each &&each) {
+    py::object plugClass = s.global(s.MPlug);
     const Py_ssize_t count = asIndex(callMethod(array, s.length));
-    for (Py_ssize_t i = 0; i < count; ++i) each(steal(PySequence_GetItem(array.ptr(), i)));
+    for (Py_ssize_t i = 0; i < count; ++i)
+        each(call(plugClass, steal(PySequence_GetItem(array.ptr(), i))));
 }
 
 py::object wrappersOf(const State &s, py::handle array) {
@@ -145,7 +144,7 @@ py::object selectedPlugs(const State &s, py::handle self) {
         py::object plug = callMethod(newNode(s, nodeName), s.getPlug, attrName);
         if (!plug.is_none() && usablePlug(s, plug)) callMethod(array, s.append, plug);
     }
-    return keptAlive(s, self, array);
+    return array;
 }
 
 // --- every animatable or animated plug of the nodes ------------------------------
@@ -173,7 +172,7 @@ py::object plugsFound(const State &s, py::handle self, PyObject *finder) {
         callMethod(selection, s.add, item);
     }
     callMethod(s.global(s.MAnimUtil), finder, selection, array);
-    return keptAlive(s, self, array);
+    return array;
 }
 
 py::object animatablePlugs(const State &s, py::handle self) {
@@ -295,8 +294,11 @@ void defineChannelBox(const State &s) {
         "animatable and animated plugs of a set of nodes (`nodes`: given, or the\n"
         "selection). Properties are read once and kept.\n"
         "\n"
-        "keepAlive holds every plug array handed out, for the module's lifetime.";
+        "The plug arrays belong to the object that read them; the wrappers hold\n"
+        "plugs of their own, valid after the arrays are gone. keepAlive is kept\n"
+        "for callers that read it and stays empty.";
     defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
+        // Once the store of every array handed out; nothing needs it now.
         cls.constant("keepAlive", steal(PyList_New(0)));
         cls.init<init>("Work on `nodes` (a name or names; bytes read as Latin-1), or on\n"
                        "the selected dependency nodes when none are given.",
