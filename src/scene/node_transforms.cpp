@@ -68,14 +68,17 @@ py::object matrixThroughDummy(const State &s, py::handle self, py::handle contex
     py::object dummy = callMethodKw(graphKit, s.createNode, s.kwCreateNode,
                                     text("Zentrik_Dummy_Matrix"), text("passMatrix"), Py_False,
                                     Py_False);
-    auto deleteDummy = [&] {
-        callMethodKw(graphKit, s.deleteNode, s.kwNodeName, callMethod(dummy, s.fullName));
-    };
+    // The suite may answer the new node's name rather than its Node; either
+    // way its name is read once, so the clean-up cannot fail where the use
+    // did.
+    if (PyUnicode_Check(dummy.ptr()) || PyBytes_Check(dummy.ptr())) dummy = newNode(s, dummy);
+    py::object dummyName = callMethod(dummy, s.fullName);
+    auto deleteDummy = [&] { callMethodKw(graphKit, s.deleteNode, s.kwNodeName, dummyName); };
     py::object matrix;
     try {
         callMethodKw(s.global(s.cmds), s.connectAttr, s.kwForce,
                      format("%s.worldMatrix[0]", callMethod(self, s.fullName)),
-                     format("%s.inMatrix", callMethod(dummy, s.fullName)), Py_True);
+                     format("%s.inMatrix", dummyName), Py_True);
         py::object attribute =
             callMethod(getAttr(dummy, s.fnDependencyNode), s.attribute, text("inMatrix"));
         py::object plug = call(s.global(s.MPlug), getAttr(dummy, s.nodeMObject), attribute);
