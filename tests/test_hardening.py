@@ -204,6 +204,21 @@ class TestListsHandedToPythonAreWhole:
 
 
 class TestSuiteAnswersOfAnotherShape:
+    def test_a_lookup_answering_no_object_is_a_failure_with_its_reason(
+            self, rk, errors, monkeypatch):
+        import maya.OpenMaya as om
+
+        class Lenient(om.MSelectionList):
+            def getDependNode(self, index, obj):
+                if obj is not None:
+                    om.MSelectionList.getDependNode(self, index, obj)
+
+        cmds.createNode("transform", name="ctrl")
+        monkeypatch.setitem(rk.__dict__, "MSelectionList", Lenient)
+        monkeypatch.setitem(rk.__dict__, "MObject", lambda: None)
+        assert rk.Node("ctrl").exists() is False
+        assert errors == ["Zentrik - Error handling object ctrl - the node has no object"]
+
     def test_a_temporary_node_answered_by_name_is_used_and_removed(
             self, rk, errors, monkeypatch):
         from Zentrik._api.__hybrid__._core import CORE
