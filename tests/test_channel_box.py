@@ -1,5 +1,7 @@
 """ChannelBox: the attributes an animator means, from the Channel Box selection
 or from what the Channel Box shows for the nodes."""
+import gc
+
 import pytest
 from maya import cmds
 
@@ -80,11 +82,29 @@ class TestChannelBoxSelection:
                         select=["a.tx", "a.ty", "a.weights", "a.hiddenValue"])
         assert rk.ChannelBox().selectedPlugNames == ["|a.translateX"]
 
-    def test_every_selection_keeps_the_arrays_it_hands_out(self, rk, rig):
+    @pytest.mark.parametrize("channel", ["ty", "hiddenValue"], ids=["locked", "hidden"])
+    def test_highlighting_only_unusable_channels_leaves_nothing_active(self, rk, rig, channel):
+        """The animator excluded every other channel: none may be keyed or filtered."""
+        cmds.addAttr("a", longName="hiddenValue", attributeType="double")
+        cmds.setAttr("a.ty", lock=True)
+        cmds.select("a")
+        cmds.channelBox("mainChannelBox", edit=True, select=["a." + channel])
+        channelBox = rk.ChannelBox()
+        assert channelBox.activeAttrs == [] and channelBox.nonAnimatedPlugNames == []
+
+    def test_plugs_handed_out_outlive_their_arrays_and_nothing_is_kept(self, rk, rig):
+        """A plug read from an API array dies with the array; the wrappers a
+        tool keeps must not, and no array may stay for the session."""
+        cmds.setKeyframe("a.tx", time=(1,), value=1.0)
+        cmds.select("a")
+        cmds.channelBox("mainChannelBox", edit=True, select=["a.tx"])
         before = len(rk.ChannelBox.keepAlive)
-        channelBox = rk.ChannelBox("a")
-        channelBox.selectedPlugs, channelBox.animatablePlugs, channelBox.animatedPlugs
-        assert len(rk.ChannelBox.keepAlive) == before + 3
+        attrs = [attr for _ in range(3) for attr in rk.ChannelBox().selectedAttrs +
+                 rk.ChannelBox().animatableAttrs + rk.ChannelBox().animatedAttrs +
+                 rk.ChannelBox().nonAnimatedAttrs]
+        gc.collect()
+        assert "a.translateX" in [attr.plug.name() for attr in attrs]
+        assert len(rk.ChannelBox.keepAlive) == before
 
 
 class TestAnimatablePlugNames:

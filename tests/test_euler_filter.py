@@ -326,3 +326,77 @@ class TestLayersKeepThePose:
             values = cmds.keyframe(curve, query=True, valueChange=True)
             assert all(abs(c - p) < 180.0 for p, c in zip(values, values[1:])), values
         assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+
+
+def shownBetweenKeys(frames):
+    """The shown rotation at every key and halfway between keys."""
+    return shownRotations([f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)])
+
+
+class TestWholeToolKeepsThePoseOnLayers:
+    """The whole tool, not only its pre-pass: a curve's own whole-turn filter
+    changes the pose as much as the pre-pass does when the curve's values are
+    not the rotation its node shows."""
+
+    @pytest.mark.parametrize("base, layer, settings", [
+        (ZEROS[:3], [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)],
+         {"weight": 0.5, "axes": "X"}),
+        (ZEROS, FLIPPING, {"weight": 0.5}),
+        (ZEROS, FLIPPING, {"weight": 0.25, "axes": "Y"}),
+        (FLIPPING, FLIPPING, {"weight": 0.5}),
+    ], ids=["half-weight offset", "half-weight turns", "quarter-weight turns on Y",
+            "flipping base under half weight"])
+    def test_no_frame_changes_its_shown_orientation_and_nothing_is_claimed(
+            self, rk, base, layer, settings):
+        optionOn()
+        frames = list(range(1, len(base) + 1))
+        curves, layerCurves = layeredRotation(frames, base, layer, **settings)
+        before, shown = sceneKeys(curves + layerCurves), shownBetweenKeys(frames)
+        rk.AnimTools().applySmartEulerFilterToFrames([frames[0], frames[-1]], "a1")
+        assert all(sameOrientation(b, a) for b, a in zip(shown, shownBetweenKeys(frames)))
+        assert sceneKeys(curves + layerCurves) == before
+        assert CORE.messages == []
+
+    def test_a_layer_holding_other_channels_leaves_the_flip_fix_on(self, rk, gimbal):
+        optionOn()
+        cmds.animLayer("tweak")
+        cmds.animLayer("tweak", edit=True, attribute="ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="tweak")
+        before = keyTriples(gimbal)
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        after = keyTriples(gimbal)
+        assert all(sameOrientation(b, a) for b, a in zip(before, after))
+        # No flip left: the keys move by a few degrees, not by half turns.
+        for previous, current in zip(after, after[1:]):
+            assert all(abs(c - p) < math.pi / 2 for p, c in zip(previous, current))
+        [applied] = CORE.messages
+        assert applied.title == "Smart Euler Filter Applied"
+
+
+def continuous(curves):
+    after = keyTriples(curves)
+    return all(abs(c - p) < math.pi for a, b in zip(after, after[1:]) for p, c in zip(a, b))
+
+
+class TestOptionalStepsCannotStopTheTool:
+    @pytest.mark.parametrize("slider", ["timeControlRebuilt", None])
+    def test_a_time_slider_that_cannot_be_asked_is_reported_and_the_filter_runs(
+            self, rk, gimbal, errors, slider):
+        optionOn()
+        cmds.select("ctrl")
+        cmds.channelBox("mainChannelBox", edit=True, select=["ctrl.rx"])
+        CORE.timeSlider = slider
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        assert continuous(gimbal)
+        [report] = errors
+        assert report.startswith("Zentrik - Could not offer the Channel Box timeline sync - ")
+
+    def test_accepting_with_the_toolbar_closed_still_filters(self, rk, gimbal, errors,
+                                                            monkeypatch):
+        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
+        ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
+        assert CORE.toolOptions["smartEulerFilter"] is True
+        assert continuous(gimbal)
+        [report] = errors
+        assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")

@@ -59,8 +59,9 @@ TRACE = os.environ.get("RIGKIT_FUZZ_TRACE", "") not in ("", "0")
 
 def buildScene():
     """|grp|ctrl (keyed tx, locked ry, a mesh shape, extra attributes of several
-    kinds), |grp|empty, |other|ctrl (so "ctrl" is ambiguous) and the network
-    net with a multi compound list[].weight / list[].label."""
+    kinds, rotateX keyed on the half-weight additive layer L), |grp|empty,
+    |other|ctrl (so "ctrl" is ambiguous; mirrored by its own scale) and the
+    network net with a multi compound list[].weight / list[].label."""
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
     cmds.group(empty=True, name="grp")
@@ -83,6 +84,12 @@ def buildScene():
     cmds.setKeyframe(ctrl, attribute="translateX", time=1, value=0)
     cmds.setKeyframe(ctrl, attribute="translateX", time=10, value=9)
     cmds.setAttr(ctrl + ".ry", lock=True)
+    cmds.setAttr("|other|ctrl.scale", -1, 1, 1)
+    cmds.setKeyframe(ctrl, attribute="rotateX", time=1, value=0)
+    cmds.animLayer("L", weight=0.5)
+    cmds.animLayer("L", edit=True, attribute=ctrl + ".rotateX")
+    for frame, angle in ((1, 0.0), (5, 175.0), (10, -175.0)):
+        cmds.setKeyframe(ctrl + ".rotateX", time=(frame,), value=angle, animLayer="L")
 
 
 NODE_NAMES = ["grp", "|grp", "ctrl", "|grp|ctrl", "grp|ctrl", "|other|ctrl", "other|ctrl",

@@ -201,3 +201,35 @@ class TestListsHandedToPythonAreWhole:
         node.setWorldMatrix(world)
         assert cmds.getAttr("n.rotate")[0] == pytest.approx((10, 20, 30))
         assert cmds.getAttr("n.translate")[0] == pytest.approx((1, 2, 3))
+
+
+class TestSuiteAnswersOfAnotherShape:
+    def test_a_lookup_answering_no_object_is_a_failure_with_its_reason(
+            self, rk, errors, monkeypatch):
+        import maya.OpenMaya as om
+
+        class Lenient(om.MSelectionList):
+            def getDependNode(self, index, obj):
+                if obj is not None:
+                    om.MSelectionList.getDependNode(self, index, obj)
+
+        cmds.createNode("transform", name="ctrl")
+        monkeypatch.setitem(rk.__dict__, "MSelectionList", Lenient)
+        monkeypatch.setitem(rk.__dict__, "MObject", lambda: None)
+        assert rk.Node("ctrl").exists() is False
+        assert errors == ["Zentrik - Error handling object ctrl - the node has no object"]
+
+    def test_a_temporary_node_answered_by_name_is_used_and_removed(
+            self, rk, errors, monkeypatch):
+        from Zentrik._api.__hybrid__._core import CORE
+
+        cmds.createNode("transform", name="n")
+        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
+        cmds.setKeyframe("n.tx", time=(9,), value=8.0)
+        cmds.currentTime(1)
+        answer = CORE.graphKit.createNode
+        monkeypatch.setattr(CORE.graphKit, "createNode",
+                            lambda *args, **kwargs: answer(*args, **kwargs).fullName())
+        matrix = rk.Node("n").worldMatrixAtFrame(5)
+        assert matrix(3, 0) == pytest.approx(4.0)
+        assert cmds.ls(type="passMatrix") == [] and errors == []

@@ -107,3 +107,11 @@ class TestRuns:
         assert type(queries.layers) is rk.LayerQueries
         assert queries.layers is queries.layers
         assert rk.KeyQueries().layers is not queries.layers
+
+
+@pytest.mark.parametrize("frames", [[2, float("nan"), 9], [float("inf")], [1, float("-inf")]])
+def test_a_frame_that_is_not_finite_is_reported_and_no_key_changes(rk, keyed, errors, frames):
+    rk.KeyQueries().setKeyKindOnFrames(keyed, AnimCurve.KEY_BREAKDOWN, frames)
+    assert kinds(keyed) == []
+    [report] = errors
+    assert report.startswith("Zentrik - Could not set the key kind at frame ")

@@ -141,6 +141,32 @@ class TestAnimatableMembership:
         assert cmds.getAttr("ctrl.amount") == 0.0  # the layer's key went with it
 
 
+class TestSharedShortNames:
+    """Two characters' |g1|ctrl and |g2|ctrl: a name both answer to is a
+    failed lookup, reported, and neither character's layer changes."""
+
+    AMBIGUOUS = "Zentrik - Error handling object ctrl - More than one object matches name: ctrl"
+
+    def test_neither_characters_layer_keys_go_nor_attributes_join(self, rk, twins, errors):
+        layer = rk.AnimLayer.create("L")
+        for group in ("g1", "g2"):
+            layer.addAttribute("|%s|ctrl.tx" % group)
+            cmds.setKeyframe("|%s|ctrl.tx" % group, time=(10,), value=5.0, animLayer="L")
+        before = layer.attributes
+        layer.removeAnimatableAttributes("ctrl")
+        layer.addAnimatableAttributes("ctrl")
+        assert layer.attributes == before
+        assert [cmds.getAttr("|%s|ctrl.tx" % g, time=10) for g in ("g1", "g2")] == [5.0, 5.0]
+        assert errors == [self.AMBIGUOUS] * 2
+
+    def test_channel_box_and_reader_read_neither_node(self, rk, twins, errors):
+        channelBox = rk.ChannelBox("ctrl")
+        assert channelBox.animatableAttrs == channelBox.channelBoxAttrs == []
+        reader = rk.SelectionReader(["ctrl", "ctrlSolo"])
+        assert [p.fullPathName() for p in reader.nodeDagPaths] == ["|ctrlSolo"]
+        assert errors and set(errors) == {self.AMBIGUOUS}
+
+
 class TestSettings:
     def test_apply_settings_copies_one_layer_onto_another(self, rk, rig):
         source = rk.AnimLayer.create("layerA")
@@ -221,7 +247,7 @@ class TestActivationScope:
         with pytest.raises(KeyError) if raises else nullContext():
             with scope as bound:
                 assert bound is None
-                assert preferredFlags("layerA", "layerB") == [True, True]
+                assert preferredFlags("layerA", "layerB") == [False, True]
                 if raises:
                     raise KeyError("inside")
         assert getattr(scope.previousLayer, "name", None) == ("layerA" if selected else None)
@@ -246,6 +272,23 @@ class TestActivationScope:
             for name in layers:  # the block may change any flag
                 cmds.animLayer(name, edit=True, preferred=name not in preferred)
         assert preferredFlags(*layers) == before
+
+    @pytest.mark.parametrize("asked", ["layerA", "layerB"])
+    def test_the_asked_layer_takes_the_keys_under_a_higher_preferred_one(self, rk, rig, asked):
+        """B and C preferred, C top-most (a multi-selection in the layer
+        editor): a tool reading or keying A or B must get that layer."""
+        for name in ("layerA", "layerB", "layerC"):
+            rk.AnimLayer.create(name).addAttribute("ctrl.tx")
+            cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0, animLayer=name)
+        for name in ("layerB", "layerC"):
+            cmds.animLayer(name, edit=True, preferred=True)
+        [curve] = cmds.animLayer(asked, query=True, findCurveForPlug="ctrl.tx")
+        with rk.AnimLayer.ActivationScope(rk.AnimLayer(asked)):
+            cmds.setKeyframe("ctrl.tx", time=(5,), value=7.0)
+        assert cmds.keyframe(curve, query=True, timeChange=True) == [1.0, 5.0]
+        assert [c.name() for c in rk.AnimTools.curvesOfNodes(["ctrl"], rk.AnimLayer(asked))] \
+            == [curve]
+        assert preferredFlags("layerA", "layerB", "layerC") == [False, True, True]
 
     def test_a_layer_deleted_in_the_block_is_passed_over(self, rk, rig):
         for name in ("layerA", "layerB", "layerC"):

@@ -195,3 +195,33 @@ def test_classes_are_filled_in_the_namespace_their_metaclass_prepares():
     core = "core%d%d" % sys.version_info[:2]
     result = load(replaced={"%s.%s" % (PACKAGE, core): PREPARED_CORE})
     assert result.get("classes") == CLASSES, result
+
+
+SUB_INTERPRETER = textwrap.dedent(
+    """
+    import _xxsubinterpreters as interpreters, sys
+    interpreter = interpreters.create()
+    interpreters.run_string(interpreter, '''
+    import sys
+    sys.path[:0] = %r
+    try:
+        from Zentrik._api.__hybrid__ import rigkit0
+        rigkit0.Node("missing").exists()
+        print("loaded")
+    except ImportError as e:
+        print("refused:", e)
+    ''')
+    """
+)
+
+
+def test_a_sub_interpreter_is_refused_at_import_and_nothing_hangs():
+    """Test runners and embedding hosts run sub-interpreters; the module's error
+    path cannot serve one, so it must not load there."""
+    pytest.importorskip("_xxsubinterpreters")
+    script = SUB_INTERPRETER % ([STANDIN] + sys.path,)
+    out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                         timeout=60)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.strip() == ("refused: rigkit0 can only be loaded in the main "
+                                  "interpreter, not in a sub-interpreter")

@@ -437,3 +437,52 @@ def test_animated_pivot_is_read_at_the_frame_asked_for(rk):
     assert expected(3, 0) == pytest.approx(8.0)
     assert node.worldMatrixAtFrame(9).isEquivalent(expected, 1e-9)
     assert cmds.currentTime(query=True) == 1.0
+
+
+@pytest.mark.parametrize("row, column, value", [
+    (0, 0, float("nan")), (3, 1, float("inf")), (2, 2, float("-inf"))])
+def test_a_matrix_that_is_not_finite_is_reported_and_nothing_is_written(
+        rk, errors, row, column, value):
+    cmds.createNode("transform", name="n")
+    cmds.createNode("transform", name="child", parent="n")
+    cmds.setAttr("n.translate", 1, 2, 3)
+    before = channels()
+    node = rk.Node("n")
+    read = node.worldMatrix()
+    values = [read(r, c) for r in range(4) for c in range(4)]
+    values[row * 4 + column] = value
+    world = om.MMatrix()
+    om.MScriptUtil.createMatrixFromList(values, world)
+    node.setWorldMatrix(world)
+    assert channels() == before
+    assert all(math.isfinite(v) for v in cmds.xform("child", query=True, worldSpace=True,
+                                                    translation=True))
+    assert errors == ["Zentrik - Could not set the world matrix of n: it holds a number that "
+                      "is not finite"]
+
+
+class TestMirroredByItsOwnScale:
+    """A control mirrored by a negative scale of its own: written back, its
+    channels stay as the animator keyed them."""
+
+    @pytest.mark.parametrize("flags", [
+        dict(), dict(withScale=False), dict(withTranslation=False)])
+    def test_its_own_world_matrix_keeps_every_channel(self, rk, flags):
+        cmds.createNode("transform", name="n")
+        for channel, values in zip(CHANNELS, ((1, 2, 3), (30, 40, 50), (-1, 1, 1))):
+            cmds.setAttr("n." + channel, *values)
+        before = channels()
+        node = rk.Node("n")
+        node.setWorldMatrix(node.worldMatrix(), **flags)
+        assertChannels(channels(), before)
+
+    def test_a_mirrored_target_is_reached_with_the_current_scale_signs(self, rk):
+        cmds.createNode("transform", name="target")
+        for channel, values in zip(CHANNELS, ((4, 0, 1), (10, -20, 70), (-2, 1, 1))):
+            cmds.setAttr("target." + channel, *values)
+        cmds.createNode("transform", name="n")
+        cmds.setAttr("n.scale", -1, 1, 1)
+        world = rk.Node("target").worldMatrix()
+        rk.Node("n").setWorldMatrix(world)
+        assert rk.Node("n").worldMatrix().isEquivalent(world, 1e-6)
+        assertChannels(channels(), channels("target"))

@@ -48,8 +48,22 @@ class TestReader:
         cmds.select("md", add=True)
         reader = rk.SelectionReader()
         assert names(reader.selectedObjects) == ["b", "a", "md"]
-        with pytest.raises(RuntimeError):  # md has no DAG path
-            reader.selectedDagPaths
+
+    def test_nodes_without_a_dag_path_are_skipped_not_fatal(self, rk, scene):
+        """A material or utility node in a list or the selection costs the
+        other nodes nothing."""
+        cmds.select("b", "md", "a")
+        reader = rk.SelectionReader(["a", "md", "b"])
+        assert [p.fullPathName() for p in reader.selectedDagPaths] == ["|grp|b", "|grp|a"]
+        assert sorted(p.fullPathName() for p in reader.nodeDagPaths) == ["|grp|a", "|grp|b"]
+        assert sorted(names(reader.nodeObjects)) == ["a", "b", "md"]
+
+    @pytest.mark.parametrize("given", ["ab", b"ab"])
+    def test_one_name_given_as_text_is_one_name(self, rk, scene, given):
+        cmds.createNode("transform", name="ab")
+        reader = rk.SelectionReader(given)
+        assert reader.nodes == ["ab"]
+        assert names(reader.nodeObjects) == ["ab"]
 
     def test_nothing_selected(self, rk, scene):
         reader = rk.SelectionReader()

@@ -53,6 +53,14 @@ class TestChannelBoxQuestion:
         ToolMessage.click(0, MessageClick.accepted)
         assert CORE.trigger.highlightRuns == 1
 
+    def test_a_late_yes_leaves_a_highlight_turned_on_meanwhile(self, rk, ctrl):
+        channelsSelected()
+        cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
+        rk.AnimTools().updateChannelBoxHighlight()
+        CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True  # from the menu
+        ToolMessage.click(0, MessageClick.accepted)
+        assert CORE.trigger.highlightRuns == 0
+
     def test_slider_showing_other_keys_asks_and_accepting_syncs(self, rk, ctrl):
         channelsSelected()
         CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True

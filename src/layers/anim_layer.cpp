@@ -221,21 +221,8 @@ py::object applySettings(const State &s, py::handle self, py::handle settings, p
 
 // --- the activation scope ----------------------------------------------------------
 
-py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
-    setAttr(self, s.animLayer, animLayer);
-    const bool needsSwitch = !animLayer.is_none() && !truthy(getAttr(animLayer, s.isPreferred));
-    setAttr(self, s.needsSwitch, boolObject(needsSwitch));
-    setAttr(self, s.previousLayer, Py_None);
-    setAttr(self, s.preferredOnEntry, newList());
-    return none();
-}
-
-// Maya keys into the top-most preferred layer, so making one layer preferred
-// can change the best layer of attributes far from it; the scope therefore
-// remembers every layer's flag, not only the layer that was best.
-py::object scopeEnter(const State &s, py::handle self) {
-    if (!truthy(getAttr(self, s.needsSwitch))) return none();
-    setAttr(self, s.previousLayer, callMethod(s.global(s.AnimLayer), s.bestLayer));
+// Each layer's preferred flag as (name, preferred) pairs.
+py::object preferredFlags(const State &s) {
     py::object cmds = cmdsModule(s);
     py::object flags = newList();
     py::object layers = listOrEmpty(callMethodKw(cmds, s.ls, s.kwType, text("animLayer")));
@@ -245,8 +232,49 @@ py::object scopeEnter(const State &s, py::handle self) {
                                            Py_True, Py_True)));
         append(flags, steal(PyTuple_Pack(2, name.ptr(), preferred.ptr())));
     }
+    return flags;
+}
+
+// Whether a layer other than `layerName` is preferred among `flags`.
+bool anotherPreferred(py::handle flags, py::handle layerName) {
+    for (py::handle entry : flags) {
+        auto [name, preferred] = unpackPair(entry);
+        if (truthy(preferred) && !equal(name, layerName)) return true;
+    }
+    return false;
+}
+
+// Maya keys into the top-most preferred layer, so a preferred layer is the
+// best one only while no other layer is preferred too.
+py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
+    setAttr(self, s.animLayer, animLayer);
+    bool needsSwitch = !animLayer.is_none();
+    if (needsSwitch && truthy(getAttr(animLayer, s.isPreferred)))
+        needsSwitch = anotherPreferred(preferredFlags(s), getAttr(animLayer, s.name));
+    setAttr(self, s.needsSwitch, boolObject(needsSwitch));
+    setAttr(self, s.previousLayer, Py_None);
+    setAttr(self, s.preferredOnEntry, newList());
+    return none();
+}
+
+// Making one layer preferred can change the best layer of attributes far
+// from it, so the scope remembers every layer's flag, not only the layer that
+// was best. The other layers stop being preferred for the block: a higher
+// preferred layer would otherwise still take the keys meant for this one.
+py::object scopeEnter(const State &s, py::handle self) {
+    if (!truthy(getAttr(self, s.needsSwitch))) return none();
+    setAttr(self, s.previousLayer, callMethod(s.global(s.AnimLayer), s.bestLayer));
+    py::object flags = preferredFlags(s);
     setAttr(self, s.preferredOnEntry, flags);
-    callMethod(getAttr(self, s.animLayer), s.setActive);
+    py::object animLayer = getAttr(self, s.animLayer);
+    py::object layerName = getAttr(animLayer, s.name);
+    py::object cmds = cmdsModule(s);
+    for (py::handle entry : flags) {
+        auto [name, preferred] = unpackPair(entry);
+        if (truthy(preferred) && !equal(name, layerName))
+            callMethodKw(cmds, s.animLayer, s.kwEditPreferred, name, Py_True, Py_False);
+    }
+    callMethod(animLayer, s.setActive);
     return none();
 }
 
@@ -277,10 +305,11 @@ py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py
 py::object activationScope(const State &s, py::handle outer) {
     py::object bases = steal(PyTuple_Pack(1, reinterpret_cast<PyObject *>(&PyBaseObject_Type)));
     ClassBuilder scope(s, "ActivationScope", bases,
-                       "Makes a layer the preferred one for a `with` block, then puts every\n"
-                       "layer's preferred flag back as it was on entry (also when the block\n"
-                       "raises), so each attribute's best layer is what it was. None, or a\n"
-                       "layer already preferred, changes nothing.\n"
+                       "Makes a layer the only preferred one for a `with` block, so keys go\n"
+                       "to it, then puts every layer's preferred flag back as it was on entry\n"
+                       "(also when the block raises), so each attribute's best layer is what\n"
+                       "it was. None, or a layer already the only preferred one, changes\n"
+                       "nothing.\n"
                        "\n"
                        "previousLayer is the layer that was best on entry (or None);\n"
                        "preferredOnEntry lists (layer name, preferred) as found on entry.",
@@ -290,7 +319,7 @@ py::object activationScope(const State &s, py::handle outer) {
                           {"self", "animLayer"});
     scope.method<scopeEnter>("__enter__",
                              "Remember the best layer and every layer's preferred flag, then\n"
-                             "make animLayer preferred.",
+                             "make animLayer the only preferred layer.",
                              {"self"});
     scope.method<scopeExit>("__exit__",
                             "Put the remembered preferred flags back; never suppresses.",

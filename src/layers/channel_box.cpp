@@ -8,18 +8,17 @@
 namespace rigkit {
 namespace {
 
-// Every plug array handed out stays referenced for the module's lifetime, so
-// plugs taken from it never outlive their array.
-py::object keptAlive(const State &s, py::handle self, py::object array) {
-    append(getAttr(self, s.keepAlive), array);
-    return array;
-}
-
-// Runs `each(plug)` for each element of a plug array.
+// Runs `each(plug)` for each element of a plug array, as an owned copy:
+// array[i] refers into the array's memory and dies with it, while the
+// wrappers built here live as long as the tool that keeps them. Copies let
+// the arrays go with the object that read them, so memory stays flat over
+// a session of tool calls.
 template <class Each>
 void forEachPlug(const State &s, py::handle array, Each &&each) {
+    py::object plugClass = s.global(s.MPlug);
     const Py_ssize_t count = asIndex(callMethod(array, s.length));
-    for (Py_ssize_t i = 0; i < count; ++i) each(steal(PySequence_GetItem(array.ptr(), i)));
+    for (Py_ssize_t i = 0; i < count; ++i)
+        each(call(plugClass, steal(PySequence_GetItem(array.ptr(), i))));
 }
 
 py::object wrappersOf(const State &s, py::handle array) {
@@ -145,7 +144,7 @@ py::object selectedPlugs(const State &s, py::handle self) {
         py::object plug = callMethod(newNode(s, nodeName), s.getPlug, attrName);
         if (!plug.is_none() && usablePlug(s, plug)) callMethod(array, s.append, plug);
     }
-    return keptAlive(s, self, array);
+    return array;
 }
 
 // --- every animatable or animated plug of the nodes ------------------------------
@@ -154,15 +153,26 @@ py::object plugsFound(const State &s, py::handle self, PyObject *finder) {
     py::object array = call(s.global(s.MPlugArray));
     py::object selection = call(s.global(s.MSelectionList));
     py::object handleClass = s.global(s.NodeHandle);
+    py::object selectionClass = s.global(s.MSelectionList);
     for (py::handle name : getAttr(self, s.nodes)) {
+        // Each name alone first: one that several nodes share is a failed
+        // lookup, reported, and none of those nodes' plugs is handed out.
+        py::object item = getAttr(call(handleClass, name), s.selectionItem);
+        py::object alone = call(selectionClass);
         try {
-            callMethod(selection, s.add, getAttr(call(handleClass, name), s.selectionItem));
+            callMethod(alone, s.add, item);
         } catch (py::error_already_set &e) {
             if (!e.matches(PyExc_RuntimeError)) throw;  // a name Maya cannot resolve
+            continue;
         }
+        if (selectsSeveralNodes(s, alone)) {
+            reportSeveralNodes(s, name);
+            continue;
+        }
+        callMethod(selection, s.add, item);
     }
     callMethod(s.global(s.MAnimUtil), finder, selection, array);
-    return keptAlive(s, self, array);
+    return array;
 }
 
 py::object animatablePlugs(const State &s, py::handle self) {
@@ -223,9 +233,13 @@ py::object channelBoxAttrs(const State &s, py::handle self) {
     return result;
 }
 
+// Highlighted channels that are all locked or hidden are the animator
+// excluding the rest: only a Channel Box with nothing highlighted means
+// every channel.
 py::object activeAttrs(const State &s, py::handle self) {
     py::object selected = getAttr(self, s.selectedAttrs);
     if (truthy(selected)) return selected;
+    if (truthy(getAttr(self, s.selectedChannelPaths))) return newList();
     return getAttr(self, s.channelBoxAttrs);
 }
 
@@ -280,8 +294,11 @@ void defineChannelBox(const State &s) {
         "animatable and animated plugs of a set of nodes (`nodes`: given, or the\n"
         "selection). Properties are read once and kept.\n"
         "\n"
-        "keepAlive holds every plug array handed out, for the module's lifetime.";
+        "The plug arrays belong to the object that read them; the wrappers hold\n"
+        "plugs of their own, valid after the arrays are gone. keepAlive is kept\n"
+        "for callers that read it and stays empty.";
     defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
+        // Once the store of every array handed out; nothing needs it now.
         cls.constant("keepAlive", steal(PyList_New(0)));
         cls.init<init>("Work on `nodes` (a name or names; bytes read as Latin-1), or on\n"
                        "the selected dependency nodes when none are given.",
@@ -305,7 +322,8 @@ void defineChannelBox(const State &s) {
         cls.property<channelBoxAttrs>("channelBoxAttrs",
             "animatableAttrs, then the non-keyable attributes the Channel Box shows.");
         cls.property<activeAttrs>("activeAttrs",
-            "selectedAttrs when there are any, else channelBoxAttrs.");
+            "selectedAttrs; channelBoxAttrs only when no channel is highlighted\n"
+            "(highlighted channels that cannot be used give an empty list).");
         cls.property<animatedAttrs>("animatedAttrs",
             "AnimAttrs of animatedPlugs, matrix and message attributes left out.");
         cls.property<nonAnimatedAttrs>("nonAnimatedAttrs",

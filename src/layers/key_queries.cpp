@@ -1,4 +1,5 @@
 // KeyQueries: key kinds on runs of frames; the base of ChannelBox and AnimTools.
+#include "attributes/anim_attr.h"
 #include "module/classes.h"
 #include "module/methods.h"
 
@@ -46,8 +47,7 @@ py::object frameRuns(py::handle frames) {
 
 // The target's time as one run from its earliest to its latest frame: a
 // (start, end) pair is a range, not two frames far apart.
-py::object targetRun(py::handle targetTime, py::handle asList) {
-    py::object frames = call(asList, targetTime);
+py::object targetRun(py::handle frames) {
     py::object runs = newList();
     py::object first, last;
     for (py::handle item : frames) {
@@ -66,11 +66,20 @@ py::object setKeyKindOnFrames(const State &s, py::handle, py::handle keyTarget,
                                       : getAttr(curveClass, s.KEY_DEFAULT);
     py::object asList = s.global(s.asList);
     py::object frames = call(asList, frameList);
-    py::object runs = truthy(frames)
-        ? frameRuns(frames)
-        : targetRun(getAttr(call(s.global(s.CurveTarget)), s.targetTime), asList);
+    const bool given = truthy(frames);
+    if (!given) frames = call(asList, getAttr(call(s.global(s.CurveTarget)), s.targetTime));
+    // A nan compares false with every frame, so it would join the runs on
+    // each side of it into one: refused before any key is edited.
+    frames = steal(PySequence_List(frames.ptr()));
+    for (py::handle frame : frames) {
+        if (!isNonFiniteNumber(frame)) continue;
+        reportError(s, format("Zentrik - Could not set the key kind at frame %s: not a finite "
+                              "number",
+                              frame));
+        return none();
+    }
+    py::object runs = given ? frameRuns(frames) : targetRun(frames);
     if (PyList_GET_SIZE(runs.ptr()) == 0) return none();  // no frame from anywhere
-
     // The targets are selected before the edits; the answer is held until
     // they are done.
     py::object held = callMethod(s.global(s.TargetSelection), s.selectTargets);
@@ -95,7 +104,8 @@ void defineKeyQueries(const State &s) {
             "Give the keys of `keyTarget` at `frameList` the kind `keyKind` (falsy: the\n"
             "default kind); the frames, in ascending order, are edited as runs of\n"
             "consecutive frames, each one time range. Without frames, the target's\n"
-            "time range is edited as one range.",
+            "time range is edited as one range. A frame that is not finite is\n"
+            "reported and no key is edited.",
             {"self", "keyTarget", "keyKind", "frameList"}, {Py_None});
     });
 }

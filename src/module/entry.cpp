@@ -34,6 +34,15 @@ void freeModule(void *module) {
 
 int execModule(PyObject *module) {
     State *s = new (PyModule_GetState(module)) State();
+    // pybind11's error handling takes the interpreter lock through the
+    // GILState API, which in a sub-interpreter waits for ever on the main
+    // interpreter's lock: refuse to load there rather than hang later.
+    if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
+        PyErr_SetString(PyExc_ImportError,
+                        "rigkit0 can only be loaded in the main interpreter, not in a "
+                        "sub-interpreter");
+        return -1;
+    }
     if (!s->init(module) || !detail::readyFunctionType()) return -1;
     PyObject *done = detail::guarded([&] {
         load(*s);

@@ -113,7 +113,7 @@ namespace rigkit {
     X(createFromDouble) X(asDoublePtr) X(getData3Double) X(getDouble) X(eulerRotation)    \
     X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
     X(decomposeLocalMatrix) X(uiValue) X(xform) X(asUnits) X(rotation) X(fnTransform)    \
-    X(asRotateMatrix) X(createFromList) X(setScale)                                      \
+    X(asRotateMatrix) X(createFromList) X(setScale) X(setShear)                          \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     X(kBlendNodeBase) X(kBlendNodeBoolean) X(kBlendNodeDouble)                          \

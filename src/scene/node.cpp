@@ -84,6 +84,8 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
     }
     py::object obj = call(s.global(s.MObject));
     callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
+    // Every None answer is a failed lookup with a reason, whatever gave it.
+    if (obj.is_none()) failure = text("the node has no object");
     return obj;
 }
 
@@ -132,8 +134,10 @@ py::object nodeMObject(const State &s, py::handle self) {
     py::object nodeName = getAttr(self, s.nodeName);
     py::object failure;
     py::object obj = findNode(s, nodeName, failure);
-    if (obj.is_none())
+    if (obj.is_none()) {
+        if (!failure) failure = text("the node has no object");
         reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, failure));
+    }
     return obj;
 }
 

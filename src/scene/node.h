@@ -30,6 +30,12 @@ inline py::object severalNodesReason(py::handle nodeName) {
     return format("More than one object matches name: %s", nodeName);
 }
 
+// Reports, as a node lookup does, that several nodes answer to `nodeName`.
+inline void reportSeveralNodes(const State &s, py::handle nodeName) {
+    reportError(s, format("Zentrik - Error handling object %s - %s", nodeName,
+                          severalNodesReason(nodeName)));
+}
+
 // The members of node_attributes.cpp and node_transforms.cpp.
 void addNodeAttributeMembers(ClassBuilder &node);
 void addNodeTransformMembers(ClassBuilder &node);

@@ -5,6 +5,7 @@
 #include "scene/node.h"
 
 #include <array>
+#include <cmath>
 
 namespace rigkit {
 namespace {
@@ -67,14 +68,17 @@ py::object matrixThroughDummy(const State &s, py::handle self, py::handle contex
     py::object dummy = callMethodKw(graphKit, s.createNode, s.kwCreateNode,
                                     text("Zentrik_Dummy_Matrix"), text("passMatrix"), Py_False,
                                     Py_False);
-    auto deleteDummy = [&] {
-        callMethodKw(graphKit, s.deleteNode, s.kwNodeName, callMethod(dummy, s.fullName));
-    };
+    // The suite may answer the new node's name rather than its Node; either
+    // way its name is read once, so the clean-up cannot fail where the use
+    // did.
+    if (PyUnicode_Check(dummy.ptr()) || PyBytes_Check(dummy.ptr())) dummy = newNode(s, dummy);
+    py::object dummyName = callMethod(dummy, s.fullName);
+    auto deleteDummy = [&] { callMethodKw(graphKit, s.deleteNode, s.kwNodeName, dummyName); };
     py::object matrix;
     try {
         callMethodKw(s.global(s.cmds), s.connectAttr, s.kwForce,
                      format("%s.worldMatrix[0]", callMethod(self, s.fullName)),
-                     format("%s.inMatrix", callMethod(dummy, s.fullName)), Py_True);
+                     format("%s.inMatrix", dummyName), Py_True);
         py::object attribute =
             callMethod(getAttr(dummy, s.fnDependencyNode), s.attribute, text("inMatrix"));
         py::object plug = call(s.global(s.MPlug), getAttr(dummy, s.nodeMObject), attribute);
@@ -160,6 +164,61 @@ py::object withoutParentScale(const State &s, py::handle self, py::handle matrix
     return steal(PyNumber_Multiply(matrix.ptr(), callMethod(parentScale, s.asMatrix).ptr()));
 }
 
+// The three children of a double3 plug of the node, as C numbers.
+std::array<double, 3> channelsOf(const State &s, py::handle self, const char *name) {
+    py::object plug = plugOf(s, self, name);
+    std::array<double, 3> result{};
+    for (long i = 0; i < 3; ++i)
+        result[i] = toDouble(callMethod(callMethod(plug, s.child, steal(PyLong_FromLong(i))),
+                                        s.asDouble));
+    return result;
+}
+
+// A decomposition may give the same matrix's scale with other signs (-1, 1, 1
+// as 1, 1, -1 with the rotation turned half a turn). Where the node's own
+// scale signs can describe the matrix (as many negative axes, mod 2), they
+// are kept, so a mirrored control keeps its channels.
+std::array<double, 3> scaleWithSignsOf(const std::array<double, 3> &decomposed,
+                                       const std::array<double, 3> &current) {
+    int negativeDecomposed = 0, negativeCurrent = 0;
+    for (int i = 0; i < 3; ++i) {
+        negativeDecomposed += decomposed[i] < 0;
+        negativeCurrent += current[i] < 0;
+    }
+    if (negativeDecomposed % 2 != negativeCurrent % 2) return decomposed;
+    std::array<double, 3> result{};
+    for (int i = 0; i < 3; ++i)
+        result[i] = current[i] < 0 ? -std::fabs(decomposed[i]) : std::fabs(decomposed[i]);
+    return result;
+}
+
+// `own` with the given scale and the node's shear taken off: what is left is
+// the rotate axis, rotation and joint orient. None when that scale cannot be
+// taken off (a zero or not finite axis).
+py::object withoutScaleAndShear(const State &s, py::handle self, py::handle own,
+                                const std::array<double, 3> &scale) {
+    for (double axis : scale)
+        if (axis == 0.0 || !std::isfinite(axis)) return none();
+    const std::array<double, 3> shear = channelsOf(s, self, "shear");
+    py::object transformSpace = space(s, s.kTransform);
+    py::object scaleShear = call(s.global(s.MTransformationMatrix));
+    // Each pointer is memory its util owns: the utils live in this scope.
+    py::object utilClass = s.global(s.MScriptUtil);
+    py::object scaleUtil = call(utilClass), shearUtil = call(utilClass);
+    py::object three = steal(PyLong_FromLong(3));
+    py::object scaleList = newList(), shearList = newList();
+    for (int i = 0; i < 3; ++i) {
+        append(scaleList, steal(PyFloat_FromDouble(scale[i])));
+        append(shearList, steal(PyFloat_FromDouble(shear[i])));
+    }
+    callMethod(scaleUtil, s.createFromList, scaleList, three);
+    callMethod(shearUtil, s.createFromList, shearList, three);
+    callMethod(scaleShear, s.setScale, callMethod(scaleUtil, s.asDoublePtr), transformSpace);
+    callMethod(scaleShear, s.setShear, callMethod(shearUtil, s.asDoublePtr), transformSpace);
+    py::object inverse = callMethod(callMethod(scaleShear, s.asMatrix), s.inverse);
+    return steal(PyNumber_Multiply(inverse.ptr(), own.ptr()));
+}
+
 py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle localMatrix,
                                 py::handle withTranslation, py::handle withRotation,
                                 py::handle withScale) {
@@ -172,11 +231,25 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
     py::object scale = call(vectorClass, zero, zero, zero);
     const bool rotationWanted = truthy(withRotation), scaleWanted = truthy(withScale);
     if (truthy(withTranslation)) translation = getAttr(decomposition, s.translation);
-    // Rotation and scale come from the node's own part of the matrix.
+    // Rotation and scale come from the node's own part of the matrix. The
+    // rotation is solved against the scale the node will have: its own when
+    // scale is not written, else the decomposed one with the node's signs.
     py::object own, ownDecomposition;
+    std::array<double, 3> willHave{};
     if (rotationWanted || scaleWanted) {
         own = withoutParentScale(s, self, localMatrix);
         ownDecomposition = own.is(localMatrix) ? decomposition : call(decompositionClass, own);
+        willHave = channelsOf(s, self, "scale");
+        if (scaleWanted) {
+            py::object decomposed = getAttr(ownDecomposition, s.scale);
+            willHave = scaleWithSignsOf({toDouble(getAttr(decomposed, s.x)),
+                                         toDouble(getAttr(decomposed, s.y)),
+                                         toDouble(getAttr(decomposed, s.z))},
+                                        willHave);
+            scale = call(vectorClass, steal(PyFloat_FromDouble(willHave[0])),
+                         steal(PyFloat_FromDouble(willHave[1])),
+                         steal(PyFloat_FromDouble(willHave[2])));
+        }
     }
     if (rotationWanted) {
         py::object transformSpace = space(s, s.kTransform);
@@ -189,8 +262,10 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
         // The rotation is taken out of the local matrix first: a non-uniform
         // scale or a shear does not commute with the rotate axis, and left in,
         // it would leak into the rotation.
-        py::object rotationOnly =
-            callMethod(call(s.global(s.MTransformationMatrix), own), s.asRotateMatrix);
+        py::object unscaled = withoutScaleAndShear(s, self, own, willHave);
+        py::object rotationOnly = callMethod(
+            call(s.global(s.MTransformationMatrix), unscaled.is_none() ? own : unscaled),
+            s.asRotateMatrix);
         py::object axisInverse = callMethod(callMethod(rotateAxis, s.asMatrix), s.inverse);
         py::object orientInverse = callMethod(callMethod(orient, s.asMatrix), s.inverse);
         py::object channels = steal(PyNumber_Multiply(
@@ -199,7 +274,6 @@ py::object decomposeLocalMatrix(const State &s, py::handle self, py::handle loca
         py::object rotationOrder = callMethod(plugOf(s, self, "rotateOrder"), s.asInt);
         rotation = callMethod(call(decompositionClass, channels), s.eulerRotation, rotationOrder);
     }
-    if (scaleWanted) scale = getAttr(ownDecomposition, s.scale);
     return callKw(s.global(s.ValueRecord), s.kwTranslationRotationScale, translation, rotation,
                   scale);
 }
@@ -212,6 +286,16 @@ py::object threeOf(const State &s, py::handle vector, Convert &&convert) {
     py::object result = newList();
     for (PyObject *name : {s.x, s.y, s.z}) append(result, convert(getAttr(vector, name)));
     return result;
+}
+
+// Whether all sixteen entries of an MMatrix are finite numbers.
+bool isFiniteMatrix(py::handle matrix) {
+    for (long row = 0; row < 4; ++row)
+        for (long column = 0; column < 4; ++column)
+            if (!std::isfinite(toDouble(
+                    call(matrix, steal(PyLong_FromLong(row)), steal(PyLong_FromLong(column))))))
+                return false;
+    return true;
 }
 
 // The translation row of a matrix, as C numbers.
@@ -232,6 +316,14 @@ std::array<double, 3> translationOf(py::handle matrix) {
 py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatrix,
                           py::handle withTranslation, py::handle withRotation,
                           py::handle withScale) {
+    // A nan or an infinity anywhere would reach the translate channels and
+    // every child's world position: refused before anything is written.
+    if (!isFiniteMatrix(worldMatrix)) {
+        reportError(s, format("Zentrik - Could not set the world matrix of %s: it holds a "
+                              "number that is not finite",
+                              getAttr(self, s.nodeName)));
+        return none();
+    }
     py::object parentInverse = callMethod(getAttr(self, s.dagPath), s.exclusiveMatrixInverse);
     // The local matrix the node must have, moved to its rotate pivot.
     py::object target = steal(PyNumber_Multiply(worldMatrix.ptr(), parentInverse.ptr()));
@@ -293,13 +385,17 @@ void addNodeTransformMembers(ClassBuilder &node) {
     node.method<decomposeLocalMatrix>("decomposeLocalMatrix",
         "Split `localMatrix` into a ValueRecord of translation, rotation (radians,\n"
         "rotate axis and joint orient removed, in the node's rotate order) and\n"
-        "scale; a part not asked for is a zero vector.",
+        "scale; a part not asked for is a zero vector. The rotation is solved\n"
+        "against the scale and shear the node will have: its own scale when scale\n"
+        "is not asked for, else the decomposed scale with the node's own signs\n"
+        "wherever they can describe the matrix.",
         {"self", "localMatrix", "withTranslation", "withRotation", "withScale"},
         {Py_True, Py_True, Py_True});
     node.method<setWorldMatrix>("setWorldMatrix",
         "Set the translate, rotate and scale channels asked for so that the node\n"
         "reaches `worldMatrix`; channels not asked for keep their values, and the\n"
-        "translation puts the rotate pivot at the matrix's position.",
+        "translation puts the rotate pivot at the matrix's position. A matrix\n"
+        "holding a number that is not finite is reported and nothing is written.",
         {"self", "worldMatrix", "withTranslation", "withRotation", "withScale"},
         {Py_True, Py_True, Py_True});
 }

@@ -2,6 +2,7 @@
 // API objects and paths.
 #include "module/classes.h"
 #include "module/methods.h"
+#include "module/names.h"
 #include "scene/node.h"
 
 namespace rigkit {
@@ -14,9 +15,16 @@ py::object selectionItem(const State &s, py::handle name) {
 
 // --- SelectionReader -------------------------------------------------------------
 
+// One name given as text (or bytes) is that name, not a run of one-letter
+// names, as ChannelBox takes it.
 py::object readerInit(const State &s, py::handle self, py::handle nodes) {
     py::object stored = py::reinterpret_borrow<py::object>(nodes);
-    if (!nodes.is_none()) stored = steal(PySequence_List(steal(PySet_New(nodes.ptr())).ptr()));
+    if (PyUnicode_Check(nodes.ptr()) || PyBytes_Check(nodes.ptr())) {
+        stored = newList();
+        append(stored, latin1Name(s, nodes));
+    } else if (!nodes.is_none()) {
+        stored = steal(PySequence_List(steal(PySet_New(nodes.ptr())).ptr()));
+    }
     setAttr(self, s.nodes, stored);
     return none();
 }
@@ -24,7 +32,8 @@ py::object readerInit(const State &s, py::handle self, py::handle nodes) {
 // One object per name Maya resolves, in the stored order. Each name is
 // resolved in a list of its own: in a shared list a second name of a node
 // already held (a short and a long name) adds nothing, and counting positions
-// would then hand out another node's object or run past the list.
+// would then hand out another node's object or run past the list. A name
+// several nodes answer to is a failed lookup, reported, not a guess.
 template <class Fill>
 py::object resolvedNames(const State &s, py::handle self, Fill &&fill) {
     py::object result = steal(PyList_New(0));
@@ -40,7 +49,12 @@ py::object resolvedNames(const State &s, py::handle self, Fill &&fill) {
             if (!e.matches(PyExc_RuntimeError)) throw;
             continue;  // a name Maya cannot resolve
         }
-        append(result, fill(selection, zero));
+        if (selectsSeveralNodes(s, selection)) {
+            reportSeveralNodes(s, name);
+            continue;
+        }
+        py::object entry = fill(selection, zero);
+        if (!entry.is_none()) append(result, entry);
     }
     if (PyErr_Occurred()) throwPythonError();
     return result;
@@ -54,11 +68,23 @@ py::object nodeObjects(const State &s, py::handle self) {
     });
 }
 
+// An MDagPath filled by `source.getDagPath(args...)`, or None for an item
+// without one (a material or utility node: animators' selections hold them).
+template <class... Args>
+py::object dagPathOrNone(const State &s, py::handle source, Args &&...args) {
+    py::object path = call(s.global(s.MDagPath));
+    try {
+        callMethod(source, s.getDagPath, std::forward<Args>(args)..., path);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return none();
+    }
+    return path;
+}
+
 py::object nodeDagPaths(const State &s, py::handle self) {
     return resolvedNames(s, self, [&](py::handle selection, py::handle index) {
-        py::object path = call(s.global(s.MDagPath));
-        callMethod(selection, s.getDagPath, index, path);
-        return path;
+        return dagPathOrNone(s, selection, index);
     });
 }
 
@@ -93,11 +119,7 @@ py::object selectedObjects(const State &s, py::handle) {
 }
 
 py::object selectedDagPaths(const State &s, py::handle) {
-    return activeSelection(s, [&](py::handle iterator) {
-        py::object path = call(s.global(s.MDagPath));
-        callMethod(iterator, s.getDagPath, path);
-        return path;
-    });
+    return activeSelection(s, [&](py::handle iterator) { return dagPathOrNone(s, iterator); });
 }
 
 // --- SelectionBuilder --------------------------------------------------------------
@@ -157,16 +179,20 @@ void defineSelectionReader(const State &s) {
         "Node names, or the active selection, as MObjects and MDagPaths; each\n"
         "property is read once and kept.";
     defineClass(s, "SelectionReader", "CoreObject", doc, [](ClassBuilder &cls) {
-        cls.init<readerInit>("Keep the names `nodes` once each (order not kept), or None.",
+        cls.init<readerInit>("Keep the names `nodes` once each (order not kept), or None; one\n"
+                             "name given as text or bytes is that one name.",
                              {"self", "nodes"}, {Py_None});
         cls.property<nodeObjects>("nodeObjects",
-            "One MObject per name Maya resolves; unresolvable names are skipped.");
+            "One MObject per name Maya resolves; unresolvable names are skipped, names\n"
+            "several nodes share reported and skipped.");
         cls.property<nodeDagPaths>("nodeDagPaths",
-            "One MDagPath per name Maya resolves; unresolvable names are skipped.");
+            "One MDagPath per name Maya resolves; unresolvable names and nodes\n"
+            "without a DAG path are skipped, names several nodes share reported and\n"
+            "skipped.");
         cls.property<selectedObjects>("selectedObjects",
             "One MObject per item of the active selection.");
         cls.property<selectedDagPaths>("selectedDagPaths",
-            "One MDagPath per item of the active selection.");
+            "One MDagPath per item of the active selection that has one.");
     });
 }
 

@@ -59,11 +59,28 @@ py::object selectedKeyCurves(const State &s, py::handle self) {
     return result;
 }
 
+// Runs an optional step: a question or a cosmetic update. Its failure (a
+// rebuilt UI, a closed toolbar) is reported, and the tool goes on.
+template <class Step>
+void bestEffort(const State &s, const char *what, Step &&step) {
+    try {
+        step();
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_Exception)) throw;
+        whileHandling(e, [&] {
+            reportError(s, format("Zentrik - Could not %s - %s", text(what),
+                                  steal(PyObject_Str(e.value().ptr()))));
+        });
+    }
+}
+
 // Reading the target first offers the timeline questions, so they come up as
-// a tool is about to act.
+// a tool is about to act; a question that cannot be asked stops no tool.
 py::object targetCurves(const State &s, py::handle self) {
-    callMethod(self, s.updateChannelBoxHighlight);
-    callMethod(self, s.updateAnimLayerSync);
+    bestEffort(s, "offer the Channel Box timeline sync",
+               [&] { callMethod(self, s.updateChannelBoxHighlight); });
+    bestEffort(s, "offer the anim layer timeline sync",
+               [&] { callMethod(self, s.updateAnimLayerSync); });
     py::object target = call(s.global(s.CurveTarget));
     py::object targetTime = getAttr(target, s.targetTime);
     py::object mode = getAttr(self, s.MODE_TARGET_CURVES);
@@ -189,15 +206,20 @@ void writeValues(const State &s, py::handle curve, const Items &original, const 
 // quaternion in "by layer" accumulation), so a curve's values are the shown
 // rotation exactly when its own layer is the base or takes over completely
 // (foreground 1, background 0) and every other layer over the node adds
-// nothing (foreground 0, background 1), at every key. Layers that hold other
-// channels of the node only count too: leaving a curve alone never changes a
-// pose.
+// nothing (foreground 0, background 1), at every key. Only layers that hold
+// one of the node's rotate channels add to its rotation: a layer of
+// translation tweaks must not switch the flip fix off.
 class LayerRule {
 public:
     explicit LayerRule(const State &s)
         : s_(s), base_(getAttr(s.global(s.LayerQueries), s.BASE_LAYER)),
           layersOfNode_(steal(PyDict_New())), weights_(steal(PyDict_New())),
-          timeKeyword_(steal(Py_BuildValue("(s)", "time"))) {
+          rotatedNodes_(steal(PyDict_New())),
+          timeKeyword_(steal(Py_BuildValue("(s)", "time"))),
+          rotateNames_(steal(Py_BuildValue("{sOsOsOsOsOsOsOsO}", "rotateX", Py_None, "rotateY",
+                                           Py_None, "rotateZ", Py_None, "rotate", Py_None,
+                                           "rx", Py_None, "ry", Py_None, "rz", Py_None, "r",
+                                           Py_None))) {
         // Without a root layer the scene has no layers: nothing to ask per node.
         py::object rootKeywords = steal(Py_BuildValue("(ss)", "query", "root"));
         anyLayers_ = !callMethodKw(s.global(s.cmds), s.animLayer, rootKeywords.ptr(), Py_True,
@@ -214,7 +236,7 @@ public:
         bool ownListed = onBase;
         if (!nodeName.is_none()) {
             for (py::handle other : layersOf(nodeName)) {
-                if (equal(other, base_)) continue;
+                if (equal(other, base_) || !rotates(other, nodeName)) continue;
                 if (!onBase && equal(other, layer))
                     ownListed = true;
                 else
@@ -244,6 +266,43 @@ private:
         return layers;
     }
 
+    // Whether `layer` holds a rotate channel of the node `nodeName` (as the
+    // curves give it: a DAG node's full path). The layer's members are read
+    // once: cmds.animLayer(layer, query=True, attribute=True), their nodes
+    // made full paths by one cmds.ls(..., long=True).
+    bool rotates(py::handle layer, py::handle nodeName) {
+        py::object nodes = entryOrNone(rotatedNodes_, layer);
+        if (nodes.is_none()) {
+            py::object cmds = s_.global(s_.cmds);
+            py::object members = callMethodKw(cmds, s_.animLayer, s_.kwQueryAttribute, layer,
+                                              Py_True, Py_True);
+            py::object rotated = newList();
+            if (truthy(members)) {
+                for (py::handle member : members) {
+                    if (!PyUnicode_Check(member.ptr())) continue;
+                    const Py_ssize_t dot = PyUnicode_FindChar(
+                        member.ptr(), '.', 0, PyUnicode_GET_LENGTH(member.ptr()), 1);
+                    if (dot == -2) throwPythonError();
+                    if (dot <= 0) continue;
+                    py::object attr = steal(PyUnicode_Substring(
+                        member.ptr(), dot + 1, PyUnicode_GET_LENGTH(member.ptr())));
+                    const int isRotate = PyDict_Contains(rotateNames_.ptr(), attr.ptr());
+                    if (isRotate < 0) throwPythonError();
+                    if (isRotate) append(rotated, steal(PyUnicode_Substring(member.ptr(), 0, dot)));
+                }
+            }
+            py::object found = none();
+            if (PyList_GET_SIZE(rotated.ptr()) > 0)
+                found = callMethodKw(cmds, s_.ls, s_.kwLong, rotated, Py_True);
+            nodes = steal(PySet_New(truthy(found) ? found.ptr() : nullptr));
+            if (PyDict_SetItem(rotatedNodes_.ptr(), layer.ptr(), nodes.ptr()) < 0)
+                throwPythonError();
+        }
+        const int holds = PySet_Contains(nodes.ptr(), nodeName.ptr());
+        if (holds < 0) throwPythonError();
+        return holds != 0;
+    }
+
     bool weightsAre(py::handle layer, py::handle time, double foreground, double background) {
         return weight(layer, "%s.foregroundWeight", time) == foreground &&
                weight(layer, "%s.backgroundWeight", time) == background;
@@ -262,7 +321,7 @@ private:
     }
 
     const State &s_;
-    py::object base_, layersOfNode_, weights_, timeKeyword_;
+    py::object base_, layersOfNode_, weights_, rotatedNodes_, timeKeyword_, rotateNames_;
     bool anyLayers_ = false;
 };
 
@@ -450,8 +509,12 @@ void filterCurves(const State &s, py::handle self, py::handle curves, py::handle
         callMethod(self, s.alignRotationKeys, startFrame);
         bool changed = prePassEdits != editsBefore;
 
+        // A curve's own whole-turn filter changes the pose wherever the
+        // pre-pass would, so it runs only on the curves the pre-pass may edit.
+        LayerRule rule(s);
         for (py::handle curve : curves) {
             callMethod(progress, s.step);
+            if (!rule.showsItsValues(curve, itemsOf(getAttr(curve, s.keyTimes)))) continue;
             // The range is always the caller's, never the moved start.
             py::object frameRange = steal(PyList_New(2));
             PyList_SET_ITEM(frameRange.ptr(), 0, first.inc_ref().ptr());
@@ -508,8 +571,10 @@ py::object onSmartEulerFilterMessageClick(const State &s, py::handle self, py::h
                                           py::handle clickValue) {
     if (!equal(clickValue, getAttr(s.global(s.MessageClick), s.accepted))) return none();
     callMethod(call(s.global(s.ToolOption), text("smartEulerFilter")), s.save, Py_True);
-    py::object commonKit = getAttr(s.global(s.CORE), s.commonKit);
-    callMethod(getAttr(commonKit, s.smartEulerFilter_toolButton), s.setChecked, Py_True);
+    bestEffort(s, "check the Smart Euler Filter button", [&] {
+        py::object commonKit = getAttr(s.global(s.CORE), s.commonKit);
+        callMethod(getAttr(commonKit, s.smartEulerFilter_toolButton), s.setChecked, Py_True);
+    });
     try {
         withContext(s, call(s.global(s.coreModifierContext)), [&](py::handle pair) {
             callMethod(self, s.applySmartEulerFilterToFrames, frames, unpackPair(pair).first);
@@ -547,12 +612,14 @@ void defineAnimTools(const State &s) {
             "AnimCurves of the curves that carry selected keys.");
         cls.property<targetCurves>("targetCurves",
             "AnimCurves of the target's curves; reading them first offers the timeline\n"
-            "questions.");
+            "questions (a question that fails is reported and skipped).");
         cls.property<sceneCurveNames>("sceneCurveNames", "Names of every anim curve in the scene.");
         cls.property<sceneCurves>("sceneCurves", "AnimCurves of every anim curve in the scene.");
         cls.method<applySmartEulerFilterToFrames>("applySmartEulerFilterToFrames",
             "The Smart Euler Filter over the rotation curves, from the first to the\n"
-            "last of `frames`; with the option off, offers once per action to turn it on.",
+            "last of `frames`; with the option off, offers once per action to turn it on.\n"
+            "Curves whose values are not the rotation their node shows (another layer\n"
+            "adds to it) are left alone, so no pose changes.",
             {"self", "frames", "actionId", "includePreviousKey", "filterFlag"},
             {Py_True, Py_True});
         cls.method<alignRotationKeys>("alignRotationKeys",

@@ -83,8 +83,11 @@ py::object onTimelineSyncMessageClick(const State &s, py::handle, py::handle cli
     return none();
 }
 
+// The command toggles the highlight: an answer that comes after the
+// animator turned it on some other way must not turn it off again.
 py::object onHighlightMessageClick(const State &s, py::handle, py::handle clickValue) {
-    if (accepted(s, clickValue)) runHighlightCommand(s);
+    if (accepted(s, clickValue) && !truthy(callMethod(highlightOption(s), s.load)))
+        runHighlightCommand(s);
     return none();
 }
 
@@ -103,7 +106,8 @@ void addAnimToolsSyncMembers(ClassBuilder &cls) {
         "the active and selected layers and turns the highlight on.",
         {"self", "clickValue"});
     cls.method<onHighlightMessageClick>("onHighlightMessageClick",
-        "The answer to the highlight question: accepting turns the highlight on.",
+        "The answer to the highlight question: accepting turns the highlight on,\n"
+        "unless it is on by then.",
         {"self", "clickValue"});
 }
 

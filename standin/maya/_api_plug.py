@@ -2,6 +2,8 @@
 Gathered by ``maya.OpenMaya``.
 """
 
+import weakref
+
 from . import _attrs, _units
 from ._api_geometry import MPoint
 from ._api_objects import (
@@ -15,10 +17,35 @@ __all__ = ["MPlugArray", "MPlug"]
 
 
 class MPlugArray(_Array):
+    """An array of plugs.  As in Maya's Python API 1.0, ``array[i]`` (and
+    iterating) gives a plug that refers into the array's own memory: once
+    the array is gone that plug is null, and using it raises.
+    ``MPlug(array[i])`` is an independent copy.  (Maya's plugs dangle when
+    the array shrinks too; the stand-in models only the array's end.)"""
+
     _convert = staticmethod(lambda v: MPlug(v))
+
+    def __init__(self, *args):
+        _Array.__init__(self, *args)
+        self._views = {}  # id of a plug handed out -> weak reference to it
 
     def _default(self):
         return MPlug()
+
+    def __getitem__(self, index):
+        view = MPlug(self._items[index])
+        views, key = self._views, id(view)
+        views[key] = weakref.ref(view, lambda _, views=views, key=key: views.pop(key, None))
+        return view
+
+    def __iter__(self):
+        return iter([self[i] for i in range(len(self._items))])
+
+    def __del__(self):
+        for ref in list(getattr(self, "_views", {}).values()):
+            view = ref()
+            if view is not None:
+                view._set(None, None, ())
 
 
 # --- MPlug -----------------------------------------------------------------------

@@ -78,10 +78,12 @@ def addAttr(*args, **flags):
 @_command("deleteAttr", dict(attribute="at", query="q", edit="e"))
 def deleteAttr(*args, **flags):
     """Deletes one dynamic attribute, named "node.attribute" or as the
-    ``attribute`` flag; with the flag, from each node named (or selected).
-    An attribute a node lacks, a static attribute and the child of a
-    compound are ``RuntimeError`` (a node name that matches nothing stays a
-    ``ValueError``); the attribute's connections are broken.  A query lists
+    ``attribute`` flag; with the flag, from each node named (or selected),
+    the flag winning over an attribute in a plug path.  A node given with
+    no attribute, an attribute a node lacks by the flag, a static attribute
+    and the child of a compound are ``RuntimeError``; a plug path that
+    matches nothing, and a node name that matches nothing, are
+    ``ValueError``.  The attribute's connections are broken.  A query lists
     the node's dynamic attributes (long names; None when it has none)."""
     names = _names(args)
     if flags.get("query"):
@@ -90,12 +92,15 @@ def deleteAttr(*args, **flags):
             raise RuntimeError("deleteAttr: No object specified.")
         return [a.longName for a in nodes[0].dynamicAttrs] or None
     if flags.get("attribute"):
-        targets = [(node, "%s.%s" % (_display(node), flags["attribute"]), flags["attribute"])
-                   for node in _nodes(names)]
+        # The flag wins over an attribute named in a plug path.
+        nodeNames = [name.partition(".")[0] for name in names]
+        targets = [(node, None, flags["attribute"]) for node in _nodes(nodeNames)]
     else:
         targets = []
         for text in names[:1]:
             nodeName, _, path = text.partition(".")
+            if not path:
+                raise RuntimeError("Must specify attribute to be deleted.")
             targets.append((_node(nodeName), text, path))
     if not targets:
         raise RuntimeError("deleteAttr: No object specified.")
@@ -104,7 +109,10 @@ def deleteAttr(*args, **flags):
         try:
             attr, _ = SCENE.parsePlug(node, path)
         except ValueError:
-            raise RuntimeError("deleteAttr: No attribute matches %s." % text)
+            if text is not None:
+                raise ValueError("No object matches name: %s" % text)
+            raise RuntimeError("Node '%s' does not have attribute '%s'."
+                               % (_display(node), path))
         if not attr.dynamic:
             raise RuntimeError("Only dynamic attributes can be deleted: %s" % attr.longName)
         if attr not in node.dynamicAttrs:
@@ -282,8 +290,14 @@ def _connectionEnd(text, role):
 @_command("connectAttr", dict(force="f", lock="l", nextAvailable="na",
                               referenceDest="rd"))
 def connectAttr(source, destination, **flags):
+    """Connects two plugs.  The pair already connected is refused as Maya
+    refuses it: a warning naming the pair, then ``RuntimeError: Maya
+    command error`` (also with ``force``)."""
     src = _connectionEnd(_names([source])[0], "source")
     dst = _connectionEnd(_names([destination])[0], "destination")
+    if SCENE.connections.get(dst) == src:
+        print("# Warning: '%s' is already connected to '%s'. #" % (_plugText(src), _plugText(dst)))
+        raise RuntimeError("Maya command error")
     if flags.get("nextAvailable") and dst[1].multi and not SCENE.isElementKey(dst[1], dst[2]):
         used = SCENE.existingIndices(dst[0], dst[1], dst[2])
         index = 0
@@ -320,6 +334,12 @@ def _lineage(key):
         key = SCENE.parentKey(key)
 
 
+_CONNECTION_INFO_FLAGS = (
+    "isSource", "isDestination", "isExactSource", "isExactDestination", "getExactSource",
+    "getExactDestination", "sourceFromDestination", "destinationFromSource", "isLocked",
+    "getLockedAncestor")
+
+
 @_command("connectionInfo", dict(isSource="is", isDestination="id",
                                  isExactSource="ies", isExactDestination="ied",
                                  getExactSource="ges", getExactDestination="ged",
@@ -331,7 +351,12 @@ def connectionInfo(plugName, **flags):
     ancestor)", the nearest of the plug and its ancestors that is such an
     end answers; plugs below the given one do not count.  Names come back
     as "node.longAttributeName", "" (or [] for ``destinationFromSource``)
-    when there is no such plug.  The stand-in requires one query flag."""
+    when there is no such plug.  Exactly one flag is taken, as in Maya."""
+    given = [name for name in _CONNECTION_INFO_FLAGS if flags.get(name)]
+    if not given:
+        raise RuntimeError("You must specify exactly one flag.")
+    if len(given) > 1:
+        raise RuntimeError("You cannot specify more than one flag.")
     key = _plug(_names([plugName])[0])
     destination = next((k for k in _lineage(key) if k in SCENE.connections), None)
     source = next((k for k in _lineage(key) if SCENE.outgoing.get(k)), None)
@@ -355,7 +380,6 @@ def connectionInfo(plugName, **flags):
         return any(SCENE.isLocked(k) for k in _lineage(key))
     if flags.get("getLockedAncestor"):
         return next((_plugText(k) for k in _lineage(key) if SCENE.isLocked(k)), "")
-    raise RuntimeError("connectionInfo: a query flag is required by the stand-in.")
 
 
 @_command("listConnections", dict(source="s", destination="d", plugs="p",

@@ -258,8 +258,9 @@ def _preorder(node):
                      lights="lt", leaf="lf", readOnly="ro", uuid="uid",
                      shortNames="sn", head="hd", tail="tl"))
 def ls(*args, **flags):
-    """Listed in creation order (the selection in selection order); names of
-    plugs given as arguments come back with long attribute names."""
+    """Every node in creation order, the selection in selection order, and
+    the matches of each name given in the order of their full paths; names
+    of plugs given as arguments come back with long attribute names."""
     names = _names(args)
     long_ = flags.get("long")
     plugs = []
@@ -276,7 +277,9 @@ def ls(*args, **flags):
             if "." in name:
                 plugs.extend(p for p in _plugMatches(name) if p not in plugs)
                 continue
-            for node in SCENE.resolve(name):
+            # Maya lists one name's matches by full path, whatever the
+            # creation order ("|child" before "|parent|child").
+            for node in sorted(SCENE.resolve(name), key=SCENE.fullPath):
                 if node not in nodes:
                     nodes.append(node)
     else:

@@ -62,3 +62,19 @@ def test_a_node_keeps_its_identity_across_renames_and_a_new_one_differs():
     assert dependNode("spine_old") == before
     cmds.createNode("transform", name="spine")
     assert dependNode("spine") != before
+
+
+def test_a_plug_read_from_an_array_dies_with_it_and_a_copy_does_not():
+    """API 1.0 hands out array[i] as a reference into the array's memory."""
+    import gc
+
+    cmds.createNode("transform", name="n")
+    array = om.MPlugArray()
+    array.append(plug("n.tx"))
+    view, copy = array[0], om.MPlug(array[0])
+    assert view.name() == copy.name() == "n.translateX"
+    del array
+    gc.collect()
+    with pytest.raises(RuntimeError, match="Plug is null"):
+        view.name()
+    assert copy.name() == "n.translateX"

@@ -244,3 +244,15 @@ def test_flags_maya_does_not_have_are_refused(command, args, flag):
     cmds.createNode("transform", name="t")
     with pytest.raises(TypeError, match="Invalid flag"):
         getattr(cmds, command)(*args, **flag)
+
+
+@pytest.mark.parametrize("build, pattern, listed", [
+    ([("transformB", None), ("transformA", None)], "transform*", ["transformA", "transformB"]),
+    ([("parent", None), ("child", "parent"), ("child", None)], "child",
+     ["|child", "parent|child"]),
+], ids=["by name, not creation", "root path first"])
+def test_ls_lists_the_matches_of_a_name_by_full_path(build, pattern, listed):
+    """Maya lists the nodes a name matches in the order of their full paths."""
+    for name, parent in build:
+        cmds.createNode("transform", name=name, **({"parent": parent} if parent else {}))
+    assert cmds.ls(pattern) == listed

@@ -6,7 +6,7 @@ by ``_core``.
 from maya import cmds
 from maya.OpenMaya import (
     MDagPath, MFn, MFnAttribute, MFnDependencyNode, MIntArray, MObject, MObjectHandle,
-    MPlugArray, MSelectionList, MTime)
+    MPlug, MPlugArray, MSelectionList, MTime)
 from maya.OpenMayaAnim import MFnAnimCurve
 from ._core_base import asList, CORE, CoreObject, _rigkitNode
 from ._core_tools import _timeRangeFlag
@@ -39,7 +39,7 @@ def _firstDestination(plug):
     plug.connectedTo(destinations, False, True)
     if destinations.length() == 0:
         return None
-    return destinations[0]
+    return MPlug(destinations[0])  # a copy: an item of the array dies with it
 
 
 def _childIndex(plug):
