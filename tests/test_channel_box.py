@@ -102,8 +102,15 @@ class TestChannelBoxSelection:
         attrs = [attr for _ in range(3) for attr in rk.ChannelBox().selectedAttrs +
                  rk.ChannelBox().animatableAttrs + rk.ChannelBox().animatedAttrs +
                  rk.ChannelBox().nonAnimatedAttrs]
+        # Plugs taken from the arrays themselves, indexed and iterated, of
+        # Channel Boxes that are gone at once.
+        plugs = [rk.ChannelBox().selectedPlugs[0], rk.ChannelBox().animatablePlugs[1],
+                 *rk.ChannelBox().animatedPlugs]
         gc.collect()
         assert "a.translateX" in [attr.plug.name() for attr in attrs]
+        assert [plug.name() for plug in plugs] == ["a.translateX", "a.translateX",
+                                                   "a.translateX"]
+        assert isinstance(rk.ChannelBox().animatablePlugs, rk.MPlugArray)
         assert len(rk.ChannelBox.keepAlive) == before
 
 

@@ -290,6 +290,18 @@ class TestActivationScope:
             == [curve]
         assert preferredFlags("layerA", "layerB", "layerC") == [False, True, True]
 
+    def test_an_entry_that_fails_puts_every_flag_back(self, rk, rig):
+        for name in ("layerA", "layerB", "layerC"):
+            rk.AnimLayer.create(name)
+        for name in ("layerB", "layerC"):
+            cmds.animLayer(name, edit=True, preferred=True)
+        scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerA"))
+        cmds.delete("layerA")  # the layer is gone before the block starts
+        with pytest.raises((RuntimeError, ValueError)):
+            with scope:
+                pass
+        assert preferredFlags("layerB", "layerC") == [True, True]
+
     def test_a_layer_deleted_in_the_block_is_passed_over(self, rk, rig):
         for name in ("layerA", "layerB", "layerC"):
             rk.AnimLayer.create(name)

@@ -257,6 +257,8 @@ py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
     return none();
 }
 
+py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py::handle);
+
 // Making one layer preferred can change the best layer of attributes far
 // from it, so the scope remembers every layer's flag, not only the layer that
 // was best. The other layers stop being preferred for the block: a higher
@@ -269,12 +271,18 @@ py::object scopeEnter(const State &s, py::handle self) {
     py::object animLayer = getAttr(self, s.animLayer);
     py::object layerName = getAttr(animLayer, s.name);
     py::object cmds = cmdsModule(s);
-    for (py::handle entry : flags) {
-        auto [name, preferred] = unpackPair(entry);
-        if (truthy(preferred) && !equal(name, layerName))
-            callMethodKw(cmds, s.animLayer, s.kwEditPreferred, name, Py_True, Py_False);
+    try {
+        for (py::handle entry : flags) {
+            auto [name, preferred] = unpackPair(entry);
+            if (truthy(preferred) && !equal(name, layerName))
+                callMethodKw(cmds, s.animLayer, s.kwEditPreferred, name, Py_True, Py_False);
+        }
+        callMethod(animLayer, s.setActive);
+    } catch (py::error_already_set &e) {
+        // A failed entry runs no exit: put the flags back here, then fail.
+        whileHandling(e, [&] { scopeExit(s, self, Py_None, Py_None, Py_None); });
+        throw;
     }
-    callMethod(animLayer, s.setActive);
     return none();
 }
 

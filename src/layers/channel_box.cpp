@@ -8,17 +8,54 @@
 namespace rigkit {
 namespace {
 
-// Runs `each(plug)` for each element of a plug array, as an owned copy:
-// array[i] refers into the array's memory and dies with it, while the
-// wrappers built here live as long as the tool that keeps them. Copies let
-// the arrays go with the object that read them, so memory stays flat over
-// a session of tool calls.
+// --- plug arrays handed out --------------------------------------------------------
+
+// array[i] of an MPlugArray refers into the array's own memory and dies with
+// it. The arrays handed out are of a subclass of the namespace's MPlugArray
+// that reads its elements as owned copies, MPlug(array[i]): a plug a caller
+// takes stays valid however long it is kept, while the array itself goes
+// with the ChannelBox that read it, so memory stays flat over a day of tool
+// calls.
+py::object ownedElement(const State &s, py::handle self, py::handle index) {
+    py::object plain = getAttr(self, s._plainArrayClass);
+    py::object element = call(getAttr(plain, s.__getitem__), self, index);
+    return call(s.global(s.MPlug), element);
+}
+
+py::object ownedElements(const State &s, py::handle self) {
+    py::object copies = newList();
+    const Py_ssize_t count = asIndex(callMethod(self, s.length));
+    for (Py_ssize_t i = 0; i < count; ++i)
+        append(copies, ownedElement(s, self, steal(PyLong_FromSsize_t(i))));
+    return steal(PyObject_GetIter(copies.ptr()));
+}
+
+py::object newPlugArray(const State &s) {
+    py::object plain = s.global(s.MPlugArray);
+    if (!PyType_Check(plain.ptr())) return call(plain);  // a factory, not a class
+    PyObject *cached = PyDict_GetItemWithError(s.ownedPlugArrays, plain.ptr());
+    if (!cached && PyErr_Occurred()) throwPythonError();
+    py::object owned = py::reinterpret_borrow<py::object>(cached);
+    if (!cached) {
+        ClassBuilder cls(s, "OwnedPlugArray", steal(PyTuple_Pack(1, plain.ptr())),
+                         "A plug array whose elements are read as plugs of their own, valid\n"
+                         "after the array is gone.");
+        cls.constant("_plainArrayClass", plain);
+        cls.method<ownedElement>("__getitem__", "A copy of the plug at `index`.",
+                                 {"self", "index"});
+        cls.method<ownedElements>("__iter__", "Copies of every plug, in order.", {"self"});
+        owned = cls.build();
+        if (PyDict_SetItem(s.ownedPlugArrays, plain.ptr(), owned.ptr()) < 0) throwPythonError();
+    }
+    return call(owned);
+}
+
+// Runs `each(plug)` for each element of a plug array this class made (its
+// elements are owned copies).
 template <class Each>
 void forEachPlug(const State &s, py::handle array, Each &&each) {
-    py::object plugClass = s.global(s.MPlug);
     const Py_ssize_t count = asIndex(callMethod(array, s.length));
-    for (Py_ssize_t i = 0; i < count; ++i)
-        each(call(plugClass, steal(PySequence_GetItem(array.ptr(), i))));
+    for (Py_ssize_t i = 0; i < count; ++i) each(steal(PySequence_GetItem(array.ptr(), i)));
 }
 
 py::object wrappersOf(const State &s, py::handle array) {
@@ -134,7 +171,7 @@ bool usablePlug(const State &s, py::handle plug) {
 }
 
 py::object selectedPlugs(const State &s, py::handle self) {
-    py::object array = call(s.global(s.MPlugArray));
+    py::object array = newPlugArray(s);
     for (py::handle path : getAttr(self, s.selectedChannelPaths)) {
         // The node is the text before the first ".", the attribute after the last.
         py::object nodeName =
@@ -150,7 +187,7 @@ py::object selectedPlugs(const State &s, py::handle self) {
 // --- every animatable or animated plug of the nodes ------------------------------
 
 py::object plugsFound(const State &s, py::handle self, PyObject *finder) {
-    py::object array = call(s.global(s.MPlugArray));
+    py::object array = newPlugArray(s);
     py::object selection = call(s.global(s.MSelectionList));
     py::object handleClass = s.global(s.NodeHandle);
     py::object selectionClass = s.global(s.MSelectionList);
@@ -294,9 +331,10 @@ void defineChannelBox(const State &s) {
         "animatable and animated plugs of a set of nodes (`nodes`: given, or the\n"
         "selection). Properties are read once and kept.\n"
         "\n"
-        "The plug arrays belong to the object that read them; the wrappers hold\n"
-        "plugs of their own, valid after the arrays are gone. keepAlive is kept\n"
-        "for callers that read it and stays empty.";
+        "The plug arrays belong to the object that read them; their elements, and\n"
+        "the wrappers built from them, are plugs of their own, valid after the\n"
+        "arrays are gone. keepAlive is kept for callers that read it and stays\n"
+        "empty.";
     defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
         // Once the store of every array handed out; nothing needs it now.
         cls.constant("keepAlive", steal(PyList_New(0)));

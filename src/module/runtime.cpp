@@ -52,6 +52,7 @@ bool State::init(PyObject *mod) {
     if (!(empty = PyUnicode_InternFromString(""))) return false;
     if (!(smartKeyCallback = PyUnicode_InternFromString("animAttr_setSmartKey"))) return false;
     if (!(registerNode = PyUnicode_InternFromString("register"))) return false;
+    if (!(ownedPlugArrays = PyDict_New())) return false;
     if (!(translateWords = words("translateX translateY translateZ tx ty tz"))) return false;
     if (!(rotateWords = words("rotateX rotateY rotateZ rx ry rz"))) return false;
     if (!(scaleWords = words("scaleX scaleY scaleZ sx sy sz"))) return false;
@@ -102,12 +103,14 @@ void State::clear() {
 int State::traverse(visitproc visit, void *arg) {
     Py_VISIT(globals);
     Py_VISIT(builtins);
+    Py_VISIT(ownedPlugArrays);
     return 0;
 }
 
 void State::clearReferences() {
     Py_CLEAR(globals);
     Py_CLEAR(builtins);
+    Py_CLEAR(ownedPlugArrays);
 }
 
 namespace {

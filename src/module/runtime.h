@@ -132,7 +132,7 @@ namespace rigkit {
     X(k3Int) X(k2Long) X(k3Long) X(kFloat) X(kDouble) X(kAddr) X(kChar) X(k2Float)       \
     X(k3Float) X(k2Double) X(k3Double) X(k4Double) X(kInvalid)                           \
     /* module dunders */                                                                 \
-    X(__name__) X(__init__) X(__all__) X(__dict__)
+    X(__name__) X(__init__) X(__all__) X(__dict__) X(__getitem__) X(_plainArrayClass)
 
 // Keyword-name tuples for vectorcall: X(member, "keyword", ...) names the
 // last arguments of a call, in that order.
@@ -230,6 +230,9 @@ public:
     // (a finalizer during collection) gets an error, never a freed dictionary.
     PyObject *globals = nullptr;   // the module's namespace
     PyObject *builtins = nullptr;  // the interpreter's builtins dict
+    // Plug array class of the namespace -> its subclass with owned elements
+    // (ChannelBox), made once per class.
+    PyObject *ownedPlugArrays = nullptr;
 
     // Interns every name; false with a Python error set on failure.
     bool init(PyObject *module);
