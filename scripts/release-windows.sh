@@ -98,6 +98,10 @@ windows_wrappers() {
     printf '#!/bin/sh\nexec "%s" -m ziglang %s "$@"\n' "$toolpy" "$name" >"$WIN_WORK/bin/$name"
   done
   chmod +x "$WIN_WORK/bin"/*
+  # FindPython adds the build machine's interpreter's libraries to the link
+  # (-ldl up to 3.11); Windows has no libdl, so an empty one stands in.
+  mkdir -p "$WIN_WORK/lib"
+  [ -f "$WIN_WORK/lib/libdl.a" ] || "$WIN_WORK/bin/ar" rc "$WIN_WORK/lib/libdl.a"
 }
 
 # Builds rigkit0 for CPython $1 on Windows into $WIN_WORK/py$1/ and prints the .pyd's path.
@@ -126,6 +130,7 @@ print(os.path.join(v("LIBDIR"), v("LDLIBRARY")))')
     -DRIGKIT_WINDOWS_BIN="$WIN_WORK/bin" -DCMAKE_BUILD_TYPE=Release -DRIGKIT_RELEASE=ON \
     -Dpybind11_DIR="$pybind11_dir" -DPython_EXECUTABLE="$python" \
     -DPython_INCLUDE_DIR="$dir/include" -DPython_LIBRARY="$dir/python$digits.lib" \
+    -DCMAKE_MODULE_LINKER_FLAGS="-L$WIN_WORK/lib" \
     >"$dir/configure.log" 2>&1 || { tail -40 "$dir/configure.log" >&2; fail "Windows: CPython $version configure"; }
   "$tools/bin/cmake" --build "$dir/build" -j "$(nproc)" >"$dir/build.log" 2>&1 ||
     { tail -40 "$dir/build.log" >&2; fail "Windows: CPython $version build"; }
@@ -267,8 +272,8 @@ windows_release() {
   for version in $WINDOWS_SHIPPING; do
     step=$SECONDS
     say "Windows: CPython $version: cross-building (minutes on two cores; log in build/release/windows/py$version/)"
-    module=$(windows_module "$version")
-    WIN_WHEEL[$version]=$(windows_wheel "$version" "$module" "$DIST")
+    module=$(windows_module "$version") || exit 1
+    WIN_WHEEL[$version]=$(windows_wheel "$version" "$module" "$DIST") || exit 1
     cp "$module" "$DROP/rigkit0.cp${version/./}-$WIN_PLATFORM.pyd"
     WIN_SECONDS[$version]=$((SECONDS - step))
     say "Windows: CPython $version: wheel built and checked in ${WIN_SECONDS[$version]} s"
@@ -279,11 +284,11 @@ windows_release() {
   step=$SECONDS
   version=$WIN_TEST_VERSION
   say "Windows: CPython $version (test build): cross-building"
-  module=$(windows_module "$version")
+  module=$(windows_module "$version") || exit 1
   mkdir -p "$WIN_WORK/test-wheel"
   rm -f "$WIN_WORK/test-wheel"/*.whl
   local testWheel
-  testWheel=$(windows_wheel "$version" "$module" "$WIN_WORK/test-wheel")
+  testWheel=$(windows_wheel "$version" "$module" "$WIN_WORK/test-wheel") || exit 1
   say "Windows: CPython $version (test build): built and checked in $((SECONDS - step)) s"
 
   step=$SECONDS

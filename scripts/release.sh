@@ -160,6 +160,37 @@ for needed in CMakeLists.txt src/rigkit0.pyi tests/conftest.py standin/Zentrik/_
 done
 say "source distribution in $((SECONDS - step)) s: ${sdist#"$ROOT"/}"
 
+# --- how what ships is tested (both halves) -------------------------------------
+
+# A copy of the test suite and the stand-in in a folder of its own (as the
+# sdist has them: the tests find the stand-in and the stub beside them), run
+# with the given interpreter. Prints pytest's closing line.
+run_suite() {
+  local python=$1 folder=$2 label=$3
+  shift 3
+  local log="$folder.log"
+  (cd "$folder" && "$python" -m pytest -q -p no:cacheprovider "$@") >"$log" 2>&1
+  local status=$?
+  local closing
+  closing=$(tr -d '\r' <"$log" | grep -E '[0-9]+ (passed|failed|errors?)' | tail -1 |
+    sed -E 's/^=+ //; s/ =+$//; s/ in [0-9.]+s.*//')
+  if [ "$status" != 0 ]; then
+    tail -60 "$log" >&2
+    echo "== release: FAILED: $label: ${closing:-pytest exited $status} (log: ${log#"$ROOT"/})" >&2
+    return 1
+  fi
+  echo "$closing"
+}
+
+# The suite, the stand-in and the project's test settings copied from the
+# unpacked sdist into a new folder.
+copy_suite() {
+  local folder=$1
+  rm -rf "$folder"
+  mkdir -p "$folder/src"
+  cp -r "$source_dir/tests" "$source_dir/standin" "$source_dir/pyproject.toml" "$folder/"
+}
+
 declare -A WHEEL PASSED DROPPED
 status=0
 if linux_part; then
@@ -215,37 +246,6 @@ EOF
 done
 [ "$(ls "$DROP"/rigkit0.cpython-*.so | wc -l)" = "$(echo $SUPPORTED | wc -w)" ] && [ -f "$DROP/rigkit0.pyi" ] ||
   fail "dist/suite lacks a compiled module or the stub"
-
-# --- testing what ships -----------------------------------------------------------
-
-# A copy of the test suite and the stand-in in a folder of its own (as the
-# sdist has them: the tests find the stand-in and the stub beside them), run
-# with the given interpreter. Prints pytest's closing line.
-run_suite() {
-  local python=$1 folder=$2 label=$3
-  shift 3
-  local log="$folder.log"
-  (cd "$folder" && "$python" -m pytest -q -p no:cacheprovider "$@") >"$log" 2>&1
-  local status=$?
-  local closing
-  closing=$(tr -d '\r' <"$log" | grep -E '[0-9]+ (passed|failed|errors?)' | tail -1 |
-    sed -E 's/^=+ //; s/ =+$//; s/ in [0-9.]+s.*//')
-  if [ "$status" != 0 ]; then
-    tail -60 "$log" >&2
-    echo "== release: FAILED: $label: ${closing:-pytest exited $status} (log: ${log#"$ROOT"/})" >&2
-    return 1
-  fi
-  echo "$closing"
-}
-
-# The suite, the stand-in and the project's test settings copied from the
-# unpacked sdist into a new folder.
-copy_suite() {
-  local folder=$1
-  rm -rf "$folder"
-  mkdir -p "$folder/src"
-  cp -r "$source_dir/tests" "$source_dir/standin" "$source_dir/pyproject.toml" "$folder/"
-}
 
 for version in $SUPPORTED; do
   step=$SECONDS
