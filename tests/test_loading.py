@@ -223,5 +223,8 @@ def test_a_sub_interpreter_is_refused_at_import_and_nothing_hangs():
     out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
                          timeout=60)
     assert out.returncode == 0, out.stderr
-    assert out.stdout.strip() == ("refused: rigkit0 can only be loaded in the main "
-                                  "interpreter, not in a sub-interpreter")
+    assert out.stdout.strip() in {
+        "refused: rigkit0 can only be loaded in the main interpreter, not in a sub-interpreter",
+        # CPython 3.12 and later refuse by themselves, in an isolated
+        # sub-interpreter, a module that does not declare it supports one.
+        "refused: module %s.rigkit0 does not support loading in subinterpreters" % PACKAGE}
