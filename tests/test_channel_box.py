@@ -3,6 +3,7 @@ or from what the Channel Box shows for the nodes."""
 import gc
 
 import pytest
+from hypothesis import HealthCheck, given, settings, strategies as st
 from maya import cmds
 
 from Zentrik._api.__hybrid__._core import CORE
@@ -157,3 +158,112 @@ class TestShownAttributes:
         names = channelBox.nonAnimatedPlugNames
         assert "|a.translateX" not in names and "|a.translateY" in names
         assert len(names) == len(channelBox.activeAttrs) - 2
+
+
+# --- what the Channel Box shows, against the walk over every attribute index -----
+
+def walkedShownAttributes(nodes):
+    """The plain reading of what the Channel Box shows though not keyable:
+    every attribute index of every node, one plug at a time."""
+    from maya.OpenMaya import MFnDependencyNode, MObject, MPlug, MSelectionList
+
+    hidden = "nonExposedRotationOrder" in CORE.optionSet.activeOptions
+    found = []
+    for name in nodes:
+        selection = MSelectionList()
+        selection.add(name)
+        obj = MObject()
+        selection.getDependNode(0, obj)
+        fn = MFnDependencyNode(obj)
+        for index in range(fn.attributeCount()):
+            plug = fn.findPlug(fn.attribute(index))
+            if plug.isKeyable():
+                continue
+            if plug.isChannelBoxFlagSet() and not plug.isArray() and not plug.isLocked():
+                found.append(plug.name())
+            elif (plug.partialName() == "ro" and not hidden
+                  and plug.isFreeToChange() == MPlug.kFreeToChange):
+                found.append(plug.name())
+    return found
+
+
+# One user attribute: how it is made, then its flags.
+userAttribute = st.fixed_dictionaries({
+    "shape": st.sampled_from(["double", "enum", "multi", "compound", "multiCompound"]),
+    "keyable": st.booleans(), "shown": st.booleans(), "locked": st.booleans(),
+    "childShown": st.booleans(), "shortName": st.sampled_from([None, "ro"]),
+})
+
+
+def addUserAttribute(node, index, spec):
+    name = "u%d" % index
+    short = spec["shortName"] if spec["shortName"] and not cmds.attributeQuery(
+        "ro", node=node, exists=True) else name
+    shape = spec["shape"]
+    if shape == "double":
+        cmds.addAttr(node, longName=name, shortName=short, attributeType="double")
+    elif shape == "enum":
+        cmds.addAttr(node, longName=name, shortName=short, attributeType="enum",
+                     enumName="a:b")
+    elif shape == "multi":
+        cmds.addAttr(node, longName=name, shortName=short, attributeType="double", multi=True)
+    else:
+        cmds.addAttr(node, longName=name, shortName=short, attributeType="compound",
+                     numberOfChildren=2, multi=shape == "multiCompound")
+        for child in ("X", "Y"):
+            cmds.addAttr(node, longName=name + child, attributeType="double", parent=name)
+    plug = "%s.%s" % (node, name)
+    if shape in ("compound", "multiCompound"):
+        child = plug + "X"
+        if shape == "compound":
+            cmds.setAttr(child, keyable=spec["keyable"])
+            cmds.setAttr(child, channelBox=spec["childShown"])
+            return
+    cmds.setAttr(plug, keyable=spec["keyable"])
+    if not spec["keyable"]:
+        cmds.setAttr(plug, channelBox=spec["shown"])
+    cmds.setAttr(plug, lock=spec["locked"])
+
+
+channelBoxScenes = st.fixed_dictionaries({
+    "nodes": st.lists(st.tuples(
+        st.sampled_from(["transform", "joint", "network"]),
+        st.sampled_from(["free", "locked", "connected", "shown", "keyable"]),
+        st.lists(userAttribute, max_size=4)), min_size=1, max_size=3),
+    "hidden": st.booleans(),
+})
+
+
+@settings(max_examples=40, deadline=None,
+          suppress_health_check=[HealthCheck.function_scoped_fixture])
+@given(scene=channelBoxScenes)
+def test_shown_attributes_are_those_of_the_walk_over_every_index(rk, errors, scene):
+    cmds.file(new=True, force=True)
+    CORE.optionSet.activeOptions.discard("nonExposedRotationOrder")
+    if scene["hidden"]:
+        CORE.optionSet.activeOptions.add("nonExposedRotationOrder")
+    driver = cmds.createNode("transform", name="driver")
+    names = []
+    for number, (nodeType, rotateOrder, attributes) in enumerate(scene["nodes"]):
+        node = cmds.ls(cmds.createNode(nodeType, name="n%d" % number), long=True)[0]
+        names.append(node)
+        for index, spec in enumerate(attributes):
+            addUserAttribute(node, index, spec)
+        if nodeType != "network":
+            plug = node + ".rotateOrder"
+            if rotateOrder == "locked":
+                cmds.setAttr(plug, lock=True)
+            elif rotateOrder == "connected":
+                cmds.connectAttr(driver + ".rotateOrder", plug)
+            elif rotateOrder == "shown":
+                cmds.setAttr(plug, channelBox=True)
+            elif rotateOrder == "keyable":
+                cmds.setAttr(plug, keyable=True)
+    channelBox = rk.ChannelBox(names)
+    animatable = [attr.plug.name() for attr in channelBox.animatableAttrs]
+    # Nodes come in the selection reader's order; the walk takes the same.
+    order = rk.SelectionReader(names).nodes
+    shown = [attr.plug.name() for attr in channelBox.channelBoxAttrs]
+    assert shown[:len(animatable)] == animatable
+    assert shown[len(animatable):] == walkedShownAttributes(order)
+    assert errors == []

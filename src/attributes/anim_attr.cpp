@@ -27,10 +27,12 @@ py::object init(const State &s, py::handle self, py::handle plug, py::handle plu
 
 // A node name that several nodes answer to (a short name shared by two
 // characters' controls, a pattern) is refused before anything is read or
-// written on whichever match Maya lists first: reported as a failed lookup,
-// then ValueError with the text Maya's commands raise. A name nothing
-// matches is left to the Node lookup and its report.
-void refuseAmbiguousNode(const State &s, py::handle nodeName) {
+// written on whichever match Maya lists first: the node's lookup has
+// reported it as a failed lookup (or, with `report`, this reports it); this
+// raises ValueError with the text Maya's commands raise. Asked only once that
+// lookup failed, so a name that resolves costs no second lookup. A name
+// nothing matches is left to the lookup's own report.
+void refuseAmbiguousNode(const State &s, py::handle nodeName, bool report) {
     if (!PyUnicode_Check(nodeName.ptr())) return;
     py::object selection = call(s.global(s.MSelectionList));
     try {
@@ -40,9 +42,8 @@ void refuseAmbiguousNode(const State &s, py::handle nodeName) {
         return;
     }
     if (!selectsSeveralNodes(s, selection)) return;
-    py::object reason = severalNodesReason(nodeName);
-    reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, reason));
-    PyErr_SetObject(PyExc_ValueError, reason.ptr());
+    if (report) reportSeveralNodes(s, nodeName);
+    PyErr_SetObject(PyExc_ValueError, severalNodesReason(nodeName).ptr());
     throwPythonError();
 }
 
@@ -56,10 +57,14 @@ py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
     py::object path = latin1Name(s, plugName);
     py::object parts = callMethod(path, s.split, s.dot);
     py::object nodeName = steal(PySequence_GetItem(parts.ptr(), 0));
-    refuseAmbiguousNode(s, nodeName);
     py::object node = newNode(s, nodeName);
     py::object components =
         steal(PySequence_List(steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX)).ptr()));
+    // A path without an attribute never looks the node up.
+    if (PyList_GET_SIZE(components.ptr()) == 0)
+        refuseAmbiguousNode(s, nodeName, true);
+    else if (getAttr(node, s.nodeMObject).is_none())
+        refuseAmbiguousNode(s, nodeName, false);
     if (PyList_Reverse(components.ptr()) < 0) throwPythonError();
     const py::object one = steal(PyLong_FromLong(1));
 

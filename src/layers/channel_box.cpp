@@ -1,5 +1,8 @@
 // ChannelBox: the Channel Box selection, and the animatable and animated plugs
 // of a set of nodes, as plug arrays, attribute wrappers and plug paths.
+#include <algorithm>
+#include <vector>
+
 #include "attributes/anim_attr.h"
 #include "module/names.h"
 #include "module/classes.h"
@@ -230,43 +233,120 @@ py::object animatableAttrs(const State &s, py::handle self) {
     return wrappersOf(s, getAttr(self, s.animatablePlugs));
 }
 
-// Shown though not keyable: the Channel Box's extra attributes, and the
-// rotate order while it may change, unless the suite hides it.
-bool shownNonKeyable(const State &s, py::handle plug) {
-    if (truthy(callMethod(plug, s.isKeyable))) return false;
-    if (truthy(callMethod(plug, s.isChannelBoxFlagSet)) && !truthy(callMethod(plug, s.isArray)) &&
-        !truthy(callMethod(plug, s.isLocked)))
-        return true;
-    if (!equal(callMethod(plug, s.partialName), text("ro"))) return false;
+// --- the non-keyable attributes the Channel Box shows ------------------------------
+
+// A node's function set, and its name as commands take it: a DAG node's full
+// path, another node's own (unique) name.
+std::pair<py::object, py::object> functionSetAndName(const State &s, py::handle object) {
+    if (hasFn(s, object, s.kDagNode)) {
+        py::object fn = call(s.global(s.MFnDagNode), object);
+        return {fn, callMethod(fn, s.fullPathName)};
+    }
+    py::object fn = call(s.global(s.MFnDependencyNode), object);
+    return {fn, callMethod(fn, s.name)};
+}
+
+// The text after the last "." of a listed attribute: "iog.og.gcl" is "gcl".
+py::object leafName(const State &s, py::handle listed) {
+    return steal(PySequence_GetItem(callMethod(listed, s.rsplit, s.dot).ptr(), -1));
+}
+
+// The node's attribute with the short name "ro" (the rotate order) when the
+// Channel Box shows it although it is neither keyable nor flagged for the
+// Channel Box: while it is free to change and the suite does not hide it.
+// None otherwise.
+py::object freeRotateOrder(const State &s, py::handle fn) {
+    py::object ro = text("ro");
+    if (!truthy(callMethod(fn, s.hasAttribute, ro))) return none();
+    py::object plug = callMethod(fn, s.findPlug, ro);
+    // findPlug also takes long names; only the attribute whose short name is
+    // "ro" counts.
+    if (!equal(callMethod(plug, s.partialName), ro) || truthy(callMethod(plug, s.isKeyable)))
+        return none();
     if (!equal(callMethod(plug, s.isFreeToChange), getAttr(s.global(s.MPlug), s.kFreeToChange)))
-        return false;
+        return none();
     py::object options = getAttr(getAttr(s.global(s.CORE), s.optionSet), s.activeOptions);
     const int hidden = PySequence_Contains(options.ptr(), text("nonExposedRotationOrder").ptr());
     if (hidden < 0) throwPythonError();
-    return !hidden;
+    return hidden ? none() : plug;
+}
+
+// Runs `read`, reporting a RuntimeError as an attribute that could not be read.
+template <class Read>
+void readingAttribute(const State &s, Read &&read) {
+    try {
+        read();
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        whileHandling(e, [&] {
+            reportError(s, format("Zentrik - Could not read attr - %s",
+                                  steal(PyObject_Str(e.value().ptr()))));
+        });
+    }
+}
+
+// Appends to `result` the attributes of one node that the Channel Box shows
+// though they are not keyable, in attribute index order: those flagged for
+// the Channel Box that are neither arrays nor locked, and the rotate order
+// while it is free to change. Maya lists the flagged ones in one command, so
+// the node's attributes are not walked one index at a time (a transform has
+// hundreds).
+void addShownNonKeyable(const State &s, py::handle object, py::handle result) {
+    auto [fn, nodeName] = functionSetAndName(s, object);
+    py::object listed = callMethodKw(s.global(s.cmds), s.listAttr,
+                                     s.kwChannelBoxUnlockedShortNames, nodeName, Py_True,
+                                     Py_True, Py_True);
+    // (listed name, plug) in attribute index order
+    std::vector<std::pair<py::object, py::object>> shown;
+    bool rotateOrderListed = false;
+    if (!listed.is_none()) {
+        for (py::handle name : listed) {
+            readingAttribute(s, [&] {
+                py::object plug = callMethod(fn, s.findPlug, leafName(s, name));
+                if (truthy(callMethod(plug, s.isArray))) return;
+                rotateOrderListed = rotateOrderListed || equal(leafName(s, name), text("ro"));
+                shown.emplace_back(py::reinterpret_borrow<py::object>(name), plug);
+            });
+        }
+    }
+    if (!rotateOrderListed) {
+        readingAttribute(s, [&] {
+            py::object plug = freeRotateOrder(s, fn);
+            if (plug.is_none()) return;
+            auto at = shown.end();
+            if (!shown.empty()) {
+                // Its place among the others, by index order.
+                py::object all = callMethodKw(s.global(s.cmds), s.listAttr, s.kwShortNames,
+                                              nodeName, Py_True);
+                py::object positions = steal(PyDict_New());
+                py::object roPosition;
+                Py_ssize_t position = 0;
+                if (!all.is_none()) {
+                    for (py::handle name : all) {
+                        py::object index = steal(PyLong_FromSsize_t(position++));
+                        if (PyDict_SetItem(positions.ptr(), name.ptr(), index.ptr()) < 0)
+                            throwPythonError();
+                        if (!roPosition && equal(leafName(s, name), text("ro"))) roPosition = index;
+                    }
+                }
+                if (roPosition) {
+                    at = std::find_if(shown.begin(), shown.end(), [&](const auto &entry) {
+                        PyObject *index = PyDict_GetItemWithError(positions.ptr(), entry.first.ptr());
+                        if (!index && PyErr_Occurred()) throwPythonError();
+                        return index && PyObject_RichCompareBool(index, roPosition.ptr(), Py_GT) == 1;
+                    });
+                }
+            }
+            shown.emplace(at, text("ro"), plug);
+        });
+    }
+    for (auto &entry : shown) append(result, newAnimAttr(s, entry.second));
 }
 
 py::object channelBoxAttrs(const State &s, py::handle self) {
     py::object result = steal(PySequence_List(getAttr(self, s.animatableAttrs).ptr()));
     py::object reader = call(s.global(s.SelectionReader), getAttr(self, s.nodes));
-    py::object fnClass = s.global(s.MFnDependencyNode);
-    for (py::handle object : getAttr(reader, s.nodeObjects)) {
-        py::object fn = call(fnClass, object);
-        const Py_ssize_t count = asIndex(callMethod(fn, s.attributeCount));
-        for (Py_ssize_t index = 0; index < count; ++index) {
-            try {
-                py::object attribute = callMethod(fn, s.attribute, steal(PyLong_FromSsize_t(index)));
-                py::object plug = callMethod(fn, s.findPlug, attribute);
-                if (shownNonKeyable(s, plug)) append(result, newAnimAttr(s, plug));
-            } catch (py::error_already_set &e) {
-                if (!e.matches(PyExc_RuntimeError)) throw;
-                whileHandling(e, [&] {
-                    reportError(s, format("Zentrik - Could not read attr - %s",
-                                          steal(PyObject_Str(e.value().ptr()))));
-                });
-            }
-        }
-    }
+    for (py::handle object : getAttr(reader, s.nodeObjects)) addShownNonKeyable(s, object, result);
     return result;
 }
 

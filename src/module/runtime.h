@@ -86,7 +86,7 @@ namespace rigkit {
     X(selectionItem) X(nodes) X(getDagPath) X(getActiveSelectionList) X(isDone) X(next)   \
     X(selectionList) X(listRelatives) X(setActiveSelectionList) X(nodeDagPaths)           \
     X(KEY_DEFAULT) X(KEY_BREAKDOWN) X(KEY_SPECIAL) X(targetTime) X(selectTargets)         \
-    X(keepAlive) X(kTransform) X(kCamera) X(channelBox) X(objExists) X(isArray) X(rsplit)   \
+    X(keepAlive) X(listAttr) X(hasAttribute) X(kTransform) X(kCamera) X(channelBox) X(objExists) X(isArray) X(rsplit)   \
     X(selectedChannelPaths) X(findAnimatablePlugs) X(findAnimatedPlugs) X(selectedPlugs)  \
     X(animatablePlugs) X(animatedPlugs) X(optionSet) X(activeOptions) X(attributeCount)   \
     X(nodeObjects) X(selectedAttrs) X(channelBoxAttrs) X(kMessageAttribute) X(activeAttrs) \
@@ -182,7 +182,8 @@ namespace rigkit {
     X(kwNodeName, "nodeName") X(kwForce, "force")                                         \
     X(kwTranslationRotationScale, "translation", "rotation", "scale")                     \
     X(kwInternalValue, "internalValue") X(kwTranslation, "translation")                   \
-    X(kwRotation, "rotation") X(kwScale, "scale")
+    X(kwRotation, "rotation") X(kwScale, "scale") X(kwShortNames, "shortNames")          \
+    X(kwChannelBoxUnlockedShortNames, "channelBox", "unlocked", "shortNames")
 
 // A name of the shared namespace with its last lookup remembered. Classes
 // and services are looked up at every use, so that a name replaced in the

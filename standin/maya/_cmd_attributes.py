@@ -523,33 +523,39 @@ _DEFAULT_KINDS = (_attrs.NUMERIC, _attrs.LINEAR, _attrs.ANGLE, _attrs.TIME, _att
                            visible="v", shortNames="sn", connectable="c",
                            settable="se", array="a", leaf="lf"))
 def listAttr(*args, **flags):
-    """Attributes of the first object, in definition order; ``None`` when
-    none qualifies."""
-    names = _names(args)
-    nodes = _nodes(names)
-    if not nodes:
-        return None
-    node = nodes[0]
+    """Attributes of the objects (the selection when none is given), in
+    attribute index order, each node's in turn; ``None`` when none
+    qualifies.  Filter flags combine: an attribute is listed when it passes
+    every one given.  A multi attribute is listed by its own name; an
+    attribute below a multi by its path from the top, "iog.og.gcl", as Maya
+    prints it (elements are listed only with ``multi``, which the stand-in
+    does not model)."""
+    useShort = bool(flags.get("shortNames"))
     result = []
-    for top in node.topAttrs():
-        for attr in top.walk():
-            if attr.arrayDepth():
+    for node in _nodes(_names(args)):
+        for attr in node.allAttrs():
+            # The plug findPlug gives for the attribute: under a multi, its
+            # indices are left open, and so are its flags.
+            below = attr.arrayDepth() - (1 if attr.multi else 0)
+            key = (node, attr, (None,) * below)
+            if not _listed(key, attr, flags):
                 continue
-            key = (node, attr, ())
-            if flags.get("keyable") and not SCENE.isKeyable(key):
-                continue
-            if flags.get("channelBox") and not (SCENE.isChannelBox(key)
-                                                and not SCENE.isKeyable(key)):
-                continue
-            if flags.get("userDefined") and not attr.dynamic:
-                continue
-            if flags.get("locked") and not SCENE.isLocked(key):
-                continue
-            if flags.get("unlocked") and SCENE.isLocked(key):
-                continue
-            if flags.get("visible") and attr.hidden:
-                continue
-            if flags.get("leaf") and attr.children:
-                continue
-            result.append(attr.shortName if flags.get("shortNames") else attr.longName)
+            path = attr.ancestors() if below else (attr,)
+            result.append(".".join(a.shortName if useShort else a.longName for a in path))
     return result or None
+
+
+def _listed(key, attr, flags):
+    """Whether one attribute passes every filter flag given to listAttr."""
+    keyable = SCENE.isKeyable(key)
+    checks = (
+        ("keyable", lambda: keyable),
+        # "non keyable attributes that show in the Channel Box"
+        ("channelBox", lambda: SCENE.isChannelBox(key) and not keyable),
+        ("userDefined", lambda: attr.dynamic),
+        ("locked", lambda: SCENE.isLocked(key)),
+        ("unlocked", lambda: not SCENE.isLocked(key)),
+        ("visible", lambda: not attr.hidden),
+        ("leaf", lambda: not attr.children),
+    )
+    return all(check() for flag, check in checks if flags.get(flag))

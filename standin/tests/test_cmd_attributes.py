@@ -153,3 +153,31 @@ def test_connection_info_takes_exactly_one_flag(rig, flags, message):
     with pytest.raises(RuntimeError) as raised:
         cmds.connectionInfo("ctrl.tx", **flags)
     assert str(raised.value) == message
+
+
+@pytest.mark.parametrize("flags, expected", [
+    ({"userDefined": True}, ["shown", "locked", "list", "pairs", "pairs.left", "pairs.right"]),
+    ({"userDefined": True, "shortNames": True}, ["sh", "lk", "li", "pr", "pr.le", "pr.ri"]),
+    ({"channelBox": True}, ["shown", "locked"]),
+    ({"channelBox": True, "unlocked": True}, ["shown"]),
+    ({"channelBox": True, "locked": True}, ["locked"]),
+    ({"userDefined": True, "keyable": True}, ["list"]),
+    ({"userDefined": True, "leaf": True}, ["shown", "locked", "list", "pairs.left",
+                                           "pairs.right"]),
+])
+def test_list_attr_filters_combine_and_names_below_a_multi_are_paths(flags, expected):
+    """Maya command reference, listAttr: every filter flag narrows the list;
+    "-cb: list only non-keyable attributes shown in the Channel Box"; a
+    multi is listed by its name, its children by their path from it."""
+    cmds.createNode("network", name="n")
+    for long_, short in (("shown", "sh"), ("locked", "lk")):
+        cmds.addAttr("n", longName=long_, shortName=short, attributeType="double")
+        cmds.setAttr("n." + long_, channelBox=True)
+    cmds.setAttr("n.locked", lock=True)
+    cmds.addAttr("n", longName="list", shortName="li", attributeType="double", multi=True,
+                 keyable=True)
+    cmds.addAttr("n", longName="pairs", shortName="pr", attributeType="compound",
+                 numberOfChildren=2, multi=True)
+    cmds.addAttr("n", longName="left", shortName="le", attributeType="double", parent="pairs")
+    cmds.addAttr("n", longName="right", shortName="ri", attributeType="double", parent="pairs")
+    assert cmds.listAttr("n", **flags) == expected
