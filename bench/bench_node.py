@@ -18,6 +18,18 @@ from Zentrik._api.__hybrid__._core import (  # noqa: E402  (the same shared name
 pythonMajor = _core.pythonMajor
 
 
+def severalNodes(selection):
+    """Whether the items of `selection` are more than one node."""
+    first = MObject()
+    selection.getDependNode(0, first)
+    for index in range(1, selection.length()):
+        other = MObject()
+        selection.getDependNode(index, other)
+        if other != first:
+            return True
+    return False
+
+
 class PyNode(CoreObject):
     def __init__(self, nodeName, searchShorterPaths=False):
         if pythonMajor >= 3 and isinstance(nodeName, bytes):
@@ -50,6 +62,12 @@ class PyNode(CoreObject):
                     CORE.traceKit.reportError(
                         "Zentrik - Error handling object %s - %s" % (self.nodeName, str(e)))
                     return None
+        if selection.length() > 1 and severalNodes(selection):
+            # A name several nodes share is a failed lookup, as in rigkit0.
+            CORE.traceKit.reportError(
+                "Zentrik - Error handling object %s - More than one object matches name: %s"
+                % (self.nodeName, self.nodeName))
+            return None
         obj = MObject()
         selection.getDependNode(0, obj)
         return obj
