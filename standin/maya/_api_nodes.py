@@ -95,17 +95,17 @@ class MFnDependencyNode(MFnBase):
 
     def attribute(self, name):
         if isinstance(name, int) and not isinstance(name, bool):
-            attrs = list(self._n().allAttrs())
-            if not 0 <= name < len(attrs):
+            attr = self._n().attributeAt(name)
+            if attr is None:
                 raise _invalid("Index not within range")
-            return MObject._wrap(attrs[name])
+            return MObject._wrap(attr)
         attr = self._n().findAttr(name)
         if attr is None:
             raise _invalid("Object does not exist")
         return MObject._wrap(attr)
 
     def attributeCount(self):
-        return len(list(self._n().allAttrs()))
+        return self._n().attributeCount()
 
     def hasAttribute(self, name):
         return self._n().findAttr(name) is not None

@@ -7,12 +7,14 @@ default keyable / Channel Box flags.  Values themselves live in the scene
 (``_scene.Node.values``), always in internal units: centimetres, radians and
 ticks (1/6000 s) for time.
 
-The standard attributes cover what the suite's tools touch; nodes carry
-far fewer attributes than in Maya (no bounding boxes, instObjGroups,
-render stats ...).
+The attributes of the node types the suite uses most (nodes, DAG nodes,
+transforms, joints, anim curves, sets and animation layers) are Maya's and
+live in ``maya._node_attrs``, which also registers every node type; the
+other types here carry what the suite's tools touch, far fewer attributes
+than in Maya.
 """
 
-from ._types import MFN, NodeType, NODE_TYPES
+from ._types import MFN
 from . import _computes, _math
 
 # MFnNumericData.Type values, as numbered in Maya's API documentation.
@@ -256,82 +258,6 @@ def _angle(ln, sn, d, keyable=False):
     return angle(ln, sn, d, keyable=keyable)
 
 
-# --- standard attributes of the node types --------------------------------
-
-def _dependNodeAttrs():
-    return [
-        message("message", "msg", hidden=True),
-        boolean("caching", "cch", hidden=True),
-        boolean("frozen", "fzn", hidden=True),
-        numeric("isHistoricallyInteresting", "ihi", N_BYTE, 2, hidden=True),
-        enum("nodeState", "nds", "Normal:HasNoEffect:Blocking:Waiting-Normal:"
-             "Waiting-HasNoEffect:Waiting-Blocking"),
-    ]
-
-
-def _dagNodeAttrs():
-    return [
-        boolean("visibility", "v", True, keyable=True),
-        boolean("intermediateObject", "io"),
-        boolean("template", "tmp"),
-        typedMatrix("matrix", "m", writable=False, compute="matrix"),
-        typedMatrix("inverseMatrix", "im", writable=False, compute="inverseMatrix"),
-        typedMatrix("worldMatrix", "wm", multi=True, writable=False,
-                    compute="worldMatrix"),
-        typedMatrix("worldInverseMatrix", "wim", multi=True, writable=False,
-                    compute="worldInverseMatrix"),
-        typedMatrix("parentMatrix", "pm", multi=True, writable=False,
-                    compute="parentMatrix"),
-        typedMatrix("parentInverseMatrix", "pim", multi=True, writable=False,
-                    compute="parentInverseMatrix"),
-        matrix("offsetParentMatrix", "opm"),
-        compound("drawOverride", "do", [
-            enum("overrideDisplayType", "ovdt", "Normal:Template:Reference"),
-            enum("overrideLevelOfDetail", "ovlod", "Full:Bounding Box"),
-            boolean("overrideShading", "ovs", True),
-            boolean("overrideTexturing", "ovt", True),
-            boolean("overridePlayback", "ovp", True),
-            boolean("overrideEnabled", "ove", False),
-            boolean("overrideVisibility", "ovv", True),
-            numeric("overrideColor", "ovc", N_BYTE, 0),
-        ]),
-        boolean("useOutlinerColor", "uoc", False),
-        vector("outlinerColor", "oclr", _float, 0.0, suffixes="RGB",
-               numericType=N_3FLOAT, usedAsColor=True),
-    ]
-
-
-def _transformAttrs():
-    return [
-        vector("translate", "t", _linear, keyableChildren=True),
-        vector("rotate", "r", _angle, keyableChildren=True),
-        vector("scale", "s", _double, 1.0, keyableChildren=True),
-        vector("shear", "sh", _double, 0.0, suffixes=("XY", "XZ", "YZ"),
-               shortSuffixes=("xy", "xz", "yz")),
-        vector("rotatePivot", "rp", _linear),
-        vector("rotatePivotTranslate", "rpt", _linear),
-        vector("scalePivot", "sp", _linear),
-        vector("scalePivotTranslate", "spt", _linear),
-        vector("rotateAxis", "ra", _angle),
-        enum("rotateOrder", "ro", "xyz:yzx:zxy:xzy:yxz:zyx"),
-        boolean("inheritsTransform", "it", True),
-        boolean("displayHandle", "dh"),
-        boolean("displayLocalAxis", "dla"),
-    ]
-
-
-def _jointAttrs():
-    return [
-        vector("jointOrient", "jo", _angle),
-        boolean("segmentScaleCompensate", "ssc", True),
-        vector("inverseScale", "is", _double, 1.0),
-        vector("preferredAngle", "pa", _angle),
-        vector("stiffness", "st", _double),
-        double("radius", "radi", 1.0),
-        enum("drawStyle", "ds", "Bone:Multi-child as Box:None:Joint"),
-    ]
-
-
 def _hikEffectorAttrs():
     # jointOrient holds angles: a double3 whose children are doubleAngles.
     return [vector("jointOrient", "jo", _angle)]
@@ -381,23 +307,6 @@ def _passMatrixAttrs():
         double("inScale", "is", 2.0),
         typedMatrix("outMatrix", "omat", writable=False, compute="passMatrix"),
     ]
-
-
-def _animCurveAttrs(outputBuilder):
-    def build():
-        return [
-            time("input", "i"),
-            outputBuilder(),
-            enum("preInfinity", "pre", "Constant:Linear:Constant:Cycle:"
-                 "Cycle with Offset:Oscillate"),
-            enum("postInfinity", "pst", "Constant:Linear:Constant:Cycle:"
-                 "Cycle with Offset:Oscillate"),
-            boolean("weightedTangents", "wgt"),
-            # the short name of keyTickDrawSpecial is the stand-in's own
-            boolean("keyBreakdown", "kbd", multi=True, keyFlag="breakdown"),
-            boolean("keyTickDrawSpecial", "ktds", multi=True, keyFlag="tickDrawSpecial"),
-        ]
-    return build
 
 
 def _blendBaseAttrs():
@@ -450,46 +359,6 @@ def _time(ln, sn, d, keyable=False):
 
 def _networkAttrs():
     return [message("affects", "aff", multi=True)]
-
-
-def _objectSetAttrs():
-    """The members of a set."""
-    return [
-        message("dagSetMembers", "dsm", multi=True),
-        message("dnSetMembers", "dnsm", multi=True),
-    ]
-
-
-def _animLayerAttrs():
-    """An animation layer's settings, hierarchy and computed weights."""
-    return [
-        boolean("mute", "mte"),
-        boolean("solo", "sl"),
-        boolean("lock", "lo"),
-        boolean("ghost", "gh"),
-        numeric("ghostColor", "ghc", N_SHORT, 5),
-        boolean("override", "ovrd"),
-        boolean("passthrough", "pth", True),
-        double("weight", "wgth", 1.0, keyable=True, minValue=0.0, maxValue=1.0),
-        boolean("preferred", "pref"),
-        boolean("selected", "slct"),
-        boolean("collapse", "coll"),
-        enum("rotationAccumulationMode", "ram", "By Component:By Layer"),
-        enum("scaleAccumulationMode", "sam", "Multiply:Additive"),
-        message("childrenLayers", "cdly", multi=True),
-        message("parentLayer", "play"),
-        message("blendNodes", "bnds", multi=True),
-        double("parentWeight", "pwth", 1.0),
-        boolean("parentMute", "pmte"),
-        boolean("siblingSolo", "sslo"),
-        boolean("childrenSolo", "chsl", multi=True),
-        boolean("childsoloed", "csol", writable=False, compute=_computes.layerChildSoloed),
-        boolean("outMute", "omte", writable=False, compute=_computes.layerOutMute),
-        double("foregroundWeight", "fgwt", writable=False, compute=_computes.layerForeground),
-        double("backgroundWeight", "bgwt", writable=False, compute=_computes.layerBackground),
-        enum("outRotationAccumulationMode", "oram", "By Component:By Layer", writable=False,
-             compute=_computes.layerOutRotationMode),
-    ]
 
 
 def _constraintTargetChildren(translate=False, rotate=False):
@@ -576,104 +445,6 @@ def _plusMinusAverageAttrs():
     ]
 
 
-# --- node types ---------------------------------------------------------------
-
-_DG = ("kBase", "kNamedObject", "kDependencyNode")
-_DAG = _DG + ("kDagNode",)
-
-
-def _nodeType(name, apiType, chain, builders, inherits=None, **kw):
-    parent = NODE_TYPES[inherits] if inherits else None
-    if parent is not None:
-        builders = parent.attrBuilders + tuple(builders)
-    nodeType = NodeType(name, apiType, chain, attrs=builders, inherits=parent, **kw)
-    NODE_TYPES[name] = nodeType
-    return nodeType
-
-
-_nodeType("dependNode", "kDependencyNode", _DG[:-1], [_dependNodeAttrs])
-_nodeType("dagNode", "kDagNode", _DG, [_dagNodeAttrs], "dependNode", dag=True)
-_nodeType("world", "kWorld", _DAG, [], "dagNode", dag=True)
-_nodeType("transform", "kTransform", _DAG, [_transformAttrs], "dagNode",
-          dag=True, transform=True)
-_nodeType("joint", "kJoint", _DAG + ("kTransform",), [_jointAttrs], "transform",
-          dag=True, transform=True)
-# HumanIK effectors are transforms with a joint orient (see Scene.localMatrix).
-_nodeType("hikIKEffector", "kHikIKEffector", _DAG + ("kTransform",), [_hikEffectorAttrs],
-          "transform", dag=True, transform=True)
-_nodeType("shape", "kShape", _DAG, [], "dagNode", dag=True, shape=True)
-_nodeType("mesh", "kMesh", _DAG + ("kShape", "kGeometric", "kSurface"),
-          [_meshAttrs], "shape", dag=True, shape=True, autoParent="polySurface",
-          shapeName="polySurfaceShape")
-_nodeType("camera", "kCamera", _DAG + ("kShape",), [_cameraAttrs], "shape",
-          dag=True, shape=True, autoParent="camera", shapeName="cameraShape")
-_nodeType("locator", "kLocator", _DAG + ("kShape", "kGeometric"), [_locatorAttrs],
-          "shape", dag=True, shape=True, autoParent="locator", shapeName="locatorShape")
-# A NURBS curve shape carries no attributes of its own in the model (no CVs).
-_nodeType("nurbsCurve", "kNurbsCurve", _DAG + ("kShape", "kGeometric", "kCurve"), [],
-          "shape", dag=True, shape=True, autoParent="curve", shapeName="curveShape")
-_nodeType("time", "kTime", _DG, [_timeAttrs], "dependNode")
-_nodeType("network", "kAffect", _DG, [_networkAttrs], "dependNode")
-_nodeType("multiplyDivide", "kMultiplyDivide", _DG, [_multiplyDivideAttrs], "dependNode")
-_nodeType("passMatrix", "kDependencyNode", _DG, [_passMatrixAttrs], "dependNode")
-_nodeType("animCurve", "kAnimCurve", _DG, [], "dependNode")
-_nodeType("animCurveTL", "kAnimCurveTimeToDistance", _DG + ("kAnimCurve",),
-          [_animCurveAttrs(lambda: linear("output", "o", writable=False,
-                                          compute="animCurve"))], "animCurve")
-_nodeType("animCurveTA", "kAnimCurveTimeToAngular", _DG + ("kAnimCurve",),
-          [_animCurveAttrs(lambda: angle("output", "o", writable=False,
-                                         compute="animCurve"))], "animCurve")
-_nodeType("animCurveTU", "kAnimCurveTimeToUnitless", _DG + ("kAnimCurve",),
-          [_animCurveAttrs(lambda: double("output", "o", writable=False,
-                                          compute="animCurve"))], "animCurve")
-_nodeType("animCurveTT", "kAnimCurveTimeToTime", _DG + ("kAnimCurve",),
-          [_animCurveAttrs(lambda: time("output", "o", writable=False,
-                                        compute="animCurve"))], "animCurve")
-
-# Animation layer blends: Maya lists only a blend type's own MFn type among
-# its function sets (not kBlendNodeBase), and so does the model.  Their
-# outputs are computed from their inputs and weights (see maya._computes).
-_nodeType("animBlendNodeBase", "kBlendNodeBase", _DG, [_blendBaseAttrs], "dependNode")
-for _name, _api, _builder, _compute in (
-        ("animBlendNodeAdditive", "kBlendNodeDouble", _double, _computes.blendAdditive),
-        ("animBlendNodeAdditiveDL", "kBlendNodeDoubleLinear", _linear, _computes.blendAdditive),
-        ("animBlendNodeAdditiveDA", "kBlendNodeDoubleAngle", _angle, _computes.blendAdditive),
-        ("animBlendNodeBoolean", "kBlendNodeBoolean", _boolean, _computes.blendSwitch),
-        ("animBlendNodeEnum", "kBlendNodeEnum", _enumValue, _computes.blendSwitch),
-        ("animBlendNodeTime", "kBlendNodeTime", _time, _computes.blendSwitch)):
-    _nodeType(_name, _api, _DG, [_blendAttrs(_builder, _compute)], "animBlendNodeBase")
-_nodeType("animBlendNodeAdditiveScale", "kBlendNodeAdditiveScale", _DG,
-          [_blendAttrs(_double, _computes.blendScale, accumulation=True)], "animBlendNodeBase")
-_nodeType("animBlendNodeAdditiveRotation", "kBlendNodeAdditiveRotation", _DG,
-          [_blendRotationAttrs], "animBlendNodeBase")
-del _name, _api, _builder, _compute
-
-# Sets and animation layers.  An animation layer is an objectSet whose
-# dagSetMembers are the layered plugs themselves.  The short names of mute,
-# solo, passthrough and rotationAccumulationMode are the stand-in's own; the
-# others are the ones Maya writes in scene files.
-_nodeType("objectSet", "kSet", _DG, [_objectSetAttrs], "dependNode")
-_nodeType("animLayer", "kAnimLayer", _DG + ("kSet",), [_animLayerAttrs], "objectSet")
-
-# Constraints are transforms parented under the node they drive.  Their
-# outputs hold the values the constraint command computed; moving a target
-# later does not move the constrained node.
-_nodeType("constraint", "kConstraint", _DAG + ("kTransform",), [], "transform",
-          dag=True, transform=True)
-for _name, _api, _builder in (
-        ("parentConstraint", "kParentConstraint", _parentConstraintAttrs),
-        ("pointConstraint", "kPointConstraint", _pointConstraintAttrs),
-        ("orientConstraint", "kOrientConstraint", _orientConstraintAttrs)):
-    _nodeType(_name, _api, _DAG + ("kTransform", "kConstraint"), [_builder], "constraint",
-              dag=True, transform=True)
-del _name, _api, _builder
-
-_nodeType("expression", "kExpression", _DG, [_expressionAttrs], "dependNode")
-_nodeType("plusMinusAverage", "kPlusMinusAverage", _DG, [_plusMinusAverageAttrs], "dependNode")
-
-ANIM_CURVE_TYPES = ("animCurveTL", "animCurveTA", "animCurveTU", "animCurveTT")
-
-
 def nodeAttributes(nodeType):
     """The top-level attributes of a node type and the name index of all its
     attributes (children included), built once per type."""
@@ -688,6 +459,10 @@ def nodeAttributes(nodeType):
                 index.setdefault(attr.shortName, attr)
         nodeType.attrDefs = attrs
         nodeType.attrIndex = index
+        # every attribute in index order, and each one's index: a transform
+        # has hundreds, and MFnDependencyNode.attribute(i) runs per index
+        nodeType.attrList = [a for top in attrs for a in top.walk()]
+        nodeType.attrPosition = dict((a, i) for i, a in enumerate(nodeType.attrList))
     return nodeType.attrDefs, nodeType.attrIndex
 
 

@@ -109,7 +109,7 @@ def selectedAttributes(section):
         for node in objects:
             attr = _attributeOn(node, name)
             if attr is not None:
-                ranked.append((list(node.allAttrs()).index(attr), name))
+                ranked.append((node.attributeIndex(attr), name))
                 break
     return [name for _, name in sorted(ranked)]
 

@@ -31,11 +31,12 @@ Where the model simplifies Maya (each is repeated where it applies):
   but there is no shear on joints.
 - Connections between attributes of different units pass the internal value
   through unchanged (Maya would insert a unitConversion node).
-- Only the node types listed in ``_attrs`` exist, with a reduced set of
-  attributes each.  Attribute minimum and maximum values are recorded but
-  not enforced.  Layer blends, layer weights and plusMinusAverage compute
-  their outputs (``maya._computes``); constraint and expression outputs
-  hold the values their commands gave them.
+- Only the node types listed in ``_node_attrs`` exist.  Nodes, DAG nodes,
+  transforms, joints, anim curves and animation layers carry Maya's
+  attributes; other types a reduced set.  Attribute minimum and maximum
+  values are recorded but not enforced.  Layer blends, layer weights and
+  plusMinusAverage compute their outputs (``maya._computes``); constraint
+  and expression outputs hold the values their commands gave them.
 - Animation layers follow ``maya._layers`` (best layer, blending and keying
   rules, and what they leave out).
 - A value written to a plug driven by an anim curve (``setAttr``, ``MPlug``
@@ -52,7 +53,7 @@ import fnmatch
 import re
 
 from . import _attrs, _units
-from ._attrs import nodeAttributes
+from ._node_attrs import nodeAttributes
 from ._scene_plugs import PlugModel
 from ._types import NODE_TYPES
 
@@ -258,9 +259,35 @@ class Node(object):
         return list(nodeAttributes(self.nodeType)[0]) + self.dynamicAttrs
 
     def allAttrs(self):
-        for top in self.topAttrs():
-            for attr in top.walk():
-                yield attr
+        """Every attribute in index order: the type's, then dynamic ones.
+        The list may be the type's own, shared by its nodes: read only."""
+        nodeAttributes(self.nodeType)
+        if not self.dynamicAttrs:
+            return self.nodeType.attrList
+        return self.nodeType.attrList + [a for top in self.dynamicAttrs for a in top.walk()]
+
+    def attributeCount(self):
+        """How many attributes the node has, children included."""
+        nodeAttributes(self.nodeType)
+        count = len(self.nodeType.attrList)
+        for top in self.dynamicAttrs:
+            count += sum(1 for _ in top.walk())
+        return count
+
+    def attributeAt(self, index):
+        """The attribute at an index, or None out of range."""
+        nodeAttributes(self.nodeType)
+        static = self.nodeType.attrList
+        if 0 <= index < len(static):
+            return static[index]
+        attrs = self.allAttrs()
+        return attrs[index] if 0 <= index < len(attrs) else None
+
+    def attributeIndex(self, attr):
+        """The index of one of the node's attributes."""
+        nodeAttributes(self.nodeType)
+        position = self.nodeType.attrPosition.get(attr)
+        return position if position is not None else self.allAttrs().index(attr)
 
 
 class _DeleteRecord(object):
@@ -491,8 +518,9 @@ class Scene(PlugModel):
         """Create a node; a shape made without a parent gets a new parent
         transform, as in Maya.  Returns the node asked for (the shape)."""
         nodeType = NODE_TYPES.get(typeName)
-        if nodeType is None or typeName in ("dependNode", "dagNode", "world", "shape",
-                                            "animCurve", "animBlendNodeBase", "constraint"):
+        if nodeType is None or typeName in ("dependNode", "containerBase", "entity",
+                                            "dagNode", "world", "shape", "animCurve",
+                                            "animBlendNodeBase", "constraint"):
             raise RuntimeError("Unknown object type: %s" % typeName)
         if nodeType.isDag:
             if parent is not None and parent is not self.world and parent.nodeType.isShape:

@@ -505,8 +505,9 @@ class PlugModel(object):
         if node is self.world or not node.isDag:
             return _math.identity()
         local = self.localMatrix(node, ticks)
-        opmAttr = node.findAttr("offsetParentMatrix")
-        local = _math.multiply(local, self.value((node, opmAttr, ()), ticks))
+        opmAttr = node.findAttr("offsetParentMatrix")   # transforms only
+        if opmAttr is not None:
+            local = _math.multiply(local, self.value((node, opmAttr, ()), ticks))
         inherits = node.findAttr("inheritsTransform")
         if inherits is not None and not self.value((node, inherits, ()), ticks):
             return local

@@ -83,6 +83,8 @@ class NodeType(object):
         self.inheritedTypes = (name,) if inherits is None else (name,) + inherits.inheritedTypes
         self.attrDefs = None   # filled in by _attrs.nodeAttributes
         self.attrIndex = None
+        self.attrList = None   # every attribute, children included, in index order
+        self.attrPosition = None
 
     def isA(self, typeName):
         return typeName in self.inheritedTypes
