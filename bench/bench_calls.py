@@ -23,7 +23,7 @@ from maya import _scene, cmds
 from bench_node import PyNode
 from Zentrik._api.__hybrid__ import rigkit0
 from Zentrik._api.__hybrid__._core import (
-    CORE, AnimCurve, MDistance, MFn, MFnAnimCurve, MFnDependencyNode, MObject,
+    CORE, AnimCurve, MDGContext, MDistance, MFn, MFnAnimCurve, MFnDependencyNode, MObject,
     MObjectHandle, MPlug, MSelectionList, MTime, coreProperty)
 
 MAYA_DIR = os.path.dirname(os.path.abspath(maya.__file__)) + os.sep
@@ -149,7 +149,7 @@ class PlainNode(PyNode):
     def nodeMObject(self):
         selection = MSelectionList()
         try:
-            selection.add(self.nodeName)
+            selection.add(self.nodeName.encode("utf-8"))
         except RuntimeError:
             return None
         if selection.length() != 1:
@@ -170,21 +170,21 @@ LINEAR = (MFn.kDoubleLinearAttribute, MFn.kFloatLinearAttribute)
 
 
 class PlainAnimAttr(rigkit0.AnimAttr):
-    """A "node.attr" path found by one selection lookup; a linear value read
-    and written directly (any other as the module does)."""
+    """The module's steps written plainly: the node found by name (a name
+    several nodes share refused), the attribute found on it by name, the plug
+    made of both; a linear value read in a new default context, or written
+    directly (any other kind as the module does)."""
 
     def plugFromPath(self, plugName):
-        selection = MSelectionList()
-        selection.add(plugName)
-        if selection.length() != 1:
-            raise ValueError("More than one object matches name: %s" % plugName)
-        plug = MPlug()
-        selection.getPlug(0, plug)
-        return plug
+        nodeName, attrName = plugName.split(".", 1)
+        obj = PlainNode(nodeName).nodeMObject
+        if obj is None:
+            raise ValueError("More than one object matches name: %s" % nodeName)
+        return MPlug(obj, MFnDependencyNode(obj).attribute(attrName))
 
     def getValue(self, context=None):
         if self.apiType in LINEAR:
-            return self.plug.asMDistance().asCentimeters()
+            return self.plug.asMDistance(context or MDGContext()).asCentimeters()
         return rigkit0.AnimAttr.getValue(self, context)
 
     def setValue(self, value, modifier=None):

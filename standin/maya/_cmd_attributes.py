@@ -531,6 +531,7 @@ def listAttr(*args, **flags):
     prints it (elements are listed only with ``multi``, which the stand-in
     does not model)."""
     useShort = bool(flags.get("shortNames"))
+    filters = [test for flag, test in _LIST_FILTERS if flags.get(flag)]
     result = []
     for node in _nodes(_names(args)):
         for attr in node.allAttrs():
@@ -538,24 +539,21 @@ def listAttr(*args, **flags):
             # indices are left open, and so are its flags.
             below = attr.arrayDepth() - (1 if attr.multi else 0)
             key = (node, attr, (None,) * below)
-            if not _listed(key, attr, flags):
+            if not all(test(key, attr) for test in filters):
                 continue
             path = attr.ancestors() if below else (attr,)
             result.append(".".join(a.shortName if useShort else a.longName for a in path))
     return result or None
 
 
-def _listed(key, attr, flags):
-    """Whether one attribute passes every filter flag given to listAttr."""
-    keyable = SCENE.isKeyable(key)
-    checks = (
-        ("keyable", lambda: keyable),
-        # "non keyable attributes that show in the Channel Box"
-        ("channelBox", lambda: SCENE.isChannelBox(key) and not keyable),
-        ("userDefined", lambda: attr.dynamic),
-        ("locked", lambda: SCENE.isLocked(key)),
-        ("unlocked", lambda: not SCENE.isLocked(key)),
-        ("visible", lambda: not attr.hidden),
-        ("leaf", lambda: not attr.children),
-    )
-    return all(check() for flag, check in checks if flags.get(flag))
+# listAttr's filter flags, each a test of (plug key, attribute).
+_LIST_FILTERS = (
+    ("keyable", lambda key, attr: SCENE.isKeyable(key)),
+    # "non keyable attributes that show in the Channel Box"
+    ("channelBox", lambda key, attr: SCENE.isChannelBox(key) and not SCENE.isKeyable(key)),
+    ("userDefined", lambda key, attr: attr.dynamic),
+    ("locked", lambda key, attr: SCENE.isLocked(key)),
+    ("unlocked", lambda key, attr: not SCENE.isLocked(key)),
+    ("visible", lambda key, attr: not attr.hidden),
+    ("leaf", lambda key, attr: not attr.children),
+)
