@@ -29,13 +29,6 @@ def layerNodeSettings(layer):
     return dict((a, cmds.getAttr("%s.%s" % (layer, a))) for a in LAYER_ATTRIBUTES)
 
 
-def layerCommands():
-    """The flags of every animLayer command run since the last reset."""
-    from maya import _scene
-
-    return [(args, kwargs) for name, args, kwargs in _scene.commandLog() if name == "animLayer"]
-
-
 class TestOneLayer:
     def test_create_wraps_the_name_maya_gave_and_flags_are_read_and_written(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
@@ -208,13 +201,11 @@ class TestSettings:
         assert layerNodeSettings("layerB") == LAYER_DEFAULTS
         assert cmds.getAttr("ctrl.tx") == 12.0
 
-    def test_apply_no_settings_issues_no_command(self, rk, rig):
+    def test_apply_no_settings_issues_no_command(self, rk, rig, commandLog):
         layer = rk.AnimLayer.create("layerA")
-        from maya import _scene
-
-        _scene.clearCommandLog()
+        commandLog.clear()
         layer.applySettings(None)
-        assert layerCommands() == []
+        assert commandLog("animLayer") == []
 
 
 def preferredFlags(*layers):
@@ -299,15 +290,13 @@ class TestActivationScope:
         assert preferredFlags("layerA", "layerB") == [True, False]
 
     @pytest.mark.parametrize("given", [None, "preferred"])
-    def test_scope_without_a_switch_issues_no_edit(self, rk, rig, given):
+    def test_scope_without_a_switch_issues_no_edit(self, rk, rig, commandLog, given):
         layer = rk.AnimLayer.create("layerA")
         layer.setActive()
-        from maya import _scene
-
-        _scene.clearCommandLog()
+        commandLog.clear()
         with rk.AnimLayer.ActivationScope(None if given is None else rk.AnimLayer("layerA")):
             pass
-        assert [kw for args, kw in layerCommands() if kw.get("edit") or kw.get("e")] == []
+        assert [kw for args, kw in commandLog("animLayer") if kw.get("edit") or kw.get("e")] == []
 
 
 class TestLayerQueries:
