@@ -34,3 +34,22 @@ def twins():
         cmds.group(empty=True, name=group)
         cmds.createNode("transform", name="ctrl", parent=group)
     cmds.createNode("transform", name="ctrlSolo")
+
+
+class CommandLog(object):
+    """The commands the scene ran since clear(), as (args, flags) by command name."""
+
+    def clear(self):
+        from maya import _scene
+
+        _scene.clearCommandLog()
+
+    def __call__(self, name):
+        from maya import _scene
+
+        return [(args, flags) for command, args, flags in _scene.commandLog() if command == name]
+
+
+@pytest.fixture
+def commandLog():
+    return CommandLog()

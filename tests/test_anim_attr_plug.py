@@ -19,6 +19,13 @@ def scene():
     cmds.addAttr("n", longName="values", shortName="vs", attributeType="double", multi=True)
 
 
+class SplitToTuple(str):
+    """A path text whose split answers a tuple."""
+
+    def split(self, *args):
+        return tuple(str.split(self, *args))
+
+
 class TestPaths:
     def test_path_is_kept_as_plug_name(self, rk, scene):
         from maya.OpenMaya import MFn
@@ -46,25 +53,22 @@ class TestPaths:
         assert cmds.getAttr(path) == 7.0
         assert cmds.getAttr("n.values[0]") == 0.0 and cmds.getAttr("n.list[0].weight") == 0.0
 
-    def test_element_of_a_compound_array_reads_its_children(self, rk, scene):
+    @pytest.mark.parametrize("path, plugName, value", [
+        ("n.list[4]", "n.list[4]", [2.5, "four"]),  # a compound element reads its children
+        ("n.list[1].taps[2]", "n.list[1].taps[2]", 4.0),  # an array inside an element
+        ("pSphere1.translate.translateX", "pSphere1.translate", [0.0, 0.0, 0.0]),
+        ("pSphere1", None, None)])
+    def test_the_plug_a_path_names(self, rk, scene, path, plugName, value):
+        if "taps" in path:
+            cmds.addAttr("n", longName="taps", attributeType="double", multi=True, parent="list")
+            cmds.setAttr(path, 4.0)
         cmds.setAttr("n.list[4].weight", 2.5)
         cmds.setAttr("n.list[4].label", "four", type="string")
-        assert rk.AnimAttr(plugName="n.list[4]").value == [2.5, "four"]
-
-    def test_indices_of_an_array_inside_an_array_element(self, rk, scene):
-        cmds.addAttr("n", longName="taps", attributeType="double", multi=True, parent="list")
-        cmds.setAttr("n.list[1].taps[2]", 4.0)
-        attr = rk.AnimAttr(plugName="n.list[1].taps[2]")
-        assert attr.plug.name() == "n.list[1].taps[2]" and attr.value == 4.0
-
-    def test_component_without_index_replaces_the_plug(self, rk, scene):
-        assert rk.AnimAttr(plugName="pSphere1.translate.translateX").plug.name() == (
-            "pSphere1.translate")
-
-    def test_bare_node_name_has_no_plug(self, rk, scene):
-        attr = rk.AnimAttr(plugName="pSphere1")
-        assert attr.plug is None
-        assert attr.plugFromPath("pSphere1") is None
+        attr = rk.AnimAttr(plugName=path)
+        if plugName is None:
+            assert attr.plug is None and attr.plugFromPath(path) is None
+        else:
+            assert (attr.plug.name(), attr.value) == (plugName, value)
 
     @pytest.mark.parametrize("form", ["n.list[%s].weight", "n.values[%s]", "n.list[%s]"])
     @pytest.mark.parametrize("index", ["-1", str(2 ** 32), str(2 ** 64), str(10 ** 30)])
@@ -110,24 +114,18 @@ class TestPaths:
         assert attr.plug.name() == path
         assert attr.value == (value if leaf == path else [value])
 
-    @pytest.mark.parametrize("path", ["n.list[3].weight", b"n.list[3].weight"])
-    def test_path_given_as_bytes_is_latin_1_text(self, rk, scene, path):
-        attr = rk.AnimAttr(plugName=path)
-        assert attr.plugName == "n.list[3].weight"
-        assert attr.plug.name() == "n.list[3].weight"
-        assert attr.plugFromPath(path).name() == "n.list[3].weight"
-
-    def test_bytes_that_are_not_utf_8_name_nothing_without_raising(self, rk, scene, errors):
-        attr = rk.AnimAttr(plugName=b"caf\xe9.tx")
-        assert attr.plugName == "caf\xe9.tx"
-        assert not hasattr(attr, "plug") and attr.exists is False
-
-    def test_path_text_whose_split_gives_a_tuple(self, rk, scene):
-        class Path(str):
-            def split(self, *args):
-                return tuple(str.split(self, *args))
-
-        assert rk.AnimAttr(plugName=Path("n.list[3].weight")).plug.name() == "n.list[3].weight"
+    @pytest.mark.parametrize("given, resolves", [
+        ("n.list[3].weight", True), (b"n.list[3].weight", True),
+        (SplitToTuple("n.list[3].weight"), True), (b"caf\xe9.tx", False)],
+        ids=["text", "bytes", "split gives a tuple", "bytes not UTF-8"])
+    def test_path_given_as_bytes_is_latin_1_text(self, rk, scene, errors, given, resolves):
+        attr = rk.AnimAttr(plugName=given)
+        text = given.decode("latin-1") if isinstance(given, bytes) else str(given)
+        assert attr.plugName == text and attr.exists is resolves
+        if resolves:
+            assert attr.plug.name() == attr.plugFromPath(given).name() == text
+        else:
+            assert not hasattr(attr, "plug")
 
 
 class TestSharedShortName:
@@ -157,10 +155,9 @@ class TestSharedShortName:
 class TestIdentity:
     def test_wrapper_without_plug(self, rk, errors):
         attr = rk.AnimAttr()
-        assert attr.plug is None
+        assert attr.plug is None and attr.exists is False
         assert (attr.nodeName, attr.attrName, attr.plugName, attr.shortPlugName, attr.node,
                 attr.mirrorNodeInfo, attr.mirrorAttr) == (None,) * 7
-        assert attr.exists is False
         assert errors == ["Node Attr does not exist: None"]
 
     def test_target_controller_defaults_to_a_kept_channel_box(self, rk, scene):
@@ -184,6 +181,8 @@ class FailingObject:
 
 
 class FakePlug:
+    """A plug whose node fails its type test."""
+
     def __init__(self, error):
         self.error = error
 
@@ -195,24 +194,22 @@ class FakePlug:
 
 
 class TestNodeNameFailure:
-    def test_runtime_error_is_raised_again_with_the_attribute(self, rk):
-        original = RuntimeError("(kFailure): Object does not exist")
-        with pytest.raises(RuntimeError) as caught:
-            rk.AnimAttr(FakePlug(original)).nodeName
+    @pytest.mark.parametrize("inCallersExcept", [False, True])
+    def test_runtime_error_is_raised_again_with_the_attribute(self, rk, inCallersExcept):
+        original, outer = RuntimeError("(kFailure): Object does not exist"), KeyError("own")
+        try:
+            raise outer
+        except KeyError:
+            if inCallersExcept:
+                with pytest.raises(RuntimeError) as caught:
+                    rk.AnimAttr(FakePlug(original)).nodeName
+        if not inCallersExcept:
+            with pytest.raises(RuntimeError) as caught:
+                rk.AnimAttr(FakePlug(original)).nodeName
         message = str(caught.value)
         assert message.startswith("Error: (Line: ") and message.endswith(") attrName: fake")
         assert caught.value.__context__ is original
-
-    def test_context_is_kept_inside_a_callers_except_block(self, rk):
-        original = RuntimeError("(kFailure): Object does not exist")
-        try:
-            raise KeyError("the caller's own")
-        except KeyError as handled:
-            outer = handled
-            with pytest.raises(RuntimeError) as caught:
-                rk.AnimAttr(FakePlug(original)).nodeName
-        assert caught.value.__context__ is original
-        assert original.__context__ is outer
+        assert original.__context__ is (outer if inCallersExcept else None)
 
     def test_message_attribute_is_the_prefix(self, rk):
         class MayaError(RuntimeError):

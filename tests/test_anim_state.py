@@ -17,18 +17,14 @@ def attr(rk, path):
     return rk.AnimAttr(rk.Node(node).getPlug(name))
 
 
-class TestKeys:
-    def test_attribute_without_keys(self, rk, ctrl):
-        a = attr(rk, "ctrl.tx")
-        assert (a.keyTimes, a.keyValues, a.isAnimated, a.animCurves) == (None, None, False, [])
-
-    def test_key_times_and_values_in_key_order(self, rk, ctrl):
-        cmds.setKeyframe("ctrl.tx", time=(10,), value=3.0)
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
-        a = attr(rk, "ctrl.tx")
-        assert a.keyTimes == [1.0, 10.0] and a.keyValues == [1.0, 3.0]
-        assert a.isAnimated is True
-        assert [c.name() for c in a.animCurves] == cmds.listConnections("ctrl.tx", source=True)
+def test_key_times_and_values_in_key_order(rk, ctrl):
+    a = attr(rk, "ctrl.tx")
+    assert (a.keyTimes, a.keyValues, a.isAnimated, a.animCurves) == (None, None, False, [])
+    cmds.setKeyframe("ctrl.tx", time=(10,), value=3.0)
+    cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
+    a = attr(rk, "ctrl.tx")
+    assert a.keyTimes == [1.0, 10.0] and a.keyValues == [1.0, 3.0] and a.isAnimated is True
+    assert [c.name() for c in a.animCurves] == cmds.listConnections("ctrl.tx", source=True)
 
 
 def drive(how):

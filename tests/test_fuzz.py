@@ -1,18 +1,12 @@
 """Random names, paths, indices and values thrown at every public member of the
-module's classes, in a small scene: each call must return or raise an ordinary
-exception, and do so within a few seconds.
+module's classes in a small scene: each call must return or raise an ordinary
+exception (not SystemError, which marks a broken calling protocol or a stray
+C++ exception, nor a bare BaseException) within a few seconds.
 
-"Ordinary" excludes SystemError: the interpreter raises it for a C function
-that breaks the calling protocol, and the module's member guard raises it for
-a C++ exception that was not a Python error (pybind11's cast_error, say).
-Both are faults, as are a crash, a hang and any BaseException that is not an
-Exception.
-
-RIGKIT_FUZZ_EXAMPLES sets the examples per class (default 200; the
-"rigkit-fuzz" settings profile). Select these tests alone with `-m fuzz`.
-A crash ends the process before hypothesis can name the input; run with
-RIGKIT_FUZZ_TRACE=1 (and `-x -m fuzz`) to print each call on stderr before
-it is made, so the last line printed is the culprit.
+RIGKIT_FUZZ_EXAMPLES sets the examples per class (default 50; CI runs more).
+Select these tests with `-m fuzz`. A crash ends the process before hypothesis
+names the input: RIGKIT_FUZZ_TRACE=1 (with `-x -m fuzz`) prints each call on
+stderr first, so the last line printed is the culprit.
 """
 import contextlib
 import faulthandler
@@ -36,21 +30,18 @@ from Zentrik._api.__hybrid__ import _core
 
 pytestmark = pytest.mark.fuzz
 
-# The members are found at collection; a module that does not import fails
-# the loading tests, and must not stop the whole run here.
+# A module that does not import fails the loading tests; it must not stop the
+# whole run at collection here.
 try:
     from Zentrik._api.__hybrid__ import rigkit0 as rk
 except Exception as error:
     pytest.skip("rigkit0 does not import: %r" % error, allow_module_level=True)
 
-settings.register_profile(
-    "rigkit-fuzz",
-    max_examples=int(os.environ.get("RIGKIT_FUZZ_EXAMPLES", "200")),
+FUZZ = settings(
+    max_examples=int(os.environ.get("RIGKIT_FUZZ_EXAMPLES", "50")),
     deadline=None,  # the watchdog bounds each call; hypothesis's deadline would flake
     suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large,
-                           HealthCheck.function_scoped_fixture],
-)
-
+                           HealthCheck.function_scoped_fixture])
 CALL_TIMEOUT = 5.0  # seconds; the slowest member takes milliseconds
 TRACE = os.environ.get("RIGKIT_FUZZ_TRACE", "") not in ("", "0")
 
@@ -59,28 +50,26 @@ TRACE = os.environ.get("RIGKIT_FUZZ_TRACE", "") not in ("", "0")
 
 def buildScene():
     """|grp|ctrl (keyed tx, locked ry, a mesh shape, extra attributes of several
-    kinds, rotateX keyed on the half-weight additive layer L), |grp|empty,
-    |other|ctrl (so "ctrl" is ambiguous; mirrored by its own scale) and the
-    network net with a multi compound list[].weight / list[].label."""
+    kinds, rotateX keyed on the half-weight layer L), |grp|empty, |other|ctrl
+    (so "ctrl" is ambiguous; mirrored by its own scale) and the network net
+    with a multi compound list[].weight / list[].label."""
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
-    cmds.group(empty=True, name="grp")
-    cmds.createNode("transform", name="ctrl", parent="grp")
-    cmds.createNode("mesh", name="ctrlShape", parent="|grp|ctrl")
+    ctrl = "|grp|ctrl"
+    for group in ("grp", "other"):
+        cmds.group(empty=True, name=group)
+        cmds.createNode("transform", name="ctrl", parent=group)
+    cmds.createNode("mesh", name="ctrlShape", parent=ctrl)
     cmds.createNode("transform", name="empty", parent="grp")
-    cmds.group(empty=True, name="other")
-    cmds.createNode("transform", name="ctrl", parent="other")
     cmds.createNode("network", name="net")
     cmds.addAttr("net", longName="list", shortName="li", attributeType="compound",
                  numberOfChildren=2, multi=True)
     cmds.addAttr("net", longName="weight", shortName="w", attributeType="double", parent="list")
     cmds.addAttr("net", longName="label", dataType="string", parent="list")
-    ctrl = "|grp|ctrl"
     cmds.addAttr(ctrl, longName="mode", attributeType="enum", enumName="a:b:c")
-    cmds.addAttr(ctrl, longName="link", attributeType="message")
-    cmds.addAttr(ctrl, longName="pose", attributeType="matrix")
+    for name, kind in (("link", "message"), ("pose", "matrix"), ("moment", "time")):
+        cmds.addAttr(ctrl, longName=name, attributeType=kind)
     cmds.addAttr(ctrl, longName="samples", dataType="doubleArray")
-    cmds.addAttr(ctrl, longName="moment", attributeType="time")
     cmds.setKeyframe(ctrl, attribute="translateX", time=1, value=0)
     cmds.setKeyframe(ctrl, attribute="translateX", time=10, value=9)
     cmds.setAttr(ctrl + ".ry", lock=True)
@@ -122,8 +111,7 @@ def failing(protocol):
 
 
 class Refuses(object):
-    """Raises from one protocol method (str, eq/hash, index/int, float, len/
-    iter/getitem, bool or attribute lookup) and behaves otherwise."""
+    """Raises from one protocol's methods and behaves otherwise."""
 
     def __init__(self, protocol):
         self.protocol = protocol
@@ -132,17 +120,13 @@ class Refuses(object):
         return "Refuses(%r)" % self.protocol
 
 
-REFUSING = {}
-for _protocol, _methods in [
-        ("str", ["__str__", "__format__"]),
-        ("eq", ["__eq__", "__ne__", "__hash__"]),
-        ("index", ["__index__", "__int__"]),
-        ("float", ["__float__"]),
-        ("sequence", ["__len__", "__iter__", "__getitem__"]),
-        ("bool", ["__bool__"]),
-        ("getattr", ["__getattr__"])]:
-    REFUSING[_protocol] = type("Refuses_" + _protocol, (Refuses,),
-                               {name: failing(name) for name in _methods})
+REFUSING = {protocol: type("Refuses_" + protocol, (Refuses,),
+                           {name: failing(name) for name in methods})
+            for protocol, methods in [
+                ("str", ["__str__", "__format__"]), ("eq", ["__eq__", "__ne__", "__hash__"]),
+                ("index", ["__index__", "__int__"]), ("float", ["__float__"]),
+                ("sequence", ["__len__", "__iter__", "__getitem__"]), ("bool", ["__bool__"]),
+                ("getattr", ["__getattr__"])]}
 
 
 class RefusingText(str):
@@ -161,10 +145,10 @@ class LyingList(list):
 
 
 class Clearing(object):
-    """Empties a container the module is reading (a list it is an item of, an
-    instance's __dict__), or the whole scene, in the middle of a conversion,
-    then answers plausibly, so code that kept a borrowed reference goes on
-    with a dead object."""
+    """Empties what the module is reading (a list it is an item of, an
+    instance's __dict__, or the whole scene) in the middle of a conversion and
+    answers plausibly: code that kept a borrowed reference goes on with a dead
+    object."""
 
     def __init__(self, target=None):
         self.target = target
@@ -172,44 +156,21 @@ class Clearing(object):
     def __repr__(self):
         return "Clearing(%s)" % ("scene" if self.target is None else type(self.target).__name__)
 
-    def _clear(self):
+    def answer(self, value):
         if self.target is None:
             cmds.file(new=True, force=True)
         else:
             self.target.clear()
-
-    def __str__(self):
-        self._clear()
-        return "ctrl"
-
-    def __index__(self):
-        self._clear()
-        return 1
-
-    __int__ = __index__
-
-    def __float__(self):
-        self._clear()
-        return 1.0
-
-    def __eq__(self, other):
-        self._clear()
-        return False
+        return value
 
     def __hash__(self):
         return 0
 
-    def __bool__(self):
-        self._clear()
-        return True
 
-    def __len__(self):
-        self._clear()
-        return 0
-
-    def __iter__(self):
-        self._clear()
-        return iter(())
+for _name, _answer in [("__str__", "ctrl"), ("__index__", 1), ("__int__", 1), ("__float__", 1.0),
+                       ("__eq__", False), ("__bool__", True), ("__len__", 0),
+                       ("__iter__", iter(()))]:
+    setattr(Clearing, _name, lambda self, *other, _answer=_answer: self.answer(_answer))
 
 
 def selfClearingList(items, position):
@@ -226,98 +187,63 @@ def oneIn(n, rare, usual):
 
 
 def attempt(make, *args):
-    """Builds a scene object for a draw; a draw must not raise."""
+    """Builds a scene object for a draw, or None: a draw must not raise."""
     try:
         return make(*args)
     except Exception:
         return None
 
 
-paths = st.lists(
-    st.one_of(st.sampled_from(NODE_NAMES + ATTRIBUTE_NAMES), st.sampled_from(PIECES),
-              st.text(alphabet="abcxyz0123456789_|:.[]-", max_size=6),
-              st.integers().map(str)),
-    max_size=8).map("".join)
+def made(make, *strategies):
+    """Draws `make(*drawn)`, None where it raises."""
+    return st.builds(lambda *args: attempt(make, *args), *strategies)
 
-plugPaths = st.builds(lambda node, attribute: node + "." + attribute,
-                      st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES))
 
+nodeNames, attributeNames = st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES)
+paths = st.lists(st.one_of(nodeNames, attributeNames, st.sampled_from(PIECES),
+                           st.text(alphabet="abcxyz0123456789_|:.[]-", max_size=6),
+                           st.integers().map(str)), max_size=8).map("".join)
+plugPaths = st.builds("{}.{}".format, nodeNames, attributeNames)
 texts = st.one_of(
-    paths, st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES), plugPaths,
-    st.text(),  # any unicode
+    paths, nodeNames, attributeNames, plugPaths, st.text(), st.just(""),
     st.text(alphabet=st.characters(min_codepoint=0xD800, max_codepoint=0xDFFF), min_size=1,
             max_size=3),  # lone surrogates: no UTF-8 form
-    st.just(""),
-    st.builds(lambda piece, count: piece * count,
-              st.sampled_from(["a", "|ctrl", "[0]", ".tx", "é"]),
+    st.builds(lambda piece, count: piece * count, st.sampled_from(["a", "|ctrl", "[0]", ".tx", "é"]),
               st.integers(256, 200_000)),  # very long
-    st.builds(RefusingText, paths),
-)
-
+    st.builds(RefusingText, paths))
 byteStrings = st.one_of(st.binary(max_size=24), paths.map(lambda p: p.encode("utf-8")),
                         paths.map(lambda p: bytearray(p.encode("utf-8"))))
-
-integers = st.one_of(
-    st.integers(),
-    st.integers(-3, 12),
-    st.sampled_from([2 ** 31 - 1, 2 ** 31, 2 ** 32 - 1, 2 ** 32, 2 ** 63 - 1, 2 ** 63, 2 ** 64,
-                     -2 ** 31 - 1, -2 ** 63 - 1, 10 ** 30, -10 ** 30, 10 ** 400]),
-    st.booleans(),
-)
-
+integers = st.one_of(st.integers(), st.integers(-3, 12), st.booleans(), st.sampled_from(
+    [2 ** 31 - 1, 2 ** 31, 2 ** 32 - 1, 2 ** 32, 2 ** 63 - 1, 2 ** 63, 2 ** 64, -2 ** 31 - 1,
+     -2 ** 63 - 1, 10 ** 30, -10 ** 30, 10 ** 400]))
 floats = st.one_of(st.floats(), st.sampled_from([math.nan, math.inf, -math.inf, -0.0, 1e308]))
-
 times = st.one_of(
-    st.builds(lambda v: attempt(MTime, v, MTime.uiUnit()), st.floats(-1e6, 1e6) | floats),
-    st.builds(lambda v: attempt(rk.FrameTime, v), st.integers(-100, 100) | floats),
-    st.builds(lambda v: attempt(lambda: MDGContext(MTime(v, MTime.uiUnit()))),
-              st.integers(-5, 20)),
-    st.builds(MDGContext),
-)
-
-plugs = st.builds(lambda node, attribute: attempt(lambda: rk.Node(node).getPlug(attribute)),
-                  st.sampled_from(["|grp|ctrl", "net", "time1"]),
-                  st.sampled_from(ATTRIBUTE_NAMES))
-
+    made(lambda v: MTime(v, MTime.uiUnit()), st.floats(-1e6, 1e6) | floats),
+    made(rk.FrameTime, st.integers(-100, 100) | floats),
+    made(lambda v: MDGContext(MTime(v, MTime.uiUnit())), st.integers(-5, 20)),
+    st.builds(MDGContext))
+plugs = made(lambda node, attribute: rk.Node(node).getPlug(attribute),
+             st.sampled_from(["|grp|ctrl", "net", "time1"]), attributeNames)
 sceneObjects = st.one_of(
-    st.builds(lambda name: attempt(rk.Node, name), st.sampled_from(NODE_NAMES)),
-    plugs,
-    st.builds(lambda name: attempt(lambda: rk.Node(name).nodeMObject),
-              st.sampled_from(NODE_NAMES)),
+    made(rk.Node, nodeNames), plugs, made(lambda name: rk.Node(name).nodeMObject, nodeNames),
     st.builds(MObject), st.builds(MPlug), st.builds(MDGModifier), st.builds(MDagModifier),
-    st.builds(lambda: _core.CORE),
-)
-
-misbehaving = st.one_of(
-    st.sampled_from(sorted(REFUSING)).map(lambda p: REFUSING[p](p)),
-    st.builds(Clearing),
-    st.builds(LyingList, st.lists(st.integers(0, 3), max_size=3)),
-    st.builds(object),
-)
-
-scalars = st.one_of(st.none(), integers, floats, texts, byteStrings, times, sceneObjects,
-                    misbehaving)
-
+    st.builds(lambda: _core.CORE))
+misbehaving = st.one_of(st.sampled_from(sorted(REFUSING)).map(lambda p: REFUSING[p](p)),
+                        st.builds(Clearing), st.builds(object),
+                        st.builds(LyingList, st.lists(st.integers(0, 3), max_size=3)))
 anything = st.recursive(
-    scalars,
+    st.one_of(st.none(), integers, floats, texts, byteStrings, times, sceneObjects, misbehaving),
     lambda inner: st.one_of(
         st.lists(inner, max_size=5), st.lists(inner, max_size=5).map(tuple),
         st.builds(selfClearingList, st.lists(inner, max_size=4), st.integers(0, 4)),
         st.dictionaries(st.text(max_size=4), inner, max_size=3)),
-    max_leaves=12,
-)
-
-# What a caller might well pass: names, paths, times, scene objects, small
-# numbers and flags. Half the values are these, so calls get past the first
-# checks and into the code behind them.
-plausible = st.one_of(
-    st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES), plugPaths, times,
-    sceneObjects, st.integers(-2, 12), st.floats(-100, 100), st.booleans(), st.none(),
-    st.lists(st.floats(-100, 100), min_size=1, max_size=4),
-)
-
+    max_leaves=12)
+# What a caller might well pass, half the time, so that calls get past the
+# first checks and into the code behind them.
+plausible = st.one_of(nodeNames, attributeNames, plugPaths, times, sceneObjects,
+                      st.integers(-2, 12), st.floats(-100, 100), st.booleans(), st.none(),
+                      st.lists(st.floats(-100, 100), min_size=1, max_size=4))
 values = st.one_of(plausible, anything)
-
 keywordNames = st.one_of(st.sampled_from(PARAMETER_NAMES), st.text(max_size=8),
                          st.sampled_from(PARAMETER_NAMES).map(RefusingText))
 
@@ -328,48 +254,36 @@ CLASSES = [value for value in vars(rk).values()
            if isinstance(value, type) and value.__module__ == rk.__name__]
 
 
-def members():
-    """(class, name, kind) of every public member each class defines itself:
-    its constructor, statics, properties and methods."""
-    found = []
-    for cls in CLASSES:
-        for name, member in vars(cls).items():
-            if name.startswith("__") and name != "__init__":
-                continue
-            if isinstance(member, staticmethod):
-                found.append((cls, name, "static"))
-            elif isinstance(member, _core.coreProperty):
-                found.append((cls, name, "property"))
-            elif callable(member) and not isinstance(member, type):
-                found.append((cls, name, "init" if name == "__init__" else "method"))
-    return found
+def kindOf(name, member):
+    """How the fuzz calls a member the class defines itself, or None."""
+    if name.startswith("__") and name != "__init__":
+        return None
+    if isinstance(member, staticmethod):
+        return "static"
+    if isinstance(member, _core.coreProperty):
+        return "property"
+    if callable(member) and not isinstance(member, type):
+        return "init" if name == "__init__" else "method"
+    return None
 
 
-MEMBERS = members()
+MEMBERS = [(cls, name, kindOf(name, member)) for cls in CLASSES
+           for name, member in vars(cls).items() if kindOf(name, member)]
 
 
 @functools.lru_cache(maxsize=None)
 def instancesOf(cls):
-    """Instances of cls or its subclasses: mostly built properly from scene
-    names, some left uninitialised, and one in four with some of its state
-    replaced by random values (the module keeps its state in the instance
-    __dict__, which Python code can change)."""
+    """Instances of cls or its subclasses: mostly built from scene names, one
+    in four left uninitialised, one in four with some of its state (the
+    instance __dict__, which Python code can change) replaced."""
     built, bare = [], []
     for candidate in CLASSES:
-        if not issubclass(candidate, cls):
-            continue
-        bare.append(st.builds(lambda c=candidate: c.__new__(c)))
-        if candidate is rk.Node:
-            built.append(st.builds(lambda name, search: attempt(rk.Node, name, search),
-                                   st.sampled_from(NODE_NAMES), st.booleans()))
-        elif candidate is rk.AnimAttr:
-            built.append(st.builds(lambda path: attempt(lambda: rk.AnimAttr(plugName=path)),
-                                   plugPaths))
-            built.append(st.builds(lambda plug: attempt(rk.AnimAttr, plug), plugs))
-            built.append(st.builds(lambda: attempt(rk.AnimAttr)))
-        elif candidate is rk.FrameTime:
-            built.append(st.builds(lambda frame: attempt(rk.FrameTime, frame),
-                                   st.integers(-10, 30)))
+        if issubclass(candidate, cls):
+            bare.append(st.builds(candidate.__new__, st.just(candidate)))
+            built += {rk.Node: [made(rk.Node, nodeNames, st.booleans())],
+                      rk.AnimAttr: [made(lambda path: rk.AnimAttr(plugName=path), plugPaths),
+                                    made(rk.AnimAttr, plugs), made(rk.AnimAttr)],
+                      rk.FrameTime: [made(rk.FrameTime, st.integers(-10, 30))]}.get(candidate, [])
     replacements = st.lists(st.tuples(st.sampled_from(stateNames(cls)), values),
                             min_size=1, max_size=3)
     tampering = oneIn(4, st.tuples(replacements, st.booleans()), st.just(([], False)))
@@ -378,20 +292,17 @@ def instancesOf(cls):
 
 
 def stateNames(cls):
-    names = ["nodeName", "plug", "plugName", "_targetController", "targetController", "node"]
-    names += [name for klass in cls.__mro__ for name, member in vars(klass).items()
-              if isinstance(member, _core.coreProperty)]
-    return sorted(set(names))
+    names = {"nodeName", "plug", "plugName", "_targetController", "targetController", "node"}
+    return sorted(names | {name for klass in cls.__mro__ for name, member in vars(klass).items()
+                           if isinstance(member, _core.coreProperty)})
 
 
 def tamper(instance, replacements, clearing):
     state = getattr(instance, "__dict__", None)
-    if state is None:
-        return instance
-    for name, value in replacements:
-        state[name] = value
-    if clearing and state:
-        state[sorted(state)[0]] = Clearing(state)
+    if state is not None:
+        state.update(replacements)
+        if clearing and state:
+            state[sorted(state)[0]] = Clearing(state)
     return instance
 
 
@@ -404,12 +315,10 @@ selves = st.one_of(anyInstance, values)
 class Watchdog(object):
     """Ends the run when a call has not returned in CALL_TIMEOUT seconds.
 
-    A Python thread polls the call in progress; on a timeout it names the
-    call and dumps every thread's stack. A call that never gives up the
-    interpreter lock keeps that thread from running, so faulthandler's own
-    thread ends the process a little later in any case. Both write to the
-    terminal: output that pytest captured would be lost with the process.
-    """
+    A Python thread polls the call, names it and dumps every stack; a call
+    that never gives up the interpreter lock starves that thread, so
+    faulthandler's own thread ends the process a little later in any case.
+    Both write to the terminal: pytest's capture dies with the process."""
 
     def __init__(self, terminal):
         self.terminal = terminal
@@ -466,9 +375,12 @@ def describe(target, args, kwargs):
 
 
 def callChecked(watchdog, target, function, args=(), kwargs=None):
-    """Calls; passes when the call returns or raises an ordinary exception."""
+    """Calls; passes when the call returns or raises an ordinary exception.
+    What the module prints for the animator goes nowhere: thousands of
+    failures would only fill pytest's capture."""
     kwargs = kwargs or {}
-    with watchdog.running(lambda: describe(target, args, kwargs)):
+    with watchdog.running(lambda: describe(target, args, kwargs)), \
+            contextlib.redirect_stdout(io.StringIO()):
         try:
             function(*args, **kwargs)
         except SystemError as error:
@@ -482,21 +394,11 @@ def callChecked(watchdog, target, function, args=(), kwargs=None):
                         % (describe(target, args, kwargs), type(error).__name__, error))
 
 
-@contextlib.contextmanager
-def quiet():
-    # Some failures are printed for the animator; thousands of them would
-    # only fill pytest's capture.
-    with contextlib.redirect_stdout(io.StringIO()):
-        yield
-
-
-# --- the tests --------------------------------------------------------------------
-
 @functools.lru_cache(maxsize=None)
 def positionalRange(function):
     """(fewest, most) positional arguments a member takes, self included, as
-    its own binder reports them to a call with too many (the members carry no
-    signature to read). The binder refuses before the body runs."""
+    its binder tells a call with too many (the members carry no signature to
+    read); the binder refuses before the body runs."""
     try:
         function(*[None] * 16)
     except TypeError as error:
@@ -509,8 +411,8 @@ def positionalRange(function):
 
 def drawArguments(data, function, skip):
     """Mostly as many positional arguments as the member takes (less `skip`
-    for a self given separately), sometimes too few or too many; keyword
-    arguments now and then."""
+    for a self given apart), sometimes too few or too many; now and then
+    keyword arguments."""
     fewest, most = positionalRange(function)
     fewest, most = max(fewest - skip, 0), max(most - skip, 0)
     count = data.draw(oneIn(10, st.integers(0, most + 2), st.integers(fewest, most)),
@@ -518,69 +420,62 @@ def drawArguments(data, function, skip):
     args = [data.draw(values, label="argument %d" % i) for i in range(count)]
     pairs = data.draw(oneIn(6, st.lists(st.tuples(keywordNames, values), min_size=1,
                                         max_size=2), st.just([])), label="keywords")
-    return args, keywordsOf(pairs)
-
-
-def keywordsOf(pairs):
-    keywords = {}
+    kwargs = {}
     for name, value in pairs:
         with contextlib.suppress(FuzzError):  # a refusing name equal to an earlier one
-            keywords[name] = value
-    return keywords
+            kwargs[name] = value
+    return args, kwargs
 
+
+# --- the tests --------------------------------------------------------------------
 
 FUZZED = sorted({cls for cls, name, kind in MEMBERS}, key=lambda cls: cls.__name__)
 
 
 @pytest.mark.parametrize("cls", FUZZED, ids=[cls.__name__ for cls in FUZZED])
-@settings(settings.get_profile("rigkit-fuzz"))
+@FUZZ
 @given(data=st.data())
 def test_every_member_returns_or_raises_an_exception(watchdog, cls, data):
     buildScene()
     name, kind = data.draw(st.sampled_from([(n, k) for c, n, k in MEMBERS if c is cls]),
                            label="member")
-    member = vars(cls)[name]
-    target = "%s.%s" % (cls.__name__, name)
-    with quiet():
-        if kind == "static":
-            function = getattr(cls, name)
-            args, kwargs = drawArguments(data, function, 0)
-            callChecked(watchdog, target, function, args, kwargs)
-        elif kind == "property":
-            if data.draw(oneIn(3, st.just(False), st.just(True)), label="through an instance"):
-                instance = data.draw(instancesOf(cls), label="instance")
-                callChecked(watchdog, target, getattr, (instance, name))
-            else:  # the property's function on any object
-                callChecked(watchdog, target, member.fget, (data.draw(selves, label="self"),))
+    member, target = vars(cls)[name], "%s.%s" % (cls.__name__, name)
+    if kind == "static":
+        function = getattr(cls, name)
+        callChecked(watchdog, target, function, *drawArguments(data, function, 0))
+    elif kind == "property":
+        if data.draw(oneIn(3, st.just(False), st.just(True)), label="through an instance"):
+            instance = data.draw(instancesOf(cls), label="instance")
+            callChecked(watchdog, target, getattr, (instance, name))
+        else:  # the property's function on any object
+            callChecked(watchdog, target, member.fget, (data.draw(selves, label="self"),))
+    else:
+        args, kwargs = drawArguments(data, member, 1)
+        if data.draw(oneIn(3, st.just(True), st.just(False)), label="any self"):
+            # as cls.method(obj, ...) calls it, for any obj
+            callChecked(watchdog, target, member, [data.draw(selves, label="self")] + args,
+                        kwargs)
+        elif kind == "init":
+            callChecked(watchdog, cls.__name__, cls, args, kwargs)
         else:
-            args, kwargs = drawArguments(data, member, 1)
-            through = data.draw(oneIn(3, st.just("any self"), st.just("instance")),
-                                label="through")
-            if through == "any self":  # as cls.method(obj, ...) calls it, for any obj
-                self = data.draw(selves, label="self")
-                callChecked(watchdog, target, member, [self] + args, kwargs)
-            elif kind == "init":
-                callChecked(watchdog, cls.__name__, cls, args, kwargs)
-            else:
-                instance = data.draw(instancesOf(cls), label="instance")
-                callChecked(watchdog, target, getattr(instance, name), args, kwargs)
+            instance = data.draw(instancesOf(cls), label="instance")
+            callChecked(watchdog, target, getattr(instance, name), args, kwargs)
 
 
 @pytest.mark.parametrize("cls, name, kind", MEMBERS,
                          ids=["%s.%s" % (cls.__name__, name) for cls, name, kind in MEMBERS])
 def test_member_describes_itself(rk, cls, name, kind):
-    """What help(), inspect and a debugger read from a member: its own name
-    under its class, the module, a docstring, a signature and a repr."""
+    """What help(), inspect and a debugger read: its name under its class, the
+    module, a docstring, a signature and a repr."""
     member = vars(cls)[name]
     function = member.fget if kind == "property" else getattr(member, "__func__", member)
     function = inspect.unwrap(function)  # the suite's decorator wraps a few
     assert (function.__name__, function.__module__) == (name, rk.__name__)
     assert function.__qualname__.split(".")[-2:] == [cls.__name__, name]
     assert function.__doc__ and function.__doc__.strip() == function.__doc__
-    parameters = list(inspect.signature(function).parameters)
-    assert ("self" in parameters[:1]) is (kind != "static")
-    assert function.__text_signature__ == "(%s)" % ", ".join(
-        str(p) for p in inspect.signature(function).parameters.values())
+    parameters = inspect.signature(function).parameters
+    assert ("self" in list(parameters)[:1]) is (kind != "static")
+    assert function.__text_signature__ == "(%s)" % ", ".join(map(str, parameters.values()))
     assert function.__qualname__ in repr(function)
 
 
@@ -590,10 +485,9 @@ def test_member_describes_itself(rk, cls, name, kind):
 # and the context managers they look up at call time may be anything, such as
 # one that swallows the error of the block it wraps.
 
-keyNumbers = st.one_of(st.floats(-400, 400), st.sampled_from([math.nan, math.inf, -math.inf]),
-                       st.integers(-3, 8))
 keyLists = oneIn(5, values, st.one_of(
-    st.lists(keyNumbers, max_size=7),
+    st.lists(st.one_of(st.floats(-400, 400), st.sampled_from([math.nan, math.inf, -math.inf]),
+                       st.integers(-3, 8)), max_size=7),
     st.lists(st.floats(0, 6), max_size=7).map(sorted),
     st.lists(st.sampled_from([1.0, 2.0, 2.0, 3.0, math.nan]), max_size=7),  # repeated times
 ))
@@ -603,17 +497,7 @@ keptAnswers = st.dictionaries(
     st.one_of(keyLists, st.sampled_from([None, True, "rotateX", "rotateY", "rotateZ",
                                           "BaseAnimation", "L", "|grp|empty", 0, 3])),
     max_size=4)
-
 keyAnswers = st.dictionaries(st.sampled_from(["keyTimes", "keyValues"]), keyLists, max_size=2)
-
-
-def keyedRotationCurves():
-    """|grp|empty's rotateX/Y/Z keyed at frames 1-5, turning a little more
-    than half a turn per key, and their curve names."""
-    for frame in range(1, 6):
-        for axis in "XYZ":
-            cmds.setKeyframe("|grp|empty.rotate" + axis, time=(frame,), value=200.0 * frame)
-    return cmds.listConnections("|grp|empty.rotate", source=True) or []
 
 
 def keptCurve(name, answers):
@@ -632,15 +516,25 @@ SCOPES = [(rk, "ProgressBar"), (rk, "coreModifierContext"), (rk, "FrameStepper")
           (rk.AnimLayer, "ActivationScope")]
 TOOL_METHODS = sorted(name for cls, name, kind in MEMBERS
                       if cls is rk.AnimTools and kind == "method")
+PLAIN_ARGUMENTS = {  # the calls the tools make most, with plausible arguments
+    "applySmartEulerFilterToFrames": st.tuples(
+        st.sampled_from([[1, 5], [3], [5, 1], [0.5, 2.5, 6]]), st.just("action"),
+        st.booleans(), st.booleans()),
+    "alignRotationKeys": st.tuples(st.sampled_from([None, 1, 2.5, 5, math.nan])),
+}
 
 
-@settings(settings.get_profile("rigkit-fuzz"))
+@FUZZ
 @given(data=st.data())
-def test_tools_take_curves_whose_kept_answers_disagree(watchdog, data):
+def test_tools_take_curves_whose_kept_answers_disagree(watchdog, data, monkeypatch):
     buildScene()
-    names = keyedRotationCurves() + cmds.listConnections("|grp|ctrl.tx", source=True)
-    # Often the node's three rotation curves with nothing but their keys kept,
-    # so that they pair into a trio; otherwise any curves, anything kept.
+    for frame in range(1, 6):  # |grp|empty turning a little more than half a turn per key
+        for axis in "XYZ":
+            cmds.setKeyframe("|grp|empty.rotate" + axis, time=(frame,), value=200.0 * frame)
+    names = (cmds.listConnections("|grp|empty.rotate", source=True)
+             + cmds.listConnections("|grp|ctrl.tx", source=True))
+    # Often the node's three rotation curves with only their keys kept, so that
+    # they pair into a trio; otherwise any curves, anything kept.
     trio = st.tuples(*[st.builds(keptCurve, st.just(n), keyAnswers) for n in names[:3]])
     curves = data.draw(st.one_of(trio.map(list), st.lists(
         st.builds(keptCurve, st.sampled_from(names), keptAnswers), max_size=6)), label="curves")
@@ -649,23 +543,13 @@ def test_tools_take_curves_whose_kept_answers_disagree(watchdog, data):
     _core.CORE.toolOptions["smartEulerFilter"] = data.draw(st.booleans(), label="option")
     tools = rk.AnimTools()
     tools.setProperty("animCurves", curves)
-    name = data.draw(oneIn(2, st.sampled_from(TOOL_METHODS),
-                           st.sampled_from(["applySmartEulerFilterToFrames", "alignRotationKeys"])),
-                     label="method")
-    if name == "applySmartEulerFilterToFrames" and data.draw(st.booleans(), label="plain"):
-        args = [data.draw(st.sampled_from([[1, 5], [3], [5, 1], [0.5, 2.5, 6]]), label="frames"),
-                "action", data.draw(st.booleans()), data.draw(st.booleans())]
-        kwargs = {}
-    elif name == "alignRotationKeys" and data.draw(st.booleans(), label="plain"):
-        args, kwargs = [data.draw(st.sampled_from([None, 1, 2.5, 5, math.nan]))], {}
+    name = data.draw(oneIn(2, st.sampled_from(TOOL_METHODS), st.sampled_from(
+        sorted(PLAIN_ARGUMENTS))), label="method")
+    if name in PLAIN_ARGUMENTS and data.draw(st.booleans(), label="plain"):
+        args, kwargs = list(data.draw(PLAIN_ARGUMENTS[name], label="arguments")), {}
     else:
         args, kwargs = drawArguments(data, vars(rk.AnimTools)[name], 1)
-    saved = [(holder, scope, getattr(holder, scope)) for holder, scope in swallowed]
-    try:
-        for holder, scope, _ in saved:
-            setattr(holder, scope, swallowing)
-        with quiet():
-            callChecked(watchdog, "AnimTools.%s" % name, getattr(tools, name), args, kwargs)
-    finally:
-        for holder, scope, original in saved:
-            setattr(holder, scope, original)
+    with monkeypatch.context() as patch:
+        for holder, scope in swallowed:
+            patch.setattr(holder, scope, swallowing)
+        callChecked(watchdog, "AnimTools.%s" % name, getattr(tools, name), args, kwargs)

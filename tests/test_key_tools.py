@@ -135,12 +135,10 @@ class TestKeyKinds:
         tools(rk).tintAllKeysRedInTheScene()
         assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
 
-    def test_empty_scene_issues_no_key_command(self, rk):
-        from maya import _scene
-
-        _scene.clearCommandLog()
+    def test_empty_scene_issues_no_key_command(self, rk, commandLog):
+        commandLog.clear()
         tools(rk).tintAllKeysRedInTheScene()
-        assert [c for c in _scene.commandLog() if c[0] == "keyframe"] == []
+        assert commandLog("keyframe") == []
 
 
 class TestQueries:

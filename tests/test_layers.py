@@ -29,24 +29,13 @@ def layerNodeSettings(layer):
     return dict((a, cmds.getAttr("%s.%s" % (layer, a))) for a in LAYER_ATTRIBUTES)
 
 
-def layerCommands():
-    """The flags of every animLayer command run since the last reset."""
-    from maya import _scene
-
-    return [(args, kwargs) for name, args, kwargs in _scene.commandLog() if name == "animLayer"]
-
-
 class TestOneLayer:
-    def test_create_wraps_the_name_maya_gave(self, rk, rig):
-        first = rk.AnimLayer.create("layerA")
-        second = rk.AnimLayer.create("layerA")
-        assert first.name == "layerA" and second.name != "layerA"
-        assert cmds.objExists(second.name) and second.exists()
-        assert rk.AnimLayer("BaseAnimation").isBaseLayer
-        assert not first.isBaseLayer
-
-    def test_flags_read_and_written(self, rk, rig):
+    def test_create_wraps_the_name_maya_gave_and_flags_are_read_and_written(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
+        second = rk.AnimLayer.create("layerA")
+        assert layer.name == "layerA" and second.name != "layerA"
+        assert cmds.objExists(second.name) and second.exists()
+        assert rk.AnimLayer("BaseAnimation").isBaseLayer and not layer.isBaseLayer
         assert (layer.isMuted, layer.isLocked, layer.isSolo, layer.isOverride,
                 layer.isPassthrough, layer.isPreferred) == (False, False, False, False, True, False)
         layer.setMute(True)
@@ -54,10 +43,9 @@ class TestOneLayer:
         layer.setSolo(True)
         layer.setActive()
         fresh = rk.AnimLayer("layerA")  # properties are kept: look again
-        assert (fresh.isMuted, fresh.isLocked, fresh.isSolo, fresh.isPreferred) == \
-            (True, True, True, True)
+        assert (fresh.isMuted, fresh.isLocked, fresh.isSolo, fresh.isPreferred) == (True,) * 4
         assert [cmds.getAttr("layerA." + a) for a in ("mute", "lock", "solo", "preferred")] == \
-            [True, True, True, True]
+            [True] * 4
         layer.setMute(False)
         assert rk.AnimLayer("layerA").isMuted is False
 
@@ -83,10 +71,11 @@ class TestOneLayer:
         assert sorted(fresh.nodes) == ["|ctrl", "|other"]
         layer.removeAttribute("ctrl.ty")
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX", "|other.rotateZ"]
+        cmds.delete("layerA")  # the base layer without children is empty
+        assert rk.AnimLayer("BaseAnimation").isEmpty() is True
 
     def test_long_names_survive_a_lookup_that_empties_the_path_list(self, rk, rig, monkeypatch):
-        """`ls` is Python: whatever it does to the lists it can reach, the
-        answer is built safely and holds only names ls gave."""
+        """`ls` is Python: the walk ends where it emptied the list, with the name it gave."""
         layer = rk.AnimLayer.create("layerA")
         for attr in ("ctrl.tx", "ctrl.ty", "other.rz"):
             layer.addAttribute(attr)
@@ -102,8 +91,7 @@ class TestOneLayer:
                 return cmds.ls(*args, **flags)
 
         monkeypatch.setattr(rk, "cmds", EmptyingCmds())
-        attributes = rk.AnimLayer("layerA").attributes
-        assert attributes in ([], ["|ctrl.translateX"])
+        assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
 
     @pytest.mark.parametrize("name, empty", [("nothing", True), ("BaseAnimation", False),
                                              ("layerA", False), ("layerB", True)])
@@ -111,11 +99,6 @@ class TestOneLayer:
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         rk.AnimLayer.create("layerB")
         assert rk.AnimLayer(name).isEmpty() is empty
-
-    def test_base_layer_without_children_is_empty(self, rk, rig):
-        layer = rk.AnimLayer.create("layerA")
-        cmds.delete(layer.name)
-        assert rk.AnimLayer("BaseAnimation").isEmpty() is True
 
 
 class TestAnimatableMembership:
@@ -196,8 +179,7 @@ class TestSettings:
         assert layerNodeSettings("layerB") == LAYER_DEFAULTS and errors == []
 
     def test_apply_settings_through_a_modifier_is_undone_with_it(self, rk, rig):
-        """Every setting waits for the modifier and goes back with its undo:
-        the layer's flags, the keying into it and the evaluated value."""
+        """The flags, the keying into the layer and the value wait for the modifier's undo."""
         cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         target = rk.AnimLayer.create("layerB")
@@ -219,13 +201,11 @@ class TestSettings:
         assert layerNodeSettings("layerB") == LAYER_DEFAULTS
         assert cmds.getAttr("ctrl.tx") == 12.0
 
-    def test_apply_no_settings_issues_no_command(self, rk, rig):
+    def test_apply_no_settings_issues_no_command(self, rk, rig, commandLog):
         layer = rk.AnimLayer.create("layerA")
-        from maya import _scene
-
-        _scene.clearCommandLog()
+        commandLog.clear()
         layer.applySettings(None)
-        assert layerCommands() == []
+        assert commandLog("animLayer") == []
 
 
 def preferredFlags(*layers):
@@ -237,8 +217,7 @@ class TestActivationScope:
     @pytest.mark.parametrize("selected", [True, False], ids=["selection", "nothing selected"])
     @pytest.mark.parametrize("raises", [False, True], ids=["block ends", "block raises"])
     def test_the_next_key_lands_where_it_did_before_the_scope(self, rk, rig, selected, raises):
-        """The animator works in A; a scope on B above it must leave A the
-        layer Maya keys into, whether or not Maya named a best layer on entry."""
+        """A scope on B must leave A, where the animator works, the layer Maya keys into."""
         for name in ("layerA", "layerB"):
             rk.AnimLayer.create(name).addAttribute("ctrl.tx")
         rk.AnimLayer("layerA").setActive()
@@ -275,8 +254,7 @@ class TestActivationScope:
 
     @pytest.mark.parametrize("asked", ["layerA", "layerB"])
     def test_the_asked_layer_takes_the_keys_under_a_higher_preferred_one(self, rk, rig, asked):
-        """B and C preferred, C top-most (a multi-selection in the layer
-        editor): a tool reading or keying A or B must get that layer."""
+        """B and C preferred, C top-most (a multi-selection in the layer editor)."""
         for name in ("layerA", "layerB", "layerC"):
             rk.AnimLayer.create(name).addAttribute("ctrl.tx")
             cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0, animLayer=name)
@@ -312,15 +290,13 @@ class TestActivationScope:
         assert preferredFlags("layerA", "layerB") == [True, False]
 
     @pytest.mark.parametrize("given", [None, "preferred"])
-    def test_scope_without_a_switch_issues_no_edit(self, rk, rig, given):
+    def test_scope_without_a_switch_issues_no_edit(self, rk, rig, commandLog, given):
         layer = rk.AnimLayer.create("layerA")
         layer.setActive()
-        from maya import _scene
-
-        _scene.clearCommandLog()
+        commandLog.clear()
         with rk.AnimLayer.ActivationScope(None if given is None else rk.AnimLayer("layerA")):
             pass
-        assert [kw for args, kw in layerCommands() if kw.get("edit") or kw.get("e")] == []
+        assert [kw for args, kw in commandLog("animLayer") if kw.get("edit") or kw.get("e")] == []
 
 
 class TestLayerQueries:
@@ -331,7 +307,7 @@ class TestLayerQueries:
         assert queries.lastBestLayer.name == "BaseAnimation"
         assert queries.emptyLayerNames() == []
 
-    def test_two_layers_in_connection_order(self, rk, rig):
+    def test_layers_in_connection_order_selected_and_best(self, rk, rig):
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         rk.AnimLayer.create("layerB")
         queries = rk.LayerQueries()
@@ -339,16 +315,9 @@ class TestLayerQueries:
         assert [l.name for l in queries.allLayers] == queries.layerNames
         assert [l.name for l in queries.selectedLayers] == ["BaseAnimation"]
         assert queries.emptyLayerNames() == ["layerB"]
-
-    def test_selected_layer(self, rk, rig):
-        rk.AnimLayer.create("layerA")
-        rk.AnimLayer.create("layerB")
         cmds.animLayer("layerB", edit=True, selected=True)
         assert [l.name for l in rk.LayerQueries().selectedLayers] == ["layerB"]
-
-    def test_last_best_layer_follows_the_preferred_layer(self, rk, rig):
-        for name in ("layerA", "layerB"):
-            rk.AnimLayer.create(name).addAttribute("ctrl.tx")
+        rk.AnimLayer("layerB").addAttribute("ctrl.tx")
         cmds.select("ctrl")
         rk.AnimLayer("layerA").setActive()
         assert rk.LayerQueries().lastBestLayer.name == "layerA"
@@ -358,8 +327,7 @@ class TestLayerQueries:
         (b"ctrl", ["layerA"]), ([b"ctrl"], ["layerA"]), ((b"other", "ctrl"), ["layerA"]),
         ([], []), (None, []), ("", []), ((), [])])
     def test_affected_layers_of_the_given_nodes_only(self, rk, rig, nodes, layers):
-        """The base layer is left out; no nodes given means no layers, never
-        the layers of the selection."""
+        """Never the base layer, and never the selection's layers when no node is given."""
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         cmds.select("ctrl")
         assert rk.LayerQueries.affectedLayerNames(nodes) == layers

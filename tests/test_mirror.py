@@ -133,20 +133,14 @@ class TestMirrorAttr:
 
 
 class TestMultiplier:
-    @pytest.mark.parametrize("store, key, expected", [
-        (None, None, 1),
-        ("B", "translateX", -1),
-        ("C", "translateX", -2),
-    ])
-    def test_multiplier_from_the_stores(self, rk, rig, store, key, expected):
-        if store:
-            getattr(CORE, "mirrorStore" + store).entries[key] = expected
-        assert attr(rk, "char:L_arm_ctrl.tx").mirrorMultiplier == expected
-
-    def test_store_b_is_read_before_store_c(self, rk, rig):
-        CORE.mirrorStoreB.entries["translateX"] = -1
-        CORE.mirrorStoreC.entries["translateX"] = 5
-        assert attr(rk, "char:L_arm_ctrl.tx").mirrorMultiplier == -1
+    @pytest.mark.parametrize("entries, channel, expected", [
+        ({}, "tx", 1), ({"B": -1}, "tx", -1), ({"C": -2}, "tx", -2), ({"B": -1, "C": 5}, "tx", -1),
+        ({"B": -1}, "sx", 1)], ids=["none", "store B", "store C", "B before C", "not mirrorable"])
+    def test_multiplier_from_the_stores(self, rk, rig, entries, channel, expected):
+        key = "translateX" if channel == "tx" else "scaleX"
+        for store, value in entries.items():
+            getattr(CORE, "mirrorStore" + store).entries[key] = value
+        assert attr(rk, "char:L_arm_ctrl." + channel).mirrorMultiplier == expected
 
     @pytest.mark.parametrize("partners", [0, 2], ids=["no partner", "a name two share"])
     @pytest.mark.parametrize("stored", [None, -1])
@@ -170,27 +164,21 @@ class TestMultiplier:
         assert a.mirrorFromAnimAttr is None
         assert a.mirrorMultiplier == -3
 
-    def test_not_mirrorable_channel_keeps_its_value(self, rk, rig):
-        CORE.mirrorStoreB.entries["scaleX"] = -1
-        assert attr(rk, "char:L_arm_ctrl.sx").mirrorMultiplier == 1
+
+@pytest.mark.parametrize("channel, stored, default, queried", [
+    ("tx", None, 0.0, 0.0), ("sx", None, 1.0, 1.0), ("tx", 5.0, 5.0, 0.0)])
+def test_defaults_queried_or_stored(rk, rig, channel, stored, default, queried):
+    if stored is not None:
+        CORE.mirrorStoreD.entries["L_arm_ctrl.translateX"] = stored
+    a = attr(rk, "char:L_arm_ctrl." + channel)
+    assert (a.storedDefaultValue, a.defaultValue, a.queriedDefaultValue) == (
+        stored, default, queried)
 
 
-class TestDefaults:
-    def test_queried_defaults(self, rk, rig):
-        assert attr(rk, "char:L_arm_ctrl.tx").defaultValue == 0.0
-        assert attr(rk, "char:L_arm_ctrl.sx").defaultValue == 1.0
-
-    def test_stored_default_wins(self, rk, rig):
-        CORE.mirrorStoreD.entries["L_arm_ctrl.translateX"] = 5.0
-        a = attr(rk, "char:L_arm_ctrl.tx")
-        assert (a.storedDefaultValue, a.defaultValue) == (5.0, 5.0)
-        assert a.queriedDefaultValue == 0.0
-
-    def test_rotate_order_default_is_its_current_value(self, rk, rig):
-        cmds.setAttr("char:L_arm_ctrl.rotateOrder", 3)
-        a = attr(rk, "char:L_arm_ctrl.rotateOrder")
-        assert a.isSpecialEnum is True
-        assert a.defaultValue == 3
+def test_rotate_order_default_is_its_current_value(rk, rig):
+    cmds.setAttr("char:L_arm_ctrl.rotateOrder", 3)
+    a = attr(rk, "char:L_arm_ctrl.rotateOrder")
+    assert a.isSpecialEnum is True and a.defaultValue == 3
 
 
 class TestMirrorable:

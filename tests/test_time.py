@@ -9,8 +9,7 @@ from maya.OpenMaya import MTime
 def test_frame_time_counts_in_the_interface_unit(rk, unit, seconds):
     cmds.currentUnit(time=unit)
     time = rk.FrameTime(24)
-    assert isinstance(time, MTime)
-    assert time.value() == 24
+    assert isinstance(time, MTime) and time.value() == 24
     assert time.asUnits(MTime.kSeconds) == pytest.approx(seconds)
 
 
@@ -24,80 +23,33 @@ def test_set_current_time_suspends_refresh_around_the_change(rk, monkeypatch):
     rk.AnimControl.setCurrentTime(rk.FrameTime(12))
     assert calls == [("refresh", {"suspend": True}), ("currentTime", (12.0,), {}),
                      ("refresh", {"suspend": False})]
-    # The other statics are Maya's own.
-    assert rk.AnimControl.currentTime().value() == 12
+
+
+class Frame(object):
+    """A plain value with a frame number, not an MTime."""
+
+    def value(self):
+        return 9.0
 
 
 @pytest.mark.parametrize("scene, time, frame", [
-    ("ntsc", MTime(1.0, MTime.kSeconds), 30.0),
-    ("ntsc", MTime(48.0, MTime.kFilm), 60.0),
-    ("film", MTime(0.5, MTime.kSeconds), 12.0),
-    ("film", MTime(7.0, MTime.kFilm), 7.0),
-], ids=["seconds", "another frame rate", "half a second", "the scene's own unit"])
+    ("ntsc", MTime(1.0, MTime.kSeconds), 30.0), ("ntsc", MTime(48.0, MTime.kFilm), 60.0),
+    ("film", MTime(0.5, MTime.kSeconds), 12.0), ("film", MTime(7.0, MTime.kFilm), 7.0),
+    ("ntsc", Frame(), 9.0),
+], ids=["seconds", "another frame rate", "half a second", "the scene's own unit", "plain value"])
 def test_set_current_time_converts_to_the_scene_unit(rk, scene, time, frame):
     cmds.currentUnit(time=scene)
     rk.AnimControl.setCurrentTime(time)
     assert cmds.currentTime(query=True) == pytest.approx(frame)
 
 
-def test_set_current_time_takes_a_plain_value_as_a_frame(rk):
-    class Frame(object):
-        def value(self):
-            return 9.0
-
-    cmds.currentUnit(time="ntsc")
-    rk.AnimControl.setCurrentTime(Frame())
-    assert cmds.currentTime(query=True) == 9.0
-
-
-def test_refresh_comes_back_when_the_time_change_fails(rk, monkeypatch):
-    calls = []
-    failure = RuntimeError("cannot change time")
-    monkeypatch.setattr(cmds, "refresh", lambda **flags: calls.append(flags))
-
-    def fail(*args, **flags):
-        raise failure
-
-    monkeypatch.setattr(cmds, "currentTime", fail)
-    with pytest.raises(RuntimeError) as caught:
-        rk.AnimControl.setCurrentTime(rk.FrameTime(3))
-    assert caught.value is failure
-    assert calls == [{"suspend": True}, {"suspend": False}]
-
-
-class TestTimewarp:
-    def test_off_returns_the_very_time(self, rk):
-        time = MTime(5, MTime.uiUnit())
-        assert rk.FrameTime.isTimewarpEnabled() is False
-        assert rk.FrameTime.warpedTime(time) is time
-
-    def test_on_reads_out_time_at_the_time(self, rk):
-        cmds.setKeyframe("time1", attribute="outTime", time=1, value=1)
-        cmds.setKeyframe("time1", attribute="outTime", time=10, value=20)
-        rk.FrameTime.setTimewarpEnabled(True)
-        assert rk.FrameTime.isTimewarpEnabled() is True
-        warped = rk.FrameTime.warpedTime(MTime(10, MTime.uiUnit()))
-        assert isinstance(warped, rk.FrameTime) and warped.value() == pytest.approx(20)
-
-    def test_value_at_time_can_apply_timewarp(self, rk):
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n", attribute="tx", time=1, value=1)
-        cmds.setKeyframe("n", attribute="tx", time=20, value=20)
-        cmds.setKeyframe("time1", attribute="outTime", time=1, value=1)
-        cmds.setKeyframe("time1", attribute="outTime", time=10, value=20)
-        rk.FrameTime.setTimewarpEnabled(True)
-        attr = rk.AnimAttr(plugName="n.tx")
-        time = MTime(10, MTime.uiUnit())
-        assert attr.valueAtTime(time) == pytest.approx(10)
-        assert attr.valueAtTime(time, applyTimewarp=True) == pytest.approx(20)
-
-
-def test_failing_refresh_after_a_failed_change_keeps_both_errors(rk, monkeypatch):
-    failure = RuntimeError("cannot change time")
-    refreshFailure = RuntimeError("cannot refresh")
+@pytest.mark.parametrize("refreshFails", [False, True])
+def test_refresh_comes_back_when_the_time_change_fails(rk, monkeypatch, refreshFails):
+    calls, failure, refreshFailure = [], RuntimeError("no time"), RuntimeError("no refresh")
 
     def refresh(suspend):
-        if not suspend:
+        calls.append(suspend)
+        if refreshFails and not suspend:
             raise refreshFailure
 
     def fail(*args, **flags):
@@ -107,4 +59,27 @@ def test_failing_refresh_after_a_failed_change_keeps_both_errors(rk, monkeypatch
     monkeypatch.setattr(cmds, "currentTime", fail)
     with pytest.raises(RuntimeError) as caught:
         rk.AnimControl.setCurrentTime(rk.FrameTime(3))
-    assert caught.value is refreshFailure and refreshFailure.__context__ is failure
+    assert calls == [True, False]
+    assert caught.value is (refreshFailure if refreshFails else failure)
+    assert refreshFailure.__context__ is (failure if refreshFails else None)
+
+
+def test_timewarp_off_returns_the_very_time(rk):
+    time = MTime(5, MTime.uiUnit())
+    assert rk.FrameTime.isTimewarpEnabled() is False
+    assert rk.FrameTime.warpedTime(time) is time
+
+
+def test_timewarp_on_reads_out_time_at_the_time(rk):
+    cmds.createNode("transform", name="n")
+    for node, attribute, frame, value in (("time1", "outTime", 1, 1), ("time1", "outTime", 10, 20),
+                                          ("n", "tx", 1, 1), ("n", "tx", 20, 20)):
+        cmds.setKeyframe(node, attribute=attribute, time=frame, value=value)
+    rk.FrameTime.setTimewarpEnabled(True)
+    assert rk.FrameTime.isTimewarpEnabled() is True
+    time = MTime(10, MTime.uiUnit())
+    warped = rk.FrameTime.warpedTime(time)
+    assert isinstance(warped, rk.FrameTime) and warped.value() == pytest.approx(20)
+    attr = rk.AnimAttr(plugName="n.tx")
+    assert attr.valueAtTime(time) == pytest.approx(10)
+    assert attr.valueAtTime(time, applyTimewarp=True) == pytest.approx(20)

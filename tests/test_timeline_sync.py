@@ -29,22 +29,37 @@ HIGHLIGHT = "Turn on Channel Box Selection Timeline Highlight?"
 LAYERS = "Sync your timeline keys with selected Anim Layers?"
 
 
-class TestChannelBoxQuestion:
-    def test_no_channels_selected_asks_nothing(self, rk, ctrl):
-        from maya import _scene
+def selectLayers(*names):
+    for name in names:
+        cmds.animLayer(name)
+        cmds.animLayer(name, edit=True, selected=True)
 
-        _scene.clearCommandLog()
-        rk.AnimTools().updateChannelBoxHighlight()
-        assert CORE.messages == []
-        assert [c for c in _scene.commandLog() if c[0] == "timeControl"] == []
 
-    def test_synced_slider_with_highlight_on_asks_nothing(self, rk, ctrl):
+@pytest.mark.parametrize("situation, update", [
+    ("no channels selected", "updateChannelBoxHighlight"),
+    ("synced slider, highlight on", "updateChannelBoxHighlight"),
+    ("one selected layer", "updateAnimLayerSync"),
+    ("synced layer filter", "updateAnimLayerSync")])
+def test_nothing_is_asked_or_changed_outside_its_situation(rk, ctrl, commandLog, situation,
+                                                          update):
+    if situation == "synced slider, highlight on":
         channelsSelected()
         cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
         CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True
-        rk.AnimTools().updateChannelBoxHighlight()
-        assert CORE.messages == []
+    elif situation == "one selected layer":
+        selectLayers("layerA")
+    elif situation == "synced layer filter":
+        selectLayers("layerA", "layerB")
+        cmds.timeControl(CORE.timeSlider, edit=True, animLayerFilterOptions="activeAndSelected")
+    commandLog.clear()
+    getattr(rk.AnimTools(), update)()
+    assert CORE.messages == []
+    # Without channels the slider is not even asked.
+    assert [flags for args, flags in commandLog("timeControl")
+            if flags.get("edit") or situation == "no channels selected"] == []
 
+
+class TestChannelBoxQuestion:
     def test_synced_slider_with_highlight_off_offers_the_highlight(self, rk, ctrl):
         channelsSelected()
         cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
@@ -88,31 +103,14 @@ class TestChannelBoxQuestion:
         assert slider(showKeys=True) == before and CORE.trigger.highlightRuns == 0
 
 
-class TestLayerQuestion:
-    def test_one_selected_layer_asks_nothing(self, rk, ctrl):
-        rk.AnimLayer.create("layerA")
-        cmds.animLayer("layerA", edit=True, selected=True)
-        rk.AnimTools().updateAnimLayerSync()
-        assert CORE.messages == []
-
-    def test_two_selected_layers_ask_and_accepting_syncs(self, rk, ctrl):
-        for name in ("layerA", "layerB"):
-            rk.AnimLayer.create(name)
-            cmds.animLayer(name, edit=True, selected=True)
-        rk.AnimTools().updateAnimLayerSync()
-        [message] = CORE.messages
-        assert (message.title, message.messageId) == (LAYERS, "timeline_animlayers_sync")
-        ToolMessage.click(0, MessageClick.accepted)
-        assert slider(animLayerFilterOptions=True) == "activeAndSelected"
-        assert CORE.trigger.highlightRuns == 1
-
-    def test_synced_slider_asks_nothing(self, rk, ctrl):
-        for name in ("layerA", "layerB"):
-            rk.AnimLayer.create(name)
-            cmds.animLayer(name, edit=True, selected=True)
-        cmds.timeControl(CORE.timeSlider, edit=True, animLayerFilterOptions="activeAndSelected")
-        rk.AnimTools().updateAnimLayerSync()
-        assert CORE.messages == []
+def test_two_selected_layers_ask_and_accepting_syncs(rk, ctrl):
+    selectLayers("layerA", "layerB")
+    rk.AnimTools().updateAnimLayerSync()
+    [message] = CORE.messages
+    assert (message.title, message.messageId) == (LAYERS, "timeline_animlayers_sync")
+    ToolMessage.click(0, MessageClick.accepted)
+    assert slider(animLayerFilterOptions=True) == "activeAndSelected"
+    assert CORE.trigger.highlightRuns == 1
 
 
 def test_reading_the_target_asks_first(rk, ctrl):
