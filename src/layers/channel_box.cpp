@@ -236,11 +236,14 @@ py::object animatableAttrs(const State &s, py::handle self) {
 // --- the non-keyable attributes the Channel Box shows ------------------------------
 
 // A node's function set, and its name as commands take it: a DAG node's full
-// path, another node's own (unique) name.
+// path, another node's own (unique) name. A DAG function set refuses a node
+// that is not a DAG node, which answers the question without asking it.
 std::pair<py::object, py::object> functionSetAndName(const State &s, py::handle object) {
-    if (hasFn(s, object, s.kDagNode)) {
+    try {
         py::object fn = call(s.global(s.MFnDagNode), object);
         return {fn, callMethod(fn, s.fullPathName)};
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
     }
     py::object fn = call(s.global(s.MFnDependencyNode), object);
     return {fn, callMethod(fn, s.name)};
@@ -251,18 +254,16 @@ py::object leafName(const State &s, py::handle listed) {
     return steal(PySequence_GetItem(callMethod(listed, s.rsplit, s.dot).ptr(), -1));
 }
 
-// The node's attribute with the short name "ro" (the rotate order) when the
-// Channel Box shows it although it is neither keyable nor flagged for the
-// Channel Box: while it is free to change and the suite does not hide it.
-// None otherwise.
+bool isRotateOrder(const State &s, py::handle listed) {
+    return equal(leafName(s, listed), text("ro"));
+}
+
+// The rotate order's plug ("ro"; the node has one) when the Channel Box shows
+// it although it is neither keyable nor flagged for the Channel Box: while it
+// is free to change and the suite does not hide it. None otherwise.
 py::object freeRotateOrder(const State &s, py::handle fn) {
-    py::object ro = text("ro");
-    if (!truthy(callMethod(fn, s.hasAttribute, ro))) return none();
-    py::object plug = callMethod(fn, s.findPlug, ro);
-    // findPlug also takes long names; only the attribute whose short name is
-    // "ro" counts.
-    if (!equal(callMethod(plug, s.partialName), ro) || truthy(callMethod(plug, s.isKeyable)))
-        return none();
+    py::object plug = callMethod(fn, s.findPlug, text("ro"));
+    if (truthy(callMethod(plug, s.isKeyable))) return none();
     if (!equal(callMethod(plug, s.isFreeToChange), getAttr(s.global(s.MPlug), s.kFreeToChange)))
         return none();
     py::object options = getAttr(getAttr(s.global(s.CORE), s.optionSet), s.activeOptions);
@@ -288,15 +289,15 @@ void readingAttribute(const State &s, Read &&read) {
 // Appends to `result` the attributes of one node that the Channel Box shows
 // though they are not keyable, in attribute index order: those flagged for
 // the Channel Box that are neither arrays nor locked, and the rotate order
-// while it is free to change. Maya lists the flagged ones in one command, so
-// the node's attributes are not walked one index at a time (a transform has
+// while it is free to change. Maya lists them in a command or two, so the
+// node's attributes are not walked one index at a time (a transform has
 // hundreds).
 void addShownNonKeyable(const State &s, py::handle object, py::handle result) {
     auto [fn, nodeName] = functionSetAndName(s, object);
-    py::object listed = callMethodKw(s.global(s.cmds), s.listAttr,
-                                     s.kwChannelBoxUnlockedShortNames, nodeName, Py_True,
-                                     Py_True, Py_True);
-    // (listed name, plug) in attribute index order
+    py::object cmds = s.global(s.cmds);
+    py::object listed = callMethodKw(cmds, s.listAttr, s.kwChannelBoxUnlockedShortNames,
+                                     nodeName, Py_True, Py_True, Py_True);
+    // (listed name, plug), in attribute index order
     std::vector<std::pair<py::object, py::object>> shown;
     bool rotateOrderListed = false;
     if (!listed.is_none()) {
@@ -304,39 +305,34 @@ void addShownNonKeyable(const State &s, py::handle object, py::handle result) {
             readingAttribute(s, [&] {
                 py::object plug = callMethod(fn, s.findPlug, leafName(s, name));
                 if (truthy(callMethod(plug, s.isArray))) return;
-                rotateOrderListed = rotateOrderListed || equal(leafName(s, name), text("ro"));
+                rotateOrderListed = rotateOrderListed || isRotateOrder(s, name);
                 shown.emplace_back(py::reinterpret_borrow<py::object>(name), plug);
             });
         }
     }
     if (!rotateOrderListed) {
         readingAttribute(s, [&] {
+            // Every attribute, in index order: whether the node has a rotate
+            // order, and where it stands among those shown.
+            py::object all = callMethodKw(cmds, s.listAttr, s.kwShortNames, nodeName, Py_True);
+            if (all.is_none()) return;
+            py::object positions = steal(PyDict_New());
+            py::object roPosition;
+            Py_ssize_t position = 0;
+            for (py::handle name : all) {
+                py::object index = steal(PyLong_FromSsize_t(position++));
+                if (PyDict_SetItem(positions.ptr(), name.ptr(), index.ptr()) < 0)
+                    throwPythonError();
+                if (!roPosition && isRotateOrder(s, name)) roPosition = index;
+            }
+            if (!roPosition) return;
             py::object plug = freeRotateOrder(s, fn);
             if (plug.is_none()) return;
-            auto at = shown.end();
-            if (!shown.empty()) {
-                // Its place among the others, by index order.
-                py::object all = callMethodKw(s.global(s.cmds), s.listAttr, s.kwShortNames,
-                                              nodeName, Py_True);
-                py::object positions = steal(PyDict_New());
-                py::object roPosition;
-                Py_ssize_t position = 0;
-                if (!all.is_none()) {
-                    for (py::handle name : all) {
-                        py::object index = steal(PyLong_FromSsize_t(position++));
-                        if (PyDict_SetItem(positions.ptr(), name.ptr(), index.ptr()) < 0)
-                            throwPythonError();
-                        if (!roPosition && equal(leafName(s, name), text("ro"))) roPosition = index;
-                    }
-                }
-                if (roPosition) {
-                    at = std::find_if(shown.begin(), shown.end(), [&](const auto &entry) {
-                        PyObject *index = PyDict_GetItemWithError(positions.ptr(), entry.first.ptr());
-                        if (!index && PyErr_Occurred()) throwPythonError();
-                        return index && PyObject_RichCompareBool(index, roPosition.ptr(), Py_GT) == 1;
-                    });
-                }
-            }
+            auto at = std::find_if(shown.begin(), shown.end(), [&](const auto &entry) {
+                PyObject *index = PyDict_GetItemWithError(positions.ptr(), entry.first.ptr());
+                if (!index && PyErr_Occurred()) throwPythonError();
+                return index && PyObject_RichCompareBool(index, roPosition.ptr(), Py_GT) == 1;
+            });
             shown.emplace(at, text("ro"), plug);
         });
     }
