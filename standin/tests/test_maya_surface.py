@@ -1,18 +1,8 @@
-"""Every public name of the stand-in's ``maya.cmds``, ``maya.OpenMaya`` and
-``maya.OpenMayaAnim`` against Maya's published type stubs (the ``maya-stubs``
-package, generated from a running Maya; a test dependency).
-
-One case per name: a command, a flag of a command, a module-level name, a
-class (its public ancestors), a member of a class (and whether it is static),
-a constant's value.  The stubs carry only the long names of flags; the short
-ones are checked for what makes them usable at all (each names one flag) and,
-for the commands in ``DOCUMENTED_SHORT_FLAGS``, against Maya's command
-reference.
-
-``NOT_YET_MAYAS`` lists the names that still differ; they report as xfail
-(and as XPASS once fixed, so the entry can go).  ``DELIBERATE`` lists the
-names that differ on purpose, each with its reason; they pass.
-"""
+"""Every public name of the stand-in's ``maya`` modules against Maya's type
+stubs (``maya-stubs``, generated from a running Maya): commands and their long
+flags, classes, ancestors, members, statics, constants.  Short flags carry no
+stub: each must name one flag, and match Maya's reference where listed.
+``NOT_YET_MAYAS`` (xfail) and ``DELIBERATE`` (with a reason) list the exceptions."""
 import ast
 import inspect
 import os
@@ -25,9 +15,7 @@ pytestmark = pytest.mark.standin_only
 
 MODULES = ("cmds", "OpenMaya", "OpenMayaAnim")
 
-# The stubs package installs into this folder (as ``types-maya-strict`` does;
-# only one of the two can own it, and this one carries constant values).
-STUB_FOLDER = "maya-stubs"
+STUB_FOLDER = "maya-stubs"  # the package that carries constant values
 
 
 def stubFolder():
@@ -44,21 +32,18 @@ def stubFolder():
     return None
 
 
-# --- Maya's side: the stubs, read as syntax trees ------------------------------
-
 class StubClass(object):
     """A class of the stubs: its base names and direct members."""
 
     def __init__(self, name, bases):
         self.name = name
         self.bases = bases
-        self.members = {}     # name -> "static" | "method" | "attribute"
-        self.constants = {}   # name -> value (None where the stubs give none)
+        self.members = {}  # name -> "static" | "method" | "attribute"
+        self.constants = {}  # name -> value, None where the stubs give none
 
 
 def _literal(node):
-    """The value of a constant expression of the stubs, or None (also for
-    ``...``, which stands for a value the stubs do not give)."""
+    """The value of a constant expression of the stubs, or None (``...`` too)."""
     try:
         value = ast.literal_eval(node)
     except ValueError:
@@ -79,8 +64,7 @@ def _flagsOf(function):
 
 
 def readStubModule(path):
-    """``(names, classes, functions)`` of one stub file: module-level values,
-    classes by name, functions by name (their flag sets merged over overloads)."""
+    """``(names, classes, functions)`` of a stub file (flags merged over overloads)."""
     with open(path) as handle:
         tree = ast.parse(handle.read(), path)
     names, classes, functions = {}, {}, {}
@@ -139,8 +123,7 @@ def stubAncestors(stubs, className):
 
 
 def stubMembers(stubs, className):
-    """Every member of a class of the stubs, inherited ones included, with the
-    constants: ``(members, constants)``."""
+    """``(members, constants)`` of a class of the stubs, inherited ones included."""
     allClasses = dict(stubs["OpenMaya"][1])
     allClasses.update(stubs["OpenMayaAnim"][1])
     members, constants = {}, {}
@@ -155,24 +138,14 @@ def stubMembers(stubs, className):
     return members, constants
 
 
-# --- our side: the stand-in's public modules ------------------------------------
-
-def standinModule(name):
-    """The stand-in's public module ``maya.<name>``."""
-    module = __import__("maya." + name, fromlist=["*"])
-    return module
-
-
 def publicNames(module):
-    """The names a user sees in a public module: no leading underscore and no
-    imported modules."""
+    """The names a user sees in a public module: no underscore, no modules."""
     return sorted(name for name, value in vars(module).items()
                   if not name.startswith("_") and not inspect.ismodule(value))
 
 
 def flagTable(command):
-    """A stand-in command's flags as ``{long: short}`` (the table the command
-    wrapper closes over), or None for a plain function."""
+    """A stand-in command's ``{long: short}`` flag table, or None for a plain function."""
     try:
         table = inspect.getclosurevars(command).nonlocals.get("flags")
     except TypeError:
@@ -181,22 +154,18 @@ def flagTable(command):
 
 
 def isStatic(cls, name):
-    """Whether a member of one of the stand-in's classes is static (or a class
-    method), looked up along the class's ancestry."""
+    """Whether a member of a stand-in class is static (or a class method)."""
     for klass in cls.__mro__:
         if name in vars(klass):
             return isinstance(vars(klass)[name], (staticmethod, classmethod))
     return False
 
 
-# --- the cases ------------------------------------------------------------------
-
 def surfaceCases(stubs):
-    """``(caseId, ours, mayas)`` for every public name of the stand-in: the two
-    sides of one name, equal when the name is Maya's."""
+    """``(caseId, ours, mayas)`` for every public name of the stand-in."""
     cases = []
     for moduleName in MODULES:
-        module = standinModule(moduleName)
+        module = __import__("maya." + moduleName, fromlist=["*"])
         mayaNames, mayaClasses, mayaFunctions = stubs[moduleName]
         for name in publicNames(module):
             value = getattr(module, name)
@@ -244,13 +213,8 @@ def _flagCases(caseId, table, mayaFlags):
             for long_ in sorted(table)]
 
 
-# Names that differ from Maya's on purpose, with the reason.
-DELIBERATE = {
-}
-
-# Names that still differ from Maya's (the stand-in is to follow).
-NOT_YET_MAYAS = frozenset([
-])
+DELIBERATE = {}  # caseId -> why the stand-in differs on purpose
+NOT_YET_MAYAS = frozenset()  # caseIds the stand-in is still to follow
 
 
 _STUBS_FOLDER = stubFolder()

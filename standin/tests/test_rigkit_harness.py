@@ -1,7 +1,5 @@
-"""The pytest plugin the suite's developers test their tools with: each test
-gets its own scene and records, the module comes from the suite's package,
-and both ways of loading the plugin work. Each case runs a small test
-session in a child interpreter, as a developer's would run."""
+"""The pytest plugin for the suite's tool tests, run as a developer's session
+in a child interpreter: a new scene and records per test, both ways of loading."""
 import os
 import textwrap
 
@@ -50,18 +48,17 @@ def run(pytester, *args):
     return pytester.runpytest_subprocess("-q", "-p", "no:cacheprovider", *args)
 
 
-def test_each_test_gets_a_new_scene_and_records(pytester, monkeypatch):
-    monkeypatch.setenv("PYTHONPATH", STANDIN)
+# Older pytest releases import -p plugins before they apply the pythonpath setting.
+@pytest.mark.parametrize("fromConftest", [False, True], ids=["-p", "conftest"])
+def test_each_test_gets_a_new_scene_and_records(pytester, monkeypatch, fromConftest):
+    if fromConftest:
+        monkeypatch.delenv("PYTHONPATH", raising=False)
+        pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
+        pytester.makeconftest('pytest_plugins = ["rigkit_harness"]\n')
+    else:
+        monkeypatch.setenv("PYTHONPATH", STANDIN)
     pytester.makepyfile(test_tool=TWO_TESTS)
-    run(pytester, "-p", "rigkit_harness").assert_outcomes(passed=2)
-
-
-def test_plugin_loads_from_a_conftest_with_the_configured_path(pytester, monkeypatch):
-    monkeypatch.delenv("PYTHONPATH", raising=False)
-    pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
-    pytester.makeconftest('pytest_plugins = ["rigkit_harness"]\n')
-    pytester.makepyfile(test_tool=TWO_TESTS)
-    run(pytester).assert_outcomes(passed=2)
+    run(pytester, *([] if fromConftest else ["-p", "rigkit_harness"])).assert_outcomes(passed=2)
 
 
 def test_maya_found_before_the_stand_in_is_named(pytester, monkeypatch):
