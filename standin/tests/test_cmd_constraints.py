@@ -1,5 +1,5 @@
 """What drives a channel besides animation: constraints, expressions, utility
-nodes; and the attribute defaults and key queries the module reads."""
+nodes; and the attribute defaults the module reads."""
 import pytest
 from maya import cmds
 from maya import OpenMaya as om
@@ -168,7 +168,7 @@ class TestUtilityNodes:
         assert oma.MAnimUtil.isAnimated(plug("ctrl.tx")) is False
 
 
-class TestDefaultsAndKeys:
+class TestDefaults:
     @pytest.mark.parametrize("attribute, default", [
         ("translateX", [0.0]), ("scaleY", [1.0]), ("scale", [1.0, 1.0, 1.0]),
         ("visibility", [1.0]), ("rotateOrder", [0.0]), ("offset", [2.0]),
@@ -179,17 +179,3 @@ class TestDefaultsAndKeys:
         cmds.currentUnit(linear="mm")
         assert cmds.attributeQuery(attribute, node="ctrl", listDefault=True) == default
 
-    def test_keyframe_queries_in_working_units(self, rig):
-        for time, rz in ((1, 30.0), (12, 45.0)):
-            cmds.setKeyframe("ctrl.rz", time=(time,), value=rz)
-        assert cmds.keyframe("ctrl.rz", query=True, valueChange=True) == \
-            pytest.approx([30.0, 45.0])
-        assert cmds.keyframe("ctrl.ty", query=True, timeChange=True) is None
-
-    def test_key_times_follow_the_time_unit(self, rig):
-        cmds.setKeyframe("ctrl.tx", time=(12,), value=1.0)
-        cmds.currentUnit(time="ntsc")
-        assert cmds.keyframe("ctrl.tx", query=True, tc=True) == pytest.approx([15.0])
-        cmds.currentUnit(angle="rad")
-        cmds.setKeyframe("ctrl.rz", time=(1,), value=1.0)
-        assert cmds.keyframe("ctrl.rz", query=True, vc=True) == pytest.approx([1.0])

@@ -20,12 +20,7 @@ STUB_FOLDER = "maya-stubs"  # the package that carries constant values
 
 def stubFolder():
     """The installed ``maya-stubs`` folder, or None."""
-    roots = list(sys.path)
-    try:
-        roots += site.getsitepackages() + [site.getusersitepackages()]
-    except AttributeError:  # virtualenv's old site module
-        pass
-    for root in roots:
+    for root in sys.path + getattr(site, "getsitepackages", list)():
         folder = os.path.join(root or os.curdir, STUB_FOLDER)
         if os.path.isfile(os.path.join(folder, "OpenMaya.pyi")):
             return folder
@@ -35,8 +30,7 @@ def stubFolder():
 class StubClass(object):
     """A class of the stubs: its base names and direct members."""
 
-    def __init__(self, name, bases):
-        self.name = name
+    def __init__(self, bases):
         self.bases = bases
         self.members = {}  # name -> "static" | "method" | "attribute"
         self.constants = {}  # name -> value, None where the stubs give none
@@ -49,6 +43,12 @@ def _literal(node):
     except ValueError:
         return None
     return None if value is Ellipsis else value
+
+
+def _assigned(node):
+    """``(name, value)`` of each name a plain or annotated assignment sets."""
+    targets = [node.target] if isinstance(node, ast.AnnAssign) else getattr(node, "targets", [])
+    return [(t.id, _literal(node.value)) for t in targets if isinstance(t, ast.Name)]
 
 
 def _isStatic(function):
@@ -70,47 +70,36 @@ def readStubModule(path):
     names, classes, functions = {}, {}, {}
     for node in tree.body:
         if isinstance(node, ast.ClassDef):
-            cls = StubClass(node.name, [ast.unparse(b).split(".")[-1] for b in node.bases])
+            cls = classes[node.name] = StubClass(
+                [ast.unparse(b).split(".")[-1] for b in node.bases])
             for item in node.body:
                 if isinstance(item, ast.FunctionDef):
-                    kind = "static" if _isStatic(item) else "method"
-                    cls.members[item.name] = kind
-                elif isinstance(item, ast.AnnAssign) and isinstance(item.target, ast.Name):
-                    cls.members[item.target.id] = "attribute"
-                    cls.constants[item.target.id] = (
-                        _literal(item.value) if item.value is not None else None)
-                elif isinstance(item, ast.Assign):
-                    for target in item.targets:
-                        if isinstance(target, ast.Name):
-                            cls.members[target.id] = "attribute"
-                            cls.constants[target.id] = _literal(item.value)
-            classes[node.name] = cls
+                    cls.members[item.name] = "static" if _isStatic(item) else "method"
+                for name, value in _assigned(item):
+                    cls.members[name], cls.constants[name] = "attribute", value
             names[node.name] = "class"
         elif isinstance(node, ast.FunctionDef):
             functions.setdefault(node.name, set()).update(_flagsOf(node))
             names[node.name] = "function"
-        elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
-            names[node.target.id] = _literal(node.value) if node.value is not None else None
-        elif isinstance(node, ast.Assign):
-            for target in node.targets:
-                if isinstance(target, ast.Name):
-                    names[target.id] = _literal(node.value)
+        else:
+            names.update(_assigned(node))
     return names, classes, functions
 
 
 def readStubs(folder):
     """The three modules of the stubs, by our module name."""
-    return {
-        "cmds": readStubModule(os.path.join(folder, "cmds", "__init__.pyi")),
-        "OpenMaya": readStubModule(os.path.join(folder, "OpenMaya.pyi")),
-        "OpenMayaAnim": readStubModule(os.path.join(folder, "OpenMayaAnim.pyi")),
-    }
+    return {name: readStubModule(os.path.join(folder, *path)) for name, path in (
+        ("cmds", ("cmds", "__init__.pyi")), ("OpenMaya", ("OpenMaya.pyi",)),
+        ("OpenMayaAnim", ("OpenMayaAnim.pyi",)))}
+
+
+def _apiClasses(stubs):
+    return dict(stubs["OpenMaya"][1], **stubs["OpenMayaAnim"][1])
 
 
 def stubAncestors(stubs, className):
     """Names of every class above ``className`` in the API modules' stubs."""
-    allClasses = dict(stubs["OpenMaya"][1])
-    allClasses.update(stubs["OpenMayaAnim"][1])
+    allClasses = _apiClasses(stubs)
     seen, pending = [], list(allClasses[className].bases) if className in allClasses else []
     while pending:
         base = pending.pop(0)
@@ -124,17 +113,13 @@ def stubAncestors(stubs, className):
 
 def stubMembers(stubs, className):
     """``(members, constants)`` of a class of the stubs, inherited ones included."""
-    allClasses = dict(stubs["OpenMaya"][1])
-    allClasses.update(stubs["OpenMayaAnim"][1])
+    allClasses = _apiClasses(stubs)
     members, constants = {}, {}
     for name in [className] + sorted(stubAncestors(stubs, className)):
         cls = allClasses.get(name)
-        if cls is None:
-            continue
-        for member, kind in cls.members.items():
+        for member, kind in (cls.members.items() if cls else ()):
             members.setdefault(member, kind)
-        for member, value in cls.constants.items():
-            constants.setdefault(member, value)
+            constants.setdefault(member, cls.constants.get(member))
     return members, constants
 
 
@@ -284,38 +269,3 @@ def test_short_flags_pair_as_mayas_reference_pairs_them(command):
     ours = flagTable(getattr(cmds, command))
     shared = sorted(set(ours) & set(documented))
     assert [(f, ours[f]) for f in shared] == [(f, documented[f]) for f in shared], page
-
-
-STUB_SAMPLE = '''
-from typing import *
-import maya.OpenMaya
-TOP: int = 7
-class MBase:
-    kValue: int = 3
-    kUnknown: ClassVar[int] = ...
-    def method(self) -> Any: ...
-    @staticmethod
-    def helper(*args) -> Any: ...
-class MChild(maya.OpenMaya.MBase):
-    thisown: Any
-@overload
-def command(*args, edit: Literal[True], alpha: bool = ...) -> None: ...
-@overload
-def command(arg0: str = ..., /, *, beta: bool = ...) -> Any: ...
-'''
-
-
-def test_stub_reader_follows_bases_statics_values_and_overloads(tmp_path):
-    (tmp_path / "cmds").mkdir()
-    for name in ("OpenMaya.pyi", "OpenMayaAnim.pyi", "cmds/__init__.pyi"):
-        (tmp_path / name).write_text(STUB_SAMPLE)
-    stubs = readStubs(str(tmp_path))
-    names, classes, functions = stubs["OpenMaya"]
-    assert names["TOP"] == 7 and names["MChild"] == "class"
-    assert classes["MChild"].bases == ["MBase"]
-    assert stubAncestors(stubs, "MChild") == {"MBase"}
-    members, constants = stubMembers(stubs, "MChild")
-    assert (members["method"], members["helper"], members["thisown"]) == (
-        "method", "static", "attribute")
-    assert constants["kValue"] == 3 and constants["kUnknown"] is None
-    assert functions["command"] == {"edit", "alpha", "beta"}
