@@ -89,15 +89,14 @@ class TestActiveSelection:
         assert cmds.ls(selection=True) == ["md"]
 
 
-class TestAddChild:
-    @pytest.mark.parametrize("index, expected", [
-        ((), ["a", "b", "c"]), ((om.MFnDagNode.kNextPos,), ["a", "b", "c"]),
-        ((255,), ["a", "b", "c"]), ((0,), ["c", "a", "b"]), ((1,), ["a", "c", "b"]),
-    ])
-    def test_next_position_appends_and_an_index_inserts(self, scene, index, expected):
-        cmds.createNode("transform", name="c")
-        om.MFnDagNode(dagPath("grp")).addChild(dagPath("c").node(), *index)
-        assert cmds.listRelatives("grp", children=True) == expected
+@pytest.mark.parametrize("index, expected", [
+    ((), ["a", "b", "c"]), ((om.MFnDagNode.kNextPos,), ["a", "b", "c"]),
+    ((255,), ["a", "b", "c"]), ((0,), ["c", "a", "b"]), ((1,), ["a", "c", "b"]),
+])
+def test_add_child_at_the_next_position_appends_and_an_index_inserts(scene, index, expected):
+    cmds.createNode("transform", name="c")
+    om.MFnDagNode(dagPath("grp")).addChild(dagPath("c").node(), *index)
+    assert cmds.listRelatives("grp", children=True) == expected
 
 
 @pytest.mark.parametrize("nodeType, apiType", [
@@ -117,9 +116,7 @@ class TestListRelativesOfTheSelection:
         assert sorted(found) == ["|grp|a", "|grp|a|a1", "|grp|a|a_pointConstraint1", "|grp|b"]
         inherited = cmds.nodeType("|grp|a|a_pointConstraint1", inherited=True)
         assert inherited.index("transform") < inherited.index("constraint")
-
-    def test_nothing_below_or_nothing_selected_gives_none(self, scene):
-        cmds.select("b")
+        cmds.select("b")  # nothing below, then nothing selected
         assert cmds.listRelatives(allDescendents=True, fullPath=True, type="transform") is None
         cmds.select(clear=True)
         assert cmds.listRelatives(allDescendents=True, fullPath=True) is None
@@ -135,6 +132,8 @@ class TestCamera:
         obj = dependNode("cameraShape1")
         assert obj.hasFn(om.MFn.kCamera) and obj.hasFn(om.MFn.kShape)
         assert cmds.ls(cameras=True) == ["cameraShape1", "cameraShape2"]
+        with pytest.raises(RuntimeError):  # a transform without a camera
+            cmds.camera("grp", query=True, focalLength=True)
 
     @pytest.mark.parametrize("flag, short, created, edited", [
         ("focalLength", "fl", 50.0, 85.0), ("nearClipPlane", "ncp", 0.5, 2.0),
@@ -152,10 +151,6 @@ class TestCamera:
         assert cmds.camera(transform, query=True, farClipPlane=True) == pytest.approx(200.0)
         cmds.currentUnit(linear="cm")
         assert cmds.camera(transform, query=True, farClipPlane=True) == pytest.approx(20.0)
-
-    def test_a_transform_without_a_camera_raises(self, scene):
-        with pytest.raises(RuntimeError):
-            cmds.camera("a", query=True, focalLength=True)
 
 
 class TestIsAnimated:

@@ -23,6 +23,7 @@ def curvesOf(name):
 class TestLayerNodes:
     def test_layers_hang_under_the_base_layer_in_creation_order(self, rig):
         assert cmds.animLayer(query=True, root=True) is None
+        assert cmds.ls(type="animLayer") == []
         assert [cmds.animLayer("layerA"), cmds.animLayer("layerA"), cmds.animLayer()] == \
             ["layerA", "layerA1", "AnimLayer1"]
         assert cmds.nodeType("BaseAnimation") == "animLayer"
@@ -41,6 +42,11 @@ class TestLayerNodes:
         assert cmds.getAttr("child.foregroundWeight") == 0.5
         cmds.animLayer("layerA", edit=True, mute=True)
         assert cmds.getAttr("child.foregroundWeight") == 0.0
+        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA", "child"]
+        cmds.delete("child")
+        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA"]
+        with pytest.raises(ValueError):
+            cmds.animLayer("child", query=True, preferred=True)
 
     @pytest.mark.parametrize("flag, short, attribute, default", [
         ("mute", "m", "mute", False), ("lock", "l", "lock", False),
@@ -345,17 +351,7 @@ class TestLayerAttributesThroughAModifier:
         assert state() == before
 
 
-class TestListingLayersAndDagNodes:
-    def test_ls_lists_every_layer_nested_ones_too(self, rig):
-        assert cmds.ls(type="animLayer") == []
-        cmds.animLayer("layerA")
-        cmds.animLayer("child", parent="layerA")
-        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA", "child"]
-        cmds.delete("child")
-        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA"]
-        with pytest.raises(ValueError):
-            cmds.animLayer("child", query=True, preferred=True)
-
+class TestListingDagNodes:
     @pytest.mark.parametrize("name, kept", [
         ("ctrl", True), ("|ctrl", True), ("ctrlShape", True), ("md", False),
         ("layerA", False), ("nothing", False)])
