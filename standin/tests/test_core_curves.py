@@ -165,20 +165,31 @@ def custom_angle(plug):
     return keyed_curve(plug, [(1, 1.0)])
 
 
-@pytest.mark.parametrize("wire, nodeName, attrName, parentAttribute, isRotation", [
-    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate", True),
-    (lambda: keyed_curve("j.translateX", [(1, 5.0)]), "|rig|j", "translateX", "translate", False),
-    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None, False),
-    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None, False),
-    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None, False),
-], ids=["rotate channel", "translate channel", "own angle", "dependency node",
-        "feeds nothing"])
-def test_driven_channel_names_its_node_attribute_and_compound(
-        wire, nodeName, attrName, parentAttribute, isRotation):
+NONE = (False, False, False)
+
+
+@pytest.mark.parametrize("wire, nodeName, attrName, parentAttribute, isRotation, kinds", [
+    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate", True,
+     (False, True, False)),
+    (lambda: keyed_curve("j.translateY", [(1, 5.0)]), "|rig|j", "translateY", "translate",
+     False, (True, False, False)),
+    (lambda: keyed_curve("j.scaleX", [(1, 5.0)]), "|rig|j", "scaleX", "scale", False,
+     (False, False, True)),
+    (lambda: keyed_curve("j.visibility", [(1, 1.0)]), "|rig|j", "visibility", None, False, NONE),
+    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None, False, NONE),
+    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None, False, NONE),
+    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None, False, NONE),
+], ids=["rotate channel", "translate channel", "scale channel", "visibility", "own angle",
+        "dependency node", "feeds nothing"])
+def test_driven_channel_names_its_node_attribute_compound_and_kind(
+        wire, nodeName, attrName, parentAttribute, isRotation, kinds):
     cmds.group(cmds.createNode("joint", name="j"), name="rig")
-    curve = AnimCurve(wire())
+    name = wire()
+    curve = AnimCurve(name)
     assert (curve.nodeName, curve.attrName, curve.parentAttribute, curve.isRotation) \
         == (nodeName, attrName, parentAttribute, isRotation)
+    assert (curve.isTranslate, curve.isRotate, curve.isScale) == kinds
+    assert curve.curveName == curve.name() == name
 
 
 @pytest.mark.parametrize("loaded", [True, False])
@@ -313,17 +324,6 @@ def test_base_and_layer_curves_of_a_layered_channel(layered_channel):
     assert (AnimCurve(layerCurve).animLayer, AnimCurve(base).animLayer) == (
         layer, "BaseAnimation")
     assert AnimCurve(layerCurve).nodeName == AnimCurve(base).nodeName == "|ball"
-
-@pytest.mark.parametrize("plug, kinds", [
-    ("translateY", (True, False, False)), ("rotateZ", (False, True, False)),
-    ("scaleX", (False, False, True)), ("visibility", (False, False, False)),
-])
-def test_channel_kind_comes_from_the_driven_attribute(plug, kinds):
-    cmds.createNode("transform", name="ball")
-    curve = AnimCurve(keyed_curve("ball." + plug, [(1, 1.0)]))
-    assert (curve.isTranslate, curve.isRotate, curve.isScale) == kinds
-    assert curve.curveName == curve.name() == "ball_" + plug
-
 
 def test_key_kinds_and_tangents_are_read_per_key(curve):
     cmds.keyframe(curve, edit=True, index=(0, 0), breakdown=True)
