@@ -332,8 +332,9 @@ class TestLayerAttributesThroughAModifier:
         ("layerB", "lock", 13.0, "layerA")])
     def test_a_flag_written_through_a_modifier(self, rig, layer, attribute, tx, best):
         cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
-        for name, offset in (("layerA", 2.0), ("layerB", 1.0)):
+        for name in ("layerA", "layerB"):
             cmds.animLayer(name, attribute="ctrl.tx")
+        for name, offset in (("layerA", 2.0), ("layerB", 1.0)):  # layerA's blend is not on top
             cmds.setKeyframe("ctrl.tx", time=(1,), value=offset, animLayer=name)
         cmds.select("ctrl")
         before = (13.0, ["layerB"])
