@@ -5,7 +5,7 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
-from scene_lookup import selectionOf
+from scene_lookup import dagPath, dependNode, selectionOf
 
 TRANSFORM_LEAVES = ["visibility", "translateX", "translateY", "translateZ", "rotateX",
                     "rotateY", "rotateZ", "scaleX", "scaleY", "scaleZ"]
@@ -54,20 +54,13 @@ class TestAnimatable:
         cmds.setAttr("ctrl.v", keyable=False)
         assert found(oma.MAnimUtil.findAnimatablePlugs, "ctrl.v") == (False, [])
 
-    @pytest.mark.parametrize("target", [om.MObject, om.MDagPath])
-    def test_only_a_selection_list_is_taken(self, ctrl, target):
-        item = target()
-        getter = selectionOf("ctrl").getDependNode if target is om.MObject \
-            else selectionOf("ctrl").getDagPath
-        getter(0, item)
-        with pytest.raises(TypeError):
-            oma.MAnimUtil.findAnimatablePlugs(item, om.MPlugArray())
-
-    def test_a_deleted_node_in_the_list_raises(self, ctrl):
-        selection = selectionOf("ctrl")
+    @pytest.mark.parametrize("item, error", [
+        (dependNode, TypeError), (dagPath, TypeError), (selectionOf, RuntimeError)])
+    def test_only_a_selection_list_of_live_nodes_is_taken(self, ctrl, item, error):
+        taken = item("ctrl")
         cmds.delete("ctrl")
-        with pytest.raises(RuntimeError):
-            oma.MAnimUtil.findAnimatablePlugs(selection, om.MPlugArray())
+        with pytest.raises(error):
+            oma.MAnimUtil.findAnimatablePlugs(taken, om.MPlugArray())
 
 
 class TestAnimated:
@@ -96,9 +89,7 @@ class TestAnimated:
 
 class TestAttributeWalk:
     def attributes(self, name):
-        obj = om.MObject()
-        selectionOf(name).getDependNode(0, obj)
-        fn = om.MFnDependencyNode(obj)
+        fn = om.MFnDependencyNode(dependNode(name))
         return fn, [fn.attribute(i) for i in range(fn.attributeCount())]
 
     def test_static_attributes_then_dynamic_children_after_their_parent(self, ctrl):

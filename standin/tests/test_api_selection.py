@@ -5,7 +5,7 @@ import pytest
 from maya import cmds
 import maya.OpenMaya as om
 import maya.OpenMayaAnim as oma
-from scene_lookup import dagPath, selectionOf
+from scene_lookup import dagPath, dependNode, plug, selectionOf
 
 
 @pytest.fixture
@@ -59,11 +59,8 @@ class TestActiveSelection:
     ])
     def test_selection_and_ordered_selection_list_in_the_order_of_selection(
             self, scene, changes, expected):
-        """Maya command reference, ls: "-selection: List objects that are
-        currently selected", "-orderedSelection: List objects and components
-        that are currently selected in their order of selection" -- the same
-        as -selection where the selection order is not tracked; the
-        stand-in's selection keeps its order, so both answer it."""
+        """Maya command reference, ls -orderedSelection: "in their order of
+        selection"; the stand-in's -selection keeps that order too."""
         cmds.select("b", "md")
         for name, flags in changes:
             cmds.select(name, **flags)
@@ -92,15 +89,14 @@ class TestActiveSelection:
         assert cmds.ls(selection=True) == ["md"]
 
 
-class TestAddChild:
-    @pytest.mark.parametrize("index, expected", [
-        ((), ["a", "b", "c"]), ((om.MFnDagNode.kNextPos,), ["a", "b", "c"]),
-        ((255,), ["a", "b", "c"]), ((0,), ["c", "a", "b"]), ((1,), ["a", "c", "b"]),
-    ])
-    def test_next_position_appends_and_an_index_inserts(self, scene, index, expected):
-        cmds.createNode("transform", name="c")
-        om.MFnDagNode(dagPath("grp")).addChild(dagPath("c").node(), *index)
-        assert cmds.listRelatives("grp", children=True) == expected
+@pytest.mark.parametrize("index, expected", [
+    ((), ["a", "b", "c"]), ((om.MFnDagNode.kNextPos,), ["a", "b", "c"]),
+    ((255,), ["a", "b", "c"]), ((0,), ["c", "a", "b"]), ((1,), ["a", "c", "b"]),
+])
+def test_add_child_at_the_next_position_appends_and_an_index_inserts(scene, index, expected):
+    cmds.createNode("transform", name="c")
+    om.MFnDagNode(dagPath("grp")).addChild(dagPath("c").node(), *index)
+    assert cmds.listRelatives("grp", children=True) == expected
 
 
 @pytest.mark.parametrize("nodeType, apiType", [
@@ -108,10 +104,7 @@ class TestAddChild:
 def test_node_types_without_a_type_of_their_own_answer_as_mayas_do(nodeType, apiType):
     node = cmds.createNode(nodeType)
     assert cmds.nodeType(node, apiType=True) == apiType
-    selection = om.MSelectionList()
-    selection.add(node)
-    obj = om.MObject()
-    selection.getDependNode(0, obj)
+    obj = dependNode(node)
     assert obj.apiType() == getattr(om.MFn, apiType) and obj.hasFn(om.MFn.kDependencyNode)
 
 
@@ -123,9 +116,7 @@ class TestListRelativesOfTheSelection:
         assert sorted(found) == ["|grp|a", "|grp|a|a1", "|grp|a|a_pointConstraint1", "|grp|b"]
         inherited = cmds.nodeType("|grp|a|a_pointConstraint1", inherited=True)
         assert inherited.index("transform") < inherited.index("constraint")
-
-    def test_nothing_below_or_nothing_selected_gives_none(self, scene):
-        cmds.select("b")
+        cmds.select("b")  # nothing below, then nothing selected
         assert cmds.listRelatives(allDescendents=True, fullPath=True, type="transform") is None
         cmds.select(clear=True)
         assert cmds.listRelatives(allDescendents=True, fullPath=True) is None
@@ -138,10 +129,11 @@ class TestCamera:
         assert cmds.ls(selection=True) == ["camera2"]
         assert cmds.listRelatives("camera1", shapes=True, fullPath=True) == [
             "|camera1|cameraShape1"]
-        obj = om.MObject()
-        selectionOf("cameraShape1").getDependNode(0, obj)
+        obj = dependNode("cameraShape1")
         assert obj.hasFn(om.MFn.kCamera) and obj.hasFn(om.MFn.kShape)
         assert cmds.ls(cameras=True) == ["cameraShape1", "cameraShape2"]
+        with pytest.raises(RuntimeError):  # a transform without a camera
+            cmds.camera("grp", query=True, focalLength=True)
 
     @pytest.mark.parametrize("flag, short, created, edited", [
         ("focalLength", "fl", 50.0, 85.0), ("nearClipPlane", "ncp", 0.5, 2.0),
@@ -160,17 +152,11 @@ class TestCamera:
         cmds.currentUnit(linear="cm")
         assert cmds.camera(transform, query=True, farClipPlane=True) == pytest.approx(20.0)
 
-    def test_a_transform_without_a_camera_raises(self, scene):
-        with pytest.raises(RuntimeError):
-            cmds.camera("a", query=True, focalLength=True)
-
 
 class TestIsAnimated:
-    """Maya API reference, MAnimUtil (class description): an MObject or
-    MDagPath is examined through all its attributes, with checkParent its
-    parents too (an MDagPath only along its own path); an MPlug alone --
-    "a compound attribute will not have its child attributes examined";
-    a plug added to an MSelectionList is expanded into its children."""
+    """Maya API reference, MAnimUtil: objects and paths through all their
+    attributes (checkParent: parents too); an MPlug alone -- "a compound
+    attribute will not have its child attributes examined"."""
 
     @pytest.fixture
     def keyed(self):
@@ -188,23 +174,7 @@ class TestIsAnimated:
         cmds.setKeyframe("group1.translateX", time=(1,), value=1.0)
         cmds.setKeyframe("loose.offsetX", time=(1,), value=1.0)
 
-    @staticmethod
-    def item(name, kind):
-        selection = om.MSelectionList()
-        selection.add(name)
-        if kind == "object":
-            obj = om.MObject()
-            selection.getDependNode(0, obj)
-            return obj
-        if kind == "path":
-            path = om.MDagPath()
-            selection.getDagPath(0, path)
-            return path
-        if kind == "plug":
-            plug = om.MPlug()
-            selection.getPlug(0, plug)
-            return plug
-        return selection
+    KINDS = dict(object=dependNode, path=dagPath, plug=plug, list=selectionOf)
 
     @pytest.mark.parametrize("name, kind, checkParent, expected", [
         ("torus", "object", False, False), ("torus", "object", True, True),
@@ -220,13 +190,11 @@ class TestIsAnimated:
     ])
     def test_how_each_representation_is_examined(self, keyed, name, kind, checkParent,
                                                  expected):
-        assert oma.MAnimUtil.isAnimated(self.item(name, kind), checkParent) is expected
+        assert oma.MAnimUtil.isAnimated(self.KINDS[kind](name), checkParent) is expected
 
 
 def test_calls_that_answer_a_status_in_cpp_answer_none(scene):
-    """API 1.0 has no MStatus: a failure raises and success answers nothing
-    (Maya API reference, "Differences Between Maya's C++ and Python APIs",
-    No MStatus class); code that chains such calls breaks in Maya."""
+    """Maya API reference, "Differences Between Maya's C++ and Python APIs": no MStatus."""
     selection = om.MSelectionList()
     assert selection.add("grp|a") is None
     path = om.MDagPath()

@@ -73,6 +73,12 @@ def test_keys_are_stored_in_internal_units_and_queried_in_working_units():
     assert (curve.numKeys(), curve.value(0), curve.time(0).value()) == (1, 200.0, 5.0)
     assert oma.MFnAnimCurve(plug("ball.ry")).value(0) == pytest.approx(math.pi / 2)
     assert cmds.keyframe("ball.tx", query=True, valueChange=True) == [2.0]
+    cmds.currentUnit(time="ntsc", angle="rad")
+    assert cmds.keyframe("ball.tx", query=True, timeChange=True) == pytest.approx([6.25])
+    cmds.setKeyframe("ball.rz", time=1, value=1.0)
+    assert oma.MFnAnimCurve(plug("ball.rz")).value(0) == 1.0
+    assert cmds.keyframe("ball.ry", query=True, vc=True) == pytest.approx([math.pi / 2])
+    assert cmds.keyframe("ball.ty", query=True, timeChange=True) is None
 
 
 @pytest.mark.parametrize("frame, expected", [

@@ -27,11 +27,8 @@ def test_connect_attr_names_the_end_that_cannot_be_found(rig, source, destinatio
 
 
 def test_connect_attr_force_replaces_the_incoming_connection_but_not_the_same_one(rig):
-    """Maya command reference, connectAttr: "-force: Forces the connection.
-    If the destination is already connected, the old connection is broken
-    and the new one made"; without it a connected destination is refused.
-    Connecting the pair that is already connected is an error even with
-    force: Maya warns and raises its bare "Maya command error"."""
+    """Maya command reference, connectAttr -force: "the old connection is broken
+    and the new one made"; the same pair again fails even with it."""
     cmds.connectAttr("ctrl.rx", "driver.rx")
     with pytest.raises(RuntimeError, match="already has an incoming connection"):
         cmds.connectAttr("other.rx", "driver.rx")
@@ -51,9 +48,8 @@ def test_connect_attr_force_replaces_the_incoming_connection_but_not_the_same_on
     ("driver.label", "ctrl.rx"), ("driver.rx", "driver.label"),
 ])
 def test_connect_attr_refuses_attributes_of_incompatible_types(source, destination):
-    """Maya command reference, connectAttr: "The connected attributes must
-    be of compatible types" -- a RuntimeError with Maya's "Connection not
-    made" text; numbers of any unit still connect (units convert)."""
+    """Maya command reference, connectAttr: "The connected attributes must be
+    of compatible types"; numbers of any unit still connect."""
     for name in ("driver", "ctrl"):
         cmds.createNode("transform", name=name)
     cmds.addAttr("driver", longName="label", dataType="string")
@@ -81,10 +77,8 @@ def test_connect_attr_refuses_attributes_of_incompatible_types(source, destinati
 ], ids=["missing", "missing by flag", "the flag wins", "no attribute", "static",
         "compound child", "on one node only"])
 def test_delete_attr_refuses_what_is_not_a_dynamic_attribute(args, flags, error, message):
-    """Maya command reference, deleteAttr: "Static attributes cannot be
-    deleted. Children of a compound attribute cannot be deleted."  Nothing
-    is deleted when one of the named nodes lacks the attribute; the texts
-    are those Maya gives."""
+    """Maya command reference, deleteAttr: "Static attributes cannot be deleted.
+    Children of a compound attribute cannot be deleted." """
     cmds.createNode("transform", name="ctrl")
     cmds.createNode("transform", name="other")
     cmds.addAttr("ctrl", longName="pair", attributeType="double2")
@@ -99,8 +93,7 @@ def test_delete_attr_refuses_what_is_not_a_dynamic_attribute(args, flags, error,
 
 
 def test_delete_attr_takes_a_plug_or_the_flag_for_several_nodes_and_drops_connections():
-    """Maya command reference, deleteAttr: "delete a dynamic attribute from
-    a node or nodes"; the query lists a node's dynamic attributes."""
+    """Maya command reference, deleteAttr: "delete a dynamic attribute from a node or nodes"."""
     for name in ("a", "b", "driver"):
         cmds.createNode("transform", name=name)
     for name in ("a", "b"):
@@ -137,11 +130,8 @@ def test_delete_attr_takes_a_plug_or_the_flag_for_several_nodes_and_drops_connec
     ("other.ty", {"getLockedAncestor": True}, ""),
 ], ids=lambda value: next(iter(value)) if isinstance(value, dict) else None)
 def test_connection_info_answers_for_the_plug_or_its_nearest_ancestor(rig, plug, flags, expected):
-    """Maya command reference, connectionInfo: the is* flags answer booleans
-    ("the plug (or its ancestor)", the exact ones the plug alone), the get*
-    and sourceFromDestination flags a plug name ("empty string if there is
-    no such connection"), destinationFromSource a list ("empty array if
-    none")."""
+    """Maya command reference, connectionInfo: is* "the plug (or its ancestor)",
+    get* "empty string if there is no such connection", a list "empty array if none"."""
     assert cmds.connectionInfo(plug, **flags) == expected
 
 

@@ -1,6 +1,5 @@
-"""What drives a channel besides animation in the Maya stand-in: constraints,
-expressions and utility nodes; and the attribute defaults and key queries
-the module reads."""
+"""What drives a channel besides animation: constraints, expressions, utility
+nodes; and the attribute defaults the module reads."""
 import pytest
 from maya import cmds
 from maya import OpenMaya as om
@@ -97,10 +96,8 @@ class TestExpressions:
         ("float $t = frame; ctrl.ty = $t * 0.5; ctrl.rz = abs(ctrl.ty) + 1;", (6.0, 7.0)),
     ])
     def test_plain_assignments_are_evaluated_in_the_users_units(self, rig, text, values):
-        """Maya command reference, expression: "a C-like syntax that can
-        perform conversions, mathematical operations ... on any numeric
-        attribute(s)"; attributes read and written in the working units
-        (degrees here), ``time`` in seconds, ``frame`` the current frame."""
+        """Maya command reference, expression: "a C-like syntax"; attributes in
+        working units, ``time`` in seconds, ``frame`` the current frame."""
         cmds.currentTime(12)
         cmds.expression(string=text)
         assert (cmds.getAttr("ctrl.ty"), cmds.getAttr("ctrl.rz")) == pytest.approx(values)
@@ -120,12 +117,8 @@ class TestExpressions:
         ({"sn": True}, "tx = ty + driver.rz; $t = 2;"),
     ])
     def test_the_queried_string_names_attributes_in_full(self, rig, flags, expected):
-        """Maya command reference, expression: "-shortNames: When used with
-        the -q/query flag, tells the command to return the expression with
-        attribute names as short as possible. The default is to return the
-        FULL attribute name, regardless of how the user entered it into the
-        expression, including the object names"; with the flag, the default
-        object's attributes lose the object's name."""
+        """Maya command reference, expression -shortNames: "The default is to return
+        the FULL attribute name ... including the object names"."""
         name = cmds.expression(string="tx = ctrl.translateY + driver.rz; $t = 2;",
                                object="ctrl")
         assert cmds.expression(name, query=True, string=True, **flags) == expected
@@ -175,7 +168,7 @@ class TestUtilityNodes:
         assert oma.MAnimUtil.isAnimated(plug("ctrl.tx")) is False
 
 
-class TestDefaultsAndKeys:
+class TestDefaults:
     @pytest.mark.parametrize("attribute, default", [
         ("translateX", [0.0]), ("scaleY", [1.0]), ("scale", [1.0, 1.0, 1.0]),
         ("visibility", [1.0]), ("rotateOrder", [0.0]), ("offset", [2.0]),
@@ -186,17 +179,3 @@ class TestDefaultsAndKeys:
         cmds.currentUnit(linear="mm")
         assert cmds.attributeQuery(attribute, node="ctrl", listDefault=True) == default
 
-    def test_keyframe_queries_in_working_units(self, rig):
-        for time, rz in ((1, 30.0), (12, 45.0)):
-            cmds.setKeyframe("ctrl.rz", time=(time,), value=rz)
-        assert cmds.keyframe("ctrl.rz", query=True, valueChange=True) == \
-            pytest.approx([30.0, 45.0])
-        assert cmds.keyframe("ctrl.ty", query=True, timeChange=True) is None
-
-    def test_key_times_follow_the_time_unit(self, rig):
-        cmds.setKeyframe("ctrl.tx", time=(12,), value=1.0)
-        cmds.currentUnit(time="ntsc")
-        assert cmds.keyframe("ctrl.tx", query=True, tc=True) == pytest.approx([15.0])
-        cmds.currentUnit(angle="rad")
-        cmds.setKeyframe("ctrl.rz", time=(1,), value=1.0)
-        assert cmds.keyframe("ctrl.rz", query=True, vc=True) == pytest.approx([1.0])

@@ -1,20 +1,10 @@
-"""How the key commands read their multi-use time and index flags, which
-keys includeUpperBound leaves out, what keyframe edits answer, and the state
-setKeyframe gives a key (breakdown, stepped tangents).
-
-The facts come from Maya's command reference: the keyset description shared
-by keyframe, cutKey, keyTangent and selectKey ("-time 1.0sec -time 15ntsc
--time 20 means the keys at ...", "-time 10:20 ... inclusive", "-time 10:",
-"-time :10", "-index 2 -index 5 -index 7", "-index 1:5"), their flag tables
-(time and index are multi-use; includeUpperBound "Default value: true" and
-"only valid when the argument to the -t/time flag is a time range"), the
-keyframe return value ("Number of curves on which keys were modified"), and
-setKeyframe's breakdown flag ("Sets the breakdown state for the key") and
-insert flag (inserted keys get fixed tangents), and keyTangent's
-stepAttributes flag (setKeyframe steps boolean and enum attributes).  The
-types of Maya's own stubs say the same for Python: a multi-use flag takes a
-value or a list of them, and a time range is a tuple of one or two items
-whose ends may be None."""
+"""How the key commands read their multi-use time and index flags, what
+includeUpperBound leaves out, what keyframe edits answer, and the state
+setKeyframe gives a key.  Maya command reference: the keyset description of
+keyframe, cutKey, keyTangent and selectKey ("-time 10:20 ... inclusive",
+"-index 1:5"; time and index multi-use; includeUpperBound "Default value:
+true", for time ranges only); keyframe "Number of curves on which keys were
+modified"; setKeyframe -breakdown, -insert; keyTangent -stepAttributes."""
 import pytest
 from maya import cmds
 import maya.OpenMayaAnim as oma
@@ -199,8 +189,7 @@ class TestSetKeyframeBreakdown:
 
 
 class TestSteppedAttributes:
-    """Maya steps the keys setKeyframe sets on boolean and enum attributes
-    (keyTangent's stepAttributes flag mirrors this for keyTangent edits)."""
+    """Maya steps the keys setKeyframe sets on boolean and enum attributes."""
 
     @pytest.fixture
     def node(self):

@@ -23,6 +23,7 @@ def curvesOf(name):
 class TestLayerNodes:
     def test_layers_hang_under_the_base_layer_in_creation_order(self, rig):
         assert cmds.animLayer(query=True, root=True) is None
+        assert cmds.ls(type="animLayer") == []
         assert [cmds.animLayer("layerA"), cmds.animLayer("layerA"), cmds.animLayer()] == \
             ["layerA", "layerA1", "AnimLayer1"]
         assert cmds.nodeType("BaseAnimation") == "animLayer"
@@ -41,6 +42,11 @@ class TestLayerNodes:
         assert cmds.getAttr("child.foregroundWeight") == 0.5
         cmds.animLayer("layerA", edit=True, mute=True)
         assert cmds.getAttr("child.foregroundWeight") == 0.0
+        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA", "child"]
+        cmds.delete("child")
+        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA"]
+        with pytest.raises(ValueError):
+            cmds.animLayer("child", query=True, preferred=True)
 
     @pytest.mark.parametrize("flag, short, attribute, default", [
         ("mute", "m", "mute", False), ("lock", "l", "lock", False),
@@ -84,9 +90,7 @@ class TestMembership:
             ["ctrl.translateX", "other.rotateZ"]
         cmds.animLayer("layerA", edit=True, removeAllAttributes=True)
         assert cmds.animLayer("layerA", query=True, attribute=True) is None
-
-    def test_a_compound_adds_its_children(self, rig):
-        cmds.animLayer("layerA", attribute="ctrl.s")
+        cmds.animLayer("layerA", edit=True, attribute="ctrl.s")  # a compound adds its children
         assert cmds.animLayer("layerA", query=True, attribute=True) == \
             ["ctrl.scaleX", "ctrl.scaleY", "ctrl.scaleZ"]
 
@@ -311,15 +315,6 @@ class TestBlendedValues:
         cmds.animLayer("layerA", edit=True, weight=0.5)
         assert cmds.getAttr("ctrl.rotate", time=1) == [pytest.approx((92.5, 117.5, 92.5))]
 
-    def test_a_soloed_sibling_silences_the_other_layers(self, rig):
-        cmds.animLayer("layerA", attribute="ctrl.tx")
-        cmds.animLayer("layerB", attribute="ctrl.tx")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0, animLayer="layerA")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")
-        assert cmds.getAttr("ctrl.tx") == 3.0
-        cmds.animLayer("layerB", edit=True, solo=True)
-        assert cmds.getAttr("ctrl.tx") == 2.0
-
     def test_a_keyed_layer_weight_animates_the_blend(self, rig):
         cmds.animLayer("layerA", attribute="ctrl.tx")
         cmds.setKeyframe("ctrl.tx", time=(1,), value=4.0, animLayer="layerA")
@@ -328,11 +323,8 @@ class TestBlendedValues:
         assert [cmds.getAttr("ctrl.tx", time=t) for t in (1, 6, 11)] == [0.0, 2.0, 4.0]
 
 
-
 class TestLayerAttributesThroughAModifier:
-    """A layer's settings are attributes of its node: written through a
-    modifier they take effect on doIt, in the blended value and in the best
-    layer, and undoIt takes them back."""
+    """A layer flag written through a modifier acts on doIt; undoIt takes it back."""
 
     @pytest.mark.parametrize("layer, attribute, tx, best", [
         ("layerA", "mute", 11.0, "layerB"), ("layerA", "solo", 12.0, "layerB"),
@@ -340,8 +332,9 @@ class TestLayerAttributesThroughAModifier:
         ("layerB", "lock", 13.0, "layerA")])
     def test_a_flag_written_through_a_modifier(self, rig, layer, attribute, tx, best):
         cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
-        for name, offset in (("layerA", 2.0), ("layerB", 1.0)):
+        for name in ("layerA", "layerB"):
             cmds.animLayer(name, attribute="ctrl.tx")
+        for name, offset in (("layerA", 2.0), ("layerB", 1.0)):  # layerA's blend is not on top
             cmds.setKeyframe("ctrl.tx", time=(1,), value=offset, animLayer=name)
         cmds.select("ctrl")
         before = (13.0, ["layerB"])
@@ -359,17 +352,7 @@ class TestLayerAttributesThroughAModifier:
         assert state() == before
 
 
-class TestListingLayersAndDagNodes:
-    def test_ls_lists_every_layer_nested_ones_too(self, rig):
-        assert cmds.ls(type="animLayer") == []
-        cmds.animLayer("layerA")
-        cmds.animLayer("child", parent="layerA")
-        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA", "child"]
-        cmds.delete("child")
-        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA"]
-        with pytest.raises(ValueError):
-            cmds.animLayer("child", query=True, preferred=True)
-
+class TestListingDagNodes:
     @pytest.mark.parametrize("name, kept", [
         ("ctrl", True), ("|ctrl", True), ("ctrlShape", True), ("md", False),
         ("layerA", False), ("nothing", False)])

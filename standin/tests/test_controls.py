@@ -39,72 +39,56 @@ class TestObjectLists:
         assert box(**{long_: True}) is None
         assert box(**{short: True}) is None
 
-    def test_main_list_is_the_selection_in_order_and_shapes_follow(self, rig):
-        cmds.select("b", "a", "md")
-        assert box(mainObjectList=True) == ["b", "a", "md"]
-        assert box(shapeObjectList=True) == ["aShape"]
-        assert box(historyObjectList=True) is None and box(outputObjectList=True) is None
+    @pytest.mark.parametrize("selection, flags, expected", [
+        (["b", "a", "md"], ("mainObjectList", "shapeObjectList", "historyObjectList",
+                            "outputObjectList"), [["b", "a", "md"], ["aShape"], None, None]),
+        (["aShape"], ("mol", "sol"), [["aShape"], None]),  # a selected shape is a main object
+    ])
+    def test_main_list_is_the_selection_in_order_and_shapes_follow(self, rig, selection, flags,
+                                                                   expected):
+        cmds.select(selection)
+        assert [box(**{flag: True}) for flag in flags] == expected
 
-    def test_a_selected_shape_is_in_the_main_list(self, rig):
-        cmds.select("aShape")
-        assert box(mol=True) == ["aShape"] and box(sol=True) is None
+
+def chose(value):
+    """Selects attributes in the Channel Box, by the long flags or the short ones."""
+    if isinstance(value, list):
+        cmds.channelBox(BOX, edit=True, select=value)
+    else:
+        cmds.channelBox(BOX, e=True, s=value)
 
 
 class TestAttributeSelection:
-    def test_short_names_in_channel_box_order_once_each(self, rig):
-        cmds.select("a", "b")
-        cmds.channelBox(BOX, edit=True, select=["b.ry", "a.tx", "b.tx", "a.translateX"])
-        assert box(selectedMainAttributes=True) == ["tx", "ry"]
-        assert box(ssa=True) is None
-
-    def test_one_plug_as_a_string_and_shape_plugs_in_the_shape_section(self, rig):
-        cmds.select("a")
-        cmds.channelBox(BOX, e=True, s="aShape.localPositionX")
-        assert box(sma=True) is None and box(ssa=True) == ["lpx"]
-
-    def test_a_new_selection_replaces_and_an_empty_one_clears(self, rig):
-        cmds.select("a")
-        cmds.channelBox(BOX, edit=True, select=["a.tx", "a.ty"])
-        cmds.channelBox(BOX, edit=True, select=["a.rz"])
-        assert box(sma=True) == ["rz"]
-        cmds.channelBox(BOX, edit=True, select="")
-        assert box(sma=True) is None
-
-    def test_selection_persists_across_objects_that_have_the_attribute(self, rig):
-        cmds.select("a")
-        cmds.channelBox(BOX, edit=True, select=["a.tx"])
-        cmds.select("md")
-        assert box(sma=True) is None          # md has no tx
-        cmds.select("b")
-        assert box(sma=True) == ["tx"]
-
-    def test_plugs_of_unshown_nodes_select_nothing(self, rig):
-        cmds.select("a")
-        cmds.channelBox(BOX, edit=True, select=["b.tx"])
-        cmds.select("b")
-        assert box(sma=True) is None
+    # A tuple selects objects, a list or a string selects attributes.
+    @pytest.mark.parametrize("steps, main, shape", [
+        ([("a", "b"), ["b.ry", "a.tx", "b.tx", "a.translateX"]], ["tx", "ry"], None),
+        ([("a",), "aShape.localPositionX"], None, ["lpx"]),
+        ([("a",), ["a.tx", "a.ty"], ["a.rz"]], ["rz"], None),  # a new selection replaces
+        ([("a",), ["a.tx"], ""], None, None),
+        ([("a",), ["a.tx"], ("md",)], None, None),              # md has no tx
+        ([("a",), ["a.tx"], ("md",), ("b",)], ["tx"], None),    # b has
+        ([("a",), ["b.tx"], ("b",)], None, None),               # b was not shown
+        ([("a",), ["a.tx"], None, ("a",)], None, None),         # None: a new scene
+    ], ids=["once each in channel box order", "shape plug", "replaced", "cleared",
+            "object without the attribute", "object with it", "unshown node", "new scene"])
+    def test_selected_attributes_follow_the_objects_shown(self, rig, steps, main, shape):
+        for step in steps:
+            if step is None:
+                cmds.file(new=True, force=True)
+                cmds.createNode("transform", name="a")
+            elif isinstance(step, tuple):
+                cmds.select(*step)
+            else:
+                chose(step)
+        assert (box(selectedMainAttributes=True), box(ssa=True)) == (main, shape)
 
     def test_a_missing_plug_raises(self, rig):
         cmds.select("a")
         with pytest.raises(ValueError):
-            cmds.channelBox(BOX, edit=True, select=["a.noSuchAttr"])
-
-    def test_a_new_scene_clears_the_selection(self, rig):
-        cmds.select("a")
-        cmds.channelBox(BOX, edit=True, select=["a.tx"])
-        cmds.file(new=True, force=True)
-        cmds.createNode("transform", name="a")
-        cmds.select("a")
-        assert box(sma=True) is None
+            chose(["a.noSuchAttr"])
 
 
 class TestTimeSlider:
-    def test_defaults(self):
-        assert CORE.timeSlider == "timeControl1"
-        assert slider(showKeys=True) == "active"
-        assert slider(showKeysCombined=True) is False
-        assert slider(animLayerFilterOptions=True) == "allAffecting"
-
     @pytest.mark.parametrize("flag, short, value", [
         ("showKeys", "sk", "mainChannelBox"), ("showKeysCombined", "skc", True),
         ("animLayerFilterOptions", "alf", "activeAndSelected")])
@@ -114,11 +98,14 @@ class TestTimeSlider:
         assert cmds.timeControl(CORE.timeSlider, q=True, **{short: True}) == value
 
     def test_a_new_scene_restores_the_defaults(self):
+        defaults = ("active", False, "allAffecting")
+        assert CORE.timeSlider == "timeControl1"
+        assert (slider(showKeys=True), slider(showKeysCombined=True),
+                slider(animLayerFilterOptions=True)) == defaults
         cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox",
                          showKeysCombined=True, animLayerFilterOptions="active")
         cmds.file(new=True, force=True)
-        assert (slider(sk=True), slider(skc=True), slider(alf=True)) == (
-            "active", False, "allAffecting")
+        assert (slider(sk=True), slider(skc=True), slider(alf=True)) == defaults
 
     @pytest.mark.parametrize("flags", [dict(showKeys="someEditor"),
                                        dict(animLayerFilterOptions="everything")])

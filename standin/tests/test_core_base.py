@@ -98,38 +98,29 @@ def test_as_list_gives_a_new_list(value, expected):
     assert result is not value
 
 
-@pytest.mark.parametrize("fields, low, high", [
-    ("xyz:yzx:zxy:xzy:yxz:zyx", 0, 5), ("off=-2:on=7", -2, 7), ("only", 0, 0),
+ORDER_KEY = "xyz:yzx:zxy:xzy:yxz:zyx"
+
+
+@pytest.mark.parametrize("fields, low, high, key", [
+    (None, 0, 5, ORDER_KEY), (ORDER_KEY, 0, 5, ORDER_KEY), ("a:b:c", 0, 2, "a:b:c"),
+    ("off=-2:on=7", -2, 7, "off:on"), ("yxz:xyz", 0, 1, "yxz:xyz"), ("only", 0, 0, "only"),
 ])
-def test_enum_range_is_written_through_short_pointers(fields, low, high):
+def test_enum_range_through_short_pointers_and_the_wrappers_fields(fields, low, high, key):
     cmds.createNode("transform", name="ctrl")
-    cmds.addAttr("ctrl", longName="mode", attributeType="enum", enumName=fields)
-    fn = om.MFnEnumAttribute(plug("ctrl.mode").attribute())
+    name = "rotateOrder"
+    if fields is not None:
+        name = "mode"
+        cmds.addAttr("ctrl", longName=name, attributeType="enum", enumName=fields)
+    fn = om.MFnEnumAttribute(plug("ctrl." + name).attribute())
     util = om.MScriptUtil()
     pointer = util.asShortPtr()
     fn.getMin(pointer)
     assert om.MScriptUtil.getShort(pointer) == low
     fn.getMax(pointer)
     assert om.MScriptUtil.getShort(pointer) == high
-
-
-# --- attribute wrappers ----------------------------------------------------------
-
-@pytest.mark.parametrize("fields, number, key", [
-    (None, 5, "xyz:yzx:zxy:xzy:yxz:zyx"),
-    ("a:b:c", 2, "a:b:c"),
-    ("off=-2:on=7", 7, "off:on"),
-    ("yxz:xyz", 1, "yxz:xyz"),
-])
-def test_enum_wrapper_gives_highest_index_and_field_names(fields, number, key):
-    cmds.createNode("transform", name="ctrl")
-    name = "rotateOrder"
-    if fields is not None:
-        name = "mode"
-        cmds.addAttr("ctrl", longName=name, attributeType="enum", enumName=fields)
     info = EnumAttribute(plug("ctrl." + name).attribute())
-    assert (info.enumNumber, info.enumKey) == (number, key)
-    assert (info.enumKey == rotationMath.orderKey) is (fields is None)
+    assert (info.enumNumber, info.enumKey) == (high, key)
+    assert rotationMath.orderKey == ORDER_KEY
 
 
 @pytest.mark.parametrize("attribute, kind, isBoolean", [
@@ -144,8 +135,6 @@ def test_numeric_wrapper_tells_booleans(attribute, kind, isBoolean):
     assert info.isBoolean is isBoolean
     assert (info.unitType == om.MFnNumericData.kBoolean) is isBoolean
 
-
-# --- named callbacks ---------------------------------------------------------------
 
 def key_ball():
     if not cmds.objExists("ball"):

@@ -1,11 +1,10 @@
 """The suite core's anim-curve wrapper (keys and key kinds, what a curve
-drives, its layer, its Euler filter) and the key flags of the Maya stand-in
-that its key kinds rest on."""
+drives, its layer, its Euler filter) and the key flags its key kinds rest on."""
 import math
 import sys
 
 import pytest
-from maya import _keys, _scene, cmds
+from maya import cmds
 import maya.OpenMayaAnim as oma
 from scene_lookup import dependNode
 
@@ -27,6 +26,9 @@ def test_breakdown_set_by_command_is_what_the_api_and_query_read(curve):
     fn.setIsBreakdown(1, False)
     fn.setIsBreakdown(2, True)
     assert cmds.keyframe(curve, query=True, breakdown=True) == [9.0]
+    for call in (lambda: fn.isBreakdown(3), lambda: fn.setIsBreakdown(-1, True)):
+        with pytest.raises(RuntimeError):
+            call()
 
 
 def test_key_flags_follow_their_key_through_edits(curve):
@@ -39,21 +41,11 @@ def test_key_flags_follow_their_key_through_edits(curve):
     assert cmds.getAttr("ball.translateX", time=3) == 7.0
 
 
-def test_breakdown_of_a_missing_key_raises(curve):
-    fn = oma.MFnAnimCurve(dependNode(curve))
-    with pytest.raises(RuntimeError):
-        fn.isBreakdown(3)
-    with pytest.raises(RuntimeError):
-        fn.setIsBreakdown(-1, True)
-
-
-# --- the suite's AnimCurve ------------------------------------------------------
-
-
 def key_kinds(name):
-    """(breakdown, tickDrawSpecial) of every key of the curve, from the model."""
-    curve = _scene.SCENE.resolve(name)[0]
-    return [(_keys.isBreakdown(k), _keys.isTickDrawSpecial(k)) for k in curve.keys]
+    """(breakdown, tickDrawSpecial) of every key, from the curve's per-key plugs."""
+    count = len(cmds.keyframe(name, query=True, timeChange=True))
+    return [tuple(cmds.getAttr("%s.%s[%d]" % (name, flag, i))
+                  for flag in ("keyBreakdown", "keyTickDrawSpecial")) for i in range(count)]
 
 
 def test_key_times_are_ui_frames_and_values_internal_units():
@@ -79,9 +71,9 @@ def test_wrapper_follows_a_renamed_curve(curve):
     assert cmds.keyframe("renamed", query=True, breakdown=True) == [1.0]
 
 
-@pytest.mark.parametrize("name, error", [("nothing", RuntimeError), ("ball", RuntimeError)])
-def test_only_an_existing_curve_can_be_wrapped(curve, name, error):
-    with pytest.raises(error):
+@pytest.mark.parametrize("name", ["nothing", "ball"])
+def test_only_an_existing_curve_can_be_wrapped(curve, name):
+    with pytest.raises(RuntimeError):
         AnimCurve(name)
 
 
@@ -164,8 +156,6 @@ def test_driven_plug_is_found_through_layer_blends(wire, expected):
     assert (driven.name() if driven is not None else None) == expected
 
 
-# --- what a curve drives, its layer and its Euler filter ---------------------------
-
 RIGKIT0 = "Zentrik._api.__hybrid__.rigkit0"
 
 
@@ -175,20 +165,31 @@ def custom_angle(plug):
     return keyed_curve(plug, [(1, 1.0)])
 
 
-@pytest.mark.parametrize("wire, nodeName, attrName, parentAttribute, isRotation", [
-    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate", True),
-    (lambda: keyed_curve("j.translateX", [(1, 5.0)]), "|rig|j", "translateX", "translate", False),
-    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None, False),
-    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None, False),
-    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None, False),
-], ids=["rotate channel", "translate channel", "own angle", "dependency node",
-        "feeds nothing"])
-def test_driven_channel_names_its_node_attribute_and_compound(
-        wire, nodeName, attrName, parentAttribute, isRotation):
+NONE = (False, False, False)
+
+
+@pytest.mark.parametrize("wire, nodeName, attrName, parentAttribute, isRotation, kinds", [
+    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate", True,
+     (False, True, False)),
+    (lambda: keyed_curve("j.translateY", [(1, 5.0)]), "|rig|j", "translateY", "translate",
+     False, (True, False, False)),
+    (lambda: keyed_curve("j.scaleX", [(1, 5.0)]), "|rig|j", "scaleX", "scale", False,
+     (False, False, True)),
+    (lambda: keyed_curve("j.visibility", [(1, 1.0)]), "|rig|j", "visibility", None, False, NONE),
+    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None, False, NONE),
+    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None, False, NONE),
+    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None, False, NONE),
+], ids=["rotate channel", "translate channel", "scale channel", "visibility", "own angle",
+        "dependency node", "feeds nothing"])
+def test_driven_channel_names_its_node_attribute_compound_and_kind(
+        wire, nodeName, attrName, parentAttribute, isRotation, kinds):
     cmds.group(cmds.createNode("joint", name="j"), name="rig")
-    curve = AnimCurve(wire())
+    name = wire()
+    curve = AnimCurve(name)
     assert (curve.nodeName, curve.attrName, curve.parentAttribute, curve.isRotation) \
         == (nodeName, attrName, parentAttribute, isRotation)
+    assert (curve.isTranslate, curve.isRotate, curve.isScale) == kinds
+    assert curve.curveName == curve.name() == name
 
 
 @pytest.mark.parametrize("loaded", [True, False])
@@ -284,26 +285,26 @@ def by_message(layer, blendName):
     cmds.connectAttr(blendName + ".message", layer + ".blendNodes[0]")
 
 
-@pytest.mark.parametrize("wire", [by_weight, by_message], ids=["weight", "blendNodes"])
-@pytest.mark.parametrize("blendInput, angular", [("layer0.inputB", False),
-                                                 ("turn0.inputBY", True)])
-def test_a_curve_on_a_blends_input_b_belongs_to_the_blends_layer(wire, blendInput, angular):
-    cmds.createNode("joint", name="j")
-    layer = cmds.createNode("animLayer", name="Layer1", skipSelect=True)
-    blendName = single_blends(1) if not angular else rotation_blends(1, False)
-    wire(layer, blendName)
-    assert AnimCurve(curve_into(blendInput, angular)).animLayer == layer
+def layer1():
+    return cmds.createNode("animLayer", name="Layer1", skipSelect=True)
 
 
-@pytest.mark.parametrize("wire", [
-    lambda: curve_into("j.translateY"),
-    lambda: curve_into(single_blends(1) + ".inputA"),
-    lambda: curve_into(single_blends(1) + ".inputB"),
-    lambda: cmds.createNode("animCurveTL", name="loose"),
-], ids=["direct", "blend input A", "blend without layer", "feeds nothing"])
-def test_without_layers_no_curve_has_a_layer(wire):
+@pytest.mark.parametrize("wire, layer", [
+    (lambda: (by_weight(layer1(), single_blends(1)), curve_into("layer0.inputB")), "Layer1"),
+    (lambda: (by_message(layer1(), single_blends(1)), curve_into("layer0.inputB")), "Layer1"),
+    (lambda: (by_weight(layer1(), rotation_blends(1, False)),
+              curve_into("turn0.inputBY", True)), "Layer1"),
+    (lambda: (by_message(layer1(), rotation_blends(1, False)),
+              curve_into("turn0.inputBY", True)), "Layer1"),
+    (lambda: (None, curve_into("j.translateY")), None),
+    (lambda: (None, curve_into(single_blends(1) + ".inputA")), None),
+    (lambda: (None, curve_into(single_blends(1) + ".inputB")), None),
+    (lambda: (None, cmds.createNode("animCurveTL", name="loose")), None),
+], ids=["weight", "blendNodes", "rotation weight", "rotation blendNodes", "direct",
+        "blend input A", "blend without layer", "feeds nothing"])
+def test_a_curve_on_a_blends_input_b_belongs_to_the_blends_layer(wire, layer):
     cmds.createNode("joint", name="j")
-    assert AnimCurve(wire()).animLayer is None
+    assert AnimCurve(wire()[1]).animLayer == layer
 
 
 @pytest.fixture
@@ -320,25 +321,9 @@ def layered_channel():
 
 def test_base_and_layer_curves_of_a_layered_channel(layered_channel):
     base, layer, layerCurve = layered_channel
-    layered = [AnimCurve(layerCurve)]
-    root = cmds.animLayer(query=True, root=True)
-    assert [curve.animLayer for curve in layered] == [layer]
-    assert (AnimCurve(base).animLayer, root) == ("BaseAnimation", "BaseAnimation")
-    assert [curve.nodeName for curve in layered + [AnimCurve(base)]] == ["|ball", "|ball"]
-
-
-# --- what the tools read per key ---
-
-@pytest.mark.parametrize("plug, kinds", [
-    ("translateY", (True, False, False)), ("rotateZ", (False, True, False)),
-    ("scaleX", (False, False, True)), ("visibility", (False, False, False)),
-])
-def test_channel_kind_comes_from_the_driven_attribute(plug, kinds):
-    cmds.createNode("transform", name="ball")
-    curve = AnimCurve(keyed_curve("ball." + plug, [(1, 1.0)]))
-    assert (curve.isTranslate, curve.isRotate, curve.isScale) == kinds
-    assert curve.curveName == curve.name() == "ball_" + plug
-
+    assert (AnimCurve(layerCurve).animLayer, AnimCurve(base).animLayer) == (
+        layer, "BaseAnimation")
+    assert AnimCurve(layerCurve).nodeName == AnimCurve(base).nodeName == "|ball"
 
 def test_key_kinds_and_tangents_are_read_per_key(curve):
     cmds.keyframe(curve, edit=True, index=(0, 0), breakdown=True)
@@ -354,17 +339,14 @@ def test_key_kinds_and_tangents_are_read_per_key(curve):
     assert wrapper.keyIndices == [0, 1, 2]
 
 
-@pytest.mark.parametrize("targetTime, expected", [
-    ((5, 9), [1, 2]), ((2, 4), []), (5, [1]), ((0, 100), [0, 1, 2]),
+@pytest.mark.parametrize("targetTime, selected, expected", [
+    ((5, 9), None, [1, 2]), ((2, 4), None, []), (5, None, [1]), ((0, 100), (1, 1), [0, 1, 2]),
+    (None, None, []), (None, (5, 9), [1, 2]),  # without a target time: the selected keys
 ])
-def test_target_keys_are_those_within_the_target_time(curve, targetTime, expected):
+def test_target_keys_are_those_within_the_target_time(curve, targetTime, selected, expected):
+    if selected:
+        cmds.selectKey(curve, time=selected)
     assert AnimCurve(curve, targetTime=targetTime).targetKeyIndices == expected
-
-
-def test_without_a_target_time_the_target_keys_are_the_selected_ones(curve):
-    assert AnimCurve(curve).targetKeyIndices == []
-    cmds.selectKey(curve, time=(5, 9))
-    assert AnimCurve(curve).targetKeyIndices == [1, 2]
 
 
 RISING = [(1, 0.0), (5, 2.0), (9, 10.0)]
@@ -380,13 +362,9 @@ def test_interpolation_is_how_far_the_value_went_between_the_keys_around(keys, f
     assert AnimCurve(name).interpolationAt(frame) == expected
 
 
-def test_index_of_a_time_allows_for_unit_rounding():
+def test_index_of_a_time_allows_for_unit_rounding_and_a_deleted_curve_is_gone(curve):
     times = [1.0, 5.0000000001, 9.0]
-    assert AnimCurve.findIndex(times, 5) == 1
-    assert AnimCurve.findIndex(times, 6) is None
-
-
-def test_a_deleted_curve_no_longer_exists(curve):
+    assert (AnimCurve.findIndex(times, 5), AnimCurve.findIndex(times, 6)) == (1, None)
     wrapper = AnimCurve(curve)
     assert wrapper.exists()
     cmds.delete(curve)

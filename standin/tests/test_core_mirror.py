@@ -91,16 +91,10 @@ def test_nested_node_uses_its_leaf_and_finds_its_partner_under_another_parent():
     assert mirror.partner is partner
 
 
-def test_a_missing_partner_is_found_once_it_is_created():
-    mirror = MirrorNode(Node(make("L_leg")))
-    assert not mirror.partner.node.exists()
-    assert mirror.partner.nodeName == "R_leg"
-    make("R_leg")
-    assert mirror.partner.node.exists()
-
-
-def test_a_renamed_partner_is_let_go_for_the_node_that_now_has_the_name():
+def test_a_partner_is_found_once_created_and_let_go_once_renamed():
     mirror = MirrorNode(Node(make("L_foot")))
+    assert not mirror.partner.node.exists()
+    assert mirror.partner.nodeName == "R_foot"
     first = make("R_foot")
     assert mirror.partner.node.exists()
     cmds.rename(first, "R_foot_old")
@@ -109,12 +103,9 @@ def test_a_renamed_partner_is_let_go_for_the_node_that_now_has_the_name():
     assert mirror.partner.node.fullName() == "|R_foot"
 
 
-def test_a_missing_node_keeps_the_leaf_of_its_name():
+def test_a_missing_node_keeps_the_leaf_of_its_name_and_a_centred_one_is_its_own_partner():
     mirror = MirrorNode(Node("|rig|L_gone"))
     assert (mirror.nodeName, mirror.side, mirror.partnerName) == ("L_gone", LEFT, "R_gone")
-
-
-def test_a_centred_node_is_its_own_partner():
     mirror = MirrorNode(Node(make("spine")))
     assert mirror.partner is mirror
 

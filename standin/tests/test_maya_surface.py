@@ -1,18 +1,8 @@
-"""Every public name of the stand-in's ``maya.cmds``, ``maya.OpenMaya`` and
-``maya.OpenMayaAnim`` against Maya's published type stubs (the ``maya-stubs``
-package, generated from a running Maya; a test dependency).
-
-One case per name: a command, a flag of a command, a module-level name, a
-class (its public ancestors), a member of a class (and whether it is static),
-a constant's value.  The stubs carry only the long names of flags; the short
-ones are checked for what makes them usable at all (each names one flag) and,
-for the commands in ``DOCUMENTED_SHORT_FLAGS``, against Maya's command
-reference.
-
-``NOT_YET_MAYAS`` lists the names that still differ; they report as xfail
-(and as XPASS once fixed, so the entry can go).  ``DELIBERATE`` lists the
-names that differ on purpose, each with its reason; they pass.
-"""
+"""Every public name of the stand-in's ``maya`` modules against Maya's type
+stubs (``maya-stubs``, generated from a running Maya): commands and their long
+flags, classes, ancestors, members, statics, constants.  Short flags carry no
+stub: each must name one flag, and match Maya's reference where listed.
+``NOT_YET_MAYAS`` (xfail) and ``DELIBERATE`` (with a reason) list the exceptions."""
 import ast
 import inspect
 import os
@@ -25,45 +15,40 @@ pytestmark = pytest.mark.standin_only
 
 MODULES = ("cmds", "OpenMaya", "OpenMayaAnim")
 
-# The stubs package installs into this folder (as ``types-maya-strict`` does;
-# only one of the two can own it, and this one carries constant values).
-STUB_FOLDER = "maya-stubs"
+STUB_FOLDER = "maya-stubs"  # the package that carries constant values
 
 
 def stubFolder():
     """The installed ``maya-stubs`` folder, or None."""
-    roots = list(sys.path)
-    try:
-        roots += site.getsitepackages() + [site.getusersitepackages()]
-    except AttributeError:  # virtualenv's old site module
-        pass
-    for root in roots:
+    for root in sys.path + getattr(site, "getsitepackages", list)():
         folder = os.path.join(root or os.curdir, STUB_FOLDER)
         if os.path.isfile(os.path.join(folder, "OpenMaya.pyi")):
             return folder
     return None
 
 
-# --- Maya's side: the stubs, read as syntax trees ------------------------------
-
 class StubClass(object):
     """A class of the stubs: its base names and direct members."""
 
-    def __init__(self, name, bases):
-        self.name = name
+    def __init__(self, bases):
         self.bases = bases
-        self.members = {}     # name -> "static" | "method" | "attribute"
-        self.constants = {}   # name -> value (None where the stubs give none)
+        self.members = {}  # name -> "static" | "method" | "attribute"
+        self.constants = {}  # name -> value, None where the stubs give none
 
 
 def _literal(node):
-    """The value of a constant expression of the stubs, or None (also for
-    ``...``, which stands for a value the stubs do not give)."""
+    """The value of a constant expression of the stubs, or None (``...`` too)."""
     try:
         value = ast.literal_eval(node)
     except ValueError:
         return None
     return None if value is Ellipsis else value
+
+
+def _assigned(node):
+    """``(name, value)`` of each name a plain or annotated assignment sets."""
+    targets = [node.target] if isinstance(node, ast.AnnAssign) else getattr(node, "targets", [])
+    return [(t.id, _literal(node.value)) for t in targets if isinstance(t, ast.Name)]
 
 
 def _isStatic(function):
@@ -79,54 +64,42 @@ def _flagsOf(function):
 
 
 def readStubModule(path):
-    """``(names, classes, functions)`` of one stub file: module-level values,
-    classes by name, functions by name (their flag sets merged over overloads)."""
+    """``(names, classes, functions)`` of a stub file (flags merged over overloads)."""
     with open(path) as handle:
         tree = ast.parse(handle.read(), path)
     names, classes, functions = {}, {}, {}
     for node in tree.body:
         if isinstance(node, ast.ClassDef):
-            cls = StubClass(node.name, [ast.unparse(b).split(".")[-1] for b in node.bases])
+            cls = classes[node.name] = StubClass(
+                [ast.unparse(b).split(".")[-1] for b in node.bases])
             for item in node.body:
                 if isinstance(item, ast.FunctionDef):
-                    kind = "static" if _isStatic(item) else "method"
-                    cls.members[item.name] = kind
-                elif isinstance(item, ast.AnnAssign) and isinstance(item.target, ast.Name):
-                    cls.members[item.target.id] = "attribute"
-                    cls.constants[item.target.id] = (
-                        _literal(item.value) if item.value is not None else None)
-                elif isinstance(item, ast.Assign):
-                    for target in item.targets:
-                        if isinstance(target, ast.Name):
-                            cls.members[target.id] = "attribute"
-                            cls.constants[target.id] = _literal(item.value)
-            classes[node.name] = cls
+                    cls.members[item.name] = "static" if _isStatic(item) else "method"
+                for name, value in _assigned(item):
+                    cls.members[name], cls.constants[name] = "attribute", value
             names[node.name] = "class"
         elif isinstance(node, ast.FunctionDef):
             functions.setdefault(node.name, set()).update(_flagsOf(node))
             names[node.name] = "function"
-        elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
-            names[node.target.id] = _literal(node.value) if node.value is not None else None
-        elif isinstance(node, ast.Assign):
-            for target in node.targets:
-                if isinstance(target, ast.Name):
-                    names[target.id] = _literal(node.value)
+        else:
+            names.update(_assigned(node))
     return names, classes, functions
 
 
 def readStubs(folder):
     """The three modules of the stubs, by our module name."""
-    return {
-        "cmds": readStubModule(os.path.join(folder, "cmds", "__init__.pyi")),
-        "OpenMaya": readStubModule(os.path.join(folder, "OpenMaya.pyi")),
-        "OpenMayaAnim": readStubModule(os.path.join(folder, "OpenMayaAnim.pyi")),
-    }
+    return {name: readStubModule(os.path.join(folder, *path)) for name, path in (
+        ("cmds", ("cmds", "__init__.pyi")), ("OpenMaya", ("OpenMaya.pyi",)),
+        ("OpenMayaAnim", ("OpenMayaAnim.pyi",)))}
+
+
+def _apiClasses(stubs):
+    return dict(stubs["OpenMaya"][1], **stubs["OpenMayaAnim"][1])
 
 
 def stubAncestors(stubs, className):
     """Names of every class above ``className`` in the API modules' stubs."""
-    allClasses = dict(stubs["OpenMaya"][1])
-    allClasses.update(stubs["OpenMayaAnim"][1])
+    allClasses = _apiClasses(stubs)
     seen, pending = [], list(allClasses[className].bases) if className in allClasses else []
     while pending:
         base = pending.pop(0)
@@ -139,40 +112,25 @@ def stubAncestors(stubs, className):
 
 
 def stubMembers(stubs, className):
-    """Every member of a class of the stubs, inherited ones included, with the
-    constants: ``(members, constants)``."""
-    allClasses = dict(stubs["OpenMaya"][1])
-    allClasses.update(stubs["OpenMayaAnim"][1])
+    """``(members, constants)`` of a class of the stubs, inherited ones included."""
+    allClasses = _apiClasses(stubs)
     members, constants = {}, {}
     for name in [className] + sorted(stubAncestors(stubs, className)):
         cls = allClasses.get(name)
-        if cls is None:
-            continue
-        for member, kind in cls.members.items():
+        for member, kind in (cls.members.items() if cls else ()):
             members.setdefault(member, kind)
-        for member, value in cls.constants.items():
-            constants.setdefault(member, value)
+            constants.setdefault(member, cls.constants.get(member))
     return members, constants
 
 
-# --- our side: the stand-in's public modules ------------------------------------
-
-def standinModule(name):
-    """The stand-in's public module ``maya.<name>``."""
-    module = __import__("maya." + name, fromlist=["*"])
-    return module
-
-
 def publicNames(module):
-    """The names a user sees in a public module: no leading underscore and no
-    imported modules."""
+    """The names a user sees in a public module: no underscore, no modules."""
     return sorted(name for name, value in vars(module).items()
                   if not name.startswith("_") and not inspect.ismodule(value))
 
 
 def flagTable(command):
-    """A stand-in command's flags as ``{long: short}`` (the table the command
-    wrapper closes over), or None for a plain function."""
+    """A stand-in command's ``{long: short}`` flag table, or None for a plain function."""
     try:
         table = inspect.getclosurevars(command).nonlocals.get("flags")
     except TypeError:
@@ -181,22 +139,18 @@ def flagTable(command):
 
 
 def isStatic(cls, name):
-    """Whether a member of one of the stand-in's classes is static (or a class
-    method), looked up along the class's ancestry."""
+    """Whether a member of a stand-in class is static (or a class method)."""
     for klass in cls.__mro__:
         if name in vars(klass):
             return isinstance(vars(klass)[name], (staticmethod, classmethod))
     return False
 
 
-# --- the cases ------------------------------------------------------------------
-
 def surfaceCases(stubs):
-    """``(caseId, ours, mayas)`` for every public name of the stand-in: the two
-    sides of one name, equal when the name is Maya's."""
+    """``(caseId, ours, mayas)`` for every public name of the stand-in."""
     cases = []
     for moduleName in MODULES:
-        module = standinModule(moduleName)
+        module = __import__("maya." + moduleName, fromlist=["*"])
         mayaNames, mayaClasses, mayaFunctions = stubs[moduleName]
         for name in publicNames(module):
             value = getattr(module, name)
@@ -244,13 +198,8 @@ def _flagCases(caseId, table, mayaFlags):
             for long_ in sorted(table)]
 
 
-# Names that differ from Maya's on purpose, with the reason.
-DELIBERATE = {
-}
-
-# Names that still differ from Maya's (the stand-in is to follow).
-NOT_YET_MAYAS = frozenset([
-])
+DELIBERATE = {}  # caseId -> why the stand-in differs on purpose
+NOT_YET_MAYAS = frozenset()  # caseIds the stand-in is still to follow
 
 
 _STUBS_FOLDER = stubFolder()
@@ -320,38 +269,3 @@ def test_short_flags_pair_as_mayas_reference_pairs_them(command):
     ours = flagTable(getattr(cmds, command))
     shared = sorted(set(ours) & set(documented))
     assert [(f, ours[f]) for f in shared] == [(f, documented[f]) for f in shared], page
-
-
-STUB_SAMPLE = '''
-from typing import *
-import maya.OpenMaya
-TOP: int = 7
-class MBase:
-    kValue: int = 3
-    kUnknown: ClassVar[int] = ...
-    def method(self) -> Any: ...
-    @staticmethod
-    def helper(*args) -> Any: ...
-class MChild(maya.OpenMaya.MBase):
-    thisown: Any
-@overload
-def command(*args, edit: Literal[True], alpha: bool = ...) -> None: ...
-@overload
-def command(arg0: str = ..., /, *, beta: bool = ...) -> Any: ...
-'''
-
-
-def test_stub_reader_follows_bases_statics_values_and_overloads(tmp_path):
-    (tmp_path / "cmds").mkdir()
-    for name in ("OpenMaya.pyi", "OpenMayaAnim.pyi", "cmds/__init__.pyi"):
-        (tmp_path / name).write_text(STUB_SAMPLE)
-    stubs = readStubs(str(tmp_path))
-    names, classes, functions = stubs["OpenMaya"]
-    assert names["TOP"] == 7 and names["MChild"] == "class"
-    assert classes["MChild"].bases == ["MBase"]
-    assert stubAncestors(stubs, "MChild") == {"MBase"}
-    members, constants = stubMembers(stubs, "MChild")
-    assert (members["method"], members["helper"], members["thisown"]) == (
-        "method", "static", "attribute")
-    assert constants["kValue"] == 3 and constants["kUnknown"] is None
-    assert functions["command"] == {"edit", "alpha", "beta"}

@@ -1,9 +1,10 @@
-"""The pytest plugin the suite's developers test their tools with: each test
-gets its own scene and records, the module comes from the suite's package,
-and both ways of loading the plugin work. Each case runs a small test
-session in a child interpreter, as a developer's would run."""
+"""The pytest plugin for the suite's tool tests, run as a developer's session
+in a child interpreter: a new scene and records per test, both ways of loading."""
+import importlib
 import os
+import sys
 import textwrap
+import types
 
 import pytest
 
@@ -50,26 +51,24 @@ def run(pytester, *args):
     return pytester.runpytest_subprocess("-q", "-p", "no:cacheprovider", *args)
 
 
-def test_each_test_gets_a_new_scene_and_records(pytester, monkeypatch):
-    monkeypatch.setenv("PYTHONPATH", STANDIN)
+# Older pytest releases import -p plugins before they apply the pythonpath setting.
+@pytest.mark.parametrize("fromConftest", [False, True], ids=["-p", "conftest"])
+def test_each_test_gets_a_new_scene_and_records(pytester, monkeypatch, fromConftest):
+    if fromConftest:
+        monkeypatch.delenv("PYTHONPATH", raising=False)
+        pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
+        pytester.makeconftest('pytest_plugins = ["rigkit_harness"]\n')
+    else:
+        monkeypatch.setenv("PYTHONPATH", STANDIN)
     pytester.makepyfile(test_tool=TWO_TESTS)
-    run(pytester, "-p", "rigkit_harness").assert_outcomes(passed=2)
+    run(pytester, *([] if fromConftest else ["-p", "rigkit_harness"])).assert_outcomes(passed=2)
 
 
-def test_plugin_loads_from_a_conftest_with_the_configured_path(pytester, monkeypatch):
-    monkeypatch.delenv("PYTHONPATH", raising=False)
-    pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
-    pytester.makeconftest('pytest_plugins = ["rigkit_harness"]\n')
-    pytester.makepyfile(test_tool=TWO_TESTS)
-    run(pytester).assert_outcomes(passed=2)
-
-
-def test_maya_found_before_the_stand_in_is_named(pytester, monkeypatch):
+def test_maya_found_before_the_stand_in_is_named(monkeypatch):
     # Inside a Maya installation its own maya package may come first, and the
     # fixtures would then reset a real session with a suite that has no records.
-    pytester.mkpydir("maya")
-    monkeypatch.setenv("PYTHONPATH", os.pathsep.join([str(pytester.path), STANDIN]))
-    pytester.makepyfile(test_tool="def test_nothing():\n    pass\n")
-    result = run(pytester, "-p", "rigkit_harness")
-    assert result.ret != 0
-    result.stderr.fnmatch_lines(["*rigkit_harness runs on the stand-in scene*"])
+    monkeypatch.setitem(sys.modules, "maya", types.ModuleType("maya"))  # Maya's has no _scene
+    monkeypatch.delitem(sys.modules, "maya._scene")
+    monkeypatch.delitem(sys.modules, "rigkit_harness", raising=False)
+    with pytest.raises(ImportError, match="rigkit_harness runs on the stand-in scene"):
+        importlib.import_module("rigkit_harness")

@@ -1,7 +1,13 @@
 """Node names and DAG paths: what a name resolves to, and what it stops resolving to."""
+import fnmatch
+import re
+import time
+
 import pytest
+from hypothesis import given, settings, strategies as st
 from maya import cmds
 import maya.OpenMaya as om
+from maya._scene import globMatcher
 from scene_lookup import dagPath, dependNode
 
 
@@ -59,10 +65,8 @@ def test_deleting_a_transform_kills_the_handles_of_its_whole_subtree():
     ({"fullPath": True}, ["|top|grp", "|grp"]), ({"f": True}, ["|top|grp", "|grp"]),
 ])
 def test_list_relatives_gives_object_names_unless_asked_for_paths(flags, parents):
-    """Maya command reference, listRelatives: "-path: Return a proper object
-    name that can be passed to other commands", "-fullPath: Return full
-    pathnames instead of object names"; a node under the world has no
-    parent (None in Python)."""
+    """Maya command reference, listRelatives: "-path: Return a proper object name
+    that can be passed to other commands", "-fullPath: Return full pathnames"."""
     top = cmds.createNode("transform", name="top")
     cmds.createNode("joint", name="a", parent=cmds.createNode("transform", name="grp",
                                                               parent=top))
@@ -122,17 +126,6 @@ def test_an_ambiguous_name_exists_and_paths_or_patterns_still_reach_its_nodes(tw
     selection = om.MSelectionList()
     selection.add("ctrl.tx")
     assert selection.length() == 2
-
-
-# --- patterns and odd arguments ---------------------------------------------------
-
-import fnmatch  # noqa: E402
-import re  # noqa: E402
-import time  # noqa: E402
-
-from hypothesis import given, settings, strategies as st  # noqa: E402
-
-from maya._scene import globMatcher  # noqa: E402
 
 
 def fnmatch_answer(pattern, text):
