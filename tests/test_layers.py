@@ -1,5 +1,4 @@
-"""AnimLayer and LayerQueries: one layer's flags, contents and settings, the
-activation scope, and the questions about the scene's layers as a whole."""
+"""AnimLayer and LayerQueries: flags, contents, settings, the activation scope, scene queries."""
 import gc
 from contextlib import nullcontext as nullContext
 
@@ -16,8 +15,7 @@ def rig():
     return "ctrl"
 
 
-# The layer node's attributes behind the settings, in settings order, and the
-# values a new layer has.
+# The layer attributes behind the settings, in settings order, and a new layer's values.
 LAYER_ATTRIBUTES = ("mute", "lock", "solo", "override", "passthrough", "preferred",
                     "rotationAccumulationMode", "scaleAccumulationMode")
 SETTING_KEYS = ("m", "l", "s", "o", "pt", "pf", "ra", "sa")
@@ -25,7 +23,6 @@ LAYER_DEFAULTS = dict(zip(LAYER_ATTRIBUTES, (False, False, False, False, True, F
 
 
 def layerNodeSettings(layer):
-    """The layer node's setting attributes as Maya reads them."""
     return dict((a, cmds.getAttr("%s.%s" % (layer, a))) for a in LAYER_ATTRIBUTES)
 
 
@@ -125,8 +122,7 @@ class TestAnimatableMembership:
 
 
 class TestSharedShortNames:
-    """Two characters' |g1|ctrl and |g2|ctrl: a name both answer to is a
-    failed lookup, reported, and neither character's layer changes."""
+    """A name |g1|ctrl and |g2|ctrl both answer to is a failed lookup: reported, nothing changes."""
 
     AMBIGUOUS = "Zentrik - Error handling object ctrl - More than one object matches name: ctrl"
 
@@ -209,7 +205,6 @@ class TestSettings:
 
 
 def preferredFlags(*layers):
-    """Each layer's preferred flag, as Maya answers it."""
     return [cmds.animLayer(name, query=True, preferred=True) for name in layers]
 
 
