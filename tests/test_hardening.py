@@ -212,13 +212,9 @@ class TestSuiteAnswersOfAnotherShape:
         assert errors == ["Zentrik - Error handling object ctrl - the node has no object"]
 
     def test_a_temporary_node_answered_by_name_is_used_and_removed(
-            self, rk, errors, monkeypatch):
+            self, rk, errors, monkeypatch, sliding):
         from Zentrik._api.__hybrid__._core import CORE
 
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-        cmds.setKeyframe("n.tx", time=(9,), value=8.0)
-        cmds.currentTime(1)
         answer = CORE.graphKit.createNode
         monkeypatch.setattr(CORE.graphKit, "createNode",
                             lambda *args, **kwargs: answer(*args, **kwargs).fullName())

@@ -119,16 +119,6 @@ def units():
     cmds.currentUnit(linear=linear, angle=angular)
 
 
-@pytest.fixture
-def sliding():
-    """"n" sliding along x: translateX 0 at frame 1, 8 at frame 9; the current frame 1."""
-    cmds.createNode("transform", name="n")
-    cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-    cmds.setKeyframe("n.tx", time=(9,), value=8.0)
-    cmds.currentTime(1)
-    return "n"
-
-
 class TestRoundTrip:
     @settings(max_examples=60, deadline=None)
     @given(rigs())
