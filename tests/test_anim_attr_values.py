@@ -94,15 +94,19 @@ class TestRead:
         assert errors == ["Zentrik - Could not get attribute bad, n.ratio, %d, kNumericAttribute"
                           % MFn.kNumericAttribute]
 
-    def test_failure_is_raised_again_with_the_attribute(self, rk, node, monkeypatch):
-        original = RuntimeError("evaluation failed")
-
+    @pytest.mark.parametrize("original", [
+        RuntimeError("evaluation failed"),
+        UnicodeDecodeError("utf-8", b"\xff", 0, 1, "invalid start byte")])  # cannot be rebuilt
+    def test_failure_is_raised_again_with_the_attribute(self, rk, node, monkeypatch, original):
         def fail(*args):
             raise original
 
         monkeypatch.setattr(MPlug, "asMDistance", fail)
-        with pytest.raises(RuntimeError) as caught:
+        with pytest.raises(type(original)) as caught:
             attr(rk, "tx").value
+        if isinstance(original, UnicodeDecodeError):  # reaches the caller itself
+            assert caught.value is original
+            return
         assert caught.value.__context__ is original
         assert str(caught.value).startswith("Error: (Line: ")
         assert ") Attribute info: n.tx, %d, kDoubleLinearAttribute, " % (
@@ -122,17 +126,6 @@ class TestRead:
         with pytest.raises(type(stop)):
             attr(rk, "tx").setValue(1.0)
         assert errors == []
-
-    def test_failure_that_cannot_be_rebuilt_reaches_the_caller_itself(self, rk, node, monkeypatch):
-        original = UnicodeDecodeError("utf-8", b"\xff", 0, 1, "invalid start byte")
-
-        def fail(*args):
-            raise original
-
-        monkeypatch.setattr(MPlug, "asMDistance", fail)
-        with pytest.raises(UnicodeDecodeError) as caught:
-            attr(rk, "tx").value
-        assert caught.value is original
 
 
 class TestWrite:

@@ -65,27 +65,22 @@ def load(version=None, replaced=None):
     return json.loads(out.stdout.strip().splitlines()[-1])
 
 
-@pytest.mark.parametrize(
-    "version, number, core",
-    [((3, 7, 0), 37, "core37"), ((3, 9, 7), 39, "core39"),
-     ((3, 10, 1), 310, "core310"), ((3, 11, 2), 311, "core311"),
-     ((3, 12, 0), 312, "core312"), ((3, 13, 4), 313, "core313")],
-)
-def test_version_number_chooses_the_one_matching_core_module(version, number, core):
+@pytest.mark.parametrize("version, hasCore", [
+    ((3, 7, 0), True), ((3, 9, 7), True), ((3, 10, 1), True), ((3, 11, 2), True),
+    ((3, 12, 0), True), ((3, 13, 4), True), ((3, 8, 0), False), ((3, 14, 0), False),
+    ((3, 1, 0), False)])
+def test_version_number_chooses_the_one_matching_core_module_or_fails_naming_it(version,
+                                                                                  hasCore):
     result = load(version=list(version) + ["final", 0])
-    assert result["version"] == number
-    assert result["cores"] == [core]
-    assert result["classes"] == CLASSES
-
-
-@pytest.mark.parametrize("version", [(3, 8, 0), (3, 14, 0), (3, 1, 0)])
-def test_a_version_the_suite_has_no_core_module_for_fails_naming_it(version):
-    result = load(version=list(version) + ["final", 0])
-    core = "Zentrik._api.__hybrid__.core%d%d" % version[:2]
-    assert result == {"error": "ImportError", "message": (
-        "rigkit0 cannot load under CPython %d.%d: the suite has no core module for it "
-        "(no module named '%s'); rigkit0 is released for CPython 3.9, 3.10 and 3.11"
-        % (version[0], version[1], core))}
+    number = int("%d%d" % version[:2])
+    if hasCore:
+        assert (result["version"], result["cores"]) == (number, ["core%d" % number])
+        assert result["classes"] == CLASSES
+    else:
+        assert result == {"error": "ImportError", "message": (
+            "rigkit0 cannot load under CPython %d.%d: the suite has no core module for it "
+            "(no module named '%s.core%d'); rigkit0 is released for CPython 3.9, 3.10 and "
+            "3.11" % (version[0], version[1], PACKAGE, number))}
 
 
 CORE = "core%d%d" % sys.version_info[:2]
