@@ -61,14 +61,19 @@ class TestOneLayer:
     def test_contents(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
         assert layer.attributes == [] and layer.nodes == [] and layer.animCurveNames == []
+        rk.AnimLayer.create("layerB")
+        assert [rk.AnimLayer(n).isEmpty() for n in ("nothing", "BaseAnimation", "layerA")] == [
+            True, False, True]  # the base layer has children
         for attr in ("ctrl.tx", "ctrl.ty", "other.rz"):
             layer.addAttribute(attr)
+        assert [rk.AnimLayer(n).isEmpty() for n in ("BaseAnimation", "layerA", "layerB")] == [
+            False, False, True]
         fresh = rk.AnimLayer("layerA")
         assert fresh.attributes == ["|ctrl.translateX", "|ctrl.translateY", "|other.rotateZ"]
         assert sorted(fresh.nodes) == ["|ctrl", "|other"]
         layer.removeAttribute("ctrl.ty")
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX", "|other.rotateZ"]
-        cmds.delete("layerA")  # the base layer without children is empty
+        cmds.delete("layerA", "layerB")  # the base layer without children is empty
         assert rk.AnimLayer("BaseAnimation").isEmpty() is True
 
     def test_long_names_survive_a_lookup_that_empties_the_path_list(self, rk, rig, monkeypatch):
@@ -89,13 +94,6 @@ class TestOneLayer:
 
         monkeypatch.setattr(rk, "cmds", EmptyingCmds())
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
-
-    @pytest.mark.parametrize("name, empty", [("nothing", True), ("BaseAnimation", False),
-                                             ("layerA", False), ("layerB", True)])
-    def test_is_empty(self, rk, rig, name, empty):
-        rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
-        rk.AnimLayer.create("layerB")
-        assert rk.AnimLayer(name).isEmpty() is empty
 
 
 class TestAnimatableMembership:
