@@ -72,15 +72,17 @@ CHILD = textwrap.dedent(
 )
 
 
-def runChild(call, repeats, reportFails=False):
-    script = "CALLS = %r\n%s" % (FAILING_CALLS, CHILD)
-    env = dict(os.environ, PYTHONPATH=STANDIN)
-    out = subprocess.run(
-        [sys.executable, "-c", script, call, str(repeats), "1" if reportFails else "0"],
-        env=env, capture_output=True, text=True, timeout=60,
-    )
+def runPython(script, *args):
+    """The words a fresh interpreter over the stand-in prints running ``script``."""
+    out = subprocess.run([sys.executable, "-c", script] + list(args), capture_output=True,
+                         env=dict(os.environ, PYTHONPATH=STANDIN), text=True, timeout=60)
     assert out.returncode == 0, out.stderr
     return out.stdout.split()
+
+
+def runChild(call, repeats, reportFails=False):
+    return runPython("CALLS = %r\n%s" % (FAILING_CALLS, CHILD), call, str(repeats),
+                     "1" if reportFails else "0")
 
 
 class TestChainsInsideTheCallersExcept:
@@ -151,10 +153,7 @@ class TestRecursion:
             except RecursionError:
                 print("RecursionError", rk.Node("ctrl").isVisible(requireShapes=False))
             """)
-        env = dict(os.environ, PYTHONPATH=STANDIN)
-        out = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True,
-                             text=True, timeout=60)
-        assert (out.returncode, out.stdout.split()) == (0, ["RecursionError", "True"]), out.stderr
+        assert runPython(script) == ["RecursionError", "True"]
 
 
 def copyEveryList():
