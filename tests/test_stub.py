@@ -2,6 +2,7 @@
 class (members, kinds, parameters, bases, instance attributes), and mypy --strict."""
 import ast
 import copy
+import functools
 import inspect
 import os
 import subprocess
@@ -20,6 +21,7 @@ CONSTRUCTORS = {
 }
 
 METHOD, STATIC, PROPERTY, ATTRIBUTE, CLASS = "method", "static", "property", "attribute", "class"
+
 
 def _stubClasses():
     """Every class of the stub by qualified name ("AnimLayer.ActivationScope")."""
@@ -79,10 +81,7 @@ def _stubMembers(qualname):
 
 
 def _runtimeClass(rk, qualname):
-    obj = rk
-    for part in qualname.split("."):
-        obj = getattr(obj, part)
-    return obj
+    return functools.reduce(getattr, qualname.split("."), rk)
 
 
 def _runtimeParameters(function):
@@ -91,9 +90,7 @@ def _runtimeParameters(function):
 
 def _isMember(name, value):
     """Public names and the special methods the module defines, not type()'s own."""
-    if not name.startswith("_"):
-        return True
-    return name.startswith("__") and name.endswith("__") and callable(value)
+    return not name.startswith("_") or name[:2] == name[-2:] == "__" and callable(value)
 
 
 def _runtimeMembers(rk, cls):
