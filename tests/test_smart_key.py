@@ -66,36 +66,27 @@ class TestNoCurveKeyed:
         assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
 
 
-class TestLayers:
-    def test_key_in_a_layer_lands_on_the_layers_curve(self, rk, ctrl):
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
-        layer = rk.AnimLayer.create("layerA")
-        layer.addAttribute("ctrl.tx")
-        curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
-        assert rk.AnimLayer("layerA").animCurveNames == [curve.name()]  # not the base curve
-        assert cmds.nodeType(curve.name()) == "animCurveTL"
-        assert curve.keyTimes == [10.0]
-        assert cmds.keyframe(curve.name(), query=True, breakdown=True) == [10.0]
-        assert curve.drivenPlug.name() == "ctrl.translateX"
-
-
-class TestCompound:
-    @pytest.mark.parametrize("layered", [False, True])
-    def test_every_key_of_a_compound_gets_the_kind(self, rk, ctrl, layered):
+class TestCurveMayaEdits:
+    @pytest.mark.parametrize("plug, layered", [("tx", True), ("translate", False),
+                                               ("translate", True)])
+    def test_every_key_gets_the_kind_on_the_curve_maya_edits(self, rk, ctrl, plug, layered):
         layer = None
         if layered:
+            cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
             layer = rk.AnimLayer.create("layerA")
-            layer.addAttribute("ctrl.translate")
-        compound = rk.AnimAttr(plugName="ctrl.translate")
-        curve = compound.setSmartKey(4, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
-        assert curve is compound.lastKeyedCurve
-        assert [c.name() for c in compound.lastKeyedCurves][0] == curve.name()
-        assert sorted(c.drivenPlug.name() for c in compound.lastKeyedCurves) == [
-            "ctrl.translateX", "ctrl.translateY", "ctrl.translateZ"]
-        for keyed in compound.lastKeyedCurves:
-            assert cmds.keyframe(keyed.name(), query=True, breakdown=True) == [4.0]
-            if layered:
-                assert keyed.name() in rk.AnimLayer("layerA").animCurveNames
+            layer.addAttribute("ctrl." + plug)
+        attr = rk.AnimAttr(plugName="ctrl." + plug)
+        curve = attr.setSmartKey(4, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
+        assert curve is attr.lastKeyedCurve and curve.keyTimes == [4.0]
+        keyed = attr.lastKeyedCurves
+        assert keyed[0].name() == curve.name()
+        assert sorted(c.drivenPlug.name() for c in keyed) == [
+            "ctrl.translate" + axis for axis in ("X" if plug == "tx" else "XYZ")]
+        for c in keyed:
+            assert cmds.keyframe(c.name(), query=True, breakdown=True) == [4.0]
+            assert cmds.nodeType(c.name()) == "animCurveTL"
+        if layered:  # the layer's own curves, not the base curve
+            assert sorted(rk.AnimLayer("layerA").animCurveNames) == sorted(c.name() for c in keyed)
 
 
 class TestFrameNotFinite:
