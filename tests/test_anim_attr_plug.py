@@ -167,24 +167,17 @@ class TestIdentity:
         assert attr.targetController == "later"
 
 
-class FailingObject:
-    """A node object whose type test fails the way Maya's API can."""
-
-    def __init__(self, error):
-        self.error = error
-
-    def hasFn(self, _):
-        raise self.error
-
-
 class FakePlug:
-    """A plug whose node fails its type test."""
+    """A plug, and its own node, whose type test fails the way Maya's API can."""
 
     def __init__(self, error):
         self.error = error
 
     def node(self):
-        return FailingObject(self.error)
+        return self
+
+    def hasFn(self, _):
+        raise self.error
 
     def partialName(self, *flags):
         return "fake"
@@ -208,14 +201,12 @@ class TestNodeNameFailure:
         assert caught.value.__context__ is original
         assert original.__context__ is (outer if inCallersExcept else None)
 
-    def test_message_attribute_is_the_prefix(self, rk):
+    def test_message_attribute_is_the_prefix_and_other_errors_pass_unchanged(self, rk):
         class MayaError(RuntimeError):
             message = "Maya says no"
 
         with pytest.raises(MayaError, match=r"^Maya says no \(Line: \d+\) attrName: fake$"):
             rk.AnimAttr(FakePlug(MayaError("x"))).nodeName
-
-    def test_other_errors_pass_unchanged(self, rk):
         original = KeyError("k")
         with pytest.raises(KeyError) as caught:
             rk.AnimAttr(FakePlug(original)).nodeName
