@@ -293,14 +293,12 @@ class TestActivationScope:
 
 
 class TestLayerQueries:
-    def test_scene_without_layers(self, rk, rig):
+    def test_layers_in_connection_order_selected_and_best(self, rk, rig):
         queries = rk.LayerQueries()
         assert queries.layerNames == [] and queries.allLayers == []
         assert [l.name for l in queries.selectedLayers] == ["BaseAnimation"]
         assert queries.lastBestLayer.name == "BaseAnimation"
         assert queries.emptyLayerNames() == []
-
-    def test_layers_in_connection_order_selected_and_best(self, rk, rig):
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         rk.AnimLayer.create("layerB")
         queries = rk.LayerQueries()
