@@ -103,9 +103,14 @@ class TestKeyKinds:
             tools(rk).setKeyKind(BREAKDOWN, time=(1, 2, 3), useModifier=useModifier)
         assert [kinds(c) for c in marked] == [BEFORE] * 2
 
-    def test_falsy_kind_clears_both_flags(self, rk, keyed):
+    @pytest.mark.parametrize("clear", ["falsy kind", "whole scene"])
+    def test_plain_keys_again(self, rk, keyed, clear):
         tools(rk).setKeyKind(SPECIAL, time=(1, 15), useModifier=False)
-        tools(rk).setKeyKind(None, time=(1, 16))
+        cmds.keyframe(keyed[1], edit=True, time=(5, 5), breakdown=True)
+        if clear == "falsy kind":
+            tools(rk).setKeyKind(None, time=(1, 16))
+        else:
+            tools(rk).tintAllKeysRedInTheScene()
         assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
 
     def test_special_keys_leave_the_key_at_the_range_end(self, rk, keyed):
@@ -122,12 +127,6 @@ class TestKeyKinds:
         tools(rk).setSpecialKeys(True, frameRange=(1, 16))
         assert len(written) == 2  # only the two keys at 15 change
         assert [kinds(c) for c in keyed] == [[SPECIAL] * 4] * 2
-
-    def test_whole_scene_is_tinted_back_to_plain_keys(self, rk, keyed):
-        tools(rk).setKeyKind(SPECIAL, time=(1, 15), useModifier=False)
-        cmds.keyframe(keyed[1], edit=True, time=(5, 5), breakdown=True)
-        tools(rk).tintAllKeysRedInTheScene()
-        assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
 
     def test_empty_scene_issues_no_key_command(self, rk, commandLog):
         commandLog.clear()
