@@ -54,20 +54,15 @@ class TestReader:
 
 
 class TestBuilder:
-    def test_selection_made_active_again(self, rk, scene):
-        cmds.select("a", "driver")
-        builder = rk.SelectionBuilder()
-        builder.addSelection()
-        cmds.select(clear=True)
-        builder.makeActive()
-        assert cmds.ls(selection=True, long=True) == ["|grp|a", "|driver"]
-
-    def test_nothing_selected_leaves_the_selection(self, rk, scene):
+    @pytest.mark.parametrize("selected, active", [
+        (["a", "driver"], ["|grp|a", "|driver"]), ([], ["|grp|b"])])  # nothing: left alone
+    def test_selection_made_active_again(self, rk, scene, selected, active):
+        cmds.select(*selected) if selected else cmds.select(clear=True)
         builder = rk.SelectionBuilder()
         builder.addSelection()
         cmds.select("b")
         builder.makeActive()
-        assert cmds.ls(selection=True) == ["b"]
+        assert cmds.ls(selection=True, long=True) == active
 
     def test_hierarchy_below_the_selection_skips_constraints(self, rk, scene):
         cmds.pointConstraint("driver", "a")
