@@ -110,16 +110,13 @@ def test_sibling_names_replace_core_names():
     assert result["asList"] == repr("from the sibling")
 
 
-def test_namespace_after_loading(rk):
+def test_namespace_class_tree_and_class_level_data_after_loading(rk):
     import Zentrik._api.__hybrid__.rigkit1 as sibling
 
     assert rk._ == int("%d%d" % sys.version_info[:2])
     assert rk.sys is sys
     assert rk.RIGKIT1_VERSION == sibling.RIGKIT1_VERSION
     assert rk.Node.__module__ == rk.__name__ == PACKAGE + ".rigkit0"
-
-
-def test_class_tree_and_class_level_data(rk):
     core = sys.modules[PACKAGE + "._core"]
     assert rk.AnimControl.__bases__ == (core.MAnimControl,)
     assert rk.FrameTime.__bases__ == (core.MTime,)
