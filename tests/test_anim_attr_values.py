@@ -55,7 +55,8 @@ class TestRead:
         ({"inner": 4}, "group", [4, ""]), ({}, "doubles", None)])  # array data is not read
     def test_every_kind_reads_as_its_python_value(self, rk, node, writes, name, expected):
         for written, value in writes.items():
-            cmds.setAttr("n." + written, value, **({"type": "string"} if written == "label" else {}))
+            flags = {"type": "string"} if written == "label" else {}
+            cmds.setAttr("n." + written, value, **flags)
         value = attr(rk, name).value
         assert value == expected and type(value) is type(expected)
 

@@ -39,7 +39,7 @@ TRACE = os.environ.get("RIGKIT_FUZZ_TRACE", "") not in ("", "0")
 
 
 def buildScene():
-    """|grp|ctrl (keyed, locked, a shape, extra attributes, layer L), |grp|empty, |other|ctrl, net."""
+    """|grp|ctrl (keyed, locked, a shape, extra attributes, layer L), |grp|empty, |other|ctrl."""
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
     ctrl = "|grp|ctrl"
@@ -130,7 +130,7 @@ class LyingList(list):
 
 
 class Clearing(object):
-    """Empties what the module reads (its list, an instance's __dict__, the scene) mid-conversion."""
+    """Empties what the module reads (a list, an instance's __dict__, the scene) mid-call."""
 
     def __init__(self, target=None):
         self.target = target
@@ -250,7 +250,7 @@ MEMBERS = [(cls, name, kindOf(name, member)) for cls in CLASSES
 
 @functools.lru_cache(maxsize=None)
 def instancesOf(cls):
-    """Instances of cls or subclasses: one in four uninitialised, one in four with state replaced."""
+    """Instances of cls or subclasses: a quarter uninitialised, a quarter with state replaced."""
     built, bare = [], []
     for candidate in CLASSES:
         if issubclass(candidate, cls):

@@ -1,4 +1,4 @@
-"""Failures inside failures: chains stay finite, the caller's exception untouched, interrupts go on."""
+"""Failures inside failures: chains stay finite, the caller's exception untouched."""
 import os
 import subprocess
 import sys

@@ -1,4 +1,4 @@
-"""Smart keys: the key and its kind land on the curve Maya edits; the callback never outlives the call."""
+"""Smart keys: the key and its kind land on the curve Maya edits; no callback outlives the call."""
 import pytest
 from maya import cmds
 from maya.OpenMaya import MObject, MSelectionList

@@ -1,4 +1,4 @@
-"""The timeline questions: asked only in their situation; only a yes changes slider and highlight."""
+"""The timeline questions: asked in their situation only; only a yes changes the slider."""
 import pytest
 from maya import cmds
 
