@@ -41,7 +41,8 @@ class TestReader:
             rk.SelectionReader().nodeObjects
 
     def test_active_selection_in_order(self, rk, scene):
-        cmds.select("b", "md", "a")
+        cmds.select("b", "md")
+        cmds.select("a", add=True)
         reader = rk.SelectionReader()
         paths = reader.selectedDagPaths
         assert [p.fullPathName() for p in paths] == ["|grp|b", "|grp|a"]  # md has no DAG path
