@@ -1,5 +1,4 @@
-"""Fixtures: the module loaded as the suite loads it, a new scene per test, and
-the suite's records (error reports, service calls) cleared per test."""
+"""Fixtures: the module as the suite loads it; a new scene and cleared suite records per test."""
 import pytest
 from maya import cmds
 
@@ -28,12 +27,21 @@ def errors():
 
 @pytest.fixture
 def twins():
-    """Two characters' controls |g1|ctrl and |g2|ctrl sharing the short name
-    ctrl, and a ctrlSolo no other node's name starts like."""
+    """Two characters' |g1|ctrl and |g2|ctrl sharing the name ctrl, and a ctrlSolo."""
     for group in ("g1", "g2"):
         cmds.group(empty=True, name=group)
         cmds.createNode("transform", name="ctrl", parent=group)
     cmds.createNode("transform", name="ctrlSolo")
+
+
+@pytest.fixture
+def sliding():
+    """"n" sliding along x: translateX 0 at frame 1, 8 at frame 9; the current frame 1."""
+    cmds.createNode("transform", name="n")
+    cmds.setKeyframe("n.tx", time=(1,), value=0.0)
+    cmds.setKeyframe("n.tx", time=(9,), value=8.0)
+    cmds.currentTime(1)
+    return "n"
 
 
 class CommandLog(object):

@@ -1,5 +1,4 @@
-"""AnimAttr: building the plug from a path, the identity properties, existence,
-and the enriched failure of nodeName."""
+"""AnimAttr: the plug a path names, the identity properties, and nodeName's failures."""
 import pytest
 from hypothesis import given, settings, strategies as st
 from maya import cmds
@@ -7,8 +6,7 @@ from maya import cmds
 
 @pytest.fixture
 def scene():
-    """|grp|pSphere1 (transform), and n (network) with a multi compound
-    list[].weight / list[].label and a multi double values[]."""
+    """|grp|pSphere1, and network n with multi compound list[].weight/.label and values[]."""
     cmds.group(empty=True, name="grp")
     cmds.createNode("transform", name="pSphere1", parent="grp")
     cmds.createNode("network", name="n")
@@ -129,8 +127,7 @@ class TestPaths:
 
 
 class TestSharedShortName:
-    """Two characters' controls |g1|ctrl and |g2|ctrl: a name both answer to
-    is a failed lookup, never a guess at either."""
+    """A name |g1|ctrl and |g2|ctrl both answer to is a failed lookup, never a guess."""
 
     @pytest.mark.parametrize("name", ["ctrl", "ctrl*"])
     def test_ambiguous_name_reads_and_writes_nothing(self, rk, twins, errors, name):
@@ -170,24 +167,17 @@ class TestIdentity:
         assert attr.targetController == "later"
 
 
-class FailingObject:
-    """A node object whose type test fails the way Maya's API can."""
-
-    def __init__(self, error):
-        self.error = error
-
-    def hasFn(self, _):
-        raise self.error
-
-
 class FakePlug:
-    """A plug whose node fails its type test."""
+    """A plug, and its own node, whose type test fails the way Maya's API can."""
 
     def __init__(self, error):
         self.error = error
 
     def node(self):
-        return FailingObject(self.error)
+        return self
+
+    def hasFn(self, _):
+        raise self.error
 
     def partialName(self, *flags):
         return "fake"
@@ -211,14 +201,12 @@ class TestNodeNameFailure:
         assert caught.value.__context__ is original
         assert original.__context__ is (outer if inCallersExcept else None)
 
-    def test_message_attribute_is_the_prefix(self, rk):
+    def test_message_attribute_is_the_prefix_and_other_errors_pass_unchanged(self, rk):
         class MayaError(RuntimeError):
             message = "Maya says no"
 
         with pytest.raises(MayaError, match=r"^Maya says no \(Line: \d+\) attrName: fake$"):
             rk.AnimAttr(FakePlug(MayaError("x"))).nodeName
-
-    def test_other_errors_pass_unchanged(self, rk):
         original = KeyError("k")
         with pytest.raises(KeyError) as caught:
             rk.AnimAttr(FakePlug(original)).nodeName

@@ -1,6 +1,4 @@
-"""An attribute's keys and animation state: key times and values, the curves
-that animate it, whether it is animated and whether an animator may change
-it."""
+"""An attribute's keys, its curves, whether it is animated and whether an animator may change it."""
 import pytest
 from maya import cmds
 

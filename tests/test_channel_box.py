@@ -1,5 +1,4 @@
-"""ChannelBox: the attributes an animator means, from the Channel Box selection
-or from what the Channel Box shows for the nodes."""
+"""ChannelBox: the attributes an animator means, from its selection or what it shows."""
 import gc
 
 import pytest
@@ -23,13 +22,17 @@ def paths(attrs):
 
 
 class TestNodes:
-    def test_one_name(self, rk, rig):
-        assert rk.ChannelBox("a").nodes == ["a"]
-
-    @pytest.mark.parametrize("given", [None, "", []])
-    def test_selection_when_no_name_is_given(self, rk, rig, given):
+    @pytest.mark.parametrize("given, nodes", [
+        ("a", ["a"]), (None, ["|b", "|a"]), ("", ["|b", "|a"]), ([], ["|b", "|a"]),
+        (b"a", ["a"]), ([b"a", "b"], ["a", "b"]), ((b"b",), ["b"]), (b"", ["|b", "|a"])])
+    def test_nodes_are_the_names_given_or_the_selection(self, rk, rig, given, nodes):
+        """Names given as bytes are read as Latin-1."""
         cmds.select("b", "a")
-        assert rk.ChannelBox(given).nodes == ["|b", "|a"]
+        channelBox = rk.ChannelBox(given)
+        assert channelBox.nodes == nodes
+        first = nodes[0].strip("|")
+        assert channelBox.animatablePlugNames[:2] == ["|%s.visibility" % first,
+                                                      "|%s.translateX" % first]
 
     def test_nothing_selected_gives_nothing(self, rk, rig):
         channelBox = rk.ChannelBox()
@@ -55,15 +58,6 @@ class TestNodes:
         assert sorted(channelBox.nodes) == sorted(["md", "|a", "|" + transform] + shapes)
         assert "md.input1X" in paths(channelBox.animatableAttrs)
 
-    @pytest.mark.parametrize("given, nodes", [
-        (b"a", ["a"]), ([b"a", "b"], ["a", "b"]), ((b"b",), ["b"]), (b"", ["|b"])])
-    def test_names_given_as_bytes_are_read_as_latin_1(self, rk, rig, given, nodes):
-        cmds.select("b")
-        channelBox = rk.ChannelBox(given)
-        assert list(channelBox.nodes) == nodes
-        assert channelBox.animatablePlugNames[:2] == ["|%s.visibility" % nodes[0].strip("|"),
-                                                      "|%s.translateX" % nodes[0].strip("|")]
-
 
 class TestChannelBoxSelection:
     def test_two_objects_with_translate_x_selected(self, rk, rig):
@@ -74,28 +68,23 @@ class TestChannelBoxSelection:
         assert channelBox.selectedPlugNames == ["|a.translateX", "|b.translateX"]
         assert paths(channelBox.activeAttrs) == ["|a.translateX", "|b.translateX"]
 
-    def test_unusable_plugs_are_left_out(self, rk, rig):
+    @pytest.mark.parametrize("selected, usable", [
+        (["a.tx", "a.ty", "a.weights", "a.hiddenValue"], ["|a.translateX"]),
+        (["a.ty"], []), (["a.hiddenValue"], [])], ids=["mixed", "locked", "hidden"])
+    def test_unusable_plugs_are_left_out(self, rk, rig, selected, usable):
+        """Highlighting only unusable channels leaves nothing to key or filter."""
         cmds.addAttr("a", longName="weights", attributeType="double", multi=True, keyable=True)
         cmds.addAttr("a", longName="hiddenValue", attributeType="double")
         cmds.setAttr("a.ty", lock=True)
         cmds.select("a")
-        cmds.channelBox("mainChannelBox", edit=True,
-                        select=["a.tx", "a.ty", "a.weights", "a.hiddenValue"])
-        assert rk.ChannelBox().selectedPlugNames == ["|a.translateX"]
-
-    @pytest.mark.parametrize("channel", ["ty", "hiddenValue"], ids=["locked", "hidden"])
-    def test_highlighting_only_unusable_channels_leaves_nothing_active(self, rk, rig, channel):
-        """The animator excluded every other channel: none may be keyed or filtered."""
-        cmds.addAttr("a", longName="hiddenValue", attributeType="double")
-        cmds.setAttr("a.ty", lock=True)
-        cmds.select("a")
-        cmds.channelBox("mainChannelBox", edit=True, select=["a." + channel])
+        cmds.channelBox("mainChannelBox", edit=True, select=selected)
         channelBox = rk.ChannelBox()
-        assert channelBox.activeAttrs == [] and channelBox.nonAnimatedPlugNames == []
+        assert channelBox.selectedPlugNames == paths(channelBox.activeAttrs) == usable
+        if not usable:
+            assert channelBox.nonAnimatedPlugNames == []
 
     def test_plugs_handed_out_outlive_their_arrays_and_nothing_is_kept(self, rk, rig):
-        """A plug read from an API array dies with the array; the wrappers a
-        tool keeps must not, and no array may stay for the session."""
+        """A plug read from an API array dies with it; kept wrappers must not, nor arrays stay."""
         cmds.setKeyframe("a.tx", time=(1,), value=1.0)
         cmds.select("a")
         cmds.channelBox("mainChannelBox", edit=True, select=["a.tx"])
@@ -103,8 +92,7 @@ class TestChannelBoxSelection:
         attrs = [attr for _ in range(3) for attr in rk.ChannelBox().selectedAttrs +
                  rk.ChannelBox().animatableAttrs + rk.ChannelBox().animatedAttrs +
                  rk.ChannelBox().nonAnimatedAttrs]
-        # Plugs taken from the arrays themselves, indexed and iterated, of
-        # Channel Boxes that are gone at once.
+        # Plugs indexed and iterated from arrays of Channel Boxes gone at once.
         plugs = [rk.ChannelBox().selectedPlugs[0], rk.ChannelBox().animatablePlugs[1],
                  *rk.ChannelBox().animatedPlugs]
         gc.collect()

@@ -1,6 +1,4 @@
-"""The Smart Euler Filter: a control whose rotation flips through gimbal comes
-out continuous with every key keeping its orientation; the option and its
-messages show once per action."""
+"""The Smart Euler Filter: gimbal flips come out continuous, orientations kept, messages once."""
 import gc
 import math
 
@@ -22,8 +20,7 @@ def flipped(x, y, z):
 
 @pytest.fixture
 def gimbal():
-    """ctrl's rotation passes y = 90 degrees: from frame 6 on the keys hold the
-    flipped triple, and frame 8's x is a whole turn away."""
+    """ctrl's rotation flips through y = 90 from frame 6; frame 8's x a whole turn away."""
     rotations = []
     for n, frame in enumerate(FRAMES):
         rotation = (10.0 * n, 60.0 + 6.0 * n, 5.0 * n)
@@ -55,16 +52,22 @@ def optionOn():
 
 
 class TestFilter:
-    def test_gimbal_flip_comes_out_continuous_with_every_orientation_kept(self, rk, gimbal):
+    @pytest.mark.parametrize("otherLayer", [False, True])
+    def test_gimbal_flip_comes_out_continuous_with_every_orientation_kept(self, rk, gimbal,
+                                                                          otherLayer):
         optionOn()
+        if otherLayer:  # a layer holding other channels leaves the flip fix on
+            cmds.animLayer("tweak")
+            cmds.animLayer("tweak", edit=True, attribute="ctrl.tx")
+            cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="tweak")
         before = keyTriples(gimbal)
         rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
         after = keyTriples(gimbal)
         assert all(sameOrientation(b, a) for b, a in zip(before, after))
+        # No flip left: the keys move by a few degrees, not by half turns.
         for previous, current in zip(after, after[1:]):
-            assert all(abs(c - p) < math.pi for p, c in zip(previous, current))
-        # The pre-pass made the keys continuous; the curves' own filters found
-        # nothing left, yet the animator's keys changed: that is reported.
+            assert all(abs(c - p) < math.pi / 2 for p, c in zip(previous, current))
+        # The pre-pass alone changed the keys: that is reported too.
         assert after != before
         assert not any(c["changed"] for c in CORE.eulerFilterCalls)
         [applied] = CORE.messages
@@ -82,8 +85,6 @@ class TestFilter:
 
     def test_message_once_per_action_when_a_curve_changed(self, rk, gimbal, monkeypatch):
         optionOn()
-        # The pre-pass leaves the curves continuous; a curve's own filter that
-        # still finds work is what the message reports.
         monkeypatch.setattr(AnimCurve, "smartEulerFilter", lambda self, **kw: True)
         tools = rk.AnimTools()
         tools.applySmartEulerFilterToFrames([1, 10], "a1")
@@ -125,12 +126,20 @@ class TestOptionOff:
         assert not CORE.toolOptions.get("smartEulerFilter")
         assert keyTriples(gimbal) == before
 
-    def test_accepting_turns_the_option_on_and_filters(self, rk, gimbal):
+    @pytest.mark.parametrize("toolbar", [True, False])
+    def test_accepting_turns_the_option_on_and_filters(self, rk, gimbal, errors, monkeypatch,
+                                                       toolbar):
         rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+        if not toolbar:
+            monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
         ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
         assert CORE.toolOptions["smartEulerFilter"] is True
-        assert CORE.commonKit.smartEulerFilter_toolButton.checked is True
         assert continuous(gimbal)
+        if toolbar:
+            assert CORE.commonKit.smartEulerFilter_toolButton.checked is True and errors == []
+        else:
+            [report] = errors
+            assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")
 
     def test_failing_filter_after_accepting_is_reported(self, rk, gimbal, monkeypatch):
         rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
@@ -157,8 +166,7 @@ class TestPrePass:
 
 
 def keyedRotation(frames, values):
-    """ctrl's rotateX/Y/Z keyed at `frames` with the (x, y, z) `values` in
-    degrees; the three curves become the tool's target."""
+    """ctrl's rotation keyed at `frames` with (x, y, z) degrees; its curves the target."""
     cmds.createNode("transform", name="ctrl")
     for frame, triple in zip(frames, values):
         for axis, value in zip("XYZ", triple):
@@ -185,8 +193,7 @@ UNWRAPPED = [(0.0, 0.0, 0.0), (10.0, 10.0, 10.0), (380.0, 380.0, 380.0),
 
 
 class TestKeptKeysThatDisagree:
-    """Kept key times and values that no longer pair up (keys were cut) keep a
-    curve out of the pre-pass; its own filter, which reads the scene, runs."""
+    """Kept key times and values that no longer pair up keep a curve out of the pre-pass."""
 
     def test_keys_cut_after_their_times_were_read(self, rk):
         optionOn()
@@ -219,13 +226,11 @@ class TestKeptKeysThatDisagree:
         assert all("newKeyValues" not in vars(c) for c in tools.animCurves)
 
     def test_a_filter_that_empties_the_lists_it_can_reach(self, rk, monkeypatch):
-        """Python code the pass calls can find any list holding its arguments
-        (gc.get_referrers) and empty it; the pass must not read past it."""
+        """Python code the pass calls may empty the lists holding its arguments."""
         curves = keyedRotation(range(1, 6), UNWRAPPED)
 
         def clearing(previous, current):
             for holder in gc.get_referrers(previous, current):
-                # value lists only: the stand-in keeps its keys as [time, value] pairs
                 if isinstance(holder, list) and len(holder) > 2 and \
                         all(isinstance(v, float) for v in holder):
                     holder.clear()
@@ -241,9 +246,7 @@ class TestKeptKeysThatDisagree:
 
 
 def layeredRotation(frames, base, layer, axes="XYZ", **settings):
-    """ctrl's rotation keyed at `frames`: `base` on the base curves, `layer`
-    on the `axes` rotation curves of layer L (created with `settings`), each
-    a list of (x, y, z) in degrees. Every curve is a target."""
+    """ctrl's rotation: `base` keys on the base curves, `layer` on layer L's `axes`; all targets."""
     curves = keyedRotation(frames, base)
     cmds.animLayer("L", **settings)
     for axis in axes:
@@ -264,38 +267,55 @@ def shownRotations(frames):
             for f in frames]
 
 
+def shownBetweenKeys(frames):
+    """The shown rotation at every key and halfway between keys."""
+    return shownRotations([f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)])
+
+
 FLIPPING = [(0.0, 0.0, 0.0), (10.0, 10.0, 10.0), (200.0, 200.0, 200.0),
             (390.0, 390.0, 390.0), (400.0, 400.0, 400.0)]
 ZEROS = [(0.0, 0.0, 0.0)] * 5
+HALF_TURNS = [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)]
 OFFSETS = [(0.0, 0.0, 0.0), (10.0, 20.0, 5.0), (185.0, 175.0, 185.0), (190.0, 170.0, 190.0),
            (10.0, 0.0, 0.0)]
 
 
 class TestLayersKeepThePose:
-    """Another Euler triple of a key keeps the pose only where the keys are the
-    rotation the node shows: a triple equivalent alone is none in a layer's sum."""
+    """Another Euler triple keeps the pose only where the keys are the shown rotation."""
 
-    @pytest.mark.parametrize("base, layer, settings", [
-        ([(0.0, 30.0, 0.0)] * 3, OFFSETS[:3], {}),
-        (ZEROS[:3], [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)],
-         {"weight": 0.5, "axes": "X"}),
-        (FLIPPING, OFFSETS, {}),
-        (FLIPPING, FLIPPING, {"override": True, "weight": 0.5}),
-        (FLIPPING, OFFSETS, {"override": True, "passthrough": False, "weight": 0.5}),
-        (FLIPPING, FLIPPING, {"weight": 1.0}),
-        (FLIPPING, OFFSETS, {"weightKeys": [(1, 0.0), (4, 0.0), (5, 1.0)]}),
+    @pytest.mark.parametrize("tool, base, layer, settings", [
+        ("align", [(0.0, 30.0, 0.0)] * 3, OFFSETS[:3], {}),
+        ("align", ZEROS[:3], HALF_TURNS, {"weight": 0.5, "axes": "X"}),
+        ("align", FLIPPING, OFFSETS, {}),
+        ("align", FLIPPING, FLIPPING, {"override": True, "weight": 0.5}),
+        ("align", FLIPPING, OFFSETS, {"override": True, "passthrough": False, "weight": 0.5}),
+        ("align", FLIPPING, FLIPPING, {"weight": 1.0}),
+        ("align", FLIPPING, OFFSETS, {"weightKeys": [(1, 0.0), (4, 0.0), (5, 1.0)]}),
+        # A curve's own whole-turn filter must not change the pose on layers either.
+        ("filter", ZEROS[:3], HALF_TURNS, {"weight": 0.5, "axes": "X"}),
+        ("filter", ZEROS, FLIPPING, {"weight": 0.5}),
+        ("filter", ZEROS, FLIPPING, {"weight": 0.25, "axes": "Y"}),
+        ("filter", FLIPPING, FLIPPING, {"weight": 0.5}),
     ], ids=["additive offsets", "half-weight offset", "base under offsets", "half override",
-            "half override alone", "additive whole turns", "weighted in at the last key"])
-    def test_curves_that_are_not_the_shown_rotation_stay(self, rk, base, layer, settings):
+            "half override alone", "additive whole turns", "weighted in at the last key",
+            "filter: half-weight offset", "filter: half-weight turns",
+            "filter: quarter-weight turns on Y", "filter: flipping base under half weight"])
+    def test_curves_that_are_not_the_shown_rotation_stay(self, rk, tool, base, layer, settings):
+        optionOn()
+        settings = dict(settings)
         frames = list(range(1, len(base) + 1))
         weightKeys = settings.pop("weightKeys", [])
         curves, layerCurves = layeredRotation(frames, base, layer, **settings)
         for frame, weight in weightKeys:
             cmds.setKeyframe("L.weight", time=(frame,), value=weight)
-        before, shown = sceneKeys(curves + layerCurves), shownRotations(frames)
-        rk.AnimTools().alignRotationKeys()
+        before, shown = sceneKeys(curves + layerCurves), shownBetweenKeys(frames)
+        if tool == "align":
+            rk.AnimTools().alignRotationKeys()
+        else:
+            rk.AnimTools().applySmartEulerFilterToFrames([frames[0], frames[-1]], "a1")
         assert sceneKeys(curves + layerCurves) == before
-        assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+        assert all(sameOrientation(b, a) for b, a in zip(shown, shownBetweenKeys(frames)))
+        assert CORE.messages == []
 
     @pytest.mark.parametrize("settings, aligned", [
         ({"mute": True}, "base"), ({"weight": 0.0}, "base"),
@@ -312,50 +332,6 @@ class TestLayersKeepThePose:
             values = cmds.keyframe(curve, query=True, valueChange=True)
             assert all(abs(c - p) < 180.0 for p, c in zip(values, values[1:])), values
         assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
-
-
-def shownBetweenKeys(frames):
-    """The shown rotation at every key and halfway between keys."""
-    return shownRotations([f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)])
-
-
-class TestWholeToolKeepsThePoseOnLayers:
-    """A curve's own whole-turn filter changes the pose as the pre-pass would
-    where the curve's values are not the rotation its node shows."""
-
-    @pytest.mark.parametrize("base, layer, settings", [
-        (ZEROS[:3], [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)],
-         {"weight": 0.5, "axes": "X"}),
-        (ZEROS, FLIPPING, {"weight": 0.5}),
-        (ZEROS, FLIPPING, {"weight": 0.25, "axes": "Y"}),
-        (FLIPPING, FLIPPING, {"weight": 0.5}),
-    ], ids=["half-weight offset", "half-weight turns", "quarter-weight turns on Y",
-            "flipping base under half weight"])
-    def test_no_frame_changes_its_shown_orientation_and_nothing_is_claimed(
-            self, rk, base, layer, settings):
-        optionOn()
-        frames = list(range(1, len(base) + 1))
-        curves, layerCurves = layeredRotation(frames, base, layer, **settings)
-        before, shown = sceneKeys(curves + layerCurves), shownBetweenKeys(frames)
-        rk.AnimTools().applySmartEulerFilterToFrames([frames[0], frames[-1]], "a1")
-        assert all(sameOrientation(b, a) for b, a in zip(shown, shownBetweenKeys(frames)))
-        assert sceneKeys(curves + layerCurves) == before
-        assert CORE.messages == []
-
-    def test_a_layer_holding_other_channels_leaves_the_flip_fix_on(self, rk, gimbal):
-        optionOn()
-        cmds.animLayer("tweak")
-        cmds.animLayer("tweak", edit=True, attribute="ctrl.tx")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="tweak")
-        before = keyTriples(gimbal)
-        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
-        after = keyTriples(gimbal)
-        assert all(sameOrientation(b, a) for b, a in zip(before, after))
-        # No flip left: the keys move by a few degrees, not by half turns.
-        for previous, current in zip(after, after[1:]):
-            assert all(abs(c - p) < math.pi / 2 for p, c in zip(previous, current))
-        [applied] = CORE.messages
-        assert applied.title == "Smart Euler Filter Applied"
 
 
 def continuous(curves):
@@ -375,13 +351,3 @@ class TestOptionalStepsCannotStopTheTool:
         assert continuous(gimbal)
         [report] = errors
         assert report.startswith("Zentrik - Could not offer the Channel Box timeline sync - ")
-
-    def test_accepting_with_the_toolbar_closed_still_filters(self, rk, gimbal, errors,
-                                                            monkeypatch):
-        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
-        monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
-        ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
-        assert CORE.toolOptions["smartEulerFilter"] is True
-        assert continuous(gimbal)
-        [report] = errors
-        assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")

@@ -1,13 +1,6 @@
-"""Random names, paths, indices and values thrown at every public member of the
-module's classes in a small scene: each call must return or raise an ordinary
-exception (not SystemError, which marks a broken calling protocol or a stray
-C++ exception, nor a bare BaseException) within a few seconds.
-
-RIGKIT_FUZZ_EXAMPLES sets the examples per class (default 50; CI runs more).
-Select these tests with `-m fuzz`. A crash ends the process before hypothesis
-names the input: RIGKIT_FUZZ_TRACE=1 (with `-x -m fuzz`) prints each call on
-stderr first, so the last line printed is the culprit.
-"""
+"""Random inputs to every public member: each call returns or raises an ordinary Exception
+(not SystemError, nor a bare BaseException) within seconds. RIGKIT_FUZZ_EXAMPLES sets the
+examples per class (default 50); RIGKIT_FUZZ_TRACE=1 prints each call first, to name a crash."""
 import contextlib
 import faulthandler
 import functools
@@ -30,8 +23,7 @@ from Zentrik._api.__hybrid__ import _core
 
 pytestmark = pytest.mark.fuzz
 
-# A module that does not import fails the loading tests; it must not stop the
-# whole run at collection here.
+# A module that does not import fails the loading tests, not the collection here.
 try:
     from Zentrik._api.__hybrid__ import rigkit0 as rk
 except Exception as error:
@@ -46,13 +38,8 @@ CALL_TIMEOUT = 5.0  # seconds; the slowest member takes milliseconds
 TRACE = os.environ.get("RIGKIT_FUZZ_TRACE", "") not in ("", "0")
 
 
-# --- the scene ------------------------------------------------------------------
-
 def buildScene():
-    """|grp|ctrl (keyed tx, locked ry, a mesh shape, extra attributes of several
-    kinds, rotateX keyed on the half-weight layer L), |grp|empty, |other|ctrl
-    (so "ctrl" is ambiguous; mirrored by its own scale) and the network net
-    with a multi compound list[].weight / list[].label."""
+    """|grp|ctrl (keyed, locked, a shape, extra attributes, layer L), |grp|empty, |other|ctrl."""
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
     ctrl = "|grp|ctrl"
@@ -97,8 +84,6 @@ PARAMETER_NAMES = ["self", "nodeName", "searchShorterPaths", "plug", "plugName",
                    "attributeName", "logicalIndex", "requireShapes", "typeFilter", "color",
                    "newName", "node", "frame", "isEnabled", "time"]
 
-
-# --- values that misbehave ------------------------------------------------------
 
 class FuzzError(Exception):
     """What the misbehaving values raise."""
@@ -145,10 +130,7 @@ class LyingList(list):
 
 
 class Clearing(object):
-    """Empties what the module is reading (a list it is an item of, an
-    instance's __dict__, or the whole scene) in the middle of a conversion and
-    answers plausibly: code that kept a borrowed reference goes on with a dead
-    object."""
+    """Empties what the module reads (a list, an instance's __dict__, the scene) mid-call."""
 
     def __init__(self, target=None):
         self.target = target
@@ -178,8 +160,6 @@ def selfClearingList(items, position):
     items.insert(position % (len(items) + 1), Clearing(items))
     return items
 
-
-# --- strategies -----------------------------------------------------------------
 
 def oneIn(n, rare, usual):
     """Draws from `rare` one time in n, from `usual` otherwise."""
@@ -238,8 +218,7 @@ anything = st.recursive(
         st.builds(selfClearingList, st.lists(inner, max_size=4), st.integers(0, 4)),
         st.dictionaries(st.text(max_size=4), inner, max_size=3)),
     max_leaves=12)
-# What a caller might well pass, half the time, so that calls get past the
-# first checks and into the code behind them.
+# Plausible arguments half the time, so that calls get past the first checks.
 plausible = st.one_of(nodeNames, attributeNames, plugPaths, times, sceneObjects,
                       st.integers(-2, 12), st.floats(-100, 100), st.booleans(), st.none(),
                       st.lists(st.floats(-100, 100), min_size=1, max_size=4))
@@ -247,8 +226,6 @@ values = st.one_of(plausible, anything)
 keywordNames = st.one_of(st.sampled_from(PARAMETER_NAMES), st.text(max_size=8),
                          st.sampled_from(PARAMETER_NAMES).map(RefusingText))
 
-
-# --- the members ----------------------------------------------------------------
 
 CLASSES = [value for value in vars(rk).values()
            if isinstance(value, type) and value.__module__ == rk.__name__]
@@ -273,9 +250,7 @@ MEMBERS = [(cls, name, kindOf(name, member)) for cls in CLASSES
 
 @functools.lru_cache(maxsize=None)
 def instancesOf(cls):
-    """Instances of cls or its subclasses: mostly built from scene names, one
-    in four left uninitialised, one in four with some of its state (the
-    instance __dict__, which Python code can change) replaced."""
+    """Instances of cls or subclasses: a quarter uninitialised, a quarter with state replaced."""
     built, bare = [], []
     for candidate in CLASSES:
         if issubclass(candidate, cls):
@@ -310,15 +285,9 @@ anyInstance = st.one_of([instancesOf(cls) for cls in CLASSES])
 selves = st.one_of(anyInstance, values)
 
 
-# --- calling under a watchdog ---------------------------------------------------
-
 class Watchdog(object):
-    """Ends the run when a call has not returned in CALL_TIMEOUT seconds.
-
-    A Python thread polls the call, names it and dumps every stack; a call
-    that never gives up the interpreter lock starves that thread, so
-    faulthandler's own thread ends the process a little later in any case.
-    Both write to the terminal: pytest's capture dies with the process."""
+    """Ends the run when a call has not returned in CALL_TIMEOUT seconds; faulthandler backs up
+    the polling thread should a call never release the interpreter lock."""
 
     def __init__(self, terminal):
         self.terminal = terminal
@@ -375,9 +344,7 @@ def describe(target, args, kwargs):
 
 
 def callChecked(watchdog, target, function, args=(), kwargs=None):
-    """Calls; passes when the call returns or raises an ordinary exception.
-    What the module prints for the animator goes nowhere: thousands of
-    failures would only fill pytest's capture."""
+    """Passes when the call returns or raises an ordinary exception; its printing is dropped."""
     kwargs = kwargs or {}
     with watchdog.running(lambda: describe(target, args, kwargs)), \
             contextlib.redirect_stdout(io.StringIO()):
@@ -396,9 +363,7 @@ def callChecked(watchdog, target, function, args=(), kwargs=None):
 
 @functools.lru_cache(maxsize=None)
 def positionalRange(function):
-    """(fewest, most) positional arguments a member takes, self included, as
-    its binder tells a call with too many (the members carry no signature to
-    read); the binder refuses before the body runs."""
+    """(fewest, most) positional arguments, self included, as the binder tells a call with 16."""
     try:
         function(*[None] * 16)
     except TypeError as error:
@@ -410,9 +375,7 @@ def positionalRange(function):
 
 
 def drawArguments(data, function, skip):
-    """Mostly as many positional arguments as the member takes (less `skip`
-    for a self given apart), sometimes too few or too many; now and then
-    keyword arguments."""
+    """Mostly as many positional arguments as taken (less `skip`), at times too few or many."""
     fewest, most = positionalRange(function)
     fewest, most = max(fewest - skip, 0), max(most - skip, 0)
     count = data.draw(oneIn(10, st.integers(0, most + 2), st.integers(fewest, most)),
@@ -426,8 +389,6 @@ def drawArguments(data, function, skip):
             kwargs[name] = value
     return args, kwargs
 
-
-# --- the tests --------------------------------------------------------------------
 
 FUZZED = sorted({cls for cls, name, kind in MEMBERS}, key=lambda cls: cls.__name__)
 
@@ -465,8 +426,7 @@ def test_every_member_returns_or_raises_an_exception(watchdog, cls, data):
 @pytest.mark.parametrize("cls, name, kind", MEMBERS,
                          ids=["%s.%s" % (cls.__name__, name) for cls, name, kind in MEMBERS])
 def test_member_describes_itself(rk, cls, name, kind):
-    """What help(), inspect and a debugger read: its name under its class, the
-    module, a docstring, a signature and a repr."""
+    """Name under its class, module, docstring, signature and repr, as help() reads them."""
     member = vars(cls)[name]
     function = member.fget if kind == "property" else getattr(member, "__func__", member)
     function = inspect.unwrap(function)  # the suite's decorator wraps a few
@@ -479,11 +439,8 @@ def test_member_describes_itself(rk, cls, name, kind):
     assert function.__qualname__ in repr(function)
 
 
-# --- the tools over curves whose kept answers disagree ------------------------------
-# A curve keeps what its properties answered (setProperty), so the tools may
-# get key times and values that no longer pair up, in any order, with NaNs;
-# and the context managers they look up at call time may be anything, such as
-# one that swallows the error of the block it wraps.
+# Curves keep what their properties answered, so the tools may get key times and values that
+# no longer pair up; the context managers they look up may swallow the block's error.
 
 keyLists = oneIn(5, values, st.one_of(
     st.lists(st.one_of(st.floats(-400, 400), st.sampled_from([math.nan, math.inf, -math.inf]),
@@ -533,8 +490,7 @@ def test_tools_take_curves_whose_kept_answers_disagree(watchdog, data, monkeypat
             cmds.setKeyframe("|grp|empty.rotate" + axis, time=(frame,), value=200.0 * frame)
     names = (cmds.listConnections("|grp|empty.rotate", source=True)
              + cmds.listConnections("|grp|ctrl.tx", source=True))
-    # Often the node's three rotation curves with only their keys kept, so that
-    # they pair into a trio; otherwise any curves, anything kept.
+    # Often a rotation trio with only its keys kept; otherwise any curves, anything kept.
     trio = st.tuples(*[st.builds(keptCurve, st.just(n), keyAnswers) for n in names[:3]])
     curves = data.draw(st.one_of(trio.map(list), st.lists(
         st.builds(keptCurve, st.sampled_from(names), keptAnswers), max_size=6)), label="curves")

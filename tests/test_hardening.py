@@ -1,6 +1,4 @@
-"""Failures inside failures: exception chains stay finite and the caller's own
-exception is left alone; writes that promise never to raise keep it; deep
-recursion ends in RecursionError; interrupts are never swallowed."""
+"""Failures inside failures: chains stay finite, the caller's exception untouched."""
 import os
 import subprocess
 import sys
@@ -11,8 +9,7 @@ from maya import cmds
 
 STANDIN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "standin")
 
-# Each failing call below raises from inside the module while the caller is
-# handling an exception of its own.
+# Calls that raise from inside the module while the caller handles an exception of its own.
 FAILING_CALLS = {
     "value": "rk.AnimAttr(plugName='nothing.tx').value",
     "getValue": "rk.AnimAttr(plugName='nothing.tx').getValue()",
@@ -75,33 +72,30 @@ CHILD = textwrap.dedent(
 )
 
 
-def runChild(call, repeats, reportFails=False):
-    script = "CALLS = %r\n%s" % (FAILING_CALLS, CHILD)
-    env = dict(os.environ, PYTHONPATH=STANDIN)
-    out = subprocess.run(
-        [sys.executable, "-c", script, call, str(repeats), "1" if reportFails else "0"],
-        env=env, capture_output=True, text=True, timeout=60,
-    )
+def runPython(script, *args):
+    """The words a fresh interpreter over the stand-in prints running ``script``."""
+    out = subprocess.run([sys.executable, "-c", script] + list(args), capture_output=True,
+                         env=dict(os.environ, PYTHONPATH=STANDIN), text=True, timeout=60)
     assert out.returncode == 0, out.stderr
     return out.stdout.split()
 
 
+def runChild(call, repeats, reportFails=False):
+    return runPython("CALLS = %r\n%s" % (FAILING_CALLS, CHILD), call, str(repeats),
+                     "1" if reportFails else "0")
+
+
 class TestChainsInsideTheCallersExcept:
-    @pytest.mark.parametrize("call", ["value", "getValue", "valueAtTime", "getAttr",
-                                      "getAttrAtTime"])
-    @pytest.mark.parametrize("repeats", [2, 3])
-    def test_repeated_failures_end_and_chain_to_the_callers_exception(self, call, repeats):
-        assert runChild(call, repeats) == [str(repeats), "AttributeError"]
-
-    @pytest.mark.parametrize("call, raised", [("getAttr", "OSError"),
-                                              ("setValueOfWrongType", "OSError"),
-                                              ("reportFails", "OSError")])
-    def test_failing_report_service(self, call, raised):
-        assert runChild(call, 3, reportFails=True) == ["3", raised]
-
-    def test_unprintable_value_is_a_reported_failure(self):
-        # str(value) fails while the write's own failure is reported.
-        assert runChild("setValue", 2) == ["2", "LookupError"]
+    @pytest.mark.parametrize("call, repeats, reportFails, raised", [
+        (call, repeats, False, "AttributeError")
+        for call in ("value", "getValue", "valueAtTime", "getAttr", "getAttrAtTime")
+        for repeats in (2, 3)] + [
+        ("getAttr", 3, True, "OSError"), ("setValueOfWrongType", 3, True, "OSError"),
+        ("reportFails", 3, True, "OSError"),
+        ("setValue", 2, False, "LookupError")])  # str(value) fails while reporting the write
+    def test_repeated_failures_end_and_chain_to_the_callers_exception(
+            self, call, repeats, reportFails, raised):
+        assert runChild(call, repeats, reportFails) == [str(repeats), raised]
 
     def test_failure_while_describing_a_failure_chains_to_it_alone(self, rk):
         # Without a plug, naming the attribute for the message fails too.
@@ -159,10 +153,7 @@ class TestRecursion:
             except RecursionError:
                 print("RecursionError", rk.Node("ctrl").isVisible(requireShapes=False))
             """)
-        env = dict(os.environ, PYTHONPATH=STANDIN)
-        out = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True,
-                             text=True, timeout=60)
-        assert (out.returncode, out.stdout.split()) == (0, ["RecursionError", "True"]), out.stderr
+        assert runPython(script) == ["RecursionError", "True"]
 
 
 def copyEveryList():
@@ -220,13 +211,9 @@ class TestSuiteAnswersOfAnotherShape:
         assert errors == ["Zentrik - Error handling object ctrl - the node has no object"]
 
     def test_a_temporary_node_answered_by_name_is_used_and_removed(
-            self, rk, errors, monkeypatch):
+            self, rk, errors, monkeypatch, sliding):
         from Zentrik._api.__hybrid__._core import CORE
 
-        cmds.createNode("transform", name="n")
-        cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-        cmds.setKeyframe("n.tx", time=(9,), value=8.0)
-        cmds.currentTime(1)
         answer = CORE.graphKit.createNode
         monkeypatch.setattr(CORE.graphKit, "createNode",
                             lambda *args, **kwargs: answer(*args, **kwargs).fullName())

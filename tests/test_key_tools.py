@@ -1,6 +1,4 @@
-"""The key tools: key kinds on the target's keys (through a modifier that
-undoes as one step), clearing the whole scene, and the small queries the
-suite's tools ask of the target."""
+"""The key tools: key kinds on the target's keys (undone in one step), and the target queries."""
 import contextlib
 import math
 
@@ -14,8 +12,7 @@ BREAKDOWN, SPECIAL, DEFAULT = AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL, An
 
 
 def keyCtrl(frames, targetTime, marks=()):
-    """ctrl.tx and ctrl.ry keyed at `frames` (value = frame), the keys at the
-    `marks` (time, flag) given that flag; the target is both curves."""
+    """ctrl.tx and ctrl.ry, the target, keyed at `frames` (value = frame), `marks` flagged."""
     cmds.createNode("transform", name="ctrl")
     for attr in ("tx", "ry"):
         for frame in frames:
@@ -72,27 +69,33 @@ class TestKeyKinds:
             assert [kinds(c) for c in marked] == [BEFORE] * 2
 
     @pytest.mark.parametrize("kind", KINDS)
-    def test_selected_keys_take_the_kind_and_undo_in_one_step(self, rk, marked, kind):
+    @pytest.mark.parametrize("flags", [{}, {"useModifier": False}], ids=["modifier", "commands"])
+    def test_selected_keys_take_the_kind_and_undo_in_one_step(self, rk, marked, kind, flags):
         cmds.selectKey(marked[0], time=(3, 5))
         CORE.keySelectionContext.isActive = True
-        tools(rk).setKeyKind(kind)
+        t = tools(rk)
+        assert t.targetMode == t.MODE_SELECTED_KEYS
+        assert t.hasTargetKeys() is True and t.isRangeTarget() is True
+        t.setKeyKind(kind, **flags)
         assert kinds(marked[0]) == [DEFAULT, kind, kind, DEFAULT, DEFAULT]
         assert kinds(marked[1]) == BEFORE
-        CORE.lastModifier.undoIt()
-        assert [kinds(c) for c in marked] == [BEFORE] * 2
+        if not flags:
+            CORE.lastModifier.undoIt()
+            assert [kinds(c) for c in marked] == [BEFORE] * 2
 
-    def test_target_range_gets_the_kind_through_one_undo_step(self, rk, keyed):
-        tools(rk).setKeyKind(SPECIAL)  # the target's range, 5 to 10
-        assert [kinds(c) for c in keyed] == [[DEFAULT, SPECIAL, SPECIAL, DEFAULT]] * 2
-        CORE.lastModifier.undoIt()
-        assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
-
-    @pytest.mark.parametrize("targetTime", [(1, 10), [1, 10], [(1, 10)]])
-    def test_the_target_time_is_one_range_for_the_commands(self, rk, keyed, targetTime):
-        # Maya reads a list given to keyframe's time flag as separate times.
+    # Maya reads a list given to keyframe's time flag as separate times.
+    @pytest.mark.parametrize("targetTime, flags, kind, edited", [
+        ((5, 10), {}, SPECIAL, (5, 10)), ((1, 10), {"useModifier": False}, BREAKDOWN, (1, 5, 10)),
+        ([1, 10], {"useModifier": False}, BREAKDOWN, (1, 5, 10)),
+        ([(1, 10)], {"useModifier": False}, BREAKDOWN, (1, 5, 10))])
+    def test_the_target_time_is_one_range(self, rk, keyed, targetTime, flags, kind, edited):
         CORE.curveTarget.targetTime = targetTime
-        tools(rk).setKeyKind(BREAKDOWN, useModifier=False)
-        assert [kinds(c) for c in keyed] == [[BREAKDOWN, BREAKDOWN, BREAKDOWN, DEFAULT]] * 2
+        tools(rk).setKeyKind(kind, **flags)
+        assert [kinds(c) for c in keyed] == [
+            [kind if f in edited else DEFAULT for f in (1, 5, 10, 15)]] * 2
+        if not flags:  # one undo step
+            CORE.lastModifier.undoIt()
+            assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
 
     @pytest.mark.parametrize("useModifier", [True, False], ids=["modifier", "commands"])
     def test_a_time_that_is_no_range_is_refused_before_any_edit(self, rk, marked, useModifier):
@@ -100,9 +103,14 @@ class TestKeyKinds:
             tools(rk).setKeyKind(BREAKDOWN, time=(1, 2, 3), useModifier=useModifier)
         assert [kinds(c) for c in marked] == [BEFORE] * 2
 
-    def test_falsy_kind_clears_both_flags(self, rk, keyed):
+    @pytest.mark.parametrize("clear", ["falsy kind", "whole scene"])
+    def test_plain_keys_again(self, rk, keyed, clear):
         tools(rk).setKeyKind(SPECIAL, time=(1, 15), useModifier=False)
-        tools(rk).setKeyKind(None, time=(1, 16))
+        cmds.keyframe(keyed[1], edit=True, time=(5, 5), breakdown=True)
+        if clear == "falsy kind":
+            tools(rk).setKeyKind(None, time=(1, 16))
+        else:
+            tools(rk).tintAllKeysRedInTheScene()
         assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
 
     def test_special_keys_leave_the_key_at_the_range_end(self, rk, keyed):
@@ -120,21 +128,6 @@ class TestKeyKinds:
         assert len(written) == 2  # only the two keys at 15 change
         assert [kinds(c) for c in keyed] == [[SPECIAL] * 4] * 2
 
-    def test_selected_keys_mode(self, rk, keyed, monkeypatch):
-        cmds.selectKey(keyed[0], time=(15, 15))
-        CORE.keySelectionContext.isActive = True
-        t = tools(rk)
-        assert t.targetMode == t.MODE_SELECTED_KEYS
-        assert t.hasTargetKeys() is True and t.isRangeTarget() is True
-        t.setKeyKind(BREAKDOWN, useModifier=False)
-        assert kinds(keyed[0]) == [DEFAULT, DEFAULT, DEFAULT, BREAKDOWN]
-
-    def test_whole_scene_is_tinted_back_to_plain_keys(self, rk, keyed):
-        tools(rk).setKeyKind(SPECIAL, time=(1, 15), useModifier=False)
-        cmds.keyframe(keyed[1], edit=True, time=(5, 5), breakdown=True)
-        tools(rk).tintAllKeysRedInTheScene()
-        assert [kinds(c) for c in keyed] == [[DEFAULT] * 4] * 2
-
     def test_empty_scene_issues_no_key_command(self, rk, commandLog):
         commandLog.clear()
         tools(rk).tintAllKeysRedInTheScene()
@@ -146,8 +139,7 @@ class TestQueries:
         (5, BREAKDOWN), (1, DEFAULT), (3, SPECIAL), (4, None), (9, None),
     ])
     def test_key_kind_counts_only_the_curves_keyed_at_the_frame(self, rk, frame, expected):
-        # Special wins, then plain, then breakdown. tx is keyed at 1, 3 and 5,
-        # ty at 1 and 3; 4 is listed but no curve has a key there.
+        # Special wins, then plain, then breakdown; 4 is listed but keyed on no curve.
         cmds.createNode("transform", name="ctrl")
         for attr, frames in (("tx", (1, 3, 5)), ("ty", (1, 3))):
             for f in frames:
@@ -199,8 +191,7 @@ class TestQueries:
         assert t.animCurves == curves[:1] and t.animCurveNames == keyed[:1]
 
     def test_interpolations_average_each_nodes_curves(self, rk):
-        # At 6, a's tx has gone half way (1 -> 11) and its ty a quarter
-        # (1 -> 21); b's tz has no key after 6, so b has no value.
+        # At 6: a's tx half way, its ty a quarter; b's tz has no key after 6, so no value.
         for node, attr, frames in (("a", "tx", (1, 11)), ("a", "ty", (1, 21)),
                                    ("b", "tz", (1, 3))):
             if not cmds.objExists(node):
@@ -211,8 +202,7 @@ class TestQueries:
         assert tools(rk).nodeInterpolationsAt(6) == {"|a": {6: pytest.approx(0.375)}}
 
     def test_a_frame_that_hashes_oddly_still_gives_the_mean(self, rk, keyed):
-        # A frame whose hash answers differently once: the means are built
-        # without looking the values up again, so nothing reads a non-list.
+        # A frame whose hash answers differently once: the means must not look values up again.
         calls = []
 
         class Frame(float):
@@ -276,8 +266,7 @@ class TestWorldMatrices:
         assert set(result) == set(t.animCurves)
         for curve in result:
             assert list(result[curve]) == [1, 5]
-        # tx and ry are keyed to the frame number: the node stands at x = f,
-        # turned f degrees about Y.
+        # At frame f the node stands at x = f, turned f degrees about Y.
         for frame in (1, 5):
             angle = math.radians(frame)
             c, s = math.cos(angle), math.sin(angle)

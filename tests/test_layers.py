@@ -1,5 +1,4 @@
-"""AnimLayer and LayerQueries: one layer's flags, contents and settings, the
-activation scope, and the questions about the scene's layers as a whole."""
+"""AnimLayer and LayerQueries: flags, contents, settings, the activation scope, scene queries."""
 import gc
 from contextlib import nullcontext as nullContext
 
@@ -16,8 +15,7 @@ def rig():
     return "ctrl"
 
 
-# The layer node's attributes behind the settings, in settings order, and the
-# values a new layer has.
+# The layer attributes behind the settings, in settings order, and a new layer's values.
 LAYER_ATTRIBUTES = ("mute", "lock", "solo", "override", "passthrough", "preferred",
                     "rotationAccumulationMode", "scaleAccumulationMode")
 SETTING_KEYS = ("m", "l", "s", "o", "pt", "pf", "ra", "sa")
@@ -25,7 +23,6 @@ LAYER_DEFAULTS = dict(zip(LAYER_ATTRIBUTES, (False, False, False, False, True, F
 
 
 def layerNodeSettings(layer):
-    """The layer node's setting attributes as Maya reads them."""
     return dict((a, cmds.getAttr("%s.%s" % (layer, a))) for a in LAYER_ATTRIBUTES)
 
 
@@ -64,14 +61,19 @@ class TestOneLayer:
     def test_contents(self, rk, rig):
         layer = rk.AnimLayer.create("layerA")
         assert layer.attributes == [] and layer.nodes == [] and layer.animCurveNames == []
+        rk.AnimLayer.create("layerB")
+        assert [rk.AnimLayer(n).isEmpty() for n in ("nothing", "BaseAnimation", "layerA")] == [
+            True, False, True]  # the base layer has children
         for attr in ("ctrl.tx", "ctrl.ty", "other.rz"):
             layer.addAttribute(attr)
+        assert [rk.AnimLayer(n).isEmpty() for n in ("BaseAnimation", "layerA", "layerB")] == [
+            False, False, True]
         fresh = rk.AnimLayer("layerA")
         assert fresh.attributes == ["|ctrl.translateX", "|ctrl.translateY", "|other.rotateZ"]
         assert sorted(fresh.nodes) == ["|ctrl", "|other"]
         layer.removeAttribute("ctrl.ty")
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX", "|other.rotateZ"]
-        cmds.delete("layerA")  # the base layer without children is empty
+        cmds.delete("layerA", "layerB")  # the base layer without children is empty
         assert rk.AnimLayer("BaseAnimation").isEmpty() is True
 
     def test_long_names_survive_a_lookup_that_empties_the_path_list(self, rk, rig, monkeypatch):
@@ -92,13 +94,6 @@ class TestOneLayer:
 
         monkeypatch.setattr(rk, "cmds", EmptyingCmds())
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
-
-    @pytest.mark.parametrize("name, empty", [("nothing", True), ("BaseAnimation", False),
-                                             ("layerA", False), ("layerB", True)])
-    def test_is_empty(self, rk, rig, name, empty):
-        rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
-        rk.AnimLayer.create("layerB")
-        assert rk.AnimLayer(name).isEmpty() is empty
 
 
 class TestAnimatableMembership:
@@ -125,8 +120,7 @@ class TestAnimatableMembership:
 
 
 class TestSharedShortNames:
-    """Two characters' |g1|ctrl and |g2|ctrl: a name both answer to is a
-    failed lookup, reported, and neither character's layer changes."""
+    """A name |g1|ctrl and |g2|ctrl both answer to is a failed lookup: reported, nothing changes."""
 
     AMBIGUOUS = "Zentrik - Error handling object ctrl - More than one object matches name: ctrl"
 
@@ -209,7 +203,6 @@ class TestSettings:
 
 
 def preferredFlags(*layers):
-    """Each layer's preferred flag, as Maya answers it."""
     return [cmds.animLayer(name, query=True, preferred=True) for name in layers]
 
 
@@ -300,14 +293,12 @@ class TestActivationScope:
 
 
 class TestLayerQueries:
-    def test_scene_without_layers(self, rk, rig):
+    def test_layers_in_connection_order_selected_and_best(self, rk, rig):
         queries = rk.LayerQueries()
         assert queries.layerNames == [] and queries.allLayers == []
         assert [l.name for l in queries.selectedLayers] == ["BaseAnimation"]
         assert queries.lastBestLayer.name == "BaseAnimation"
         assert queries.emptyLayerNames() == []
-
-    def test_layers_in_connection_order_selected_and_best(self, rk, rig):
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         rk.AnimLayer.create("layerB")
         queries = rk.LayerQueries()

@@ -1,6 +1,4 @@
-"""Mirroring an attribute: the name forms, sides, the shared mirror-node cache,
-default values, multipliers from the stores, the mirror attribute and the
-mirrored value."""
+"""Mirroring an attribute: names, sides, the mirror-node cache, defaults, multipliers, values."""
 import pytest
 from maya import cmds
 from maya.OpenMaya import MTime
@@ -9,8 +7,7 @@ from Zentrik._api.__hybrid__._core import CORE, MirrorNode
 
 LEFT, RIGHT, CENTER = MirrorNode.kLeft, MirrorNode.kRight, MirrorNode.kCenter
 
-# What looking for a partner node that is not there reports (the node, then
-# the attribute on it), filled with the partner's name.
+# What looking for a missing partner reports (the node, then its attribute).
 MISSING_PARTNER_REPORTS = (
     "Zentrik - Error handling object %s - (kInvalidParameter): Object does not exist",
     "Zentrik - Attribute does not exist %s translateX None")
@@ -18,8 +15,7 @@ MISSING_PARTNER_REPORTS = (
 
 @pytest.fixture
 def rig():
-    """A character in the namespace "char": a left and a right arm control and
-    a centred spine control with a left and a right blink attribute."""
+    """Namespace "char": left and right arm controls, a spine with left and right blinks."""
     cmds.namespace(add="char")
     cmds.group(empty=True, name="char:rig")
     for name in ("char:L_arm_ctrl", "char:R_arm_ctrl", "char:spine_ctrl"):
@@ -31,30 +27,25 @@ def rig():
 
 
 def attr(rk, path):
-    """A wrapper of the plug at "node.attribute", as the tools build them."""
     node, name = path.split(".")
     return rk.AnimAttr(rk.Node(node).getPlug(name))
 
 
 class TestNames:
-    def test_name_forms_of_a_namespaced_left_control(self, rk, rig):
-        a = attr(rk, "char:L_arm_ctrl.tx")
-        assert a.plugName == "|char:rig|char:L_arm_ctrl.translateX"
-        assert a.shortPlugName == "|char:rig|char:L_arm_ctrl.tx"
-        assert a.mirrorInfoPlugName == "char:L_arm_ctrl.translateX"
-        assert a.plainPlugName == "L_arm_ctrl.translateX"
-        assert a.parentKey == "rig"
-        assert a.settingsKey == "rig|L_arm_ctrl.translateX"
-        assert a.mirrorPlugName == "char:R_arm_ctrl.translateX"
-        assert a.namespacePrefix == "char:"
+    @pytest.mark.parametrize("path, names", [
+        ("char:L_arm_ctrl.tx", dict(
+            plugName="|char:rig|char:L_arm_ctrl.translateX",
+            shortPlugName="|char:rig|char:L_arm_ctrl.tx",
+            mirrorInfoPlugName="char:L_arm_ctrl.translateX", plainPlugName="L_arm_ctrl.translateX",
+            parentKey="rig", settingsKey="rig|L_arm_ctrl.translateX",
+            mirrorPlugName="char:R_arm_ctrl.translateX", namespacePrefix="char:", side=LEFT)),
+        ("loose_L.ty", dict(parentKey="", settingsKey="|loose_L.translateY", side=LEFT,
+                            namespacePrefix=""))],  # a side marker at the end
+        ids=["namespaced left control", "no parent or namespace"])
+    def test_name_forms(self, rk, rig, path, names):
+        a = attr(rk, path)
+        assert {name: getattr(a, name) for name in names} == names
         assert a.side is LEFT
-
-    def test_node_without_parent_or_namespace(self, rk, rig):
-        a = attr(rk, "loose_L.ty")
-        assert a.parentKey == ""
-        assert a.settingsKey == "|loose_L.translateY"
-        assert a.side is LEFT  # a side marker at the end
-        assert a.namespacePrefix == ""
 
     @pytest.mark.parametrize("name, family", [
         ("translateX", "isTranslate"), ("tz", "isTranslate"), ("rotateY", "isRotate"),
@@ -109,27 +100,21 @@ class TestMirrorNodes:
         assert attr(rk, "char:spine_ctrl.tx").side is CENTER
 
 
-class TestMirrorAttr:
-    def test_stored_attribute_name_wins(self, rk, rig):
-        source = attr(rk, "char:L_arm_ctrl.tx")
-        CORE.mirrorStoreA.entries[source.settingsKey] = "translateY"
-        assert source.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateY"
-
-    def test_stored_name_that_is_missing_falls_back_to_the_same_attribute(self, rk, rig, errors):
-        source = attr(rk, "char:L_arm_ctrl.tx")
-        CORE.mirrorStoreA.entries[source.settingsKey] = "nothing"
-        assert source.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateX"
-        assert errors == ["Zentrik - Attribute does not exist char:R_arm_ctrl nothing None"]
-
-    def test_left_and_right_attributes_of_a_centred_node(self, rk, rig):
-        mirror = attr(rk, "char:spine_ctrl.leftBlink").mirrorAttr
-        assert mirror.plugName == "|char:rig|char:spine_ctrl.rightBlink"
-        centred = attr(rk, "char:spine_ctrl.tx").mirrorAttr
-        assert centred.plugName == "|char:rig|char:spine_ctrl.translateX"
-
-    def test_mirror_partner_from_the_service(self, rk, rig):
-        partner = attr(rk, "char:L_arm_ctrl.rz").mirrorFromAnimAttr
-        assert partner.plugName == "|char:rig|char:R_arm_ctrl.rotateZ"
+@pytest.mark.parametrize("path, stored, member, expected, reports", [
+    ("char:L_arm_ctrl.tx", "translateY", "mirrorAttr", "R_arm_ctrl.translateY", []),
+    ("char:L_arm_ctrl.tx", "nothing", "mirrorAttr", "R_arm_ctrl.translateX",  # falls back
+     ["Zentrik - Attribute does not exist char:R_arm_ctrl nothing None"]),
+    ("char:spine_ctrl.leftBlink", None, "mirrorAttr", "spine_ctrl.rightBlink", []),
+    ("char:spine_ctrl.tx", None, "mirrorAttr", "spine_ctrl.translateX", []),
+    ("char:L_arm_ctrl.rz", None, "mirrorFromAnimAttr", "R_arm_ctrl.rotateZ", [])],
+    ids=["stored name wins", "stored name missing", "left of a centred node",
+         "centred channel", "partner from the service"])
+def test_mirror_attribute(rk, rig, errors, path, stored, member, expected, reports):
+    source = attr(rk, path)
+    if stored:
+        CORE.mirrorStoreA.entries[source.settingsKey] = stored
+    assert getattr(source, member).plugName == "|char:rig|char:" + expected
+    assert errors == reports
 
 
 class TestMultiplier:
@@ -223,8 +208,7 @@ class TestMirrorValue:
     def test_value_whose_multiplication_empties_it_is_mirrored_without_reading_past_it(
             self, rk, rig, monkeypatch):
         class Emptying(float):
-            """A number whose product empties every list that holds it, as
-            Python code reached from a multiplication can."""
+            """A number whose product empties every list that holds it."""
 
             def __mul__(self, other):
                 import gc

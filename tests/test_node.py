@@ -33,15 +33,20 @@ class TestConstruction:
         assert node.fullName() == path
         assert errors == []  # the candidates that missed are not the animator's concern
 
-    @pytest.mark.parametrize("name", ["|grp|nothing", "nothing", "|a|b|c|nothing"])
-    def test_shorter_path_search_without_a_match_keeps_the_name_and_reports_once(
-            self, rk, errors, name):
-        node = rk.Node(name, True)
+    @pytest.mark.parametrize("name, shorter", [
+        ("|grp|nothing", True), ("nothing", True), ("|a|b|c|nothing", True), ("nothing", False)])
+    def test_unknown_name_keeps_the_name_and_is_reported_once_per_instance(
+            self, rk, errors, name, shorter):
+        node = rk.Node(name, shorter)
         assert node.nodeName == name
         assert errors == []
-        assert not node.exists()
+        assert not node.exists() and not node.exists()
+        assert node.nodeMObject is None
         assert len(errors) == 1
         assert errors[0].startswith("Zentrik - Error handling object %s - " % name)
+        for method in (node.fullName, node.partialPathName, node.shortName):
+            with pytest.raises(AttributeError):
+                method()
 
     def test_shorter_path_search_skips_a_candidate_several_nodes_share(self, rk, errors, twins):
         node = rk.Node("|rig|ctrl", True)
@@ -71,13 +76,6 @@ class TestExistence:
         cmds.delete("|grp|empty")
         assert not node.exists()
 
-    def test_unknown_name_is_reported_once_per_instance(self, rk, errors):
-        node = rk.Node("nothing")
-        assert not node.exists() and not node.exists()
-        assert node.nodeMObject is None
-        assert len(errors) == 1
-        assert errors[0].startswith("Zentrik - Error handling object nothing - ")
-
     @pytest.mark.parametrize("name", ["ctrl", "ctrl*", b"ctrl"])
     def test_a_name_several_nodes_share_is_a_failed_lookup(self, rk, hierarchy, errors, name):
         node = rk.Node(name)
@@ -100,12 +98,6 @@ class TestExistence:
     @pytest.mark.parametrize("name", [None, 5, 2.5, object(), ("a",), ""])
     def test_any_object_as_name_answers_without_crashing(self, rk, name):
         assert rk.Node(name).exists() is False
-
-    def test_name_methods_of_a_missing_node_raise_attribute_error(self, rk):
-        node = rk.Node("nothing")
-        for method in (node.fullName, node.partialPathName, node.shortName):
-            with pytest.raises(AttributeError):
-                method()
 
 
 class TestNames:
@@ -138,35 +130,28 @@ class TestHierarchy:
         cmds.createNode("network", name="net")
         assert rk.Node("net").parent() is None
 
-    def test_children(self, rk, hierarchy):
-        names = [c.nodeName for c in rk.Node("grp").children()]
-        assert names == ["|grp|ctrl", "|grp|empty"]
-        assert rk.Node("|grp|empty").children() == []
-
-    @pytest.mark.parametrize(
-        "typeFilter, expected",
-        [(MFn.kTransform, ["|grp|ctrl|child"]),
-         ([MFn.kMesh], ["|grp|ctrl|ctrlShape"]),
-         ([MFn.kMesh, MFn.kTransform, MFn.kMesh], ["|grp|ctrl|ctrlShape", "|grp|ctrl|child"]),
-         ([MFn.kCamera], [])],
-    )
-    def test_children_with_type_filter(self, rk, hierarchy, typeFilter, expected):
+    @pytest.mark.parametrize("node, typeFilter, expected", [
+        ("grp", (), ["|grp|ctrl", "|grp|empty"]), ("|grp|empty", (), []),
+        ("|grp|ctrl", (MFn.kTransform,), ["|grp|ctrl|child"]),
+        ("|grp|ctrl", ([MFn.kMesh],), ["|grp|ctrl|ctrlShape"]),
+        ("|grp|ctrl", ([MFn.kMesh, MFn.kTransform, MFn.kMesh],),
+         ["|grp|ctrl|ctrlShape", "|grp|ctrl|child"]),
+        ("|grp|ctrl", ([MFn.kCamera],), [])])
+    def test_children(self, rk, hierarchy, node, typeFilter, expected):
         cmds.createNode("transform", name="child", parent="|grp|ctrl")
-        assert [c.nodeName for c in rk.Node("|grp|ctrl").children(typeFilter)] == expected
+        assert [c.nodeName for c in rk.Node(node).children(*typeFilter)] == expected
 
-    def test_shapes(self, rk, hierarchy):
+    @pytest.mark.parametrize("name, shape, shapes", [
+        ("|grp|ctrl", "|grp|ctrl|ctrlShape", ["|grp|ctrl|ctrlShape", "|grp|ctrl|second"]),
+        ("|grp|empty", None, []), ("net", None, [])])
+    def test_shapes(self, rk, hierarchy, name, shape, shapes):
         cmds.createNode("mesh", name="second", parent="|grp|ctrl")
-        node = rk.Node("|grp|ctrl")
-        assert node.shape.nodeName == "|grp|ctrl|ctrlShape"
-        assert [s.nodeName for s in node.shapes] == ["|grp|ctrl|ctrlShape", "|grp|ctrl|second"]
-        # The kept path is not extended by the shape lookups.
-        assert node.dagPath.fullPathName() == "|grp|ctrl"
-
-    def test_no_shapes(self, rk, hierarchy):
-        node = rk.Node("|grp|empty")
-        assert node.shape is None and node.shapes == []
         cmds.createNode("network", name="net")
-        assert rk.Node("net").shape is None and rk.Node("net").shapes == []
+        node = rk.Node(name)
+        assert (node.shape and node.shape.nodeName) == shape
+        assert [s.nodeName for s in node.shapes] == shapes
+        if shape:  # the kept path is not extended by the shape lookups
+            assert node.dagPath.fullPathName() == name
 
 
 class TestVisibility:

@@ -1,6 +1,4 @@
-"""Node's matrices: the world matrix at the rotate pivot, read at other frames
-(through a temporary node that never stays, or a frame stepper), split into
-channel values, and written back so that the channels come out unchanged."""
+"""Node's matrices: the world matrix read (now, at other frames), split, and written back."""
 import math
 
 import pytest
@@ -23,8 +21,7 @@ vector = st.tuples(offset, offset, offset)
 
 @st.composite
 def rotations(draw):
-    """An order and rotate channels whose middle angle is within ±80°, so
-    decomposing gives the same three angles back."""
+    """An order and rotate channels whose middle angle is within ±80° (unique Euler angles)."""
     order = draw(st.integers(0, 5))
     angles = dict(zip(ORDERS[order], (draw(wide), draw(narrow), draw(wide))))
     return order, (angles["x"], angles["y"], angles["z"])
@@ -32,10 +29,7 @@ def rotations(draw):
 
 @st.composite
 def rigs(draw):
-    """A transform or a joint under a moved, turned and scaled parent (a joint
-    parent compensated as Maya wires it), with every component of its own
-    matrix away from its rest value: pivots and their translations, shear,
-    rotate axis, non-uniform scale, joint orient."""
+    """A transform or joint under a moved, turned, scaled parent, every component off rest."""
     order, rotate = draw(rotations())
     kind = draw(st.sampled_from(["transform", "joint"]))
     return dict(
@@ -82,7 +76,7 @@ def assertChannels(actual, expected, tolerance=1e-6):
 
 
 def worldAt(node, frame):
-    """The node's world matrix read the plain way: after moving to ``frame``."""
+    """The node's world matrix read after moving to ``frame``."""
     now = cmds.currentTime(query=True)
     cmds.currentTime(frame)
     try:
@@ -104,9 +98,7 @@ def entries(m):
 
 
 def roundTrip(rk, name="n"):
-    """The node's channels before, and after its translate and rotate were
-    zeroed and its scale reset and the world matrix read first was set
-    again; the node must be back where it was."""
+    """The channels before, and after resetting them and setting the world matrix read first."""
     before = channels(name)
     node = rk.Node(name)
     world = node.worldMatrix()
@@ -120,23 +112,11 @@ def roundTrip(rk, name="n"):
 
 @pytest.fixture
 def units():
-    """Lets a test change the working units (Maya keeps them across new
-    scenes): puts back the linear and angle units afterwards."""
+    """Puts the working units back afterwards: Maya keeps them across new scenes."""
     linear = cmds.currentUnit(query=True, linear=True)
     angular = cmds.currentUnit(query=True, angle=True)
     yield
     cmds.currentUnit(linear=linear, angle=angular)
-
-
-@pytest.fixture
-def sliding():
-    """"n" sliding along x: translateX 0 at frame 1, 8 at frame 9; the
-    current frame is 1."""
-    cmds.createNode("transform", name="n")
-    cmds.setKeyframe("n.tx", time=(1,), value=0.0)
-    cmds.setKeyframe("n.tx", time=(9,), value=8.0)
-    cmds.currentTime(1)
-    return "n"
 
 
 class TestRoundTrip:
@@ -159,30 +139,24 @@ class TestRoundTrip:
 
 
 class TestDecomposition:
-    def test_joint_channels_come_out_without_orient_and_rotate_axis(self, rk):
-        cmds.createNode("joint", name="j")
-        cmds.setAttr("j.rotateOrder", 2)
-        cmds.setAttr("j.rotate", 20, -35, 60)
-        cmds.setAttr("j.rotateAxis", 15, 0, -30)
-        cmds.setAttr("j.jointOrient", 0, 45, 90)
-        cmds.setAttr("j.translate", 1, 2, 3)
-        cmds.setAttr("j.scale", 2, 2, 2)
+    @pytest.mark.parametrize("kind, attributes, translation, scale, order", [
+        ("joint", dict(rotateOrder=(2,), rotate=(20, -35, 60), rotateAxis=(15, 0, -30),
+                       jointOrient=(0, 45, 90), translate=(1, 2, 3), scale=(2, 2, 2)),
+         (1, 2, 3), (2, 2, 2), 2),
+        ("hikIKEffector", dict(rotate=(20, -35, 60), jointOrient=(90, 0, 45)),
+         (0, 0, 0), (1, 1, 1), 0)])  # an effector's orient is a double3 of its own
+    def test_channels_come_out_without_orient_and_rotate_axis(
+            self, rk, kind, attributes, translation, scale, order):
+        cmds.createNode(kind, name="j")
+        for name, values in attributes.items():
+            cmds.setAttr("j." + name, *values)
         node = rk.Node("j")
         record = node.decomposeLocalMatrix(node.localMatrix())
-        assert vectorOf(record.translation) == pytest.approx((1, 2, 3))
-        assert vectorOf(record.scale) == pytest.approx((2, 2, 2))
+        assert vectorOf(record.translation) == pytest.approx(translation)
+        assert vectorOf(record.scale) == pytest.approx(scale)
         assert [math.degrees(a) for a in vectorOf(record.rotation)] == pytest.approx(
             [20, -35, 60])
-        assert record.rotation.order == 2
-
-    def test_effector_orient_is_read_from_its_double3(self, rk):
-        cmds.createNode("hikIKEffector", name="e")
-        cmds.setAttr("e.rotate", 10, 20, 30)
-        cmds.setAttr("e.jointOrient", 90, 0, 45)
-        node = rk.Node("e")
-        record = node.decomposeLocalMatrix(node.localMatrix())
-        assert [math.degrees(a) for a in vectorOf(record.rotation)] == pytest.approx(
-            [10, 20, 30])
+        assert record.rotation.order == order
 
     def test_nothing_asked_gives_three_zero_vectors(self, rk):
         cmds.createNode("transform", name="n")
@@ -208,8 +182,7 @@ class TestDecomposition:
 
 
 def keyed(rig, frames=(1, 11)):
-    """Build the rig and key its node's and parent's channels at ``frames``,
-    the second key offset from the first."""
+    """The rig with its node's and parent's channels keyed at ``frames``, differently."""
     build(rig)
     for name in ("p", "n"):
         for channel in CHANNELS:
@@ -243,28 +216,22 @@ class TestOtherFrames:
         assert node.worldMatrixAtFrame(5).isEquivalent(node.worldMatrix(), 1e-12)
         assert dummyCalls() == []
 
-    def test_a_stepper_that_steps_needs_no_temporary_node(self, rk, sliding):
+    @pytest.mark.parametrize("canStep", [True, False])
+    def test_a_stepper_that_steps_needs_no_temporary_node(self, rk, sliding, canStep):
+        CORE.frameStepper.canStep = canStep
         node = rk.Node("n")
         with FrameStepper() as stepper:
             matrix = node.worldMatrixAtFrame(7, stepper)
         assert matrix(3, 0) == pytest.approx(6.0)
-        assert dummyCalls() == []
-        assert [n.fullName() for n in stepper.registered] == ["|n"]
-        assert stepper.steps == [(7, True)]
-        assert cmds.currentTime(query=True) == 1.0
-
-    def test_a_stepper_that_cannot_step_falls_back_to_the_temporary_node(
-            self, rk, sliding):
-        CORE.frameStepper.canStep = False
-        with FrameStepper() as stepper:
-            matrix = rk.Node("n").worldMatrixAtFrame(7, stepper)
-        assert matrix(3, 0) == pytest.approx(6.0)
-        assert stepper.steps == [(7, False)]
-        # The temporary node is named, made and deleted by the suite.
-        assert [call for call in CORE.calls if call[0] == "graphKit"] == [
-            ("graphKit", "createNode", ("Zentrik_Dummy_Matrix", "passMatrix", False, False)),
-            ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))]
-        assert cmds.ls(type="passMatrix") == []
+        assert stepper.steps == [(7, canStep)]
+        assert cmds.currentTime(query=True) == 1.0 and cmds.ls(type="passMatrix") == []
+        if canStep:
+            assert dummyCalls() == []
+            assert [n.fullName() for n in stepper.registered] == ["|n"]
+        else:  # the temporary node
+            assert [call for call in CORE.calls if call[0] == "graphKit"] == [
+                ("graphKit", "createNode", ("Zentrik_Dummy_Matrix", "passMatrix", False, False)),
+                ("graphKit", "deleteNode", ("Zentrik_Dummy_Matrix",))]
 
 
 class _FailingCommands(object):
@@ -297,11 +264,20 @@ class TestTemporaryNode:
         assert cmds.ls(type="passMatrix") == []
 
 
-# The generated rigs above have every component away from rest at once; these
-# are set-ups they do not make.
+def jointUnderScaledJoint(compensate, rootScale):
+    cmds.select(clear=True)
+    cmds.joint(name="root")
+    cmds.joint(name="n", position=(3, 0, 0), scaleCompensate=compensate)
+    cmds.setAttr("root.scale", *rootScale)
+    for name, values in (("rotate", (10, 20, 30)), ("jointOrient", (0, 15, 0)),
+                         ("scale", (1.5, 1, 1))):
+        cmds.setAttr("n." + name, *values)
+
+
+# Set-ups the generated rigs, with every component off rest at once, do not make.
 @pytest.mark.parametrize("attributes", [
-    # The pivot moved to (1, 0, 0) as the animator moves it: Maya keeps the
-    # node in place with this scale pivot translation.
+    # The pivot moved as the animator moves it: Maya keeps the node in place
+    # with this scale pivot translation.
     pytest.param(dict(scale=(2, 2, 2), rotatePivot=(1, 0, 0), scalePivot=(1, 0, 0),
                       scalePivotTranslate=(1, 0, 0), translate=(1, 2, 3)),
                  id="pivot moved on a scaled node"),
@@ -309,37 +285,27 @@ class TestTemporaryNode:
                  id="radians as the working angle unit"),
     pytest.param(dict(rotate=(10, 20, 30), translate=(1, 2, 3), linearUnit="mm"),
                  id="millimetres as the working linear unit"),
-])
+] + [pytest.param(dict(joint=(compensate, rootScale)), id="joint under %s scaled joint%s" % (
+    kind, "" if compensate else ", not compensated"))
+    for compensate in (True, False) for kind, rootScale in (("uniform", (2, 2, 2)),
+                                                            ("non-uniform", (1, 3, 0.5)))])
 def test_round_trips_of_awkward_transforms(rk, units, attributes):
     attributes = dict(attributes)
-    cmds.createNode("transform", name="n")
-    angleUnit = attributes.pop("angleUnit", "degree")
-    linearUnit = attributes.pop("linearUnit", "cm")
+    if "joint" in attributes:
+        jointUnderScaledJoint(*attributes.pop("joint"))
+    else:
+        cmds.createNode("transform", name="n")
+    working = dict(angle=attributes.pop("angleUnit", "degree"),
+                   linear=attributes.pop("linearUnit", "cm"))
     for name, values in attributes.items():
         cmds.setAttr("n." + name, *values)
-    cmds.currentUnit(angle=angleUnit, linear=linearUnit)
+    cmds.currentUnit(**working)
     before, after = roundTrip(rk)
     assertChannels(after, before)
 
 
-@pytest.mark.parametrize("compensate", [True, False])
-@pytest.mark.parametrize("rootScale", [(2, 2, 2), (1, 3, 0.5)], ids=["uniform", "non-uniform"])
-def test_joint_under_a_scaled_parent_joint_is_placed_exactly(rk, compensate, rootScale):
-    cmds.select(clear=True)
-    cmds.joint(name="root")
-    cmds.joint(name="tip", position=(3, 0, 0), scaleCompensate=compensate)
-    cmds.setAttr("root.scale", *rootScale)
-    cmds.setAttr("tip.rotate", 10, 20, 30)
-    cmds.setAttr("tip.jointOrient", 0, 15, 0)
-    cmds.setAttr("tip.scale", 1.5, 1, 1)
-    before, after = roundTrip(rk, "tip")
-    assertChannels(after, before)
-
-
 class TestPartialWrites:
-    """A world matrix written in part: the channels not asked for keep their
-    values, and the translation puts the rotate pivot where the target's
-    origin is."""
+    """A world matrix written in part: other channels kept, the rotate pivot at the target."""
 
     @pytest.fixture
     def pivoted(self):
@@ -361,35 +327,27 @@ class TestPartialWrites:
 
     @pytest.mark.parametrize("flags, kept", [
         (dict(withRotation=False, withScale=False), ("rotate", "scale")),
-        (dict(withRotation=False), ("rotate",)),
-        (dict(withScale=False), ("scale",)),
-    ])
-    def test_translation_puts_the_pivot_in_place_with_the_channels_kept(
-            self, rk, pivoted, flags, kept):
+        (dict(withRotation=False), ("rotate",)), (dict(withScale=False), ("scale",)),
+        (dict(withTranslation=False), ("translate",))])
+    def test_the_channels_not_asked_for_are_kept(self, rk, pivoted, flags, kept):
+        cmds.setAttr("n.translate", 7, 8, 9)
         before = dict(zip(CHANNELS, channels()))
         node = rk.Node("n")
         node.setWorldMatrix(self.target(), **flags)
         for channel in kept:
             assert cmds.getAttr("n." + channel)[0] == pytest.approx(before[channel])
-        position = node.worldMatrix()
-        assert [position(3, i) for i in range(3)] == pytest.approx([4, 5, 6])
-
-    def test_without_translation_the_translate_channels_stay(self, rk, pivoted):
-        cmds.setAttr("n.translate", 7, 8, 9)
-        node = rk.Node("n")
-        node.setWorldMatrix(self.target(), withTranslation=False)
-        assert cmds.getAttr("n.translate")[0] == pytest.approx((7, 8, 9))
-        world = node.worldMatrix()
-        wanted = self.target()
-        assert [world(r, c) for r in range(3) for c in range(3)] == pytest.approx(
-            [wanted(r, c) for r in range(3) for c in range(3)])
+        world, wanted = node.worldMatrix(), self.target()
+        if "translate" in kept:  # the rotation and scale reach the target's
+            assert [world(r, c) for r in range(3) for c in range(3)] == pytest.approx(
+                [wanted(r, c) for r in range(3) for c in range(3)])
+        else:  # the translation puts the pivot in place
+            assert [world(3, i) for i in range(3)] == pytest.approx([4, 5, 6])
 
 
 class TestOtherMatrices:
     @pytest.fixture
     def turned(self):
-        """"p" moved, turned and scaled; "n" under it, turned about its own
-        rotate axis."""
+        """"p" moved, turned and scaled; "n" under it, turned about its own rotate axis."""
         cmds.createNode("transform", name="p")
         cmds.setAttr("p.translate", 1, 2, 3)
         cmds.setAttr("p.rotate", 0, 90, 0)
@@ -457,8 +415,7 @@ def test_a_matrix_that_is_not_finite_is_reported_and_nothing_is_written(
 
 
 class TestMirroredByItsOwnScale:
-    """A control mirrored by a negative scale of its own: written back, its
-    channels stay as the animator keyed them."""
+    """A control mirrored by its own negative scale keeps its channels when written back."""
 
     @pytest.mark.parametrize("flags", [
         dict(), dict(withScale=False), dict(withTranslation=False)])

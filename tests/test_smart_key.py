@@ -1,6 +1,4 @@
-"""Smart keys: the key lands on the curve Maya edits (the base curve, or a
-layer's own), the key kind is set there, and the one-shot callback never
-outlives the call that registered it."""
+"""Smart keys: the key and its kind land on the curve Maya edits; no callback outlives the call."""
 import pytest
 from maya import cmds
 from maya.OpenMaya import MObject, MSelectionList
@@ -20,15 +18,12 @@ def baseCurve():
 
 
 class TestBaseCurve:
-    def test_key_without_a_layer_lands_on_the_base_curve(self, ctrl):
-        curve = ctrl.setSmartKey(10)
-        assert curve.name() == baseCurve()
-        assert ctrl.lastKeyedCurve is curve
+    def test_keys_without_a_layer_land_on_the_base_curve(self, ctrl):
+        first = ctrl.setSmartKey(10)
+        assert first.name() == baseCurve()
+        assert ctrl.lastKeyedCurve is first
         assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [10.0]
         assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) is None
-
-    def test_second_key_replaces_the_kept_curve(self, ctrl):
-        first = ctrl.setSmartKey(10)
         second = ctrl.setSmartKey(20, keyKind=AnimCurve.KEY_BREAKDOWN)
         assert second is not first and ctrl.lastKeyedCurve is second
         assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [20.0]
@@ -43,18 +38,14 @@ class TestBaseCurve:
 
 
 class TestNoCurveKeyed:
-    def test_locked_channel_leaves_no_registration_behind(self, rk, ctrl):
+    @pytest.mark.parametrize("earlier", [False, True])
+    def test_locked_channel_leaves_no_registration_behind(self, rk, ctrl, earlier):
+        first = ctrl.setSmartKey(10) if earlier else None
         cmds.setAttr("ctrl.tx", lock=True)
-        assert ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN) is None
+        assert ctrl.setSmartKey(20, keyKind=AnimCurve.KEY_BREAKDOWN) is None
         assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
         cmds.setKeyframe("other.ty", time=(5,), value=1.0)  # an unrelated edit
-        assert not hasattr(ctrl, "lastKeyedCurve")
-
-    def test_locked_channel_keeps_the_curve_of_an_earlier_key(self, ctrl):
-        first = ctrl.setSmartKey(10)
-        cmds.setAttr("ctrl.tx", lock=True)
-        assert ctrl.setSmartKey(20) is None
-        assert ctrl.lastKeyedCurve is first
+        assert (ctrl.lastKeyedCurve is first) if earlier else not hasattr(ctrl, "lastKeyedCurve")
 
     @pytest.mark.parametrize("error", [ValueError, RuntimeError])
     def test_failed_key_withdraws_the_registration(self, rk, ctrl, monkeypatch, error):
@@ -75,36 +66,27 @@ class TestNoCurveKeyed:
         assert "animAttr_setSmartKey" not in CORE.hookKit.callbacks
 
 
-class TestLayers:
-    def test_key_in_a_layer_lands_on_the_layers_curve(self, rk, ctrl):
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
-        layer = rk.AnimLayer.create("layerA")
-        layer.addAttribute("ctrl.tx")
-        curve = ctrl.setSmartKey(10, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
-        assert rk.AnimLayer("layerA").animCurveNames == [curve.name()]  # not the base curve
-        assert cmds.nodeType(curve.name()) == "animCurveTL"
-        assert curve.keyTimes == [10.0]
-        assert cmds.keyframe(curve.name(), query=True, breakdown=True) == [10.0]
-        assert curve.drivenPlug.name() == "ctrl.translateX"
-
-
-class TestCompound:
-    @pytest.mark.parametrize("layered", [False, True])
-    def test_every_key_of_a_compound_gets_the_kind(self, rk, ctrl, layered):
+class TestCurveMayaEdits:
+    @pytest.mark.parametrize("plug, layered", [("tx", True), ("translate", False),
+                                               ("translate", True)])
+    def test_every_key_gets_the_kind_on_the_curve_maya_edits(self, rk, ctrl, plug, layered):
         layer = None
         if layered:
+            cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
             layer = rk.AnimLayer.create("layerA")
-            layer.addAttribute("ctrl.translate")
-        compound = rk.AnimAttr(plugName="ctrl.translate")
-        curve = compound.setSmartKey(4, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
-        assert curve is compound.lastKeyedCurve
-        assert [c.name() for c in compound.lastKeyedCurves][0] == curve.name()
-        assert sorted(c.drivenPlug.name() for c in compound.lastKeyedCurves) == [
-            "ctrl.translateX", "ctrl.translateY", "ctrl.translateZ"]
-        for keyed in compound.lastKeyedCurves:
-            assert cmds.keyframe(keyed.name(), query=True, breakdown=True) == [4.0]
-            if layered:
-                assert keyed.name() in rk.AnimLayer("layerA").animCurveNames
+            layer.addAttribute("ctrl." + plug)
+        attr = rk.AnimAttr(plugName="ctrl." + plug)
+        curve = attr.setSmartKey(4, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer)
+        assert curve is attr.lastKeyedCurve and curve.keyTimes == [4.0]
+        keyed = attr.lastKeyedCurves
+        assert keyed[0].name() == curve.name()
+        assert sorted(c.drivenPlug.name() for c in keyed) == [
+            "ctrl.translate" + axis for axis in ("X" if plug == "tx" else "XYZ")]
+        for c in keyed:
+            assert cmds.keyframe(c.name(), query=True, breakdown=True) == [4.0]
+            assert cmds.nodeType(c.name()) == "animCurveTL"
+        if layered:  # the layer's own curves, not the base curve
+            assert sorted(rk.AnimLayer("layerA").animCurveNames) == sorted(c.name() for c in keyed)
 
 
 class TestFrameNotFinite:
@@ -122,9 +104,7 @@ class TestFrameNotFinite:
 
 
 class TestEditedCurvesThatChange:
-    """The callback wraps each edited curve in Python, which may change the
-    array it was handed: the curves kept are those the array held when the
-    callback came, fewer if it shrank, never more."""
+    """Wrapping an edited curve may change the array: kept are those it held, fewer, never more."""
 
     class Edited(list):
         """An array of edited curves, as Maya hands it to the callback."""

@@ -1,10 +1,8 @@
-"""The hand-written type stub src/rigkit0.pyi against the built module, read
-with ast and compared class by class: each class's own members, their kinds,
-parameters and defaults, the bases among the module's own classes and the
-attributes each constructor sets; then mypy --strict on the stub when mypy is
-installed."""
+"""The hand-written stub src/rigkit0.pyi against the built module, class by
+class (members, kinds, parameters, bases, instance attributes), and mypy --strict."""
 import ast
 import copy
+import functools
 import inspect
 import os
 import subprocess
@@ -15,8 +13,6 @@ import pytest
 
 STUB = Path(__file__).resolve().parent.parent / "src" / "rigkit0.pyi"
 
-# How each class is built for the instance-attribute check; the others take
-# no arguments.
 CONSTRUCTORS = {
     "FrameTime": lambda rk: rk.FrameTime(1),
     "Node": lambda rk: rk.Node("node1"),
@@ -25,8 +21,6 @@ CONSTRUCTORS = {
 }
 
 METHOD, STATIC, PROPERTY, ATTRIBUTE, CLASS = "method", "static", "property", "attribute", "class"
-
-# --- reading the stub ---------------------------------------------------------
 
 
 def _stubClasses():
@@ -86,14 +80,8 @@ def _stubMembers(qualname):
     return members
 
 
-# --- reading the module -------------------------------------------------------
-
-
 def _runtimeClass(rk, qualname):
-    obj = rk
-    for part in qualname.split("."):
-        obj = getattr(obj, part)
-    return obj
+    return functools.reduce(getattr, qualname.split("."), rk)
 
 
 def _runtimeParameters(function):
@@ -101,11 +89,8 @@ def _runtimeParameters(function):
 
 
 def _isMember(name, value):
-    """Public names, and the special methods the module defines (__init__,
-    __enter__, ...); not what type() adds itself (__module__, __dict__)."""
-    if not name.startswith("_"):
-        return True
-    return name.startswith("__") and name.endswith("__") and callable(value)
+    """Public names and the special methods the module defines, not type()'s own."""
+    return not name.startswith("_") or name[:2] == name[-2:] == "__" and callable(value)
 
 
 def _runtimeMembers(rk, cls):
@@ -135,44 +120,27 @@ def _moduleClasses(rk):
         if isinstance(value, type) and value.__module__ == rk.__name__ and value.__qualname__ == name)
 
 
-# --- the checks -----------------------------------------------------------------
-
-
 def test_stub_declares_exactly_the_module_classes(rk):
     assert TOP_LEVEL == _moduleClasses(rk)
 
 
 @pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
-def test_stub_members_match_the_module(rk, qualname):
+def test_stub_class_matches_the_module(rk, qualname):
     stub = _stubMembers(qualname)
-    runtime = _runtimeMembers(rk, _runtimeClass(rk, qualname))
+    cls = _runtimeClass(rk, qualname)
+    runtime = _runtimeMembers(rk, cls)
     missing = sorted(set(runtime) - set(stub))
     assert not missing, "members of %s missing from the stub: %s" % (qualname, missing)
-    # Stub attributes the class does not hold must be set on instances; the
-    # next test checks those.
+    # Stub attributes the class does not hold must be set on instances.
     extra = sorted(n for n in set(stub) - set(runtime) if stub[n][0] != ATTRIBUTE)
     assert not extra, "stub members %s are not in the module's %s" % (extra, qualname)
-    differing = [
-        "%s: stub %s, module %s" % (name, stub[name], runtime[name])
-        for name in sorted(set(stub) & set(runtime)) if stub[name] != runtime[name]
-    ]
+    differing = ["%s: stub %s, module %s" % (name, stub[name], runtime[name])
+                 for name in sorted(set(stub) & set(runtime)) if stub[name] != runtime[name]]
     assert not differing, "%s differs from the stub:\n" % qualname + "\n".join(differing)
-
-
-@pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
-def test_stub_bases_are_the_module_bases_among_its_own_classes(rk, qualname):
-    # Bases from outside the module (CoreObject, MTime, MAnimControl) are left
-    # out of the stub on purpose; see its header.
-    cls = _runtimeClass(rk, qualname)
+    # Bases from outside the module (CoreObject, MTime, ...) are left out on purpose.
     own = [base.__qualname__ for base in cls.__bases__ if base.__module__ == rk.__name__]
     assert [ast.unparse(base) for base in STUB_CLASSES[qualname].bases] == own
-
-
-@pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
-def test_stub_instance_attributes_are_those_the_constructor_sets(rk, qualname):
-    cls = _runtimeClass(rk, qualname)
     instance = CONSTRUCTORS.get(qualname, lambda rk: cls())(rk)
-    stub = _stubMembers(qualname)
     declared = sorted(n for n, (kind, _) in stub.items() if kind == ATTRIBUTE and n not in vars(cls))
     onInstance = sorted(n for n in vars(instance) if not n.startswith("_"))
     assert [n for n in declared if n not in onInstance] == [], "declared, never set on an instance"
@@ -181,10 +149,7 @@ def test_stub_instance_attributes_are_those_the_constructor_sets(rk, qualname):
 
 def test_mypy_strict_accepts_the_stub_alone(tmp_path):
     pytest.importorskip("mypy")
-    # No MYPYPATH: the stub must check without the stand-in, as it does where
-    # it is installed (mypy reads no untyped package from PYTHONPATH). No
-    # config file from the working folder, and the cache in a temporary
-    # folder so the repository stays clean.
+    # Without the stand-in, as where it is installed; no config, cache outside the repository.
     env = {k: v for k, v in os.environ.items() if k != "MYPYPATH"}
     result = subprocess.run(
         [sys.executable, "-m", "mypy", "--strict", "--no-incremental", "--config-file=",

@@ -1,5 +1,4 @@
-"""AnimControl and FrameTime: the current time without redraws, frames in the
-scene's unit, and timewarp."""
+"""AnimControl and FrameTime: the current time without redraws, the scene's unit, timewarp."""
 import pytest
 from maya import cmds
 from maya.OpenMaya import MTime
@@ -64,20 +63,16 @@ def test_refresh_comes_back_when_the_time_change_fails(rk, monkeypatch, refreshF
     assert refreshFailure.__context__ is (failure if refreshFails else None)
 
 
-def test_timewarp_off_returns_the_very_time(rk):
-    time = MTime(5, MTime.uiUnit())
+def test_timewarp_off_returns_the_very_time_and_on_reads_out_time_at_the_time(rk):
+    time = MTime(10, MTime.uiUnit())
     assert rk.FrameTime.isTimewarpEnabled() is False
     assert rk.FrameTime.warpedTime(time) is time
-
-
-def test_timewarp_on_reads_out_time_at_the_time(rk):
     cmds.createNode("transform", name="n")
     for node, attribute, frame, value in (("time1", "outTime", 1, 1), ("time1", "outTime", 10, 20),
                                           ("n", "tx", 1, 1), ("n", "tx", 20, 20)):
         cmds.setKeyframe(node, attribute=attribute, time=frame, value=value)
     rk.FrameTime.setTimewarpEnabled(True)
     assert rk.FrameTime.isTimewarpEnabled() is True
-    time = MTime(10, MTime.uiUnit())
     warped = rk.FrameTime.warpedTime(time)
     assert isinstance(warped, rk.FrameTime) and warped.value() == pytest.approx(20)
     attr = rk.AnimAttr(plugName="n.tx")

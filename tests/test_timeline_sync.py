@@ -1,5 +1,4 @@
-"""The timeline questions: each is asked only in its situation, and only an
-accepting answer changes the time slider and the highlight."""
+"""The timeline questions: asked in their situation only; only a yes changes the slider."""
 import pytest
 from maya import cmds
 
@@ -60,21 +59,16 @@ def test_nothing_is_asked_or_changed_outside_its_situation(rk, ctrl, commandLog,
 
 
 class TestChannelBoxQuestion:
-    def test_synced_slider_with_highlight_off_offers_the_highlight(self, rk, ctrl):
+    @pytest.mark.parametrize("onMeanwhile", [False, True])
+    def test_synced_slider_with_highlight_off_offers_the_highlight(self, rk, ctrl, onMeanwhile):
         channelsSelected()
         cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
         rk.AnimTools().updateChannelBoxHighlight()
         assert titles() == [HIGHLIGHT]
+        if onMeanwhile:  # from the menu: a late yes leaves it
+            CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True
         ToolMessage.click(0, MessageClick.accepted)
-        assert CORE.trigger.highlightRuns == 1
-
-    def test_a_late_yes_leaves_a_highlight_turned_on_meanwhile(self, rk, ctrl):
-        channelsSelected()
-        cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
-        rk.AnimTools().updateChannelBoxHighlight()
-        CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True  # from the menu
-        ToolMessage.click(0, MessageClick.accepted)
-        assert CORE.trigger.highlightRuns == 0
+        assert CORE.trigger.highlightRuns == (0 if onMeanwhile else 1)
 
     def test_slider_showing_other_keys_asks_and_accepting_syncs(self, rk, ctrl):
         channelsSelected()
