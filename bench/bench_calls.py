@@ -158,14 +158,24 @@ class PlainNode(PyNode):
         selection.getDependNode(0, obj)
         return obj
 
+    @coreProperty
+    def objectHandle(self):
+        return MObjectHandle(self.nodeMObject)
+
     def exists(self):
-        obj = self.nodeMObject
+        try:
+            obj = self.nodeMObject
+        except Exception:
+            return False
         if obj is None:
             return False
-        handle = MObjectHandle(obj)
-        return handle.isValid() and handle.isAlive()
+        try:
+            return self.objectHandle.isValid() and self.objectHandle.isAlive()
+        except ValueError:
+            return False
 
 
+COMPOUND = (MFn.kAttribute3Double, MFn.kAttribute3Float, MFn.kCompoundAttribute)
 LINEAR = (MFn.kDoubleLinearAttribute, MFn.kFloatLinearAttribute)
 
 
@@ -177,18 +187,19 @@ class PlainAnimAttr(rigkit0.AnimAttr):
 
     def plugFromPath(self, plugName):
         nodeName, attrName = plugName.split(".", 1)
-        obj = PlainNode(nodeName).nodeMObject
-        if obj is None:
+        node = PlainNode(nodeName)
+        if node.nodeMObject is None:
             raise ValueError("More than one object matches name: %s" % nodeName)
-        return MPlug(obj, MFnDependencyNode(obj).attribute(attrName))
+        return MPlug(node.nodeMObject, node.fnDependencyNode.attribute(attrName))
 
     def getValue(self, context=None):
-        if self.apiType in LINEAR:
+        apiType = self.apiType
+        if apiType not in COMPOUND and apiType in LINEAR:
             return self.plug.asMDistance(context or MDGContext()).asCentimeters()
         return rigkit0.AnimAttr.getValue(self, context)
 
     def setValue(self, value, modifier=None):
-        if modifier is None and self.apiType in LINEAR:
+        if modifier is None and self.apiType in LINEAR and math.isfinite(value):
             self.plug.setMDistance(MDistance(value))
             return True
         return rigkit0.AnimAttr.setValue(self, value, modifier)
