@@ -171,19 +171,20 @@ class TestMembership:
 
 class TestBestLayer:
     @pytest.mark.parametrize("holders, preferred, locked, best", [
-        ((), None, (), "BaseAnimation"),
-        (("layerA", "layerB"), None, (), "layerB"),
-        (("layerA", "layerB"), "layerA", (), "layerA"),
-        (("layerA",), "layerB", (), "layerA"),
-        (("layerA", "layerB"), None, ("layerB",), "layerA"),
-        (("layerA", "layerB"), "layerA", ("layerA",), "layerB"),
-    ], ids=["no holder", "top-most holder", "preferred holder", "preferred holds nothing",
-            "locked top", "locked preferred"])
+        ((), (), (), "BaseAnimation"),
+        (("layerA", "layerB"), (), (), "layerB"),
+        (("layerA", "layerB"), ("layerA",), (), "layerA"),
+        (("layerA", "layerB"), ("layerA", "layerB"), (), "layerB"),
+        (("layerA",), ("layerB",), (), "layerA"),
+        (("layerA", "layerB"), (), ("layerB",), "layerA"),
+        (("layerA", "layerB"), ("layerA",), ("layerA",), "layerB"),
+    ], ids=["no holder", "top-most holder", "preferred holder", "top-most preferred",
+            "preferred holds nothing", "locked top", "locked preferred"])
     def test_best_layer_of_a_plug(self, rig, holders, preferred, locked, best):
         for name in ("layerA", "layerB"):
             cmds.animLayer(name, attribute="ctrl.tx" if name in holders else [])
-        if preferred:
-            cmds.animLayer(preferred, edit=True, preferred=True)
+        for name in preferred:
+            cmds.animLayer(name, edit=True, preferred=True)
         for name in locked:
             cmds.animLayer(name, edit=True, lock=True)
         assert cmds.animLayer("ctrl.tx", query=True, bestLayer=True) == best
