@@ -243,6 +243,14 @@ class TestKeying:
             ["ctrl_translateX_layerA_inputA.output"]
         assert cmds.getAttr("ctrl.tx") == 5.0
 
+    def test_a_base_key_lands_under_every_layer(self, rig):
+        for name in ("layerA", "layerB"):
+            cmds.animLayer(name, attribute="ctrl.tx")
+        assert cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0, animLayer="BaseAnimation") == 1
+        assert cmds.animLayer("BaseAnimation", query=True, animCurves=True) == \
+            ["ctrl_translateX_layerA_inputA"]
+        assert cmds.getAttr("ctrl.tx") == 3.0
+
     def test_a_locked_layer_takes_no_key(self, rig):
         cmds.animLayer("layerA", attribute="ctrl.tx", lock=True)
         assert cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerA") == 0
