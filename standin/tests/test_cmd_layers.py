@@ -313,6 +313,11 @@ class TestBlendedValues:
         assert (cmds.getAttr("layerA.foregroundWeight"),
                 cmds.getAttr("layerA.backgroundWeight")) == pytest.approx(weights)
 
+    def test_a_boolean_channel_takes_the_layers_value_at_half_weight(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.v", weight=0.5)
+        cmds.setKeyframe("ctrl.v", time=(1,), value=0, animLayer="layerA")
+        assert cmds.getAttr("ctrl.v") is False
+
     def test_rotation_channels_add_one_by_one(self, rig):
         cmds.animLayer("layerA")
         for axis, value in zip("XYZ", (0.0, 30.0, 0.0)):
