@@ -210,6 +210,16 @@ class TestSuiteAnswersOfAnotherShape:
         assert rk.Node("ctrl").exists() is False
         assert errors == ["Zentrik - Error handling object ctrl - the node has no object"]
 
+    def test_a_side_split_into_three_is_refused_as_unpacking_refuses_it(self, rk, monkeypatch):
+        from Zentrik._api.__hybrid__._core import MirrorNode
+
+        cmds.createNode("transform", name="spine")
+        cmds.addAttr("spine", longName="leftBlink", attributeType="double")
+        monkeypatch.setattr(MirrorNode, "splitSideName",
+                            staticmethod(lambda name: ("rightBlink", MirrorNode.kLeft, None)))
+        with pytest.raises(ValueError, match=r"^too many values to unpack \(expected 2\)$"):
+            rk.AnimAttr(rk.Node("spine").getPlug("leftBlink")).side
+
     def test_a_temporary_node_answered_by_name_is_used_and_removed(
             self, rk, errors, monkeypatch, sliding):
         from Zentrik._api.__hybrid__._core import CORE

@@ -312,6 +312,9 @@ class TestLayerQueries:
         cmds.select("ctrl")
         rk.AnimLayer("layerA").setActive()
         assert rk.LayerQueries().lastBestLayer.name == "layerA"
+        rk.AnimLayer("layerB").addAttribute("other.tx")
+        cmds.select("ctrl", "other")  # best layers: layerA for ctrl, layerB for other
+        assert rk.LayerQueries().lastBestLayer.name == "layerB"
 
     @pytest.mark.parametrize("nodes, layers", [
         ("ctrl", ["layerA"]), (["other"], []), (["other", "ctrl"], ["layerA"]),

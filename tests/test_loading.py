@@ -44,7 +44,8 @@ CHILD = textwrap.dedent(
         cores = sorted(n.rsplit(".", 1)[1] for n in sys.modules if ".core" in n)
         print(json.dumps({"version": rk._, "cores": cores,
                           "asList": repr(rk.asList), "classes": [
-            n for n in rk.__dict__ if n in EXPECTED]}))
+            n for n in rk.__dict__ if n in EXPECTED], "private": [
+            n for n in rk.__dict__ if n[:1] == "_" and n[:2] != "__"]}))
     """
     % PACKAGE
 )
@@ -105,9 +106,11 @@ def test_failure_inside_an_imported_module_fails_the_import_with_that_error(
 
 
 def test_sibling_names_replace_core_names():
-    sibling = "__all__ = ['asList']\nasList = 'from the sibling'\n"
+    sibling = "__all__ = ['asList', '_shared']\nasList = _shared = 'from the sibling'\n"
     result = load(replaced={PACKAGE + ".rigkit1": sibling})
     assert result["asList"] == repr("from the sibling")
+    # __all__ decides, a leading underscore or not, as Python's star import does.
+    assert result["private"] == ["_", "_shared"]
 
 
 def test_namespace_class_tree_and_class_level_data_after_loading(rk):

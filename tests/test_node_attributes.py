@@ -87,10 +87,11 @@ def test_outliner_colour_through_the_suite(rk, ctrl, color, expected):
         ("color", "toOutlinerColor", (color,))]
 
 
-def test_outliner_colour_on_an_old_host_sets_nothing(rk, ctrl, monkeypatch):
-    monkeypatch.setattr(rk, "mayaVersion", 2015)
+@pytest.mark.parametrize("version, used", [(2015, False), (2016, True)])
+def test_outliner_colour_from_host_version_2016_on(rk, ctrl, monkeypatch, version, used):
+    monkeypatch.setattr(rk, "mayaVersion", version)
     rk.Node("ctrl").setOutlinerColor((255, 0, 0))
-    assert cmds.getAttr("ctrl.useOutlinerColor") is False
+    assert cmds.getAttr("ctrl.useOutlinerColor") is used
 
 
 def test_rename_answers_the_new_short_name(rk, ctrl):

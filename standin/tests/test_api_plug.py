@@ -30,6 +30,14 @@ class TestElements:
             plug("n.message").elementByLogicalIndex(0)
 
 
+def test_a_child_index_past_the_last_child_is_refused():
+    cmds.createNode("transform", name="t")
+    translate = plug("t.translate")
+    assert translate.child(2).name() == "t.translateZ"
+    with pytest.raises(RuntimeError):
+        translate.child(3)
+
+
 class TestTypedMatrix:
     # Writing matrix data, directly and through a modifier: the attribute
     # write tests in tests/test_anim_attr_values.py.

@@ -89,6 +89,14 @@ class TestActiveSelection:
         assert cmds.ls(selection=True) == ["md"]
 
 
+@pytest.mark.parametrize("mergeWithExisting, count", [(True, 1), (False, 2)])
+def test_a_node_added_again_is_merged_only_when_asked(scene, mergeWithExisting, count):
+    selection = om.MSelectionList()
+    for _ in range(2):
+        selection.add(dependNode("a"), mergeWithExisting)
+    assert selection.length() == count
+
+
 @pytest.mark.parametrize("index, expected", [
     ((), ["a", "b", "c"]), ((om.MFnDagNode.kNextPos,), ["a", "b", "c"]),
     ((255,), ["a", "b", "c"]), ((0,), ["c", "a", "b"]), ((1,), ["a", "c", "b"]),

@@ -212,6 +212,12 @@ class TestSteppedAttributes:
                            else "kTangentAuto")
         assert oma.MFnAnimCurve(plug("box." + attr)).outTangentType(1) == expected
 
+    @pytest.mark.parametrize("attr", ["visibility", "mode"])
+    def test_boolean_and_enum_values_hold_until_the_next_key(self, node, attr):
+        cmds.setKeyframe("box." + attr, time=1, value=0)
+        cmds.setKeyframe("box." + attr, time=5, value=1)
+        assert [cmds.getAttr("box." + attr, time=t) for t in (4, 5)] == [0, 1]
+
     def test_a_given_out_tangent_type_wins(self, node):
         cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="linear",
                          inTangentType="flat")

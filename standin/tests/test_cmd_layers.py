@@ -171,19 +171,20 @@ class TestMembership:
 
 class TestBestLayer:
     @pytest.mark.parametrize("holders, preferred, locked, best", [
-        ((), None, (), "BaseAnimation"),
-        (("layerA", "layerB"), None, (), "layerB"),
-        (("layerA", "layerB"), "layerA", (), "layerA"),
-        (("layerA",), "layerB", (), "layerA"),
-        (("layerA", "layerB"), None, ("layerB",), "layerA"),
-        (("layerA", "layerB"), "layerA", ("layerA",), "layerB"),
-    ], ids=["no holder", "top-most holder", "preferred holder", "preferred holds nothing",
-            "locked top", "locked preferred"])
+        ((), (), (), "BaseAnimation"),
+        (("layerA", "layerB"), (), (), "layerB"),
+        (("layerA", "layerB"), ("layerA",), (), "layerA"),
+        (("layerA", "layerB"), ("layerA", "layerB"), (), "layerB"),
+        (("layerA",), ("layerB",), (), "layerA"),
+        (("layerA", "layerB"), (), ("layerB",), "layerA"),
+        (("layerA", "layerB"), ("layerA",), ("layerA",), "layerB"),
+    ], ids=["no holder", "top-most holder", "preferred holder", "top-most preferred",
+            "preferred holds nothing", "locked top", "locked preferred"])
     def test_best_layer_of_a_plug(self, rig, holders, preferred, locked, best):
         for name in ("layerA", "layerB"):
             cmds.animLayer(name, attribute="ctrl.tx" if name in holders else [])
-        if preferred:
-            cmds.animLayer(preferred, edit=True, preferred=True)
+        for name in preferred:
+            cmds.animLayer(name, edit=True, preferred=True)
         for name in locked:
             cmds.animLayer(name, edit=True, lock=True)
         assert cmds.animLayer("ctrl.tx", query=True, bestLayer=True) == best
@@ -241,6 +242,14 @@ class TestKeying:
         assert sources("ctrl_translateX_layerA.inputA") == \
             ["ctrl_translateX_layerA_inputA.output"]
         assert cmds.getAttr("ctrl.tx") == 5.0
+
+    def test_a_base_key_lands_under_every_layer(self, rig):
+        for name in ("layerA", "layerB"):
+            cmds.animLayer(name, attribute="ctrl.tx")
+        assert cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0, animLayer="BaseAnimation") == 1
+        assert cmds.animLayer("BaseAnimation", query=True, animCurves=True) == \
+            ["ctrl_translateX_layerA_inputA"]
+        assert cmds.getAttr("ctrl.tx") == 3.0
 
     def test_a_locked_layer_takes_no_key(self, rig):
         cmds.animLayer("layerA", attribute="ctrl.tx", lock=True)
@@ -303,6 +312,11 @@ class TestBlendedValues:
         cmds.animLayer("layerA", **settings)
         assert (cmds.getAttr("layerA.foregroundWeight"),
                 cmds.getAttr("layerA.backgroundWeight")) == pytest.approx(weights)
+
+    def test_a_boolean_channel_takes_the_layers_value_at_half_weight(self, rig):
+        cmds.animLayer("layerA", attribute="ctrl.v", weight=0.5)
+        cmds.setKeyframe("ctrl.v", time=(1,), value=0, animLayer="layerA")
+        assert cmds.getAttr("ctrl.v") is False
 
     def test_rotation_channels_add_one_by_one(self, rig):
         cmds.animLayer("layerA")
