@@ -12,7 +12,7 @@ needs no build at all. Each file is put back as it was after its mutant. With
 --jobs N each job has a copy, build folder and environment of its own
 (suffixed -2, -3, ...), each built once.
 
-    scripts/mutants.py [--only ID[,ID]] [--json FILE] [--jobs N]
+    scripts/mutants.py [--only ID[,ID]] [--json FILE] [--jobs N] [--first EARLIER.json]
 """
 import argparse
 import json
@@ -31,8 +31,8 @@ ROOT = Path(__file__).resolve().parent.parent
 LIST = ROOT / "scripts" / "mutants.txt"
 AREAS = (("src/module/", "module"), ("src/scene/", "scene"), ("src/attributes/", "attributes"),
          ("src/layers/", "layers"), ("src/tools/", "tools"), ("standin/", "stand-in"))
-PYTEST = ["-m", "pytest", "-x", "-q", "-p", "no:randomly", "-p", "no:cacheprovider",
-          "tests", "standin/tests"]
+PYTEST = ["-m", "pytest", "-x", "-q", "-p", "no:randomly", "-p", "no:cacheprovider"]
+SUITES = ["tests", "standin/tests"]
 # Fewer fuzz examples than the suite's 200: the run is repeated per mutant.
 TEST_ENV = dict(os.environ, RIGKIT_FUZZ_EXAMPLES="50")
 FAILURE = re.compile(r"^(?:FAILED|ERROR) (\S+(?:\[[^\]]*\])?)")
@@ -160,10 +160,20 @@ class Slot:
         self.dirty = False
         return None
 
-    def test(self, timeout):
-        """Runs both suites; (status, killed by, output)."""
+    def test(self, timeout, first=None):
+        """Runs both suites; (status, killed by, output). With `first` (a test
+        file), that file runs first, and the suites only when it passes: a
+        mutant killed before is then usually killed in seconds."""
+        if first and (self.tree / first).is_file():
+            status, killedBy, output = self.pytest(timeout, [first])
+            if status == "killed":
+                return status, killedBy, output
+        return self.pytest(timeout, SUITES)
+
+    def pytest(self, timeout, paths):
+        """Runs pytest on `paths`; (status, killed by, output)."""
         try:
-            out = subprocess.run([self.python] + PYTEST, cwd=self.tree, env=TEST_ENV,
+            out = subprocess.run([self.python] + PYTEST + paths, cwd=self.tree, env=TEST_ENV,
                                  capture_output=True, text=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             return "killed", "timeout (%d s)" % timeout, ""
@@ -175,8 +185,9 @@ class Slot:
         first = next((m.group(1) for m in found if m), "pytest exit %d" % out.returncode)
         return "killed", first, out.stdout
 
-    def run(self, mutant, timeout):
-        """Applies the mutant, tests it and puts the file back."""
+    def run(self, mutant, timeout, first=None):
+        """Applies the mutant, tests it (`first`: a test file to try before
+        the suites) and puts the file back."""
         path = self.tree / mutant.file
         with open(path, encoding="utf-8", newline="") as f:
             text = f.read()
@@ -188,7 +199,7 @@ class Slot:
             if failure:
                 status, killedBy = "build failed", failure.strip().splitlines()[-1][:80]
             else:
-                status, killedBy, _ = self.test(timeout)
+                status, killedBy, _ = self.test(timeout, first)
         finally:
             with open(path, "w", encoding="utf-8", newline="") as f:
                 f.write(text)
@@ -214,6 +225,8 @@ def main():
     parser.add_argument("--only", help="the mutants to run, by id (comma-separated)")
     parser.add_argument("--json", help="also save the results to this file")
     parser.add_argument("--jobs", type=int, default=1, help="mutants run at once (default 1)")
+    parser.add_argument("--first", help="the --json of an earlier run: each mutant's killing "
+                                        "test file is tried before the suites")
     args = parser.parse_args()
 
     mutants = parseList(LIST.read_text(encoding="utf-8"))
@@ -245,6 +258,12 @@ def main():
     # Stand-in mutants first, while the build is clean; then C++ mutants of
     # one file after another, so that each recompiles one file.
     order = sorted(mutants, key=lambda m: m.compiled)
+    firstFiles = {}
+    if args.first:
+        with open(args.first, encoding="utf-8") as f:
+            for r in json.load(f)["results"]:
+                if r["status"] == "killed" and "::" in r["killedBy"]:
+                    firstFiles[r["id"]] = r["killedBy"].split("::")[0]
     free, lock, done = list(slots), threading.Lock(), []
     timeout = max(600, 3 * baseline)
 
@@ -252,7 +271,7 @@ def main():
         with lock:
             slot = free.pop()
         try:
-            result = slot.run(mutant, timeout)
+            result = slot.run(mutant, timeout, firstFiles.get(mutant.id))
         finally:
             with lock:
                 free.append(slot)
