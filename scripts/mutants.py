@@ -35,7 +35,8 @@ PYTEST = ["-m", "pytest", "-x", "-q", "-p", "no:randomly", "-p", "no:cacheprovid
 SUITES = ["tests", "standin/tests"]
 # Fewer fuzz examples than the suite's 200: the run is repeated per mutant.
 TEST_ENV = dict(os.environ, RIGKIT_FUZZ_EXAMPLES="50")
-FAILURE = re.compile(r"^(?:FAILED|ERROR) (\S+(?:\[[^\]]*\])?)")
+# pytest's summary line: "FAILED <node id> - <message>"; an id may hold spaces.
+FAILURE = re.compile(r"^(?:FAILED|ERROR) (.+?)(?: - .*)?$")
 
 
 @dataclass
