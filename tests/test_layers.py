@@ -316,6 +316,12 @@ class TestLayerQueries:
         cmds.select("ctrl", "other")  # best layers: layerA for ctrl, layerB for other
         assert rk.LayerQueries().lastBestLayer.name == "layerB"
 
+    def test_base_layer_outliving_its_layers_is_not_listed_empty(self, rk, rig):
+        rk.AnimLayer.create("layerA")
+        cmds.delete("layerA")  # BaseAnimation stays, without children
+        queries = rk.LayerQueries()
+        assert queries.layerNames == ["BaseAnimation"] and queries.emptyLayerNames() == []
+
     @pytest.mark.parametrize("nodes, layers", [
         ("ctrl", ["layerA"]), (["other"], []), (["other", "ctrl"], ["layerA"]),
         (b"ctrl", ["layerA"]), ([b"ctrl"], ["layerA"]), ((b"other", "ctrl"), ["layerA"]),
