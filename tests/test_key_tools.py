@@ -140,12 +140,13 @@ class TestQueries:
     ])
     def test_key_kind_counts_only_the_curves_keyed_at_the_frame(self, rk, frame, expected):
         # Special wins, then plain, then breakdown; 4 is listed but keyed on no curve.
+        # At 1 a plain key sits between two breakdowns.
         cmds.createNode("transform", name="ctrl")
-        for attr, frames in (("tx", (1, 3, 5)), ("ty", (1, 3))):
+        for attr, frames in (("tx", (1, 3, 5)), ("ty", (1, 3)), ("tz", (1,))):
             for f in frames:
                 cmds.setKeyframe("ctrl." + attr, time=(f,), value=float(f))
         cmds.keyframe("ctrl.tx", edit=True, time=(5, 5), breakdown=True)
-        cmds.keyframe("ctrl.tx", edit=True, time=(1, 1), breakdown=True)
+        cmds.keyframe("ctrl.tx", "ctrl.tz", edit=True, time=(1, 1), breakdown=True)
         cmds.keyframe("ctrl.ty", edit=True, time=(3, 3), tickDrawSpecial=True)
         cmds.select("ctrl")
         assert tools(rk).keyKindAt(frame, times=[1, 3, 4, 5]) == expected
