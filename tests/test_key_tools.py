@@ -83,6 +83,15 @@ class TestKeyKinds:
             CORE.lastModifier.undoIt()
             assert [kinds(c) for c in marked] == [BEFORE] * 2
 
+    @pytest.mark.parametrize("toolbar", ["ZentrikToolbar", "secondToolbar"])
+    def test_with_the_pointer_over_a_toolbar_the_target_takes_the_kind(self, rk, marked,
+                                                                       toolbar):
+        cmds.selectKey(marked[0], time=(3, 5))
+        CORE.keySelectionContext.isActive = True
+        getattr(CORE, toolbar).mouseOver = True
+        tools(rk).setKeyKind(SPECIAL)
+        assert [kinds(c) for c in marked] == [[SPECIAL] * 5] * 2
+
     # Maya reads a list given to keyframe's time flag as separate times.
     @pytest.mark.parametrize("targetTime, flags, kind, edited", [
         ((5, 10), {}, SPECIAL, (5, 10)), ((1, 10), {"useModifier": False}, BREAKDOWN, (1, 5, 10)),
