@@ -164,6 +164,14 @@ class TestPrePass:
         assert values[:2] == [350.0, 10.0]  # first key, and the key at the start
         assert values[2:] == pytest.approx([10.0, 20.0])
 
+    def test_a_trios_key_at_the_start_is_aligned(self, rk):
+        # Unlike a single curve's, a trio's key at the start is aligned too.
+        curves = keyedRotation(range(1, 6), UNWRAPPED)
+        rk.AnimTools().alignRotationKeys(startFrame=3)
+        for curve in curves:
+            assert cmds.keyframe(curve, query=True, valueChange=True) == pytest.approx(
+                [0.0, 10.0, 20.0, 30.0, 40.0])
+
 
 def keyedRotation(frames, values):
     """ctrl's rotation keyed at `frames` with (x, y, z) degrees; its curves the target."""
