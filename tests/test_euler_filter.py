@@ -83,6 +83,20 @@ class TestFilter:
             (True, False, "a1")}
         assert [b.count for b in CORE.progressBars] == [3]
 
+    def test_previous_key_reaches_back_to_the_earliest_curves_last_key(self, rk):
+        # Before frame 4, b.rx last keyed at 1: a.rx is aligned from frame 1 on, not from 3.
+        optionOn()
+        for node, keys in (("a", enumerate((0.0, 10.0, 380.0, 390.0, 400.0), 1)),
+                           ("b", ((1, 0.0), (5, 0.0)))):
+            cmds.createNode("transform", name=node)
+            for frame, value in keys:
+                cmds.setKeyframe(node + ".rx", time=(frame,), value=value)
+        CORE.curveTarget.curveNames = [cmds.listConnections(n + ".rx", source=True)[0]
+                                       for n in "ab"]
+        rk.AnimTools().applySmartEulerFilterToFrames([4, 5], "a1", True)
+        assert cmds.keyframe("a.rx", query=True, valueChange=True) == pytest.approx(
+            [0.0, 10.0, 20.0, 30.0, 40.0])
+
     def test_message_once_per_action_when_a_curve_changed(self, rk, gimbal, monkeypatch):
         optionOn()
         monkeypatch.setattr(AnimCurve, "smartEulerFilter", lambda self, **kw: True)
@@ -163,6 +177,14 @@ class TestPrePass:
         values = cmds.keyframe(curve, query=True, valueChange=True)
         assert values[:2] == [350.0, 10.0]  # first key, and the key at the start
         assert values[2:] == pytest.approx([10.0, 20.0])
+
+    def test_a_trios_key_at_the_start_is_aligned(self, rk):
+        # Unlike a single curve's, a trio's key at the start is aligned too.
+        curves = keyedRotation(range(1, 6), UNWRAPPED)
+        rk.AnimTools().alignRotationKeys(startFrame=3)
+        for curve in curves:
+            assert cmds.keyframe(curve, query=True, valueChange=True) == pytest.approx(
+                [0.0, 10.0, 20.0, 30.0, 40.0])
 
 
 def keyedRotation(frames, values):

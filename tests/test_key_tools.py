@@ -83,6 +83,15 @@ class TestKeyKinds:
             CORE.lastModifier.undoIt()
             assert [kinds(c) for c in marked] == [BEFORE] * 2
 
+    @pytest.mark.parametrize("toolbar", ["ZentrikToolbar", "secondToolbar"])
+    def test_with_the_pointer_over_a_toolbar_the_target_takes_the_kind(self, rk, marked,
+                                                                       toolbar):
+        cmds.selectKey(marked[0], time=(3, 5))
+        CORE.keySelectionContext.isActive = True
+        getattr(CORE, toolbar).mouseOver = True
+        tools(rk).setKeyKind(SPECIAL)
+        assert [kinds(c) for c in marked] == [[SPECIAL] * 5] * 2
+
     # Maya reads a list given to keyframe's time flag as separate times.
     @pytest.mark.parametrize("targetTime, flags, kind, edited", [
         ((5, 10), {}, SPECIAL, (5, 10)), ((1, 10), {"useModifier": False}, BREAKDOWN, (1, 5, 10)),
@@ -140,12 +149,13 @@ class TestQueries:
     ])
     def test_key_kind_counts_only_the_curves_keyed_at_the_frame(self, rk, frame, expected):
         # Special wins, then plain, then breakdown; 4 is listed but keyed on no curve.
+        # At 1 a plain key sits between two breakdowns.
         cmds.createNode("transform", name="ctrl")
-        for attr, frames in (("tx", (1, 3, 5)), ("ty", (1, 3))):
+        for attr, frames in (("tx", (1, 3, 5)), ("ty", (1, 3)), ("tz", (1,))):
             for f in frames:
                 cmds.setKeyframe("ctrl." + attr, time=(f,), value=float(f))
         cmds.keyframe("ctrl.tx", edit=True, time=(5, 5), breakdown=True)
-        cmds.keyframe("ctrl.tx", edit=True, time=(1, 1), breakdown=True)
+        cmds.keyframe("ctrl.tx", "ctrl.tz", edit=True, time=(1, 1), breakdown=True)
         cmds.keyframe("ctrl.ty", edit=True, time=(3, 3), tickDrawSpecial=True)
         cmds.select("ctrl")
         assert tools(rk).keyKindAt(frame, times=[1, 3, 4, 5]) == expected

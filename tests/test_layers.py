@@ -139,9 +139,11 @@ class TestSharedShortNames:
     def test_channel_box_and_reader_read_neither_node(self, rk, twins, errors):
         channelBox = rk.ChannelBox("ctrl")
         assert channelBox.animatableAttrs == channelBox.channelBoxAttrs == []
+        assert errors and set(errors) == {self.AMBIGUOUS}
+        channelBoxReports = len(errors)
         reader = rk.SelectionReader(["ctrl", "ctrlSolo"])
         assert [p.fullPathName() for p in reader.nodeDagPaths] == ["|ctrlSolo"]
-        assert errors and set(errors) == {self.AMBIGUOUS}
+        assert errors[channelBoxReports:] == [self.AMBIGUOUS]  # the reader's own report
 
 
 class TestSettings:
@@ -315,6 +317,12 @@ class TestLayerQueries:
         rk.AnimLayer("layerB").addAttribute("other.tx")
         cmds.select("ctrl", "other")  # best layers: layerA for ctrl, layerB for other
         assert rk.LayerQueries().lastBestLayer.name == "layerB"
+
+    def test_base_layer_outliving_its_layers_is_not_listed_empty(self, rk, rig):
+        rk.AnimLayer.create("layerA")
+        cmds.delete("layerA")  # BaseAnimation stays, without children
+        queries = rk.LayerQueries()
+        assert queries.layerNames == ["BaseAnimation"] and queries.emptyLayerNames() == []
 
     @pytest.mark.parametrize("nodes, layers", [
         ("ctrl", ["layerA"]), (["other"], []), (["other", "ctrl"], ["layerA"]),

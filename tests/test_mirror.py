@@ -149,6 +149,10 @@ class TestMultiplier:
         assert a.mirrorFromAnimAttr is None
         assert a.mirrorMultiplier == -3
 
+    def test_store_c_rules_whole_channels_not_single_nodes(self, rk, rig):
+        CORE.mirrorStoreC.entries["loose_L.translateX"] = -2
+        assert attr(rk, "loose_L.tx").mirrorMultiplier == 1
+
 
 @pytest.mark.parametrize("channel, stored, default, queried", [
     ("tx", None, 0.0, 0.0), ("sx", None, 1.0, 1.0), ("tx", 5.0, 5.0, 0.0)])
