@@ -33,7 +33,7 @@ AREAS = (("src/module/", "module"), ("src/scene/", "scene"), ("src/attributes/",
          ("src/layers/", "layers"), ("src/tools/", "tools"), ("standin/", "stand-in"))
 PYTEST = ["-m", "pytest", "-x", "-q", "-p", "no:randomly", "-p", "no:cacheprovider"]
 SUITES = ["tests", "standin/tests"]
-# Fewer fuzz examples than the suite's 200: the run is repeated per mutant.
+# The fuzz at the suite's own 50 examples per class, whatever the caller's environment.
 TEST_ENV = dict(os.environ, RIGKIT_FUZZ_EXAMPLES="50")
 # pytest's summary line: "FAILED <node id> - <message>"; an id may hold spaces.
 FAILURE = re.compile(r"^(?:FAILED|ERROR) (.+?)(?: - .*)?$")
