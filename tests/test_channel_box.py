@@ -2,7 +2,7 @@
 import gc
 
 import pytest
-from hypothesis import HealthCheck, given, settings, strategies as st
+from hypothesis import HealthCheck, example, given, settings, strategies as st
 from maya import cmds
 
 from Zentrik._api.__hybrid__._core import CORE
@@ -225,6 +225,17 @@ channelBoxScenes = st.fixed_dictionaries({
 @settings(max_examples=40, deadline=None,
           suppress_health_check=[HealthCheck.function_scoped_fixture])
 @given(scene=channelBoxScenes)
+# The scenes where order is easy to get wrong: a free rotate order between the
+# transform's own attributes and a shown user attribute, and a DG node whose
+# user attribute is the one called "ro", after another shown one.
+@example(scene={"hidden": False, "nodes": [("transform", "free", [
+    {"shape": "double", "keyable": False, "shown": True, "locked": False,
+     "childShown": False, "shortName": None}])]})
+@example(scene={"hidden": False, "nodes": [("network", "free", [
+    {"shape": "double", "keyable": False, "shown": True, "locked": False,
+     "childShown": False, "shortName": None},
+    {"shape": "enum", "keyable": False, "shown": False, "locked": False,
+     "childShown": False, "shortName": "ro"}])]})
 def test_shown_attributes_are_those_of_the_walk_over_every_index(rk, errors, scene):
     cmds.file(new=True, force=True)
     CORE.optionSet.activeOptions.discard("nonExposedRotationOrder")
