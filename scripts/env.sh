@@ -34,6 +34,16 @@ find_python() {
   return 1
 }
 
+# Sets `python` and `version` to the oldest supported CPython found; false,
+# with a message, when there is none.
+find_oldest_python() {
+  for version in $SUPPORTED; do
+    python=$(find_python "$version") && return 0
+  done
+  echo "no supported CPython ($SUPPORTED) found" >&2
+  return 1
+}
+
 # Makes (or reuses) a virtual environment (.venv/pyX.Y unless a third argument
 # names another), installs the build and test tools, builds and installs
 # rigkit0 into it; further arguments go to that pip install (build settings).

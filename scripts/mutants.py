@@ -132,9 +132,8 @@ class Slot:
         """Builds and installs the copy into its environment (scripts/env.sh).
         Debug: without optimisation one file recompiles several times faster,
         and the suites' time is spent in the stand-in's Python anyway."""
-        script = ('source "$1/scripts/env.sh" && for v in $SUPPORTED; do '
-                  'p=$(find_python "$v") && break; done && [ -n "${p:-}" ] && '
-                  'prepare_env "$p" "$v" "$2$v$3" "--config-settings=build-dir=$4" '
+        script = ('source "$1/scripts/env.sh" && find_oldest_python && '
+                  'prepare_env "$python" "$version" "$2$version$3" "--config-settings=build-dir=$4" '
                   '--config-settings=cmake.build-type=Debug')
         out = subprocess.run(["bash", "-c", script, "-", str(self.tree), str(self.venvPrefix),
                               self.suffix, str(self.build)],

@@ -9,13 +9,7 @@ source "$(dirname "$0")/env.sh"
 cd "$ROOT"
 ensure_toolchain || exit 1
 
-for version in $SUPPORTED; do
-  python=$(find_python "$version") && break
-done
-if [ -z "${python:-}" ]; then
-  echo "no supported CPython ($SUPPORTED) found" >&2
-  exit 1
-fi
+find_oldest_python || exit 1
 
 # Debug: no optimisation hides a fault, and reports name file and line.
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
