@@ -146,19 +146,6 @@ class PlainNode(PyNode):
     handle on the object."""
 
     @coreProperty
-    def nodeMObject(self):
-        selection = MSelectionList()
-        try:
-            selection.add(self.nodeName.encode("utf-8"))
-        except RuntimeError:
-            return None
-        if selection.length() != 1:
-            return None
-        obj = MObject()
-        selection.getDependNode(0, obj)
-        return obj
-
-    @coreProperty
     def objectHandle(self):
         return MObjectHandle(self.nodeMObject)
 

@@ -141,10 +141,10 @@ class Slot:
         if out.returncode != 0:
             raise SystemExit("building %s failed:\n%s" % (self.tree, out.stderr[-4000:]))
         self.python = out.stdout.split()[-1]
-        spec = subprocess.run([self.python, "-c", "import importlib.util as u; "
+        found = subprocess.run([self.python, "-c", "import importlib.util as u; "
                                "print(u.find_spec('rigkit0').origin)"],
                               cwd="/", check=True, capture_output=True, text=True)
-        self.installed = Path(spec.stdout.strip())
+        self.installed = Path(found.stdout.strip())
 
     def rebuild(self):
         """Recompiles what changed and puts the module in place of the

@@ -183,11 +183,11 @@ userAttribute = st.fixed_dictionaries({
 })
 
 
-def addUserAttribute(node, index, spec):
+def addUserAttribute(node, index, flags):
     name = "u%d" % index
-    short = spec["shortName"] if spec["shortName"] and not cmds.attributeQuery(
+    short = flags["shortName"] if flags["shortName"] and not cmds.attributeQuery(
         "ro", node=node, exists=True) else name
-    shape = spec["shape"]
+    shape = flags["shape"]
     if shape == "double":
         cmds.addAttr(node, longName=name, shortName=short, attributeType="double")
     elif shape == "enum":
@@ -204,13 +204,13 @@ def addUserAttribute(node, index, spec):
     if shape in ("compound", "multiCompound"):
         child = plug + "X"
         if shape == "compound":
-            cmds.setAttr(child, keyable=spec["keyable"])
-            cmds.setAttr(child, channelBox=spec["childShown"])
+            cmds.setAttr(child, keyable=flags["keyable"])
+            cmds.setAttr(child, channelBox=flags["childShown"])
             return
-    cmds.setAttr(plug, keyable=spec["keyable"])
-    if not spec["keyable"]:
-        cmds.setAttr(plug, channelBox=spec["shown"])
-    cmds.setAttr(plug, lock=spec["locked"])
+    cmds.setAttr(plug, keyable=flags["keyable"])
+    if not flags["keyable"]:
+        cmds.setAttr(plug, channelBox=flags["shown"])
+    cmds.setAttr(plug, lock=flags["locked"])
 
 
 channelBoxScenes = st.fixed_dictionaries({
@@ -246,8 +246,8 @@ def test_shown_attributes_are_those_of_the_walk_over_every_index(rk, errors, sce
     for number, (nodeType, rotateOrder, attributes) in enumerate(scene["nodes"]):
         node = cmds.ls(cmds.createNode(nodeType, name="n%d" % number), long=True)[0]
         names.append(node)
-        for index, spec in enumerate(attributes):
-            addUserAttribute(node, index, spec)
+        for index, flags in enumerate(attributes):
+            addUserAttribute(node, index, flags)
         if nodeType != "network":
             plug = node + ".rotateOrder"
             if rotateOrder == "locked":
