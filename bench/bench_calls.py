@@ -23,7 +23,7 @@ from maya import _scene, cmds
 from bench_node import PyNode
 from Zentrik._api.__hybrid__ import rigkit0
 from Zentrik._api.__hybrid__._core import (
-    CORE, AnimCurve, MDGContext, MDistance, MFn, MFnAnimCurve, MFnDependencyNode, MObject,
+    CORE, AnimCurve, MDGContext, MDistance, MFn, MFnAnimCurve, MFnDependencyNode,
     MObjectHandle, MPlug, MSelectionList, MTime, coreProperty)
 
 MAYA_DIR = os.path.dirname(os.path.abspath(maya.__file__)) + os.sep
