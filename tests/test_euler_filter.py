@@ -10,12 +10,31 @@ from Zentrik._api.__hybrid__ import _rotation
 from Zentrik._api.__hybrid__._core import CORE, AnimCurve, MessageClick, ToolMessage
 
 FRAMES = list(range(1, 11))
+ALIGNED = [0.0, 10.0, 20.0, 30.0, 40.0]
+# Frames 1-5, the keys from frame 3 on a whole turn away on every axis.
+UNWRAPPED = [(v, v, v) for v in (0.0, 10.0, 380.0, 390.0, 400.0)]
+FLIPPING = [(v, v, v) for v in (0.0, 10.0, 200.0, 390.0, 400.0)]
+ZEROS = [(0.0, 0.0, 0.0)] * 5
+HALF_TURNS = [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)]
+OFFSETS = [(0.0, 0.0, 0.0), (10.0, 20.0, 5.0), (185.0, 175.0, 185.0), (190.0, 170.0, 190.0),
+           (10.0, 0.0, 0.0)]
 
 
 def flipped(x, y, z):
     """The other Euler triple of the same xyz rotation, wrapped into (-180, 180]."""
     wrap = lambda a: (a + 180.0) % 360.0 - 180.0 or 180.0  # noqa: E731
     return wrap(x + 180.0), wrap(180.0 - y), wrap(z + 180.0)
+
+
+def keyedRotation(frames, values, axes="XYZ"):
+    """ctrl's rotation keyed at `frames` with a degree value per axis; its curves the target."""
+    cmds.createNode("transform", name="ctrl")
+    for frame, angles in zip(frames, values):
+        for axis, value in zip(axes, angles):
+            cmds.setKeyframe("ctrl.rotate" + axis, time=(frame,), value=value)
+    curves = [cmds.listConnections("ctrl.rotate" + a, source=True)[0] for a in axes]
+    CORE.curveTarget.curveNames = curves
+    return curves
 
 
 @pytest.fixture
@@ -33,48 +52,54 @@ def gimbal():
     return keyedRotation(FRAMES, rotations)
 
 
-def keyTriples(curves):
-    values = [cmds.keyframe(c, query=True, valueChange=True) for c in curves]
-    return [tuple(math.radians(v[i]) for v in values) for i in range(len(FRAMES))]
-
-
-def orientation(triple):
-    return MEulerRotation(triple[0], triple[1], triple[2], 0).asMatrix()
-
-
-def sameOrientation(a, b):
-    ma, mb = orientation(a), orientation(b)
-    return all(abs(ma(i, j) - mb(i, j)) < 1e-9 for i in range(4) for j in range(4))
-
-
-def optionOn():
+@pytest.fixture
+def filterOn():
     CORE.toolOptions["smartEulerFilter"] = True
 
 
+def keyValues(curves):
+    return [cmds.keyframe(c, query=True, valueChange=True) for c in curves]
+
+
+def sceneKeys(curves):
+    return [(cmds.keyframe(c, query=True, timeChange=True), values)
+            for c, values in zip(curves, keyValues(curves))]
+
+
+def keyTriples(curves):
+    """The curves' values key by key, in radians."""
+    return [tuple(map(math.radians, values)) for values in zip(*keyValues(curves))]
+
+
+def continuous(curves, limit=math.pi):
+    after = keyTriples(curves)
+    return all(abs(c - p) < limit for a, b in zip(after, after[1:]) for p, c in zip(a, b))
+
+
+def sameOrientations(before, after):
+    return all(MEulerRotation(*a).asMatrix().isEquivalent(MEulerRotation(*b).asMatrix(), 1e-9)
+               for a, b in zip(before, after))
+
+
+@pytest.mark.usefixtures("filterOn")
 class TestFilter:
     @pytest.mark.parametrize("otherLayer", [False, True])
     def test_gimbal_flip_comes_out_continuous_with_every_orientation_kept(self, rk, gimbal,
                                                                           otherLayer):
-        optionOn()
         if otherLayer:  # a layer holding other channels leaves the flip fix on
-            cmds.animLayer("tweak")
-            cmds.animLayer("tweak", edit=True, attribute="ctrl.tx")
+            cmds.animLayer("tweak", attribute="ctrl.tx")
             cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="tweak")
         before = keyTriples(gimbal)
         rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
-        after = keyTriples(gimbal)
-        assert all(sameOrientation(b, a) for b, a in zip(before, after))
-        # No flip left: the keys move by a few degrees, not by half turns.
-        for previous, current in zip(after, after[1:]):
-            assert all(abs(c - p) < math.pi / 2 for p, c in zip(previous, current))
+        assert sameOrientations(before, keyTriples(gimbal))
+        assert continuous(gimbal, math.pi / 2)  # keys move by a few degrees, not half turns
         # The pre-pass alone changed the keys: that is reported too.
-        assert after != before
+        assert keyTriples(gimbal) != before
         assert not any(c["changed"] for c in CORE.eulerFilterCalls)
         [applied] = CORE.messages
         assert applied.title == "Smart Euler Filter Applied"
 
     def test_each_curve_is_filtered_over_the_callers_range(self, rk, gimbal):
-        optionOn()
         cmds.setKeyframe("ctrl.rx", time=(-5,), value=0.0)
         rk.AnimTools().applySmartEulerFilterToFrames([3, 7], "a1", True, False)
         calls = CORE.eulerFilterCalls
@@ -85,7 +110,6 @@ class TestFilter:
 
     def test_previous_key_reaches_back_to_the_earliest_curves_last_key(self, rk):
         # Before frame 4, b.rx last keyed at 1: a.rx is aligned from frame 1 on, not from 3.
-        optionOn()
         for node, keys in (("a", enumerate((0.0, 10.0, 380.0, 390.0, 400.0), 1)),
                            ("b", ((1, 0.0), (5, 0.0)))):
             cmds.createNode("transform", name=node)
@@ -94,11 +118,9 @@ class TestFilter:
         CORE.curveTarget.curveNames = [cmds.listConnections(n + ".rx", source=True)[0]
                                        for n in "ab"]
         rk.AnimTools().applySmartEulerFilterToFrames([4, 5], "a1", True)
-        assert cmds.keyframe("a.rx", query=True, valueChange=True) == pytest.approx(
-            [0.0, 10.0, 20.0, 30.0, 40.0])
+        assert cmds.keyframe("a.rx", query=True, valueChange=True) == pytest.approx(ALIGNED)
 
     def test_message_once_per_action_when_a_curve_changed(self, rk, gimbal, monkeypatch):
-        optionOn()
         monkeypatch.setattr(AnimCurve, "smartEulerFilter", lambda self, **kw: True)
         tools = rk.AnimTools()
         tools.applySmartEulerFilterToFrames([1, 10], "a1")
@@ -109,7 +131,6 @@ class TestFilter:
         assert tools.lastActionId == "a1"
 
     def test_no_message_when_nothing_changed(self, rk):
-        optionOn()
         keyedRotation(range(1, 6), [(10.0 * f,) * 3 for f in range(1, 6)])
         rk.AnimTools().applySmartEulerFilterToFrames([1, 5], "a1")
         assert CORE.messages == [] and len(CORE.eulerFilterCalls) == 3
@@ -117,7 +138,6 @@ class TestFilter:
     @pytest.mark.parametrize("frames, curves", [([1, None], None), ([None], None),
                                                 ([1, 10], [])])
     def test_frames_holding_none_or_no_curves_do_nothing(self, rk, gimbal, frames, curves):
-        optionOn()
         if curves is not None:
             CORE.curveTarget.curveNames = curves
         tools = rk.AnimTools()
@@ -137,8 +157,7 @@ class TestOptionOff:
             "Smart Euler Filter Could Have Helped", "smart_euler_filter_off", MessageClick.accepted)
         assert keyTriples(gimbal) == before and CORE.eulerFilterCalls == []
         ToolMessage.click("smart_euler_filter_off", MessageClick.declined)
-        assert not CORE.toolOptions.get("smartEulerFilter")
-        assert keyTriples(gimbal) == before
+        assert not CORE.toolOptions.get("smartEulerFilter") and keyTriples(gimbal) == before
 
     @pytest.mark.parametrize("toolbar", [True, False])
     def test_accepting_turns_the_option_on_and_filters(self, rk, gimbal, errors, monkeypatch,
@@ -147,8 +166,7 @@ class TestOptionOff:
         if not toolbar:
             monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
         ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
-        assert CORE.toolOptions["smartEulerFilter"] is True
-        assert continuous(gimbal)
+        assert CORE.toolOptions["smartEulerFilter"] is True and continuous(gimbal)
         if toolbar:
             assert CORE.commonKit.smartEulerFilter_toolButton.checked is True and errors == []
         else:
@@ -166,41 +184,15 @@ class TestOptionOff:
         assert CORE.toolErrors == ["Could not execute Smart Euler Filter."]
 
 
-class TestPrePass:
-    def test_first_key_and_keys_before_the_start_stay(self, rk):
-        cmds.createNode("transform", name="ctrl")
-        for frame, value in ((1, 350.0), (2, 10.0), (3, -350.0), (4, 20.0)):
-            cmds.setKeyframe("ctrl.rx", time=(frame,), value=value)
-        curve = cmds.listConnections("ctrl.rx", source=True)[0]
-        CORE.curveTarget.curveNames = [curve]
-        rk.AnimTools().alignRotationKeys(startFrame=2)
-        values = cmds.keyframe(curve, query=True, valueChange=True)
-        assert values[:2] == [350.0, 10.0]  # first key, and the key at the start
-        assert values[2:] == pytest.approx([10.0, 20.0])
-
-    def test_a_trios_key_at_the_start_is_aligned(self, rk):
-        # Unlike a single curve's, a trio's key at the start is aligned too.
-        curves = keyedRotation(range(1, 6), UNWRAPPED)
-        rk.AnimTools().alignRotationKeys(startFrame=3)
-        for curve in curves:
-            assert cmds.keyframe(curve, query=True, valueChange=True) == pytest.approx(
-                [0.0, 10.0, 20.0, 30.0, 40.0])
-
-
-def keyedRotation(frames, values):
-    """ctrl's rotation keyed at `frames` with (x, y, z) degrees; its curves the target."""
-    cmds.createNode("transform", name="ctrl")
-    for frame, triple in zip(frames, values):
-        for axis, value in zip("XYZ", triple):
-            cmds.setKeyframe("ctrl.rotate" + axis, time=(frame,), value=value)
-    curves = [cmds.listConnections("ctrl.rotate" + a, source=True)[0] for a in "XYZ"]
-    CORE.curveTarget.curveNames = curves
-    return curves
-
-
-def sceneKeys(curves):
-    return [(cmds.keyframe(c, query=True, timeChange=True),
-             cmds.keyframe(c, query=True, valueChange=True)) for c in curves]
+@pytest.mark.parametrize("axes, keys, startFrame, aligned", [
+    # A single curve's first key and its key at the start stay ...
+    ("X", (350.0, 10.0, -350.0, 20.0), 2, [350.0, 10.0, 10.0, 20.0]),
+    # ... where a trio's key at the start is aligned too.
+    ("XYZ", (0.0, 10.0, 380.0, 390.0, 400.0), 3, ALIGNED)], ids=["single", "trio"])
+def test_the_pre_pass_aligns_the_keys_after_the_start(rk, axes, keys, startFrame, aligned):
+    curves = keyedRotation(range(1, len(keys) + 1), [(v,) * len(axes) for v in keys], axes)
+    rk.AnimTools().alignRotationKeys(startFrame=startFrame)
+    assert keyValues(curves) == [pytest.approx(aligned)] * len(axes)
 
 
 def asSingle(curve):
@@ -209,16 +201,10 @@ def asSingle(curve):
     curve.setProperty("isRotation", True)
 
 
-# Frames 1-5, the keys from frame 3 on a whole turn away on every axis.
-UNWRAPPED = [(0.0, 0.0, 0.0), (10.0, 10.0, 10.0), (380.0, 380.0, 380.0),
-             (390.0, 390.0, 390.0), (400.0, 400.0, 400.0)]
-
-
 class TestKeptKeysThatDisagree:
     """Kept key times and values that no longer pair up keep a curve out of the pre-pass."""
 
-    def test_keys_cut_after_their_times_were_read(self, rk):
-        optionOn()
+    def test_keys_cut_after_their_times_were_read(self, rk, filterOn):
         curves = keyedRotation(range(1, 6), UNWRAPPED)
         tools = rk.AnimTools()
         for curve in tools.animCurves:
@@ -248,7 +234,7 @@ class TestKeptKeysThatDisagree:
         assert all("newKeyValues" not in vars(c) for c in tools.animCurves)
 
     def test_a_filter_that_empties_the_lists_it_can_reach(self, rk, monkeypatch):
-        """Python code the pass calls may empty the lists holding its arguments."""
+        # Python code the pass calls may empty the lists holding its arguments.
         curves = keyedRotation(range(1, 6), UNWRAPPED)
 
         def clearing(previous, current):
@@ -263,8 +249,7 @@ class TestKeptKeysThatDisagree:
         for curve in tools.animCurves:
             asSingle(curve)
         tools.alignRotationKeys()
-        values = [cmds.keyframe(c, query=True, valueChange=True) for c in curves]
-        assert values == [pytest.approx([0.0, 10.0, 20.0, 30.0, 40.0])] * 3
+        assert keyValues(curves) == [pytest.approx(ALIGNED)] * 3
 
 
 def layeredRotation(frames, base, layer, axes="XYZ", **settings):
@@ -289,19 +274,6 @@ def shownRotations(frames):
             for f in frames]
 
 
-def shownBetweenKeys(frames):
-    """The shown rotation at every key and halfway between keys."""
-    return shownRotations([f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)])
-
-
-FLIPPING = [(0.0, 0.0, 0.0), (10.0, 10.0, 10.0), (200.0, 200.0, 200.0),
-            (390.0, 390.0, 390.0), (400.0, 400.0, 400.0)]
-ZEROS = [(0.0, 0.0, 0.0)] * 5
-HALF_TURNS = [(0.0, 0.0, 0.0), (175.0, 0.0, 0.0), (-175.0, 0.0, 0.0)]
-OFFSETS = [(0.0, 0.0, 0.0), (10.0, 20.0, 5.0), (185.0, 175.0, 185.0), (190.0, 170.0, 190.0),
-           (10.0, 0.0, 0.0)]
-
-
 class TestLayersKeepThePose:
     """Another Euler triple keeps the pose only where the keys are the shown rotation."""
 
@@ -322,21 +294,23 @@ class TestLayersKeepThePose:
             "half override alone", "additive whole turns", "weighted in at the last key",
             "filter: half-weight offset", "filter: half-weight turns",
             "filter: quarter-weight turns on Y", "filter: flipping base under half weight"])
-    def test_curves_that_are_not_the_shown_rotation_stay(self, rk, tool, base, layer, settings):
-        optionOn()
+    def test_curves_that_are_not_the_shown_rotation_stay(self, rk, filterOn, tool, base, layer,
+                                                         settings):
         settings = dict(settings)
         frames = list(range(1, len(base) + 1))
         weightKeys = settings.pop("weightKeys", [])
         curves, layerCurves = layeredRotation(frames, base, layer, **settings)
         for frame, weight in weightKeys:
             cmds.setKeyframe("L.weight", time=(frame,), value=weight)
-        before, shown = sceneKeys(curves + layerCurves), shownBetweenKeys(frames)
+        # The shown rotation at every key and halfway between keys.
+        halves = [f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)]
+        before, shown = sceneKeys(curves + layerCurves), shownRotations(halves)
         if tool == "align":
             rk.AnimTools().alignRotationKeys()
         else:
             rk.AnimTools().applySmartEulerFilterToFrames([frames[0], frames[-1]], "a1")
         assert sceneKeys(curves + layerCurves) == before
-        assert all(sameOrientation(b, a) for b, a in zip(shown, shownBetweenKeys(frames)))
+        assert sameOrientations(shown, shownRotations(halves))
         assert CORE.messages == []
 
     @pytest.mark.parametrize("settings, aligned", [
@@ -349,27 +323,17 @@ class TestLayersKeepThePose:
         edited, kept = (curves, layerCurves) if aligned == "base" else (layerCurves, curves)
         before, shown = sceneKeys(kept), shownRotations(frames)
         rk.AnimTools().alignRotationKeys()
-        assert sceneKeys(kept) == before
-        for curve in edited:
-            values = cmds.keyframe(curve, query=True, valueChange=True)
-            assert all(abs(c - p) < 180.0 for p, c in zip(values, values[1:])), values
-        assert all(sameOrientation(b, a) for b, a in zip(shown, shownRotations(frames)))
+        assert sceneKeys(kept) == before and continuous(edited)
+        assert sameOrientations(shown, shownRotations(frames))
 
 
-def continuous(curves):
-    after = keyTriples(curves)
-    return all(abs(c - p) < math.pi for a, b in zip(after, after[1:]) for p, c in zip(a, b))
-
-
-class TestOptionalStepsCannotStopTheTool:
-    @pytest.mark.parametrize("slider", ["timeControlRebuilt", None])
-    def test_a_time_slider_that_cannot_be_asked_is_reported_and_the_filter_runs(
-            self, rk, gimbal, errors, slider):
-        optionOn()
-        cmds.select("ctrl")
-        cmds.channelBox("mainChannelBox", edit=True, select=["ctrl.rx"])
-        CORE.timeSlider = slider
-        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
-        assert continuous(gimbal)
-        [report] = errors
-        assert report.startswith("Zentrik - Could not offer the Channel Box timeline sync - ")
+@pytest.mark.parametrize("slider", ["timeControlRebuilt", None])
+def test_a_time_slider_that_cannot_be_asked_is_reported_and_the_filter_runs(
+        rk, gimbal, filterOn, errors, slider):
+    cmds.select("ctrl")
+    cmds.channelBox("mainChannelBox", edit=True, select=["ctrl.rx"])
+    CORE.timeSlider = slider
+    rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
+    assert continuous(gimbal)
+    [report] = errors
+    assert report.startswith("Zentrik - Could not offer the Channel Box timeline sync - ")

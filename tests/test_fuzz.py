@@ -68,21 +68,19 @@ def buildScene():
         cmds.setKeyframe(ctrl + ".rotateX", time=(frame,), value=angle, animLayer="L")
 
 
-NODE_NAMES = ["grp", "|grp", "ctrl", "|grp|ctrl", "grp|ctrl", "|other|ctrl", "other|ctrl",
-              "ctrlShape", "|grp|ctrl|ctrlShape", "empty", "|grp|empty", "net", "time1",
-              "missing", "|missing|ctrl", "|grp|ctrl|missing"]
-ATTRIBUTE_NAMES = ["tx", "translateX", "translate", "t", "ry", "rotate", "rotateOrder", "sx",
-                   "visibility", "v", "overrideEnabled", "outlinerColor", "useOutlinerColor",
-                   "mode", "link", "pose", "samples", "moment", "message", "outTime",
-                   "list", "li", "list[0]", "list[3].weight", "li[2].w", "list[1].label",
-                   "weight", "translate.translateX", "missing"]
+NODE_NAMES = ("grp |grp ctrl |grp|ctrl grp|ctrl |other|ctrl other|ctrl ctrlShape "
+              "|grp|ctrl|ctrlShape empty |grp|empty net time1 missing |missing|ctrl "
+              "|grp|ctrl|missing").split()
+ATTRIBUTE_NAMES = ("tx translateX translate t ry rotate rotateOrder sx visibility v "
+                   "overrideEnabled outlinerColor useOutlinerColor mode link pose samples moment "
+                   "message outTime list li list[0] list[3].weight li[2].w list[1].label weight "
+                   "translate.translateX missing").split()
 PIECES = ["|", ":", ".", "[", "]", "[0]", "[7]", "[-1]", "[%d]" % 2 ** 32, "[%d]" % 2 ** 64,
           "[99999999999999999999999]", "[x]", "[]", "..", "||", "ns:", "*", "\x00", "é", "ß",
           "\U0001f600", " "]
-PARAMETER_NAMES = ["self", "nodeName", "searchShorterPaths", "plug", "plugName",
-                   "targetController", "context", "mTime", "applyTimewarp", "value", "modifier",
-                   "attributeName", "logicalIndex", "requireShapes", "typeFilter", "color",
-                   "newName", "node", "frame", "isEnabled", "time"]
+PARAMETER_NAMES = ("self nodeName searchShorterPaths plug plugName targetController context "
+                   "mTime applyTimewarp value modifier attributeName logicalIndex requireShapes "
+                   "typeFilter color newName node frame isEnabled time").split()
 
 
 class FuzzError(Exception):
@@ -95,18 +93,10 @@ def failing(protocol):
     return fail
 
 
-class Refuses(object):
-    """Raises from one protocol's methods and behaves otherwise."""
-
-    def __init__(self, protocol):
-        self.protocol = protocol
-
-    def __repr__(self):
-        return "Refuses(%r)" % self.protocol
-
-
-REFUSING = {protocol: type("Refuses_" + protocol, (Refuses,),
-                           {name: failing(name) for name in methods})
+# Types whose instances raise from one protocol's methods and behave otherwise.
+REFUSING = {protocol: type("Refuses_" + protocol, (object,), dict(
+                {name: failing(name) for name in methods},
+                __repr__=lambda self, protocol=protocol: "Refuses(%r)" % protocol))
             for protocol, methods in [
                 ("str", ["__str__", "__format__"]), ("eq", ["__eq__", "__ne__", "__hash__"]),
                 ("index", ["__index__", "__int__"]), ("float", ["__float__"]),
@@ -166,17 +156,14 @@ def oneIn(n, rare, usual):
     return st.integers(0, n - 1).flatmap(lambda i: rare if i == 0 else usual)
 
 
-def attempt(make, *args):
-    """Builds a scene object for a draw, or None: a draw must not raise."""
-    try:
-        return make(*args)
-    except Exception:
-        return None
-
-
 def made(make, *strategies):
-    """Draws `make(*drawn)`, None where it raises."""
-    return st.builds(lambda *args: attempt(make, *args), *strategies)
+    """Draws `make(*drawn)`, None where it raises: a draw must not raise."""
+    def attempt(*args):
+        try:
+            return make(*args)
+        except Exception:
+            return None
+    return st.builds(attempt, *strategies)
 
 
 nodeNames, attributeNames = st.sampled_from(NODE_NAMES), st.sampled_from(ATTRIBUTE_NAMES)
@@ -208,7 +195,7 @@ sceneObjects = st.one_of(
     made(rk.Node, nodeNames), plugs, made(lambda name: rk.Node(name).nodeMObject, nodeNames),
     st.builds(MObject), st.builds(MPlug), st.builds(MDGModifier), st.builds(MDagModifier),
     st.builds(lambda: _core.CORE))
-misbehaving = st.one_of(st.sampled_from(sorted(REFUSING)).map(lambda p: REFUSING[p](p)),
+misbehaving = st.one_of(st.sampled_from(sorted(REFUSING)).map(lambda p: REFUSING[p]()),
                         st.builds(Clearing), st.builds(object),
                         st.builds(LyingList, st.lists(st.integers(0, 3), max_size=3)))
 anything = st.recursive(

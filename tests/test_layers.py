@@ -26,18 +26,20 @@ def layerNodeSettings(layer):
     return dict((a, cmds.getAttr("%s.%s" % (layer, a))) for a in LAYER_ATTRIBUTES)
 
 
+def preferredFlags(*layers):
+    return [cmds.animLayer(name, query=True, preferred=True) for name in layers]
+
+
 class TestOneLayer:
     def test_create_wraps_the_name_maya_gave_and_flags_are_read_and_written(self, rk, rig):
-        layer = rk.AnimLayer.create("layerA")
-        second = rk.AnimLayer.create("layerA")
+        layer, second = rk.AnimLayer.create("layerA"), rk.AnimLayer.create("layerA")
         assert layer.name == "layerA" and second.name != "layerA"
         assert cmds.objExists(second.name) and second.exists()
         assert rk.AnimLayer("BaseAnimation").isBaseLayer and not layer.isBaseLayer
         assert (layer.isMuted, layer.isLocked, layer.isSolo, layer.isOverride,
                 layer.isPassthrough, layer.isPreferred) == (False, False, False, False, True, False)
-        layer.setMute(True)
-        layer.setLock(True)
-        layer.setSolo(True)
+        for setter in (layer.setMute, layer.setLock, layer.setSolo):
+            setter(True)
         layer.setActive()
         fresh = rk.AnimLayer("layerA")  # properties are kept: look again
         assert (fresh.isMuted, fresh.isLocked, fresh.isSolo, fresh.isPreferred) == (True,) * 4
@@ -49,13 +51,12 @@ class TestOneLayer:
     def test_names_given_as_bytes_are_read_as_latin_1(self, rk, rig):
         layer = rk.AnimLayer.create(b"layerA")
         assert layer.name == "layerA" and rk.AnimLayer(b"layerA").name == "layerA"
-        assert rk.AnimLayer(b"caf\xe9").name == "caf\xe9"  # not UTF-8: every byte is a character
-        assert rk.AnimLayer(b"caf\xe9").isEmpty() is True
+        caf = rk.AnimLayer(b"caf\xe9")  # not UTF-8: every byte is a character
+        assert caf.name == "caf\xe9" and caf.isEmpty() is True
         assert rk.AnimLayer(b"BaseAnimation").isBaseLayer is True
-        bytesLayer = rk.AnimLayer(b"layerA")
-        bytesLayer.addAttribute(b"ctrl.tx")
-        bytesLayer.addAttribute(b"ctrl.ty")
-        bytesLayer.removeAttribute(b"ctrl.ty")
+        for attr in (b"ctrl.tx", b"ctrl.ty"):
+            rk.AnimLayer(b"layerA").addAttribute(attr)
+        rk.AnimLayer(b"layerA").removeAttribute(b"ctrl.ty")
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
 
     def test_contents(self, rk, rig):
@@ -73,11 +74,13 @@ class TestOneLayer:
         assert sorted(fresh.nodes) == ["|ctrl", "|other"]
         layer.removeAttribute("ctrl.ty")
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX", "|other.rotateZ"]
-        cmds.delete("layerA", "layerB")  # the base layer without children is empty
+        cmds.delete("layerA", "layerB")  # the base layer without children is empty ...
         assert rk.AnimLayer("BaseAnimation").isEmpty() is True
+        queries = rk.LayerQueries()  # ... yet never listed among the empty layers
+        assert queries.layerNames == ["BaseAnimation"] and queries.emptyLayerNames() == []
 
     def test_long_names_survive_a_lookup_that_empties_the_path_list(self, rk, rig, monkeypatch):
-        """`ls` is Python: the walk ends where it emptied the list, with the name it gave."""
+        # `ls` is Python: the walk ends where it emptied the list, with the name it gave.
         layer = rk.AnimLayer.create("layerA")
         for attr in ("ctrl.tx", "ctrl.ty", "other.rz"):
             layer.addAttribute(attr)
@@ -95,11 +98,6 @@ class TestOneLayer:
         monkeypatch.setattr(rk, "cmds", EmptyingCmds())
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
 
-
-class TestAnimatableMembership:
-    CHANNELS = ["|ctrl.visibility"] + ["|ctrl.%s%s" % (c, axis) for c in
-                                       ("translate", "rotate", "scale") for axis in "XYZ"]
-
     @pytest.mark.parametrize("given", ["ctrl", b"ctrl", None, ""],
                              ids=["name", "bytes", "None: selection", "empty: selection"])
     def test_every_animatable_attribute_joins_and_leaves(self, rk, rig, given):
@@ -110,8 +108,9 @@ class TestAnimatableMembership:
         cmds.select("ctrl")
         layer = rk.AnimLayer("layerA")
         layer.addAnimatableAttributes(given)
-        assert rk.AnimLayer("layerA").attributes == ["|other.translateX"] + self.CHANNELS + \
-            ["|ctrl.amount"]
+        assert rk.AnimLayer("layerA").attributes == ["|other.translateX", "|ctrl.visibility"] + [
+            "|ctrl.%s%s" % (c, axis) for c in ("translate", "rotate", "scale") for axis in "XYZ"
+        ] + ["|ctrl.amount"]
         cmds.setKeyframe("ctrl.amount", time=(1,), value=2.0, animLayer="layerA")
         assert cmds.animLayer("layerA", query=True, animCurves=True) is not None
         layer.removeAnimatableAttributes(given)
@@ -147,18 +146,33 @@ class TestSharedShortNames:
 
 
 class TestSettings:
-    def test_apply_settings_copies_one_layer_onto_another(self, rk, rig):
-        source = rk.AnimLayer.create("layerA")
-        source.setMute(True)
-        source.setSolo(True)
-        cmds.animLayer("layerA", edit=True, override=True, passthrough=False)
-        cmds.setAttr("layerA.rotationAccumulationMode", 1)
-        cmds.setAttr("layerA.scaleAccumulationMode", 0)
+    @pytest.mark.parametrize("queued", [True, False], ids=["through a modifier", "at once"])
+    def test_apply_settings_writes_every_flag_and_its_modifier_undoes_them(
+            self, rk, rig, commandLog, queued):
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
+        rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         target = rk.AnimLayer.create("layerB")
-        target.applySettings(rk.AnimLayer("layerA").settings)
-        assert layerNodeSettings("layerB") == layerNodeSettings("layerA") == dict(
-            LAYER_DEFAULTS, mute=True, solo=True, override=True, passthrough=False,
-            rotationAccumulationMode=1, scaleAccumulationMode=0)
+        target.addAttribute("ctrl.tx")
+        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")
+        assert cmds.getAttr("ctrl.tx") == 12.0
+        changed = dict(mute=not queued, lock=True, solo=True, override=True, passthrough=False,
+                       preferred=True, rotationAccumulationMode=1, scaleAccumulationMode=1)
+        settings = dict(zip(SETTING_KEYS, (changed[a] for a in LAYER_ATTRIBUTES)))
+        with coreModifierContext(False, True) as (_, modifier):
+            target.applySettings(settings, actionId="a1", modifier=modifier if queued else None)
+            # Queued, the flags, the keying into the layer and the value wait for the modifier.
+            assert layerNodeSettings("layerB") == (LAYER_DEFAULTS if queued else changed)
+        assert layerNodeSettings("layerB") == changed
+        assert list(rk.AnimLayer("layerB").settings.items()) == list(settings.items())
+        # The override layer alone; muted, the base layer alone.
+        assert cmds.getAttr("ctrl.tx") == (2.0 if queued else 10.0)
+        commandLog.clear()
+        target.applySettings(None)
+        assert commandLog("animLayer") == []
+        if queued:
+            CORE.lastModifier.undoIt()
+            assert layerNodeSettings("layerB") == LAYER_DEFAULTS
+            assert cmds.getAttr("ctrl.tx") == 12.0
 
     @pytest.mark.parametrize("through", ["modifier", "commands"])
     @pytest.mark.parametrize("layer, entries, error", [
@@ -174,45 +188,12 @@ class TestSettings:
                     settings, modifier=modifier if through == "modifier" else None)
         assert layerNodeSettings("layerB") == LAYER_DEFAULTS and errors == []
 
-    def test_apply_settings_through_a_modifier_is_undone_with_it(self, rk, rig):
-        """The flags, the keying into the layer and the value wait for the modifier's undo."""
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=10.0)
-        rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
-        target = rk.AnimLayer.create("layerB")
-        target.addAttribute("ctrl.tx")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")
-        assert cmds.getAttr("ctrl.tx") == 12.0
-        changed = dict(LAYER_DEFAULTS, mute=False, lock=True, solo=True, override=True,
-                       passthrough=False, preferred=True, rotationAccumulationMode=1,
-                       scaleAccumulationMode=1)
-        settings = dict(zip(SETTING_KEYS, (changed[a] for a in LAYER_ATTRIBUTES)))
-
-        with coreModifierContext(False, True) as (_, modifier):
-            target.applySettings(settings, actionId="a1", modifier=modifier)
-            assert layerNodeSettings("layerB") == LAYER_DEFAULTS  # queued, not yet written
-        assert layerNodeSettings("layerB") == changed
-        assert list(rk.AnimLayer("layerB").settings.items()) == list(settings.items())
-        assert cmds.getAttr("ctrl.tx") == 2.0  # the override layer alone
-        CORE.lastModifier.undoIt()
-        assert layerNodeSettings("layerB") == LAYER_DEFAULTS
-        assert cmds.getAttr("ctrl.tx") == 12.0
-
-    def test_apply_no_settings_issues_no_command(self, rk, rig, commandLog):
-        layer = rk.AnimLayer.create("layerA")
-        commandLog.clear()
-        layer.applySettings(None)
-        assert commandLog("animLayer") == []
-
-
-def preferredFlags(*layers):
-    return [cmds.animLayer(name, query=True, preferred=True) for name in layers]
-
 
 class TestActivationScope:
     @pytest.mark.parametrize("selected", [True, False], ids=["selection", "nothing selected"])
     @pytest.mark.parametrize("raises", [False, True], ids=["block ends", "block raises"])
     def test_the_next_key_lands_where_it_did_before_the_scope(self, rk, rig, selected, raises):
-        """A scope on B must leave A, where the animator works, the layer Maya keys into."""
+        # A scope on B must leave A, where the animator works, the layer Maya keys into.
         for name in ("layerA", "layerB"):
             rk.AnimLayer.create(name).addAttribute("ctrl.tx")
         rk.AnimLayer("layerA").setActive()
@@ -249,12 +230,11 @@ class TestActivationScope:
 
     @pytest.mark.parametrize("asked", ["layerA", "layerB"])
     def test_the_asked_layer_takes_the_keys_under_a_higher_preferred_one(self, rk, rig, asked):
-        """B and C preferred, C top-most (a multi-selection in the layer editor)."""
+        # B and C preferred, C top-most (a multi-selection in the layer editor).
         for name in ("layerA", "layerB", "layerC"):
             rk.AnimLayer.create(name).addAttribute("ctrl.tx")
             cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0, animLayer=name)
-        for name in ("layerB", "layerC"):
-            cmds.animLayer(name, edit=True, preferred=True)
+            cmds.animLayer(name, edit=True, preferred=name != "layerA")
         [curve] = cmds.animLayer(asked, query=True, findCurveForPlug="ctrl.tx")
         with rk.AnimLayer.ActivationScope(rk.AnimLayer(asked)):
             cmds.setKeyframe("ctrl.tx", time=(5,), value=7.0)
@@ -263,26 +243,24 @@ class TestActivationScope:
             == [curve]
         assert preferredFlags("layerA", "layerB", "layerC") == [False, True, True]
 
-    def test_an_entry_that_fails_puts_every_flag_back(self, rk, rig):
+    @pytest.mark.parametrize("deletedBefore", [True, False])
+    def test_a_deleted_layer_is_passed_over_and_every_flag_put_back(self, rk, rig,
+                                                                     deletedBefore):
         for name in ("layerA", "layerB", "layerC"):
             rk.AnimLayer.create(name)
-        for name in ("layerB", "layerC"):
-            cmds.animLayer(name, edit=True, preferred=True)
-        scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerA"))
-        cmds.delete("layerA")  # the layer is gone before the block starts
-        with pytest.raises((RuntimeError, ValueError)):
-            with scope:
-                pass
-        assert preferredFlags("layerB", "layerC") == [True, True]
-
-    def test_a_layer_deleted_in_the_block_is_passed_over(self, rk, rig):
-        for name in ("layerA", "layerB", "layerC"):
-            rk.AnimLayer.create(name)
-        rk.AnimLayer("layerA").setActive()
-        with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB")):
-            cmds.animLayer("layerA", edit=True, preferred=False)
-            cmds.delete("layerC")
-        assert preferredFlags("layerA", "layerB") == [True, False]
+            cmds.animLayer(name, edit=True, preferred=name != "layerA")
+        if deletedBefore:  # the layer is gone before the block starts
+            scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerA"))
+            cmds.delete("layerA")
+            with pytest.raises((RuntimeError, ValueError)):
+                with scope:
+                    pass
+            assert preferredFlags("layerB", "layerC") == [True, True]
+        else:
+            with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerA")):
+                cmds.animLayer("layerB", edit=True, preferred=False)
+                cmds.delete("layerC")
+            assert preferredFlags("layerA", "layerB") == [False, True]
 
     @pytest.mark.parametrize("given", [None, "preferred"])
     def test_scope_without_a_switch_issues_no_edit(self, rk, rig, commandLog, given):
@@ -318,18 +296,12 @@ class TestLayerQueries:
         cmds.select("ctrl", "other")  # best layers: layerA for ctrl, layerB for other
         assert rk.LayerQueries().lastBestLayer.name == "layerB"
 
-    def test_base_layer_outliving_its_layers_is_not_listed_empty(self, rk, rig):
-        rk.AnimLayer.create("layerA")
-        cmds.delete("layerA")  # BaseAnimation stays, without children
-        queries = rk.LayerQueries()
-        assert queries.layerNames == ["BaseAnimation"] and queries.emptyLayerNames() == []
-
     @pytest.mark.parametrize("nodes, layers", [
         ("ctrl", ["layerA"]), (["other"], []), (["other", "ctrl"], ["layerA"]),
         (b"ctrl", ["layerA"]), ([b"ctrl"], ["layerA"]), ((b"other", "ctrl"), ["layerA"]),
         ([], []), (None, []), ("", []), ((), [])])
     def test_affected_layers_of_the_given_nodes_only(self, rk, rig, nodes, layers):
-        """Never the base layer, and never the selection's layers when no node is given."""
+        # Never the base layer, and never the selection's layers when no node is given.
         rk.AnimLayer.create("layerA").addAttribute("ctrl.tx")
         cmds.select("ctrl")
         assert rk.LayerQueries.affectedLayerNames(nodes) == layers
