@@ -19,8 +19,8 @@ def node():
                        ("distance", "doubleLinear"), ("angle", "doubleAngle"), ("moment", "time"),
                        ("plainMatrix", "matrix"), ("link", "message")):
         add(longName=name, attributeType=kind)
-    for name, kind in (("label", "string"), ("typedMatrix", "matrix"),
-                       ("doubles", "doubleArray"), ("ints", "Int32Array"), ("points", "pointArray")):
+    for name, kind in (("label", "string"), ("typedMatrix", "matrix"), ("doubles", "doubleArray"),
+                       ("ints", "Int32Array"), ("points", "pointArray")):
         add(longName=name, dataType=kind)
     add(longName="choice", attributeType="enum", enumName="a:b:c:d")
     add(longName="triple", attributeType="double3")
@@ -40,6 +40,9 @@ def raising(error):
     def fail(*args):
         raise error
     return fail
+
+
+NUMERIC = ("flag", "count", "small", "byteValue", "ratio")
 
 
 class TestRead:
@@ -68,6 +71,8 @@ class TestRead:
             cmds.setAttr("n." + written, value, **flags)
         value = attr(rk, name).value
         assert value == expected and type(value) is type(expected)
+        # Only plain numeric attributes carry numeric info: not enums, units, texts or compounds.
+        assert (attr(rk, name).numericInfo is None) is (name not in NUMERIC)
 
     def test_message_attribute_prints_and_gives_none(self, rk, node, capsys):
         assert attr(rk, "link").value is None
@@ -122,15 +127,6 @@ class TestRead:
 
 
 class TestWrite:
-    def test_compound_from_a_list_and_a_short_one(self, rk, node, errors):
-        assert attr(rk, "translate").setValue([1.0, 2.0, 3.0]) is True
-        assert cmds.getAttr("n.translate") == [(1.0, 2.0, 3.0)] and errors == []
-        # A short list sets what it can and reports.
-        assert attr(rk, "translate").setValue([4.0, 5.0]) is None
-        assert cmds.getAttr("n.translate") == [(4.0, 5.0, 3.0)]
-        assert len(errors) == 1
-        assert errors[0].startswith("Zentrik - Could not set attribute n.translate [4.0, 5.0] ")
-
     @pytest.mark.parametrize("unit, seconds", [("film", 0.5), ("ntsc", 0.4)])
     def test_time_is_a_frame_in_the_current_unit(self, rk, node, unit, seconds):
         cmds.currentUnit(time=unit)
@@ -139,6 +135,7 @@ class TestWrite:
 
     @pytest.mark.parametrize("name, written, read", [
         ("count", 2.7, 2), ("choice", 2.7, 2), ("small", 2.7, 2),  # integers are truncated
+        ("translate", [1.0, 2.0, 3.0], [(1.0, 2.0, 3.0)]),
         ("label", "text", "text"), ("doubles", [1.5, 2.5], [1.5, 2.5]), ("ints", [3, 4], [3, 4]),
         ("points", [(1, 2, 3), (4, 5, 6, 1)], [(1, 2, 3), (4, 5, 6)])])
     def test_value_written(self, rk, node, name, written, read):
@@ -171,25 +168,25 @@ class TestWrite:
         assert errors == ["Zentrik - Could not set attribute, not implemented attr type "
                           "n.%s %s %d %s" % (name, value, getattr(MFn, typeName), typeName)]
 
-    @pytest.mark.parametrize("name, value", [
-        ("tx", float("nan")), ("rx", float("inf")), ("ratio", float("-inf")),
-        ("floatValue", float("nan")), ("flag", float("nan")), ("count", float("inf")),
-        ("choice", float("nan")), ("moment", float("inf")), ("distance", 10 ** 400)])
     @pytest.mark.parametrize("how", ["setValue", "setValueUndoable"])
-    def test_number_that_is_not_finite_is_refused(self, rk, node, errors, name, value, how):
-        before = cmds.getAttr("n." + name)
-        assert getattr(attr(rk, name), how)(value) is None
-        assert cmds.getAttr("n." + name) == before and len(errors) == 1
-        assert errors[0].startswith("Zentrik - Could not set attribute n.%s %s %r is not a "
-                                    "finite number " % (name, value, value))
-
-    @pytest.mark.parametrize("name", ["translate", "triple"])
-    def test_compound_holding_a_number_that_is_not_finite_writes_no_child(self, rk, node,
-                                                                          errors, name):
-        assert attr(rk, name).setValue([1.0, float("nan"), 2.0]) is None
-        assert attr(rk, name).value == [0.0, 0.0, 0.0]
-        assert errors[0].startswith("Zentrik - Could not set attribute n.%s [1.0, nan, 2.0] "
-                                    "nan is not a finite number " % name)
+    @pytest.mark.parametrize("name, value, after, report", [
+        (name, value, None, "n.%s %s %r is not a finite number " % (name, value, value))
+        for name, value in (
+            ("tx", math.nan), ("rx", math.inf), ("ratio", -math.inf), ("floatValue", math.nan),
+            ("flag", math.nan), ("count", math.inf), ("choice", math.nan), ("moment", math.inf),
+            ("distance", 10 ** 400))
+    ] + [  # a compound holding one writes no child; a short list sets what it can
+        (name, [1.0, math.nan, 2.0], None, "n.%s [1.0, nan, 2.0] nan is not a finite number "
+         % name) for name in ("translate", "triple")
+    ] + [("translate", [4.0, 5.0], [(4.0, 5.0, 0.0)], "n.translate [4.0, 5.0] "),
+         (None, 1, None, "None 1 ")])  # a wrapper without a plug
+    def test_a_refused_write_is_reported_and_answers_none(self, rk, node, errors, how, name,
+                                                          value, after, report):
+        plug = "n.%s" % (name or "ratio")
+        before = cmds.getAttr(plug)
+        assert getattr(attr(rk, name) if name else rk.AnimAttr(), how)(value) is None
+        assert cmds.getAttr(plug) == (before if after is None else after) and len(errors) == 1
+        assert errors[0].startswith("Zentrik - Could not set attribute " + report)
 
     def test_locked_or_connected_plug_is_not_free_and_not_written(self, rk, node, errors):
         assert attr(rk, "tx").isFreeToChange is True
@@ -221,9 +218,6 @@ class TestWrite:
         CORE.lastModifier.undoIt()
         assert cmds.getAttr("n.scale") == [(1.0, 1.0, 1.0)]
 
-    def test_wrapper_without_plug_reports_instead_of_raising(self, rk, errors):
-        assert rk.AnimAttr().setValue(1) is None
-        assert errors[0].startswith("Zentrik - Could not set attribute None 1 ")
 
 
 WRITTEN = ("kBoolean", "kShort", "kInt", "kLong", "kByte", "kFloat", "kDouble", "kAddr")
@@ -242,7 +236,9 @@ def test_every_numeric_unit_type(rk, readAs, unitType, errors):
     cmds.createNode("network", name="net")
     _scene.addNumericAttribute("net", "number", "num", getattr(MFnNumericData, unitType), 3)
     attribute = rk.AnimAttr(plugName="net.number")
-    value = attribute.value
+    info, value = attribute.numericInfo, attribute.value
+    assert (info.unitType, info.isBoolean) == (getattr(MFnNumericData, unitType), readAs is bool)
+    assert info.attribute == attribute.plug.attribute()
     read = True if readAs is bool else 0 if unitType == "kInvalid" else 3
     assert type(value) is readAs and value == read
     # A unit type no writer handles keeps its value: reported, and no success.
@@ -251,16 +247,3 @@ def test_every_numeric_unit_type(rk, readAs, unitType, errors):
         "Zentrik - Could not set attribute, not implemented attr type net.number 0 %d "
         "kNumericAttribute" % MFn.kNumericAttribute])
     assert rk.AnimAttr(plugName="net.number").value == (0 if written else read)
-
-
-@pytest.mark.parametrize("name, unitType", [
-    ("flag", "kBoolean"), ("ratio", "kDouble"), ("count", "kLong"), ("tx", None),
-    ("choice", None), ("label", None)])
-def test_numeric_info_describes_numeric_attributes_only(rk, node, name, unitType):
-    info = attr(rk, name).numericInfo
-    if unitType is None:
-        assert info is None
-    else:
-        assert (info.unitType, info.isBoolean) == (getattr(MFnNumericData, unitType),
-                                                   unitType == "kBoolean")
-        assert info.attribute == attr(rk, name).plug.attribute()

@@ -81,6 +81,10 @@ def sameOrientations(before, after):
                for a, b in zip(before, after))
 
 
+def broken(tools, frames, actionId, *rest):
+    raise RuntimeError("broken")
+
+
 @pytest.mark.usefixtures("filterOn")
 class TestFilter:
     @pytest.mark.parametrize("otherLayer", [False, True])
@@ -120,30 +124,25 @@ class TestFilter:
         rk.AnimTools().applySmartEulerFilterToFrames([4, 5], "a1", True)
         assert cmds.keyframe("a.rx", query=True, valueChange=True) == pytest.approx(ALIGNED)
 
-    def test_message_once_per_action_when_a_curve_changed(self, rk, gimbal, monkeypatch):
-        monkeypatch.setattr(AnimCurve, "smartEulerFilter", lambda self, **kw: True)
-        tools = rk.AnimTools()
-        tools.applySmartEulerFilterToFrames([1, 10], "a1")
-        tools.applySmartEulerFilterToFrames([1, 10], "a1")
-        [applied] = CORE.messages
-        assert (applied.title, applied.messageId, applied.duration) == (
-            "Smart Euler Filter Applied", "smart_euler_filter_on", 3)
-        assert tools.lastActionId == "a1"
-
-    def test_no_message_when_nothing_changed(self, rk):
-        keyedRotation(range(1, 6), [(10.0 * f,) * 3 for f in range(1, 6)])
-        rk.AnimTools().applySmartEulerFilterToFrames([1, 5], "a1")
-        assert CORE.messages == [] and len(CORE.eulerFilterCalls) == 3
-
-    @pytest.mark.parametrize("frames, curves", [([1, None], None), ([None], None),
-                                                ([1, 10], [])])
-    def test_frames_holding_none_or_no_curves_do_nothing(self, rk, gimbal, frames, curves):
+    @pytest.mark.parametrize("frames, curves, changed, filtered", [
+        ([1, 5], None, True, 6), ([1, 5], None, False, 6), ([1, None], None, True, 0),
+        ([None], None, True, 0), ([1, 5], [], True, 0)],
+        ids=["changed", "unchanged", "a frame None", "only None", "no curves"])
+    def test_message_once_per_action_where_a_curve_changed(self, rk, monkeypatch, frames,
+                                                           curves, changed, filtered):
+        keyedRotation(range(1, 6), [(10.0 * f,) * 3 for f in range(1, 6)])  # nothing to align
         if curves is not None:
             CORE.curveTarget.curveNames = curves
+        calls = []
+        monkeypatch.setattr(AnimCurve, "smartEulerFilter",
+                            lambda curve, **flags: calls.append(curve) or changed)
         tools = rk.AnimTools()
-        tools.applySmartEulerFilterToFrames(frames, "a1")
-        assert CORE.eulerFilterCalls == [] and CORE.messages == []
-        assert tools.lastActionId is None
+        for _ in range(2):
+            tools.applySmartEulerFilterToFrames(frames, "a1")
+        assert len(calls) == filtered
+        assert [(m.title, m.messageId, m.duration) for m in CORE.messages] == [
+            ("Smart Euler Filter Applied", "smart_euler_filter_on", 3)] * (changed and filtered > 0)
+        assert tools.lastActionId == ("a1" if filtered else None)
 
 
 class TestOptionOff:
@@ -159,29 +158,25 @@ class TestOptionOff:
         ToolMessage.click("smart_euler_filter_off", MessageClick.declined)
         assert not CORE.toolOptions.get("smartEulerFilter") and keyTriples(gimbal) == before
 
-    @pytest.mark.parametrize("toolbar", [True, False])
+    @pytest.mark.parametrize("toolbar, filterFails", [(True, False), (False, False),
+                                                      (True, True)],
+                             ids=["toolbar", "no toolbar", "failing filter"])
     def test_accepting_turns_the_option_on_and_filters(self, rk, gimbal, errors, monkeypatch,
-                                                       toolbar):
+                                                       toolbar, filterFails):
         rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
         if not toolbar:
             monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
+        if filterFails:
+            monkeypatch.setattr(rk.AnimTools, "applySmartEulerFilterToFrames", broken)
         ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
-        assert CORE.toolOptions["smartEulerFilter"] is True and continuous(gimbal)
+        assert CORE.toolOptions["smartEulerFilter"] is True
+        assert continuous(gimbal) is not filterFails
+        assert CORE.toolErrors == ["Could not execute Smart Euler Filter."] * filterFails
         if toolbar:
             assert CORE.commonKit.smartEulerFilter_toolButton.checked is True and errors == []
         else:
             [report] = errors
             assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")
-
-    def test_failing_filter_after_accepting_is_reported(self, rk, gimbal, monkeypatch):
-        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
-
-        def broken(self, frames, actionId, *rest):
-            raise RuntimeError("broken")
-
-        monkeypatch.setattr(rk.AnimTools, "applySmartEulerFilterToFrames", broken)
-        ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
-        assert CORE.toolErrors == ["Could not execute Smart Euler Filter."]
 
 
 @pytest.mark.parametrize("axes, keys, startFrame, aligned", [
@@ -277,54 +272,49 @@ def shownRotations(frames):
 class TestLayersKeepThePose:
     """Another Euler triple keeps the pose only where the keys are the shown rotation."""
 
-    @pytest.mark.parametrize("tool, base, layer, settings", [
-        ("align", [(0.0, 30.0, 0.0)] * 3, OFFSETS[:3], {}),
-        ("align", ZEROS[:3], HALF_TURNS, {"weight": 0.5, "axes": "X"}),
-        ("align", FLIPPING, OFFSETS, {}),
-        ("align", FLIPPING, FLIPPING, {"override": True, "weight": 0.5}),
-        ("align", FLIPPING, OFFSETS, {"override": True, "passthrough": False, "weight": 0.5}),
-        ("align", FLIPPING, FLIPPING, {"weight": 1.0}),
-        ("align", FLIPPING, OFFSETS, {"weightKeys": [(1, 0.0), (4, 0.0), (5, 1.0)]}),
+    @pytest.mark.parametrize("tool, base, layer, settings, aligned", [
+        ("align", [(0.0, 30.0, 0.0)] * 3, OFFSETS[:3], {}, None),
+        ("align", ZEROS[:3], HALF_TURNS, {"weight": 0.5, "axes": "X"}, None),
+        ("align", FLIPPING, OFFSETS, {}, None),
+        ("align", FLIPPING, FLIPPING, {"override": True, "weight": 0.5}, None),
+        ("align", FLIPPING, OFFSETS, {"override": True, "passthrough": False, "weight": 0.5},
+         None),
+        ("align", FLIPPING, FLIPPING, {"weight": 1.0}, None),
+        ("align", FLIPPING, OFFSETS, {"weightKeys": [(1, 0.0), (4, 0.0), (5, 1.0)]}, None),
+        ("align", FLIPPING, FLIPPING, {"mute": True}, "base"),
+        ("align", FLIPPING, FLIPPING, {"weight": 0.0}, "base"),
+        ("align", FLIPPING, FLIPPING, {"override": True}, "layer"),
+        ("align", FLIPPING, FLIPPING, {"override": True, "passthrough": False}, "layer"),
         # A curve's own whole-turn filter must not change the pose on layers either.
-        ("filter", ZEROS[:3], HALF_TURNS, {"weight": 0.5, "axes": "X"}),
-        ("filter", ZEROS, FLIPPING, {"weight": 0.5}),
-        ("filter", ZEROS, FLIPPING, {"weight": 0.25, "axes": "Y"}),
-        ("filter", FLIPPING, FLIPPING, {"weight": 0.5}),
+        ("filter", ZEROS[:3], HALF_TURNS, {"weight": 0.5, "axes": "X"}, None),
+        ("filter", ZEROS, FLIPPING, {"weight": 0.5}, None),
+        ("filter", ZEROS, FLIPPING, {"weight": 0.25, "axes": "Y"}, None),
+        ("filter", FLIPPING, FLIPPING, {"weight": 0.5}, None),
     ], ids=["additive offsets", "half-weight offset", "base under offsets", "half override",
             "half override alone", "additive whole turns", "weighted in at the last key",
+            "muted layer", "weightless layer", "override", "override alone",
             "filter: half-weight offset", "filter: half-weight turns",
             "filter: quarter-weight turns on Y", "filter: flipping base under half weight"])
-    def test_curves_that_are_not_the_shown_rotation_stay(self, rk, filterOn, tool, base, layer,
-                                                         settings):
+    def test_only_the_curves_that_are_the_shown_rotation_change(self, rk, filterOn, tool, base,
+                                                                layer, settings, aligned):
         settings = dict(settings)
         frames = list(range(1, len(base) + 1))
         weightKeys = settings.pop("weightKeys", [])
         curves, layerCurves = layeredRotation(frames, base, layer, **settings)
         for frame, weight in weightKeys:
             cmds.setKeyframe("L.weight", time=(frame,), value=weight)
-        # The shown rotation at every key and halfway between keys.
-        halves = [f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)]
-        before, shown = sceneKeys(curves + layerCurves), shownRotations(halves)
+        aligned = {"base": curves, "layer": layerCurves}.get(aligned, [])
+        kept = [c for c in curves + layerCurves if c not in aligned]
+        # The shown rotation at every key, and halfway between keys where none may change.
+        times = frames if aligned else [f / 2.0 for f in range(2 * frames[0], 2 * frames[-1] + 1)]
+        before, shown = sceneKeys(kept), shownRotations(times)
         if tool == "align":
             rk.AnimTools().alignRotationKeys()
         else:
             rk.AnimTools().applySmartEulerFilterToFrames([frames[0], frames[-1]], "a1")
-        assert sceneKeys(curves + layerCurves) == before
-        assert sameOrientations(shown, shownRotations(halves))
+        assert sceneKeys(kept) == before and continuous(aligned)
+        assert sameOrientations(shown, shownRotations(times))
         assert CORE.messages == []
-
-    @pytest.mark.parametrize("settings, aligned", [
-        ({"mute": True}, "base"), ({"weight": 0.0}, "base"),
-        ({"override": True}, "layer"), ({"override": True, "passthrough": False}, "layer"),
-    ], ids=["muted layer", "weightless layer", "override", "override alone"])
-    def test_curves_that_are_the_shown_rotation_are_aligned(self, rk, settings, aligned):
-        frames = list(range(1, 6))
-        curves, layerCurves = layeredRotation(frames, FLIPPING, FLIPPING, **settings)
-        edited, kept = (curves, layerCurves) if aligned == "base" else (layerCurves, curves)
-        before, shown = sceneKeys(kept), shownRotations(frames)
-        rk.AnimTools().alignRotationKeys()
-        assert sceneKeys(kept) == before and continuous(edited)
-        assert sameOrientations(shown, shownRotations(frames))
 
 
 @pytest.mark.parametrize("slider", ["timeControlRebuilt", None])

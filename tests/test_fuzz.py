@@ -175,7 +175,8 @@ texts = st.one_of(
     paths, nodeNames, attributeNames, plugPaths, st.text(), st.just(""),
     st.text(alphabet=st.characters(min_codepoint=0xD800, max_codepoint=0xDFFF), min_size=1,
             max_size=3),  # lone surrogates: no UTF-8 form
-    st.builds(lambda piece, count: piece * count, st.sampled_from(["a", "|ctrl", "[0]", ".tx", "é"]),
+    st.builds(lambda piece, count: piece * count,
+              st.sampled_from(["a", "|ctrl", "[0]", ".tx", "é"]),
               st.integers(256, 200_000)),  # very long
     st.builds(RefusingText, paths))
 byteStrings = st.one_of(st.binary(max_size=24), paths.map(lambda p: p.encode("utf-8")),

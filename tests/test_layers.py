@@ -30,49 +30,47 @@ def preferredFlags(*layers):
     return [cmds.animLayer(name, query=True, preferred=True) for name in layers]
 
 
+# Names are taken as text or as bytes, read as Latin-1: every byte a character.
+SPELLINGS = pytest.mark.parametrize("spell", [str, lambda name: name.encode("latin-1")],
+                                    ids=["text", "bytes"])
+
+
 class TestOneLayer:
-    def test_create_wraps_the_name_maya_gave_and_flags_are_read_and_written(self, rk, rig):
-        layer, second = rk.AnimLayer.create("layerA"), rk.AnimLayer.create("layerA")
+    @SPELLINGS
+    def test_create_wraps_the_name_maya_gave_and_flags_are_read_and_written(self, rk, rig,
+                                                                            spell):
+        layer, second = rk.AnimLayer.create(spell("layerA")), rk.AnimLayer.create(spell("layerA"))
         assert layer.name == "layerA" and second.name != "layerA"
         assert cmds.objExists(second.name) and second.exists()
-        assert rk.AnimLayer("BaseAnimation").isBaseLayer and not layer.isBaseLayer
+        assert rk.AnimLayer(spell("BaseAnimation")).isBaseLayer and not layer.isBaseLayer
+        assert rk.AnimLayer(spell("caf\xe9")).name == "caf\xe9"
         assert (layer.isMuted, layer.isLocked, layer.isSolo, layer.isOverride,
                 layer.isPassthrough, layer.isPreferred) == (False, False, False, False, True, False)
         for setter in (layer.setMute, layer.setLock, layer.setSolo):
             setter(True)
         layer.setActive()
-        fresh = rk.AnimLayer("layerA")  # properties are kept: look again
+        fresh = rk.AnimLayer(spell("layerA"))  # properties are kept: look again
         assert (fresh.isMuted, fresh.isLocked, fresh.isSolo, fresh.isPreferred) == (True,) * 4
         assert [cmds.getAttr("layerA." + a) for a in ("mute", "lock", "solo", "preferred")] == \
             [True] * 4
         layer.setMute(False)
         assert rk.AnimLayer("layerA").isMuted is False
 
-    def test_names_given_as_bytes_are_read_as_latin_1(self, rk, rig):
-        layer = rk.AnimLayer.create(b"layerA")
-        assert layer.name == "layerA" and rk.AnimLayer(b"layerA").name == "layerA"
-        caf = rk.AnimLayer(b"caf\xe9")  # not UTF-8: every byte is a character
-        assert caf.name == "caf\xe9" and caf.isEmpty() is True
-        assert rk.AnimLayer(b"BaseAnimation").isBaseLayer is True
-        for attr in (b"ctrl.tx", b"ctrl.ty"):
-            rk.AnimLayer(b"layerA").addAttribute(attr)
-        rk.AnimLayer(b"layerA").removeAttribute(b"ctrl.ty")
-        assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX"]
-
-    def test_contents(self, rk, rig):
+    @SPELLINGS
+    def test_contents(self, rk, rig, spell):
         layer = rk.AnimLayer.create("layerA")
         assert layer.attributes == [] and layer.nodes == [] and layer.animCurveNames == []
         rk.AnimLayer.create("layerB")
-        assert [rk.AnimLayer(n).isEmpty() for n in ("nothing", "BaseAnimation", "layerA")] == [
-            True, False, True]  # the base layer has children
+        assert [rk.AnimLayer(spell(n)).isEmpty() for n in ("nothing", "BaseAnimation", "layerA")
+                ] == [True, False, True]  # the base layer has children
         for attr in ("ctrl.tx", "ctrl.ty", "other.rz"):
-            layer.addAttribute(attr)
+            layer.addAttribute(spell(attr))
         assert [rk.AnimLayer(n).isEmpty() for n in ("BaseAnimation", "layerA", "layerB")] == [
             False, False, True]
         fresh = rk.AnimLayer("layerA")
         assert fresh.attributes == ["|ctrl.translateX", "|ctrl.translateY", "|other.rotateZ"]
         assert sorted(fresh.nodes) == ["|ctrl", "|other"]
-        layer.removeAttribute("ctrl.ty")
+        layer.removeAttribute(spell("ctrl.ty"))
         assert rk.AnimLayer("layerA").attributes == ["|ctrl.translateX", "|other.rotateZ"]
         cmds.delete("layerA", "layerB")  # the base layer without children is empty ...
         assert rk.AnimLayer("BaseAnimation").isEmpty() is True
@@ -213,20 +211,30 @@ class TestActivationScope:
         assert cmds.animLayer("layerA", query=True, animCurves=True) is not None
         assert cmds.animLayer("layerB", query=True, animCurves=True) is None
 
-    @pytest.mark.parametrize("preferred", [(), ("layerA",), ("layerA", "layerC"),
-                                           ("layerC", "BaseAnimation")])
-    def test_every_layers_flag_is_put_back(self, rk, rig, preferred):
+    @pytest.mark.parametrize("preferred, deleted", [
+        ((), None), (("layerA",), None), (("layerA", "layerC"), None),
+        (("layerC", "BaseAnimation"), None), (("layerA", "layerC"), "layerC"),
+        (("layerC",), "layerB")], ids=["none", "A", "A and C", "C and the base layer",
+                                       "one deleted in the block", "asked one deleted before"])
+    def test_every_layers_flag_is_put_back(self, rk, rig, preferred, deleted):
         for name in ("layerA", "layerB"):
             rk.AnimLayer.create(name)
         cmds.animLayer("layerC", parent="layerA")  # nested: not a child of the base layer
         for name in preferred:
             cmds.animLayer(name, edit=True, preferred=True)
         layers = ("BaseAnimation", "layerA", "layerB", "layerC")
-        before = preferredFlags(*layers)
-        with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB")):
-            for name in layers:  # the block may change any flag
-                cmds.animLayer(name, edit=True, preferred=name not in preferred)
-        assert preferredFlags(*layers) == before
+        before = dict(zip(layers, preferredFlags(*layers)))
+        scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB"))
+        if deleted == "layerB":  # gone before the block starts: the entry fails
+            cmds.delete("layerB")
+        with pytest.raises((RuntimeError, ValueError)) if deleted == "layerB" else nullContext():
+            with scope:
+                for name in layers:  # the block may change any flag, or delete a layer
+                    cmds.animLayer(name, edit=True, preferred=name not in preferred)
+                if deleted:
+                    cmds.delete(deleted)
+        kept = [name for name in layers if name != deleted]
+        assert preferredFlags(*kept) == [before[name] for name in kept]
 
     @pytest.mark.parametrize("asked", ["layerA", "layerB"])
     def test_the_asked_layer_takes_the_keys_under_a_higher_preferred_one(self, rk, rig, asked):
@@ -242,25 +250,6 @@ class TestActivationScope:
         assert [c.name() for c in rk.AnimTools.curvesOfNodes(["ctrl"], rk.AnimLayer(asked))] \
             == [curve]
         assert preferredFlags("layerA", "layerB", "layerC") == [False, True, True]
-
-    @pytest.mark.parametrize("deletedBefore", [True, False])
-    def test_a_deleted_layer_is_passed_over_and_every_flag_put_back(self, rk, rig,
-                                                                     deletedBefore):
-        for name in ("layerA", "layerB", "layerC"):
-            rk.AnimLayer.create(name)
-            cmds.animLayer(name, edit=True, preferred=name != "layerA")
-        if deletedBefore:  # the layer is gone before the block starts
-            scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerA"))
-            cmds.delete("layerA")
-            with pytest.raises((RuntimeError, ValueError)):
-                with scope:
-                    pass
-            assert preferredFlags("layerB", "layerC") == [True, True]
-        else:
-            with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerA")):
-                cmds.animLayer("layerB", edit=True, preferred=False)
-                cmds.delete("layerC")
-            assert preferredFlags("layerA", "layerB") == [False, True]
 
     @pytest.mark.parametrize("given", [None, "preferred"])
     def test_scope_without_a_switch_issues_no_edit(self, rk, rig, commandLog, given):

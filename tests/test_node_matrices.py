@@ -1,5 +1,6 @@
 """Node's matrices: the world matrix read (now, at other frames), split, and written back."""
 import math
+from contextlib import nullcontext as nullContext
 
 import pytest
 from hypothesis import given, settings, strategies as st
@@ -74,34 +75,28 @@ def transform(name, **attributes):
         cmds.setAttr("%s.%s" % (name, attribute), *values)
 
 
-def worldAt(node, frame):
-    """The node's world matrix read after moving to ``frame``."""
-    now = cmds.currentTime(query=True)
-    cmds.currentTime(frame)
-    try:
-        return node.worldMatrix()
-    finally:
-        cmds.currentTime(now)
-
-
 def dummyCalls():
     return [call[1:] for call in CORE.calls if call[0] == "graphKit"]
+
+
+def refuse(*args, **flags):
+    raise RuntimeError("refused")
 
 
 def vectorOf(v):
     return (v.x, v.y, v.z)
 
 
-def roundTrip(rk, fromRest=True, **flags):
-    """The channels before, and after writing back the world matrix read first (onto channels
-    put to rest, or onto the channels as they are)."""
+def assertRoundTrip(rk, fromRest=True, **flags):
+    """The world matrix read, written back onto the channels put to rest (or as they are), is
+    reached again with every channel as it was."""
     before, node = channels(), rk.Node("n")
     world = node.worldMatrix()
     for channel, rest in zip(CHANNELS, (0.0, 0.0, 1.0)) if fromRest else ():
         cmds.setAttr("n." + channel, rest, rest, rest)
     node.setWorldMatrix(world, **flags)
     assert rk.Node("n").worldMatrix().isEquivalent(world, 1e-6)
-    return before, channels()
+    assert channels() == pytest.approx(before, abs=1e-6)
 
 
 @pytest.fixture
@@ -117,8 +112,7 @@ def units():
 @given(rigs())
 def test_setting_the_world_matrix_read_keeps_every_channel(rk, rig):
     build(rig)
-    before, after = roundTrip(rk)
-    assert after == pytest.approx(before, abs=1e-6)
+    assertRoundTrip(rk)
 
 
 # Set-ups the generated rigs, with every component off rest at once, do not make.
@@ -160,8 +154,7 @@ def test_round_trips_of_awkward_transforms(rk, units, attributes):
     for name, values in attributes.items():
         cmds.setAttr("n." + name, *values)
     cmds.currentUnit(**working)
-    before, after = roundTrip(rk, onto is None, **(onto or {}))
-    assert after == pytest.approx(before, abs=1e-6)
+    assertRoundTrip(rk, onto is None, **(onto or {}))
 
 
 def test_a_mirrored_target_is_reached_with_the_current_scale_signs(rk):
@@ -229,15 +222,12 @@ class TestDecomposition:
 def keyed(rig, frames=(1, 11)):
     """The rig with its node's and parent's channels keyed at ``frames``, differently."""
     build(rig)
-    for name in ("p", "n"):
-        for channel in CHANNELS:
-            values = cmds.getAttr("%s.%s" % (name, channel))[0]
-            for step, frame in enumerate(frames):
-                shifted = [v * (1.0 + 0.25 * step) if channel == "scale" else v + 7.0 * step
-                           for v in values]
-                for axis, value in zip("XYZ", shifted):
-                    cmds.setKeyframe("%s.%s%s" % (name, channel, axis), time=(frame,),
-                                     value=value)
+    for plug in ["%s.%s%s" % (n, channel, axis) for n in "pn" for channel in CHANNELS
+                 for axis in "XYZ"]:
+        value = cmds.getAttr(plug)
+        for step, frame in enumerate(frames):
+            shifted = value * (1.0 + 0.25 * step) if ".scale" in plug else value + 7.0 * step
+            cmds.setKeyframe(plug, time=(frame,), value=shifted)
 
 
 class TestOtherFrames:
@@ -246,9 +236,10 @@ class TestOtherFrames:
     @given(rigs(), st.one_of(st.just(1.0), st.floats(1.5, 11.0)))
     def test_matrix_at_a_frame_is_the_one_read_after_moving_there(self, rk, rig, frame):
         keyed(rig)
+        cmds.currentTime(frame)
+        expected = rk.Node("n").worldMatrix()
         cmds.currentTime(1)
         node = rk.Node("n")
-        expected = worldAt(node, frame)
         if frame != 1.0:
             assert not expected.isEquivalent(node.worldMatrix(), 1e-6)
         assert node.worldMatrixAtFrame(frame).isEquivalent(expected, 1e-9)
@@ -257,41 +248,32 @@ class TestOtherFrames:
         if frame == 1.0:  # the current frame needs no temporary node
             assert dummyCalls() == []
 
-    @pytest.mark.parametrize("canStep", [True, False])
-    def test_a_stepper_that_steps_needs_no_temporary_node(self, rk, canStep):
+    @pytest.mark.parametrize("canStep, refused", [
+        (True, None), (False, None), (False, (cmds, "connectAttr")),
+        (False, (None, "MFnMatrixData"))],
+        ids=["stepping", "temporary node", "connection refused", "evaluation refused"])
+    def test_a_temporary_node_only_where_the_stepper_cannot_step_and_never_left(
+            self, rk, monkeypatch, canStep, refused):
         transform("n", rotateZ=(90,))
         cmds.setKeyframe("n.rotatePivotX", time=(1,), value=0.0)
         cmds.setKeyframe("n.rotatePivotX", time=(9,), value=8.0)
         cmds.currentTime(1)
         CORE.frameStepper.canStep = canStep
         node = rk.Node("n")
+        if refused:
+            monkeypatch.setattr(refused[0] or rk, refused[1], refuse)
         with FrameStepper() as stepper:
-            matrix = node.worldMatrixAtFrame(7, stepper)
-        # The matrix sits at the rotate pivot, read at frame 7 too.
-        assert [matrix(3, i) for i in range(3)] == pytest.approx([6.0, 0.0, 0.0])
+            with pytest.raises(RuntimeError, match="refused") if refused else nullContext():
+                matrix = node.worldMatrixAtFrame(7, stepper)
         assert stepper.steps == [(7, canStep)]
         assert cmds.currentTime(query=True) == 1.0 and cmds.ls(type="passMatrix") == []
+        assert dummyCalls() == ([] if canStep else [
+            ("createNode", ("Zentrik_Dummy_Matrix", "passMatrix", False, False)),
+            ("deleteNode", ("Zentrik_Dummy_Matrix",))])
         if canStep:
-            assert dummyCalls() == []
             assert [n.fullName() for n in stepper.registered] == ["|n"]
-        else:  # the temporary node
-            assert dummyCalls() == [
-                ("createNode", ("Zentrik_Dummy_Matrix", "passMatrix", False, False)),
-                ("deleteNode", ("Zentrik_Dummy_Matrix",))]
-
-    @pytest.mark.parametrize("holder, name", [(cmds, "connectAttr"), (None, "MFnMatrixData")],
-                             ids=["connection", "evaluation"])
-    def test_a_failing_evaluation_leaves_no_temporary_node(self, rk, sliding, monkeypatch,
-                                                           holder, name):
-        def refuse(*args, **flags):
-            raise RuntimeError("refused")
-
-        node = rk.Node("n")
-        monkeypatch.setattr(holder or rk, name, refuse)
-        with pytest.raises(RuntimeError, match="refused"):
-            node.worldMatrixAtFrame(4)
-        assert [call[0] for call in dummyCalls()] == ["createNode", "deleteNode"]
-        assert cmds.ls(type="passMatrix") == []
+        if not refused:  # the matrix sits at the rotate pivot, read at frame 7 too
+            assert [matrix(3, i) for i in range(3)] == pytest.approx([6.0, 0.0, 0.0])
 
 
 class TestMatricesRead:
