@@ -26,42 +26,41 @@ vector = three(st.floats(-20.0, 20.0))
 
 @st.composite
 def rigs(draw):
-    """A transform or joint under a moved, turned, scaled parent, every component off rest;
-    the middle angle of the rotate order within ±80°, so that the Euler angles are unique."""
+    """A transform or joint "n" under a moved, turned, scaled parent "p", as {name: (type,
+    attributes)}, every component off rest (joints keep no pivots and no shear); the middle
+    angle of the rotate order within ±80°, so that the Euler angles are unique."""
     order = draw(st.integers(0, 5))
     angles = dict(zip(ORDERS[order], (draw(wide), draw(narrow), draw(wide))))
     kind = draw(st.sampled_from(["transform", "joint"]))
-    return dict(
-        kind=kind, order=order, rotate=(angles["x"], angles["y"], angles["z"]),
+    node = dict(
+        rotateOrder=(order,), rotate=(angles["x"], angles["y"], angles["z"]),
         scale=draw(three(size)), rotateAxis=draw(three(wide)), translate=draw(vector),
         rotatePivot=draw(vector), scalePivot=draw(vector), rotatePivotTranslate=draw(vector),
         scalePivotTranslate=draw(vector), shear=draw(three(st.floats(-0.5, 0.5))),
-        jointOrient=draw(three(wide)),
-        parent=dict(kind=draw(st.sampled_from(["transform", "joint"])) if kind == "joint"
-                    else "transform", translate=draw(vector), rotate=draw(three(wide)),
-                    scale=draw(three(size)), order=draw(st.integers(0, 5))))
+        jointOrient=draw(three(wide)))
+    for name in NOT_ON[kind]:
+        del node[name]
+    parentKind = draw(st.sampled_from(["transform", "joint"])) if kind == "joint" else "transform"
+    parent = dict(translate=draw(vector), rotate=draw(three(wide)), scale=draw(three(size)),
+                  rotateOrder=(draw(st.integers(0, 5)),))
+    return dict(p=(parentKind, parent), n=(kind, node))
 
 
-OWN = {"transform": ("rotateAxis", "rotatePivot", "scalePivot", "rotatePivotTranslate",
-                     "scalePivotTranslate", "shear"),
-       "joint": ("rotateAxis", "jointOrient")}  # joints keep no pivots and no shear
+NOT_ON = {"transform": ("jointOrient",),
+          "joint": ("rotatePivot", "scalePivot", "rotatePivotTranslate", "scalePivotTranslate",
+                    "shear")}
 
 
 def build(rig):
-    """The rig's parent "p" and node "n", built through commands."""
+    """The rig built through commands."""
     cmds.file(new=True, force=True)
     CORE.resetRecords()
-    parent = rig["parent"]
-    cmds.createNode(parent["kind"], name="p")
-    cmds.setAttr("p.rotateOrder", parent["order"])
-    for channel in CHANNELS:
-        cmds.setAttr("p." + channel, *parent[channel])
-    cmds.createNode(rig["kind"], name="n", parent="p")
-    if parent["kind"] == "joint":  # compensation on, as the joint tool makes it
+    for name, (kind, attributes) in rig.items():
+        cmds.createNode(kind, name=name, **({"parent": "p"} if name == "n" else {}))
+        for attribute, values in attributes.items():
+            cmds.setAttr("%s.%s" % (name, attribute), *values)
+    if rig["p"][0] == "joint":  # compensation on, as the joint tool makes it
         cmds.connectAttr("p.scale", "n.inverseScale")
-    cmds.setAttr("n.rotateOrder", rig["order"])
-    for channel in CHANNELS + OWN[rig["kind"]]:
-        cmds.setAttr("n." + channel, *rig[channel])
 
 
 def channels(name="n"):
