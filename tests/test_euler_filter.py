@@ -145,38 +145,35 @@ class TestFilter:
         assert tools.lastActionId == ("a1" if filtered else None)
 
 
-class TestOptionOff:
-    def test_offer_once_per_action_and_declining_changes_nothing(self, rk, gimbal):
-        before = keyTriples(gimbal)
-        tools = rk.AnimTools()
-        tools.applySmartEulerFilterToFrames([1, 10], "a1")
-        tools.applySmartEulerFilterToFrames([1, 10], "a1")
-        [offer] = CORE.messages
-        assert (offer.title, offer.messageId, offer.clickValue) == (
-            "Smart Euler Filter Could Have Helped", "smart_euler_filter_off", MessageClick.accepted)
-        assert keyTriples(gimbal) == before and CORE.eulerFilterCalls == []
-        ToolMessage.click("smart_euler_filter_off", MessageClick.declined)
-        assert not CORE.toolOptions.get("smartEulerFilter") and keyTriples(gimbal) == before
-
-    @pytest.mark.parametrize("toolbar, filterFails", [(True, False), (False, False),
-                                                      (True, True)],
-                             ids=["toolbar", "no toolbar", "failing filter"])
-    def test_accepting_turns_the_option_on_and_filters(self, rk, gimbal, errors, monkeypatch,
-                                                       toolbar, filterFails):
-        rk.AnimTools().applySmartEulerFilterToFrames([1, 10], "a1")
-        if not toolbar:
-            monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
-        if filterFails:
-            monkeypatch.setattr(rk.AnimTools, "applySmartEulerFilterToFrames", broken)
-        ToolMessage.click("smart_euler_filter_off", MessageClick.accepted)
-        assert CORE.toolOptions["smartEulerFilter"] is True
-        assert continuous(gimbal) is not filterFails
-        assert CORE.toolErrors == ["Could not execute Smart Euler Filter."] * filterFails
-        if toolbar:
-            assert CORE.commonKit.smartEulerFilter_toolButton.checked is True and errors == []
-        else:
-            [report] = errors
-            assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")
+@pytest.mark.parametrize("click, toolbar, filterFails", [
+    (MessageClick.declined, True, False), (MessageClick.accepted, True, False),
+    (MessageClick.accepted, False, False), (MessageClick.accepted, True, True)],
+    ids=["declined", "accepted", "accepted, no toolbar", "accepted, the filter failing"])
+def test_with_the_option_off_the_filter_is_offered_once_per_action(
+        rk, gimbal, errors, monkeypatch, click, toolbar, filterFails):
+    before = keyTriples(gimbal)
+    tools = rk.AnimTools()
+    tools.applySmartEulerFilterToFrames([1, 10], "a1")
+    tools.applySmartEulerFilterToFrames([1, 10], "a1")
+    [offer] = CORE.messages
+    assert (offer.title, offer.messageId, offer.clickValue) == (
+        "Smart Euler Filter Could Have Helped", "smart_euler_filter_off", MessageClick.accepted)
+    assert keyTriples(gimbal) == before and CORE.eulerFilterCalls == []
+    if not toolbar:
+        monkeypatch.setattr(CORE.commonKit, "smartEulerFilter_toolButton", None)
+    if filterFails:
+        monkeypatch.setattr(rk.AnimTools, "applySmartEulerFilterToFrames", broken)
+    ToolMessage.click("smart_euler_filter_off", click)
+    accepted = click == MessageClick.accepted
+    assert bool(CORE.toolOptions.get("smartEulerFilter")) is accepted
+    assert continuous(gimbal) is (accepted and not filterFails)
+    assert (keyTriples(gimbal) == before) is not (accepted and not filterFails)
+    assert CORE.toolErrors == ["Could not execute Smart Euler Filter."] * filterFails
+    if toolbar:
+        assert CORE.commonKit.smartEulerFilter_toolButton.checked is accepted and errors == []
+    else:
+        [report] = errors
+        assert report.startswith("Zentrik - Could not check the Smart Euler Filter button - ")
 
 
 @pytest.mark.parametrize("axes, keys, startFrame, aligned", [

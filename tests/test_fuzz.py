@@ -62,8 +62,7 @@ def buildScene():
     cmds.setAttr(ctrl + ".ry", lock=True)
     cmds.setAttr("|other|ctrl.scale", -1, 1, 1)
     cmds.setKeyframe(ctrl, attribute="rotateX", time=1, value=0)
-    cmds.animLayer("L", weight=0.5)
-    cmds.animLayer("L", edit=True, attribute=ctrl + ".rotateX")
+    cmds.animLayer("L", weight=0.5, attribute=ctrl + ".rotateX")
     for frame, angle in ((1, 0.0), (5, 175.0), (10, -175.0)):
         cmds.setKeyframe(ctrl + ".rotateX", time=(frame,), value=angle, animLayer="L")
 
