@@ -22,7 +22,6 @@ def rk():
 def new_scene():
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
-    yield
 
 
 @pytest.fixture

@@ -109,15 +109,6 @@ class TestChannelBoxSelection:
 
 
 class TestShownAttributes:
-    def test_no_selection_means_what_the_channel_box_shows(self, rk, rig):
-        cmds.addAttr("a", longName="shown", attributeType="double")
-        cmds.setAttr("a.shown", channelBox=True)
-        channelBox = rk.ChannelBox("a")
-        animatable = paths(channelBox.animatableAttrs)
-        assert "|a.translateX" in animatable and "|a.shown" not in animatable
-        assert paths(channelBox.activeAttrs) == paths(channelBox.channelBoxAttrs)
-        assert "|a.shown" in paths(channelBox.channelBoxAttrs)[len(animatable):]
-
     @pytest.mark.parametrize("hidden, locked, shown", [
         (False, False, True), (True, False, False), (False, True, False)])
     def test_rotate_order(self, rk, rig, hidden, locked, shown):
@@ -231,6 +222,8 @@ def test_shown_attributes_are_those_of_the_walk_over_every_index(rk, errors, sce
     animatable = [attr.plug.name() for attr in channelBox.animatableAttrs]
     shown = [attr.plug.name() for attr in channelBox.channelBoxAttrs]
     assert shown[:len(animatable)] == animatable
+    # Without channels selected in the Channel Box, the attributes meant are those it shows.
+    assert [attr.plug.name() for attr in channelBox.activeAttrs] == shown
     # Nodes come in the selection reader's order; the walk takes the same.
     assert shown[len(animatable):] == walkedShownAttributes(rk, rk.SelectionReader(names).nodes)
     assert errors == []

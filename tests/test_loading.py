@@ -56,8 +56,8 @@ def test_version_number_chooses_the_one_matching_core_module_or_fails_naming_it(
     result = load(version=list(version) + ["final", 0])
     number = int("%d%d" % version[:2])
     if hasCore:
-        assert (result["version"], result["cores"]) == (number, ["core%d" % number])
-        assert result["classes"] == CLASSES
+        assert (result["version"], result["cores"], result["classes"]) == (
+            number, ["core%d" % number], CLASSES)
     else:
         assert result == {"error": "ImportError", "message": (
             "rigkit0 cannot load under CPython %d.%d: the suite has no core module for it "
@@ -95,9 +95,10 @@ class CoreObject(_Base, metaclass=Meta):
     # A missing module inside the core module is not taken for a missing core.
     (CORE, "import rigkit_no_such_module",
      {"error": "ModuleNotFoundError", "message": "No module named 'rigkit_no_such_module'"}),
-    ("rigkit1", "raise ZeroDivisionError('inside')",
-     {"error": "ZeroDivisionError", "message": "inside"}),
-    (CORE, "raise ZeroDivisionError('inside')", {"error": "ZeroDivisionError", "message": "inside"}),
+    ("rigkit1", "raise ZeroDivisionError('inside')", {"error": "ZeroDivisionError",
+                                                       "message": "inside"}),
+    (CORE, "raise ZeroDivisionError('inside')", {"error": "ZeroDivisionError",
+                                                 "message": "inside"}),
     (CORE, "from Zentrik._api.__hybrid__._core import *\n"
            "from Zentrik._api.__hybrid__._core import __all__\n"
            "__all__ = [n for n in __all__ if n != 'CoreObject']\n",

@@ -38,7 +38,8 @@ class TestNames:
                             namespacePrefix="")),  # a side marker at the end
         # A centred node takes the side its attribute names.
         ("char:spine_ctrl.leftBlink", dict(side=LEFT)),
-        ("char:spine_ctrl.rightBlink", dict(side=RIGHT)), ("char:spine_ctrl.tx", dict(side=CENTER))],
+        ("char:spine_ctrl.rightBlink", dict(side=RIGHT)),
+        ("char:spine_ctrl.tx", dict(side=CENTER))],
         ids=["namespaced left control", "no parent or namespace", "left of a centred node",
              "right of a centred node", "centred channel"])
     def test_name_forms(self, rk, rig, path, names):
@@ -159,14 +160,13 @@ def test_defaults_queried_or_stored(rk, rig, channel, stored, default, queried):
     assert a.isSpecialEnum is (channel == "rotateOrder")
 
 
-class TestMirrorable:
-    @pytest.mark.parametrize("name, mirrorable", [
-        ("translateX", True), ("rotateY", True), ("translate", True), ("scaleX", False),
-        ("visibility", False), ("rotateOrder", False), ("label", False), ("offset", False)])
-    def test_which_channels_mirror(self, rk, rig, name, mirrorable):
-        cmds.addAttr("char:L_arm_ctrl", longName="label", dataType="string")
-        cmds.addAttr("char:L_arm_ctrl", longName="offset", dataType="matrix")
-        assert attr(rk, "char:L_arm_ctrl." + name).isMirrorable is mirrorable
+@pytest.mark.parametrize("name, mirrorable", [
+    ("translateX", True), ("rotateY", True), ("translate", True), ("scaleX", False),
+    ("visibility", False), ("rotateOrder", False), ("label", False), ("offset", False)])
+def test_which_channels_mirror(rk, rig, name, mirrorable):
+    cmds.addAttr("char:L_arm_ctrl", longName="label", dataType="string")
+    cmds.addAttr("char:L_arm_ctrl", longName="offset", dataType="matrix")
+    assert attr(rk, "char:L_arm_ctrl." + name).isMirrorable is mirrorable
 
 
 class TestMirrorValue:

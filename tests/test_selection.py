@@ -50,21 +50,21 @@ class TestReader:
         assert names(reader.selectedObjects) == selected
 
 
-class TestBuilder:
-    @pytest.mark.parametrize("selected, active", [
-        (["a", "driver"], ["|grp|a", "|driver"]), ([], ["|grp|b"])])  # nothing: left alone
-    def test_selection_made_active_again(self, rk, scene, selected, active):
-        cmds.select(*selected) if selected else cmds.select(clear=True)
-        builder = rk.SelectionBuilder()
-        builder.addSelection()
-        cmds.select("b")
-        builder.makeActive()
-        assert cmds.ls(selection=True, long=True) == active
+@pytest.mark.parametrize("selected, active", [
+    (["a", "driver"], ["|grp|a", "|driver"]), ([], ["|grp|b"])])  # nothing: left alone
+def test_selection_made_active_again(rk, scene, selected, active):
+    cmds.select(*selected) if selected else cmds.select(clear=True)
+    builder = rk.SelectionBuilder()
+    builder.addSelection()
+    cmds.select("b")
+    builder.makeActive()
+    assert cmds.ls(selection=True, long=True) == active
 
-    def test_hierarchy_below_the_selection_skips_constraints(self, rk, scene):
-        cmds.pointConstraint("driver", "a")
-        cmds.select("grp")
-        builder = rk.SelectionBuilder()
-        builder.addSelectedHierarchy()
-        builder.makeActive()
-        assert sorted(cmds.ls(selection=True, long=True)) == ["|grp|a", "|grp|b"]
+
+def test_hierarchy_below_the_selection_skips_constraints(rk, scene):
+    cmds.pointConstraint("driver", "a")
+    cmds.select("grp")
+    builder = rk.SelectionBuilder()
+    builder.addSelectedHierarchy()
+    builder.makeActive()
+    assert sorted(cmds.ls(selection=True, long=True)) == ["|grp|a", "|grp|b"]
