@@ -1,8 +1,14 @@
 """Fixtures: the module as the suite loads it; a new scene and cleared suite records per test."""
+import os
+import subprocess
+import sys
+
 import pytest
 from maya import cmds
 
 from Zentrik._api.__hybrid__ import _core
+
+STANDIN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "standin")
 
 
 @pytest.fixture(scope="session")
@@ -16,7 +22,6 @@ def rk():
 def new_scene():
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
-    yield
 
 
 @pytest.fixture
@@ -61,3 +66,14 @@ class CommandLog(object):
 @pytest.fixture
 def commandLog():
     return CommandLog()
+
+
+@pytest.fixture(scope="session")
+def python():
+    """Runs a script with its arguments in a fresh interpreter over the stand-in, for what
+    runs once per process (an import) or may hang; the finished process."""
+    def run(script, *args):
+        return subprocess.run([sys.executable, "-c", script] + list(args), capture_output=True,
+                              env=dict(os.environ, PYTHONPATH=STANDIN), text=True, timeout=60)
+
+    return run

@@ -25,37 +25,25 @@ def test_key_times_and_values_in_key_order(rk, ctrl):
     assert [c.name() for c in a.animCurves] == cmds.listConnections("ctrl.tx", source=True)
 
 
-def drive(how):
-    """Drives ctrl.tx (or its parent translate) the way an animator's rig would."""
-    if how == "expression":
-        cmds.expression(string="ctrl.translateX = frame;", name="follow")
-    elif how == "utility":
-        cmds.createNode("multiplyDivide", name="md")
-        cmds.connectAttr("md.outputX", "ctrl.tx")
-    elif how == "compound parent":
-        cmds.createNode("plusMinusAverage", name="pma")
-        cmds.connectAttr("pma.output3D", "ctrl.translate")
-    elif how == "constraint":
-        cmds.pointConstraint("driver", "ctrl")
-    elif how == "animation":
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
-    elif how == "locked":
-        cmds.setAttr("ctrl.tx", lock=True)
-    elif how == "hidden, in the channel box":
-        cmds.setAttr("ctrl.tx", keyable=False, channelBox=True)
-    elif how == "hidden":
-        cmds.setAttr("ctrl.tx", keyable=False, channelBox=False)
-    elif how == "layer member without keys":
-        cmds.animLayer("layerA", attribute="ctrl.tx")
-
-
 class TestChangeable:
-    @pytest.mark.parametrize("how, changeable", [
-        (None, True), ("animation", True), ("hidden, in the channel box", True),
-        ("locked", False), ("hidden", False), ("expression", False), ("utility", False),
-        ("compound parent", False), ("constraint", False), ("layer member without keys", True)])
-    def test_changeable(self, rk, ctrl, how, changeable):
-        drive(how)
+    # Each way an animator's rig may hold ctrl.tx (or its parent translate), or leave it free.
+    @pytest.mark.parametrize("how, hold, changeable", [
+        ("free", lambda: None, True),
+        ("animation", lambda: cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0), True),
+        ("hidden, in the channel box",
+         lambda: cmds.setAttr("ctrl.tx", keyable=False, channelBox=True), True),
+        ("layer member without keys", lambda: cmds.animLayer("layerA", attribute="ctrl.tx"), True),
+        ("locked", lambda: cmds.setAttr("ctrl.tx", lock=True), False),
+        ("hidden", lambda: cmds.setAttr("ctrl.tx", keyable=False, channelBox=False), False),
+        ("expression",
+         lambda: cmds.expression(string="ctrl.translateX = frame;", name="follow"), False),
+        ("utility", lambda: cmds.connectAttr(
+            cmds.createNode("multiplyDivide") + ".outputX", "ctrl.tx"), False),
+        ("compound parent", lambda: cmds.connectAttr(
+            cmds.createNode("plusMinusAverage") + ".output3D", "ctrl.translate"), False),
+        ("constraint", lambda: cmds.pointConstraint("driver", "ctrl"), False)])
+    def test_changeable(self, rk, ctrl, how, hold, changeable):
+        hold()
         assert attr(rk, "ctrl.tx").isChangeable is changeable
 
     @pytest.mark.parametrize("channel", ["rx", "ry"])
@@ -74,23 +62,20 @@ class TestChangeable:
 
 
 class TestLayeredCurves:
-    def test_layered_channel_has_its_base_and_layer_curves(self, rk, ctrl):
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
-        cmds.animLayer("layerA", attribute="ctrl.tx")
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerA")
-        curves = attr(rk, "ctrl.tx").animCurves
-        assert len(curves) == 2
-        assert {c.drivenPlug.name() for c in curves} == {"ctrl.translateX"}
-        assert attr(rk, "ctrl.tx").isAnimated is True
-
-    def test_curves_of_other_rotation_channels_are_left_out(self, rk, ctrl):
-        for axis in "XYZ":
-            cmds.setKeyframe("ctrl.rotate" + axis, time=(1,), value=1.0)
-        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry", "ctrl.rz"])
-        for axis in "XYZ":
-            cmds.setKeyframe("ctrl.rotate" + axis, time=(1,), value=2.0, animLayer="layerA")
-        curves = attr(rk, "ctrl.ry").animCurves
-        assert curves and {c.drivenPlug.name() for c in curves} == {"ctrl.rotateY"}
+    @pytest.mark.parametrize("channels, asked, driven", [
+        (["tx"], "tx", "translateX"), (["rx", "ry", "rz"], "ry", "rotateY")])
+    def test_layered_channel_has_its_base_and_layer_curves_only(self, rk, ctrl, channels, asked,
+                                                                driven):
+        # Rotations share one blend: the curves of the other rotation channels are left out.
+        plugs = ["ctrl." + channel for channel in channels]
+        for plug in plugs:
+            cmds.setKeyframe(plug, time=(1,), value=1.0)
+        cmds.animLayer("layerA", attribute=plugs)
+        for plug in plugs:
+            cmds.setKeyframe(plug, time=(1,), value=2.0, animLayer="layerA")
+        a = attr(rk, "ctrl." + asked)
+        assert len(a.animCurves) == 2 and a.isAnimated is True
+        assert {c.drivenPlug.name() for c in a.animCurves} == {"ctrl." + driven}
 
     def test_curves_of_the_layer_node_itself(self, rk, ctrl):
         cmds.animLayer("layerA")

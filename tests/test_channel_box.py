@@ -4,6 +4,7 @@ import gc
 import pytest
 from hypothesis import HealthCheck, example, given, settings, strategies as st
 from maya import cmds
+from maya.OpenMaya import MFnDependencyNode, MPlug
 
 from Zentrik._api.__hybrid__._core import CORE
 
@@ -40,48 +41,52 @@ class TestNodes:
         assert channelBox.animatableAttrs == channelBox.channelBoxAttrs == []
         assert channelBox.animatedAttrs == [] and channelBox.animatablePlugs.length() == 0
 
-    @pytest.mark.parametrize("given", [["a", "b"], ("a", "b")])
-    def test_add_shapes_twice_adds_the_shape_once(self, rk, rig, given):
-        channelBox = rk.ChannelBox(given)
-        channelBox.addShapes()
-        channelBox.addShapes()
-        assert sorted(channelBox.nodes) == ["a", "b", "|a|aShape"]
-
-    @pytest.mark.parametrize("method", ["addShapes", "addCameraShapes"])
-    def test_dependency_nodes_in_the_selection_stay_and_add_no_shape(self, rk, rig, method):
-        transform, shape = cmds.camera()
+    @pytest.mark.parametrize("method, given", [
+        ("addShapes", None), ("addCameraShapes", None), ("addShapes", ["md", "a", "camera1"]),
+        ("addShapes", ("md", "a", "camera1"))])
+    def test_shapes_are_added_once_and_dependency_nodes_stay(self, rk, rig, method, given):
+        assert cmds.camera()[0] == "camera1"
         cmds.createNode("multiplyDivide", name="md")
-        cmds.select("md", "a", transform)
-        channelBox = rk.ChannelBox()
+        cmds.select("md", "a", "camera1")
+        channelBox = rk.ChannelBox(given)
         getattr(channelBox, method)()
-        shapes = ["|%s|%s" % (transform, shape)] + (["|a|aShape"] if method == "addShapes" else [])
-        assert sorted(channelBox.nodes) == sorted(["md", "|a", "|" + transform] + shapes)
+        getattr(channelBox, method)()
+        shapes = ["|camera1|cameraShape1"] + (["|a|aShape"] if method == "addShapes" else [])
+        nodes = list(given) if given else ["md", "|a", "|camera1"]
+        assert sorted(channelBox.nodes) == sorted(nodes + shapes)
         assert "md.input1X" in paths(channelBox.animatableAttrs)
+
+    def test_long_and_short_names_of_every_animatable_plug(self, rk, rig):
+        cmds.addAttr("b", longName="amount", shortName="amt", attributeType="double",
+                      keyable=True)
+        cmds.addAttr("b", longName="hidden", attributeType="double")  # not keyable
+        channelBox = rk.ChannelBox(["b", "nothing", "a"])
+        channels = ["visibility"] + [c + axis for c in ("translate", "rotate", "scale")
+                                     for axis in "XYZ"]
+        short = ["v"] + [c + axis for c in "trs" for axis in "xyz"]
+        assert channelBox.animatablePlugNames == ["|b." + name for name in channels] + \
+            ["|b.amount"] + ["|a." + name for name in channels]
+        assert channelBox.animatableShortPlugNames == ["|b." + name for name in short] + \
+            ["|b.amt"] + ["|a." + name for name in short]
 
 
 class TestChannelBoxSelection:
-    def test_two_objects_with_translate_x_selected(self, rk, rig):
-        cmds.select("a", "b")
-        cmds.channelBox("mainChannelBox", edit=True, select=["a.tx", "b.tx"])
-        channelBox = rk.ChannelBox()
-        assert channelBox.selectedChannelPaths[:2] == ["a.tx", "b.tx"]
-        assert channelBox.selectedPlugNames == ["|a.translateX", "|b.translateX"]
-        assert paths(channelBox.activeAttrs) == ["|a.translateX", "|b.translateX"]
-
-    @pytest.mark.parametrize("selected, usable", [
-        (["a.tx", "a.ty", "a.weights", "a.hiddenValue"], ["|a.translateX"]),
-        (["a.ty"], []), (["a.hiddenValue"], [])], ids=["mixed", "locked", "hidden"])
-    def test_unusable_plugs_are_left_out(self, rk, rig, selected, usable):
+    @pytest.mark.parametrize("objects, selected, usable", [
+        ("ab", ["a.tx", "b.tx"], ["|a.translateX", "|b.translateX"]),
+        ("a", ["a.tx", "a.ty", "a.weights", "a.hiddenValue"], ["|a.translateX"]),
+        ("a", ["a.ty"], []), ("a", ["a.hiddenValue"], [])],
+        ids=["two objects", "mixed", "locked", "hidden"])
+    def test_unusable_plugs_are_left_out(self, rk, rig, objects, selected, usable):
         """Highlighting only unusable channels leaves nothing to key or filter."""
         cmds.addAttr("a", longName="weights", attributeType="double", multi=True, keyable=True)
         cmds.addAttr("a", longName="hiddenValue", attributeType="double")
         cmds.setAttr("a.ty", lock=True)
-        cmds.select("a")
+        cmds.select(*objects)
         cmds.channelBox("mainChannelBox", edit=True, select=selected)
         channelBox = rk.ChannelBox()
+        assert channelBox.selectedChannelPaths == selected
         assert channelBox.selectedPlugNames == paths(channelBox.activeAttrs) == usable
-        if not usable:
-            assert channelBox.nonAnimatedPlugNames == []
+        assert channelBox.nonAnimatedPlugNames == usable
 
     def test_plugs_handed_out_outlive_their_arrays_and_nothing_is_kept(self, rk, rig):
         """A plug read from an API array dies with it; kept wrappers must not, nor arrays stay."""
@@ -103,32 +108,7 @@ class TestChannelBoxSelection:
         assert len(rk.ChannelBox.keepAlive) == before
 
 
-class TestAnimatablePlugNames:
-    def test_long_and_short_names_of_every_animatable_plug(self, rk, rig):
-        cmds.addAttr("b", longName="amount", shortName="amt", attributeType="double",
-                      keyable=True)
-        cmds.addAttr("b", longName="hidden", attributeType="double")  # not keyable
-        channelBox = rk.ChannelBox(["b", "nothing", "a"])
-        channels = ("visibility", "translateX", "translateY", "translateZ", "rotateX",
-                    "rotateY", "rotateZ", "scaleX", "scaleY", "scaleZ")
-        short = ("v", "tx", "ty", "tz", "rx", "ry", "rz", "sx", "sy", "sz")
-        assert channelBox.animatablePlugNames == ["|b." + name for name in channels] + \
-            ["|b.amount"] + ["|a." + name for name in channels]
-        assert channelBox.animatableShortPlugNames == ["|b." + name for name in short] + \
-            ["|b.amt"] + ["|a." + name for name in short]
-
-
 class TestShownAttributes:
-    def test_no_selection_means_what_the_channel_box_shows(self, rk, rig):
-        cmds.addAttr("a", longName="shown", attributeType="double")
-        cmds.setAttr("a.shown", channelBox=True)
-        channelBox = rk.ChannelBox("a")
-        animatable = paths(channelBox.animatableAttrs)
-        assert "|a.translateX" in animatable and "|a.shown" not in animatable
-        assert paths(channelBox.activeAttrs) == paths(channelBox.channelBoxAttrs)
-        assert paths(channelBox.channelBoxAttrs)[:len(animatable)] == animatable
-        assert "|a.shown" in paths(channelBox.channelBoxAttrs)[len(animatable):]
-
     @pytest.mark.parametrize("hidden, locked, shown", [
         (False, False, True), (True, False, False), (False, True, False)])
     def test_rotate_order(self, rk, rig, hidden, locked, shown):
@@ -150,27 +130,18 @@ class TestShownAttributes:
 
 # --- what the Channel Box shows, against the walk over every attribute index -----
 
-def walkedShownAttributes(nodes):
+def walkedShownAttributes(rk, nodes):
     """The plain reading of what the Channel Box shows though not keyable:
     every attribute index of every node, one plug at a time."""
-    from maya.OpenMaya import MFnDependencyNode, MObject, MPlug, MSelectionList
-
     hidden = "nonExposedRotationOrder" in CORE.optionSet.activeOptions
     found = []
     for name in nodes:
-        selection = MSelectionList()
-        selection.add(name)
-        obj = MObject()
-        selection.getDependNode(0, obj)
-        fn = MFnDependencyNode(obj)
-        for index in range(fn.attributeCount()):
-            plug = fn.findPlug(fn.attribute(index))
-            if plug.isKeyable():
-                continue
-            if plug.isChannelBoxFlagSet() and not plug.isArray() and not plug.isLocked():
-                found.append(plug.name())
-            elif (plug.partialName() == "ro" and not hidden
-                  and plug.isFreeToChange() == MPlug.kFreeToChange):
+        fn = MFnDependencyNode(rk.Node(name).nodeMObject)
+        for plug in (fn.findPlug(fn.attribute(index)) for index in range(fn.attributeCount())):
+            shown = plug.isChannelBoxFlagSet() and not plug.isArray() and not plug.isLocked()
+            freeOrder = plug.partialName() == "ro" and not hidden and (
+                plug.isFreeToChange() == MPlug.kFreeToChange)
+            if not plug.isKeyable() and (shown or freeOrder):
                 found.append(plug.name())
     return found
 
@@ -181,32 +152,25 @@ userAttribute = st.fixed_dictionaries({
     "keyable": st.booleans(), "shown": st.booleans(), "locked": st.booleans(),
     "childShown": st.booleans(), "shortName": st.sampled_from([None, "ro"]),
 })
+SHAPES = {"double": {"attributeType": "double"},
+          "enum": {"attributeType": "enum", "enumName": "a:b"},
+          "multi": {"attributeType": "double", "multi": True},
+          "compound": {"attributeType": "compound", "numberOfChildren": 2},
+          "multiCompound": {"attributeType": "compound", "numberOfChildren": 2, "multi": True}}
 
 
 def addUserAttribute(node, index, flags):
-    name = "u%d" % index
+    name, shape, plug = "u%d" % index, flags["shape"], "%s.u%d" % (node, index)
     short = flags["shortName"] if flags["shortName"] and not cmds.attributeQuery(
         "ro", node=node, exists=True) else name
-    shape = flags["shape"]
-    if shape == "double":
-        cmds.addAttr(node, longName=name, shortName=short, attributeType="double")
-    elif shape == "enum":
-        cmds.addAttr(node, longName=name, shortName=short, attributeType="enum",
-                     enumName="a:b")
-    elif shape == "multi":
-        cmds.addAttr(node, longName=name, shortName=short, attributeType="double", multi=True)
-    else:
-        cmds.addAttr(node, longName=name, shortName=short, attributeType="compound",
-                     numberOfChildren=2, multi=shape == "multiCompound")
+    cmds.addAttr(node, longName=name, shortName=short, **SHAPES[shape])
+    if "numberOfChildren" in SHAPES[shape]:
         for child in ("X", "Y"):
             cmds.addAttr(node, longName=name + child, attributeType="double", parent=name)
-    plug = "%s.%s" % (node, name)
-    if shape in ("compound", "multiCompound"):
-        child = plug + "X"
-        if shape == "compound":
-            cmds.setAttr(child, keyable=flags["keyable"])
-            cmds.setAttr(child, channelBox=flags["childShown"])
-            return
+    if shape == "compound":
+        cmds.setAttr(plug + "X", keyable=flags["keyable"])
+        cmds.setAttr(plug + "X", channelBox=flags["childShown"])
+        return
     cmds.setAttr(plug, keyable=flags["keyable"])
     if not flags["keyable"]:
         cmds.setAttr(plug, channelBox=flags["shown"])
@@ -220,6 +184,8 @@ channelBoxScenes = st.fixed_dictionaries({
         st.lists(userAttribute, max_size=4)), min_size=1, max_size=3),
     "hidden": st.booleans(),
 })
+ROTATE_ORDER_FLAGS = {"locked": {"lock": True}, "shown": {"channelBox": True},
+                      "keyable": {"keyable": True}}
 
 
 @settings(max_examples=40, deadline=None,
@@ -248,21 +214,16 @@ def test_shown_attributes_are_those_of_the_walk_over_every_index(rk, errors, sce
         names.append(node)
         for index, flags in enumerate(attributes):
             addUserAttribute(node, index, flags)
-        if nodeType != "network":
-            plug = node + ".rotateOrder"
-            if rotateOrder == "locked":
-                cmds.setAttr(plug, lock=True)
-            elif rotateOrder == "connected":
-                cmds.connectAttr(driver + ".rotateOrder", plug)
-            elif rotateOrder == "shown":
-                cmds.setAttr(plug, channelBox=True)
-            elif rotateOrder == "keyable":
-                cmds.setAttr(plug, keyable=True)
+        if nodeType != "network" and rotateOrder == "connected":
+            cmds.connectAttr(driver + ".rotateOrder", node + ".rotateOrder")
+        elif nodeType != "network" and rotateOrder in ROTATE_ORDER_FLAGS:
+            cmds.setAttr(node + ".rotateOrder", **ROTATE_ORDER_FLAGS[rotateOrder])
     channelBox = rk.ChannelBox(names)
     animatable = [attr.plug.name() for attr in channelBox.animatableAttrs]
-    # Nodes come in the selection reader's order; the walk takes the same.
-    order = rk.SelectionReader(names).nodes
     shown = [attr.plug.name() for attr in channelBox.channelBoxAttrs]
     assert shown[:len(animatable)] == animatable
-    assert shown[len(animatable):] == walkedShownAttributes(order)
+    # Without channels selected in the Channel Box, the attributes meant are those it shows.
+    assert [attr.plug.name() for attr in channelBox.activeAttrs] == shown
+    # Nodes come in the selection reader's order; the walk takes the same.
+    assert shown[len(animatable):] == walkedShownAttributes(rk, rk.SelectionReader(names).nodes)
     assert errors == []

@@ -1,13 +1,6 @@
 """Failures inside failures: chains stay finite, the caller's exception untouched."""
-import os
-import subprocess
-import sys
-import textwrap
-
 import pytest
 from maya import cmds
-
-STANDIN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "standin")
 
 # Calls that raise from inside the module while the caller handles an exception of its own.
 FAILING_CALLS = {
@@ -18,71 +11,57 @@ FAILING_CALLS = {
     "getAttrAtTime": "rk.Node('ctrl').getAttrAtTime('missing', MTime(1.0))",
     "setValue": "rk.AnimAttr(plugName='ctrl.tx').setValue(Unprintable()) or failed()",
     "setValueOfWrongType": "rk.AnimAttr(plugName='ctrl.tx').setValue('text') or failed()",
-    "reportFails": "rk.Node('nothing')",
+    "reportFails": "rk.Node('nothing').nodeMObject",
 }
 
-CHILD = textwrap.dedent(
-    """
-    import sys
-    from maya import cmds
-    from maya.OpenMaya import MTime
-    from Zentrik._api.__hybrid__ import _core
-    from Zentrik._api.__hybrid__ import rigkit0 as rk
+# Run in a fresh interpreter: a chain that loops would hang it, and the parent's timeout ends it.
+CHILD = """
+import sys
+from maya import cmds
+from maya.OpenMaya import MTime
+from Zentrik._api.__hybrid__ import _core
+from Zentrik._api.__hybrid__ import rigkit0 as rk
 
-    class Unprintable(object):
-        def __str__(self):
-            raise LookupError("no text")
-        __repr__ = __str__
+class Unprintable(object):
+    def __str__(self):
+        raise LookupError("no text")
+    __repr__ = __str__
 
-    def failed():
-        raise RuntimeError("reported, not raised")
+def failed():
+    raise RuntimeError("reported, not raised")
 
-    def failingReport(message):
-        raise OSError("report service down")
+def failingReport(message):
+    raise OSError("report service down")
 
-    cmds.createNode("transform", name="ctrl")
-    call, repeats, reportFails = sys.argv[1], int(sys.argv[2]), sys.argv[3] == "1"
-    if reportFails:
-        _core.CORE.traceKit.reportError = failingReport
-
-    def attempt():
-        if call == "reportFails":
-            return rk.Node("nothing").nodeMObject
-        return eval(CALLS[call])
-
-    try:
-        raise KeyError("outer")
-    except KeyError as outer:
-        raised = []
-        for i in range(repeats):
-            try:
-                attempt()
-            except Exception as e:
-                raised.append(e)
-        assert outer.__context__ is None, "the caller's exception was modified"
-        for e in raised:
-            seen, link = [], e
-            while link is not None:  # a loop here would hang: the parent kills us
-                assert link not in seen, "context chain loops"
-                seen.append(link)
-                link = link.__context__
-            assert seen[-1] is outer, [type(x).__name__ for x in seen]
-        print(len(raised), type(raised[0]).__name__ if raised else None)
-    """
-)
+cmds.createNode("transform", name="ctrl")
+if sys.argv[3] == "1":
+    _core.CORE.traceKit.reportError = failingReport
+try:
+    raise KeyError("outer")
+except KeyError as outer:
+    raised = []
+    for i in range(int(sys.argv[2])):
+        try:
+            eval(sys.argv[1])
+        except Exception as e:
+            raised.append(e)
+    assert outer.__context__ is None, "the caller's exception was modified"
+    for e in raised:
+        seen, link = [], e
+        while link is not None:
+            assert link not in seen, "context chain loops"
+            seen.append(link)
+            link = link.__context__
+        assert seen[-1] is outer, [type(x).__name__ for x in seen]
+    print(len(raised), type(raised[0]).__name__ if raised else None)
+"""
 
 
-def runPython(script, *args):
-    """The words a fresh interpreter over the stand-in prints running ``script``."""
-    out = subprocess.run([sys.executable, "-c", script] + list(args), capture_output=True,
-                         env=dict(os.environ, PYTHONPATH=STANDIN), text=True, timeout=60)
+def run(python, script, *args):
+    """The words the fresh interpreter printed."""
+    out = python(script, *args)
     assert out.returncode == 0, out.stderr
     return out.stdout.split()
-
-
-def runChild(call, repeats, reportFails=False):
-    return runPython("CALLS = %r\n%s" % (FAILING_CALLS, CHILD), call, str(repeats),
-                     "1" if reportFails else "0")
 
 
 class TestChainsInsideTheCallersExcept:
@@ -94,8 +73,9 @@ class TestChainsInsideTheCallersExcept:
         ("reportFails", 3, True, "OSError"),
         ("setValue", 2, False, "LookupError")])  # str(value) fails while reporting the write
     def test_repeated_failures_end_and_chain_to_the_callers_exception(
-            self, call, repeats, reportFails, raised):
-        assert runChild(call, repeats, reportFails) == [str(repeats), raised]
+            self, python, call, repeats, reportFails, raised):
+        assert run(python, CHILD, FAILING_CALLS[call], str(repeats), str(int(reportFails))) == [
+            str(repeats), raised]
 
     def test_failure_while_describing_a_failure_chains_to_it_alone(self, rk):
         # Without a plug, naming the attribute for the message fails too.
@@ -106,92 +86,83 @@ class TestChainsInsideTheCallersExcept:
         assert first.__context__ is None
 
 
-class TestWritesNeverRaise:
-    def test_undoable_write_of_a_missing_attribute_is_reported(self, rk, errors):
+@pytest.mark.parametrize("ask, answer, report", [
+    (lambda wrapper: wrapper.setValueUndoable(2.0), None, "Zentrik - Could not set attribute "
+     "nothing.tx 2.0 'AnimAttr' object has no attribute 'plug' None None"),
+    (lambda wrapper: wrapper.isMirrorable, False, "Zentrik - Could not determine mirrorable "
+     "attribute 'AnimAttr' object has no attribute 'plug', nothing.tx, None, None")],
+    ids=["modifier write", "mirrorable"])
+def test_a_wrapper_without_a_plug_reports_and_answers_plainly(rk, errors, ask, answer, report):
+    wrapper = rk.AnimAttr(plugName="nothing.tx")  # no plug, only the path
+    del errors[:]
+    assert ask(wrapper) is answer
+    assert errors == [report]
+
+
+def test_interrupt_during_the_last_name_lookup_attempt_is_not_a_failure(rk, monkeypatch, errors):
+    class Selection(object):
+        attempts = 0
+
+        def add(self, name):
+            Selection.attempts += 1
+            raise KeyboardInterrupt() if Selection.attempts == 3 else RuntimeError(name)
+
+    monkeypatch.setitem(rk.__dict__, "MSelectionList", Selection)
+    with pytest.raises(KeyboardInterrupt):
+        rk.Node("ctrl").nodeMObject
+    assert errors == []
+
+
+def test_parent_cycle_ends_in_recursion_error(python):
+    # A node that is its own parent, through a C callable, so that no
+    # Python frame counts the depth: only the module's own guard can.
+    script = """if True:
+        import itertools
+        from maya import cmds
+        from Zentrik._api.__hybrid__ import rigkit0 as rk
         cmds.createNode("transform", name="ctrl")
-        assert rk.Node("ctrl").setAttrUndoable("missing", 1.0) is None
-        assert errors[0] == "Zentrik - Attribute does not exist ctrl missing None"
-        assert errors[1].startswith("Zentrik - Could not set attribute None 1.0 ")
-
-    def test_modifier_write_without_a_plug_is_reported_and_answers_none(self, rk, errors):
-        wrapper = rk.AnimAttr(plugName="nothing.tx")
-        del errors[:]
-        assert wrapper.setValueUndoable(2.0) is None
-        assert errors == ["Zentrik - Could not set attribute nothing.tx 2.0 "
-                          "'AnimAttr' object has no attribute 'plug' None None"]
+        node = rk.Node("ctrl")
+        node.parent = itertools.repeat(node).__next__
+        try:
+            node.isVisible(requireShapes=False)
+        except RecursionError:
+            print("RecursionError", rk.Node("ctrl").isVisible(requireShapes=False))
+        """
+    assert run(python, script) == ["RecursionError", "True"]
 
 
-class TestInterruptsGoOn:
-    def test_interrupt_during_the_last_name_lookup_attempt_is_not_a_failure(
-            self, rk, monkeypatch, errors):
-        class Selection(object):
-            attempts = 0
-
-            def add(self, name):
-                Selection.attempts += 1
-                raise KeyboardInterrupt() if Selection.attempts == 3 else RuntimeError(name)
-
-        monkeypatch.setitem(rk.__dict__, "MSelectionList", Selection)
-        with pytest.raises(KeyboardInterrupt):
-            rk.Node("ctrl").nodeMObject
-        assert errors == []
-
-
-class TestRecursion:
-    def test_parent_cycle_ends_in_recursion_error(self):
-        # A node that is its own parent, through a C callable, so that no
-        # Python frame counts the depth: only the module's own guard can.
-        script = textwrap.dedent("""
-            import itertools
-            from maya import cmds
-            from Zentrik._api.__hybrid__ import rigkit0 as rk
-            cmds.createNode("transform", name="ctrl")
-            node = rk.Node("ctrl")
-            node.parent = itertools.repeat(node).__next__
-            try:
-                node.isVisible(requireShapes=False)
-            except RecursionError:
-                print("RecursionError", rk.Node("ctrl").isVisible(requireShapes=False))
-            """)
-        assert runPython(script) == ["RecursionError", "True"]
-
-
-def copyEveryList():
-    """What a collector walk does: look at every item of every tracked list."""
+def test_conversions_during_a_world_matrix_write_see_no_empty_slots(rk, monkeypatch):
     import gc
+    import maya.OpenMaya as om
 
-    for obj in gc.get_objects():
-        if type(obj) is list:
-            obj[:]
+    def copyEveryList():
+        """What a collector walk does: look at every item of every tracked list."""
+        for obj in gc.get_objects():
+            if type(obj) is list:
+                obj[:]
 
-
-class TestListsHandedToPythonAreWhole:
-    def test_conversions_during_a_world_matrix_write_see_no_empty_slots(
-            self, rk, monkeypatch):
-        import maya.OpenMaya as om
-
-        class WalkingAngle(om.MAngle):
-            def asUnits(self, unit):
-                copyEveryList()
-                return om.MAngle.asUnits(self, unit)
-
-        realLinear = rk.LinearValue
-
-        def walkingLinear(**kwargs):
+    class WalkingAngle(om.MAngle):
+        def asUnits(self, unit):
             copyEveryList()
-            return realLinear(**kwargs)
+            return om.MAngle.asUnits(self, unit)
 
-        cmds.createNode("transform", name="n")
-        cmds.setAttr("n.rotate", 10, 20, 30)
-        cmds.setAttr("n.translate", 1, 2, 3)
-        node = rk.Node("n")
-        world = node.worldMatrix()
-        cmds.setAttr("n.rotate", 0, 0, 0)
-        monkeypatch.setitem(rk.__dict__, "MAngle", WalkingAngle)
-        monkeypatch.setitem(rk.__dict__, "LinearValue", walkingLinear)
-        node.setWorldMatrix(world)
-        assert cmds.getAttr("n.rotate")[0] == pytest.approx((10, 20, 30))
-        assert cmds.getAttr("n.translate")[0] == pytest.approx((1, 2, 3))
+    realLinear = rk.LinearValue
+
+    def walkingLinear(**kwargs):
+        copyEveryList()
+        return realLinear(**kwargs)
+
+    cmds.createNode("transform", name="n")
+    cmds.setAttr("n.rotate", 10, 20, 30)
+    cmds.setAttr("n.translate", 1, 2, 3)
+    node = rk.Node("n")
+    world = node.worldMatrix()
+    cmds.setAttr("n.rotate", 0, 0, 0)
+    monkeypatch.setitem(rk.__dict__, "MAngle", WalkingAngle)
+    monkeypatch.setitem(rk.__dict__, "LinearValue", walkingLinear)
+    node.setWorldMatrix(world)
+    assert cmds.getAttr("n.rotate")[0] == pytest.approx((10, 20, 30))
+    assert cmds.getAttr("n.translate")[0] == pytest.approx((1, 2, 3))
 
 
 class TestSuiteAnswersOfAnotherShape:

@@ -7,11 +7,6 @@ from Zentrik._api.__hybrid__._core import CORE, MirrorNode
 
 LEFT, RIGHT, CENTER = MirrorNode.kLeft, MirrorNode.kRight, MirrorNode.kCenter
 
-# What looking for a missing partner reports (the node, then its attribute).
-MISSING_PARTNER_REPORTS = (
-    "Zentrik - Error handling object %s - (kInvalidParameter): Object does not exist",
-    "Zentrik - Attribute does not exist %s translateX None")
-
 
 @pytest.fixture
 def rig():
@@ -40,12 +35,16 @@ class TestNames:
             parentKey="rig", settingsKey="rig|L_arm_ctrl.translateX",
             mirrorPlugName="char:R_arm_ctrl.translateX", namespacePrefix="char:", side=LEFT)),
         ("loose_L.ty", dict(parentKey="", settingsKey="|loose_L.translateY", side=LEFT,
-                            namespacePrefix=""))],  # a side marker at the end
-        ids=["namespaced left control", "no parent or namespace"])
+                            namespacePrefix="")),  # a side marker at the end
+        # A centred node takes the side its attribute names.
+        ("char:spine_ctrl.leftBlink", dict(side=LEFT)),
+        ("char:spine_ctrl.rightBlink", dict(side=RIGHT)),
+        ("char:spine_ctrl.tx", dict(side=CENTER))],
+        ids=["namespaced left control", "no parent or namespace", "left of a centred node",
+             "right of a centred node", "centred channel"])
     def test_name_forms(self, rk, rig, path, names):
         a = attr(rk, path)
         assert {name: getattr(a, name) for name in names} == names
-        assert a.side is LEFT
 
     @pytest.mark.parametrize("name, family", [
         ("translateX", "isTranslate"), ("tz", "isTranslate"), ("rotateY", "isRotate"),
@@ -59,13 +58,24 @@ class TestNames:
 
 
 class TestMirrorNodes:
-    def test_entry_is_rebuilt_after_the_node_is_replaced(self, rk, rig):
-        first = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
-        cmds.delete("char:L_arm_ctrl")
-        cmds.createNode("transform", name="char:L_arm_ctrl", parent="char:rig")
-        second = attr(rk, "char:L_arm_ctrl.tx").mirrorNodeInfo
-        assert second is not first and second.node.exists()
-        assert attr(rk, "char:L_arm_ctrl.ty").mirrorNodeInfo is second
+    @pytest.mark.parametrize("node, parent, mirrored", [
+        ("char:L_arm_ctrl", "char:rig", 0.0),  # deleted: its partner's value
+        ("spine", None, 7.0)])  # renamed: a centred node mirrors onto itself
+    def test_entry_is_rebuilt_for_a_new_node_of_the_name(self, rk, rig, node, parent, mirrored):
+        cmds.createNode("transform", name="spine")
+        cmds.setAttr(node + ".tx", 1.0)
+        first = attr(rk, node + ".tx").mirrorNodeInfo
+        if parent:
+            cmds.delete(node)
+            cmds.createNode("transform", name=node, parent=parent)
+        else:
+            cmds.rename(node, "spine_old")
+            cmds.createNode("transform", name=node)
+        cmds.setAttr(node + ".tx", 7.0)
+        fresh = attr(rk, node + ".tx")
+        assert fresh.mirrorNodeInfo is not first and fresh.mirrorNodeInfo.node.exists()
+        assert fresh.mirrorAttr.getValue() == mirrored
+        assert attr(rk, node + ".ty").mirrorNodeInfo is fresh.mirrorNodeInfo
 
     def test_swapped_side_names_mirror_onto_the_other_node(self, rk, rig):
         CORE.mirrorStoreB.entries["translateX"] = -1
@@ -81,23 +91,6 @@ class TestMirrorNodes:
         assert left.mirrorAttr.plugName == "|char:rig|char:R_arm_ctrl.translateX"
         assert left.getMirrorValueAt(MTime(1)) == -2.0
         assert attr(rk, "char:R_arm_ctrl.tx").getMirrorValueAt(MTime(1)) == -5.0
-
-    def test_new_centred_node_does_not_answer_for_the_renamed_old_one(self, rk, rig):
-        cmds.createNode("transform", name="spine")
-        cmds.setAttr("spine.tx", 1.0)
-        old = attr(rk, "spine.tx").mirrorNodeInfo
-        cmds.rename("spine", "spine_old")
-        cmds.createNode("transform", name="spine")
-        cmds.setAttr("spine.tx", 7.0)
-        fresh = attr(rk, "spine.tx")
-        assert fresh.mirrorNodeInfo is not old
-        assert fresh.mirrorAttr.getValue() == 7.0
-        assert attr(rk, "spine.ty").mirrorNodeInfo is fresh.mirrorNodeInfo
-
-    def test_centred_node_takes_the_side_its_attribute_names(self, rk, rig):
-        assert attr(rk, "char:spine_ctrl.leftBlink").side is LEFT
-        assert attr(rk, "char:spine_ctrl.rightBlink").side is RIGHT
-        assert attr(rk, "char:spine_ctrl.tx").side is CENTER
 
 
 @pytest.mark.parametrize("path, stored, member, expected, reports", [
@@ -155,59 +148,47 @@ class TestMultiplier:
 
 
 @pytest.mark.parametrize("channel, stored, default, queried", [
-    ("tx", None, 0.0, 0.0), ("sx", None, 1.0, 1.0), ("tx", 5.0, 5.0, 0.0)])
+    ("tx", None, 0.0, 0.0), ("sx", None, 1.0, 1.0), ("tx", 5.0, 5.0, 0.0),
+    ("rotateOrder", None, 3, 3)])  # the rotate order's default is its current value
 def test_defaults_queried_or_stored(rk, rig, channel, stored, default, queried):
+    cmds.setAttr("char:L_arm_ctrl.rotateOrder", 3)
     if stored is not None:
         CORE.mirrorStoreD.entries["L_arm_ctrl.translateX"] = stored
     a = attr(rk, "char:L_arm_ctrl." + channel)
     assert (a.storedDefaultValue, a.defaultValue, a.queriedDefaultValue) == (
         stored, default, queried)
+    assert a.isSpecialEnum is (channel == "rotateOrder")
 
 
-def test_rotate_order_default_is_its_current_value(rk, rig):
-    cmds.setAttr("char:L_arm_ctrl.rotateOrder", 3)
-    a = attr(rk, "char:L_arm_ctrl.rotateOrder")
-    assert a.isSpecialEnum is True and a.defaultValue == 3
-
-
-class TestMirrorable:
-    @pytest.mark.parametrize("name, mirrorable", [
-        ("translateX", True), ("rotateY", True), ("translate", True), ("scaleX", False),
-        ("visibility", False), ("rotateOrder", False), ("label", False), ("offset", False)])
-    def test_which_channels_mirror(self, rk, rig, name, mirrorable):
-        cmds.addAttr("char:L_arm_ctrl", longName="label", dataType="string")
-        cmds.addAttr("char:L_arm_ctrl", longName="offset", dataType="matrix")
-        assert attr(rk, "char:L_arm_ctrl." + name).isMirrorable is mirrorable
-
-    def test_failure_is_reported_and_answers_false(self, rk, errors):
-        a = rk.AnimAttr(plugName="nothing.tx")  # no plug, only the path
-        del errors[:]
-        assert a.isMirrorable is False
-        assert errors == ["Zentrik - Could not determine mirrorable attribute "
-                          "'AnimAttr' object has no attribute 'plug', nothing.tx, None, None"]
+@pytest.mark.parametrize("name, mirrorable", [
+    ("translateX", True), ("rotateY", True), ("translate", True), ("scaleX", False),
+    ("visibility", False), ("rotateOrder", False), ("label", False), ("offset", False)])
+def test_which_channels_mirror(rk, rig, name, mirrorable):
+    cmds.addAttr("char:L_arm_ctrl", longName="label", dataType="string")
+    cmds.addAttr("char:L_arm_ctrl", longName="offset", dataType="matrix")
+    assert attr(rk, "char:L_arm_ctrl." + name).isMirrorable is mirrorable
 
 
 class TestMirrorValue:
-    def test_value_of_the_partner_at_another_frame_with_its_sign_flipped(self, rk, rig):
+    @pytest.mark.parametrize("channel, expected", [
+        ("translateX", -3.0), ("translate", [-3.0, -2.0, -1.0])])  # a list, element by element
+    def test_value_of_the_partner_at_another_frame_with_its_sign_flipped(self, rk, rig, channel,
+                                                                        expected):
+        cmds.setAttr("char:R_arm_ctrl.translate", 1.0, 2.0, 1.0)
         cmds.setKeyframe("char:R_arm_ctrl.tx", time=(1,), value=1.0)
         cmds.setKeyframe("char:R_arm_ctrl.tx", time=(10,), value=3.0)
-        CORE.mirrorStoreB.entries["translateX"] = -1
-        value = attr(rk, "char:L_arm_ctrl.tx").getMirrorValueAt(MTime(10, MTime.uiUnit()))
-        assert value == pytest.approx(-3.0)
-
-    def test_compound_value_is_mirrored_element_by_element(self, rk, rig):
-        cmds.setAttr("char:R_arm_ctrl.translate", 1.0, 2.0, 3.0)
-        CORE.mirrorStoreB.entries["translate"] = -1
-        value = attr(rk, "char:L_arm_ctrl.translate").getMirrorValueAt(MTime(1, MTime.uiUnit()))
-        assert value == [-1.0, -2.0, -3.0]
+        CORE.mirrorStoreB.entries[channel] = -1
+        value = attr(rk, "char:L_arm_ctrl." + channel).getMirrorValueAt(MTime(10, MTime.uiUnit()))
+        assert value == expected
 
     @pytest.mark.parametrize("asked", ["mirrorAttr", "getMirrorValueAt"])
     def test_missing_partner_gives_none(self, rk, rig, errors, asked):
         cmds.delete("char:R_arm_ctrl")
         a = attr(rk, "char:L_arm_ctrl.tx")
         assert (a.mirrorAttr if asked == "mirrorAttr" else a.getMirrorValueAt(MTime(1))) is None
-        assert errors == [MISSING_PARTNER_REPORTS[0] % "char:R_arm_ctrl",
-                          MISSING_PARTNER_REPORTS[1] % "char:R_arm_ctrl"]
+        assert errors == [  # the node, then its attribute
+            "Zentrik - Error handling object char:R_arm_ctrl - (kInvalidParameter): Object does "
+            "not exist", "Zentrik - Attribute does not exist char:R_arm_ctrl translateX None"]
 
     def test_value_whose_multiplication_empties_it_is_mirrored_without_reading_past_it(
             self, rk, rig, monkeypatch):

@@ -38,12 +38,10 @@ class TestConstruction:
     def test_unknown_name_keeps_the_name_and_is_reported_once_per_instance(
             self, rk, errors, name, shorter):
         node = rk.Node(name, shorter)
-        assert node.nodeName == name
-        assert errors == []
-        assert not node.exists() and not node.exists()
-        assert node.nodeMObject is None
-        assert len(errors) == 1
-        assert errors[0].startswith("Zentrik - Error handling object %s - " % name)
+        assert node.nodeName == name and errors == []
+        assert not node.exists() and not node.exists() and node.nodeMObject is None
+        [report] = errors
+        assert report.startswith("Zentrik - Error handling object %s - " % name)
         for method in (node.fullName, node.partialPathName, node.shortName):
             with pytest.raises(AttributeError):
                 method()
@@ -53,40 +51,43 @@ class TestConstruction:
         assert node.nodeName == "|rig|ctrl"
         assert node.nodeMObject is None
 
-    def test_arguments_bind_as_in_python(self, rk):
+    @pytest.mark.parametrize("call, message", [
+        (lambda rk: rk.Node(),
+         r"^Node.__init__\(\) missing 1 required positional argument: 'nodeName'$"),
+        (lambda rk: rk.Node("a").getAttrAtTime(),
+         "missing 2 required positional arguments: 'attributeName' and 'mTime'$"),
+        (lambda rk: rk.Node("a", False, 1), "takes from 2 to 3 positional arguments but 4"),
+        (lambda rk: rk.Node("a", nodeName="b"), "multiple values for argument 'nodeName'"),
+        (lambda rk: rk.Node(name="a"), "unexpected keyword argument 'name'")])
+    def test_arguments_bind_as_in_python(self, rk, call, message):
         assert rk.Node(nodeName="a", searchShorterPaths=False).nodeName == "a"
-        with pytest.raises(TypeError, match=r"^Node.__init__\(\) missing 1 required positional "
-                                            r"argument: 'nodeName'$"):
-            rk.Node()
-        with pytest.raises(TypeError, match="missing 2 required positional arguments: "
-                                            "'attributeName' and 'mTime'$"):
-            rk.Node("a").getAttrAtTime()
-        with pytest.raises(TypeError, match="takes from 2 to 3 positional arguments but 4"):
-            rk.Node("a", False, 1)
-        with pytest.raises(TypeError, match="multiple values for argument 'nodeName'"):
-            rk.Node("a", nodeName="b")
-        with pytest.raises(TypeError, match="unexpected keyword argument 'name'"):
-            rk.Node(name="a")
+        with pytest.raises(TypeError, match=message):
+            call(rk)
 
 
 class TestExistence:
-    def test_deleted_node_no_longer_exists(self, rk, hierarchy):
-        node = rk.Node("|grp|empty")
-        assert node.exists()
-        cmds.delete("|grp|empty")
-        assert not node.exists()
-
     @pytest.mark.parametrize("name", ["ctrl", "ctrl*", b"ctrl"])
-    def test_a_name_several_nodes_share_is_a_failed_lookup(self, rk, hierarchy, errors, name):
+    def test_a_name_several_nodes_share_is_a_failed_lookup_never_a_guess(self, rk, twins,
+                                                                        errors, name):
         node = rk.Node(name)
+        text = node.nodeName
+        ambiguous = ["Zentrik - Error handling object %s - More than one object matches "
+                     "name: %s" % (text, text)]
         assert node.nodeMObject is None and not node.exists()
-        assert errors == ["Zentrik - Error handling object %s - More than one object matches "
-                          "name: %s" % (node.nodeName, node.nodeName)]
-        # Nothing is read or written on a guess.
+        assert errors == ambiguous
+        # Nothing is read or written on a guess, by the node or by a path on its name.
         with pytest.raises(AttributeError):
             node.fullName()
         node.setAttr("tx", 4.0)
-        assert cmds.getAttr("|grp|ctrl.tx") == 0.0 and cmds.getAttr("|other|ctrl.tx") == 0.0
+        del errors[:]
+        attr = rk.AnimAttr(plugName=text + ".tx")
+        assert errors == ambiguous
+        assert not hasattr(attr, "plug") and attr.exists is False
+        assert attr.setValue(3.0) is None
+        attr.setValueUndoable(4.0)
+        assert cmds.getAttr("|g1|ctrl.tx") == 0.0 and cmds.getAttr("|g2|ctrl.tx") == 0.0
+        with pytest.raises(ValueError, match="^More than one object matches name: "):
+            attr.plugFromPath(text + ".tx")
 
     @pytest.mark.parametrize("name, path", [("grp|ctrl", "|grp|ctrl"), ("|other|ctrl", "|other|ctrl"),
                                             ("ctrlShape", "|grp|ctrl|ctrlShape")])
@@ -109,12 +110,14 @@ class TestNames:
         node = rk.Node(name)
         assert (node.fullName(), node.partialPathName(), node.shortName()) == names
 
-    def test_node_stays_bound_after_rename(self, rk, hierarchy):
+    def test_node_stays_bound_after_rename_until_deleted(self, rk, hierarchy):
         node = rk.Node("|grp|empty")
         assert node.fullName() == "|grp|empty"
         cmds.rename("|grp|empty", "renamed")
-        assert node.shortName() == "renamed"
-        assert node.nodeName == "|grp|empty"
+        assert node.shortName() == "renamed" and node.nodeName == "|grp|empty"
+        assert node.exists()
+        cmds.delete("|grp|renamed")
+        assert not node.exists()
 
     def test_properties_are_kept(self, rk, hierarchy):
         node = rk.Node("|grp|ctrl")
@@ -154,19 +157,17 @@ class TestHierarchy:
             assert node.dagPath.fullPathName() == name
 
 
-class TestVisibility:
-    def test_transform_needs_a_shape_but_its_parents_do_not(self, rk, hierarchy):
-        cmds.createNode("network", name="net")
-        assert rk.Node("|grp|ctrl").isVisible()
-        assert not rk.Node("|grp|empty").isVisible()
-        assert rk.Node("|grp|empty").isVisible(requireShapes=False)
-        assert not rk.Node("nothing").isVisible() and not rk.Node("net").isVisible()
-
-    @pytest.mark.parametrize("node, attribute, enabled, visible", [
-        ("|grp|ctrl", "visibility", True, False), ("grp", "visibility", True, False),
-        ("|grp|ctrl", "overrideVisibility", True, False),
-        ("|grp|ctrl", "overrideVisibility", False, True)])  # counts only when enabled
-    def test_hidden(self, rk, hierarchy, node, attribute, enabled, visible):
-        cmds.setAttr(node + ".overrideEnabled", enabled)
-        cmds.setAttr(node + "." + attribute, False)
-        assert rk.Node("|grp|ctrl").isVisible() is visible
+# A transform needs a shape to be visible, its parents do not; an override counts when enabled.
+@pytest.mark.parametrize("name, requireShapes, hidden, enabled, visible", [
+    ("|grp|ctrl", True, None, False, True), ("|grp|empty", True, None, False, False),
+    ("|grp|empty", False, None, False, True), ("nothing", True, None, False, False),
+    ("net", True, None, False, False), ("|grp|ctrl", True, "|grp|ctrl.visibility", True, False),
+    ("|grp|ctrl", True, "grp.visibility", True, False),
+    ("|grp|ctrl", True, "|grp|ctrl.overrideVisibility", True, False),
+    ("|grp|ctrl", True, "|grp|ctrl.overrideVisibility", False, True)])
+def test_visible(rk, hierarchy, name, requireShapes, hidden, enabled, visible):
+    cmds.createNode("network", name="net")
+    if hidden:
+        cmds.setAttr(hidden.rsplit(".", 1)[0] + ".overrideEnabled", enabled)
+        cmds.setAttr(hidden, False)
+    assert rk.Node(name).isVisible(requireShapes=requireShapes) is visible

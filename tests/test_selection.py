@@ -22,6 +22,8 @@ class TestReader:
     def test_names_are_kept_once(self, rk, scene):
         assert sorted(rk.SelectionReader(["a", "b", "a"]).nodes) == ["a", "b"]
         assert rk.SelectionReader().nodes is None
+        with pytest.raises(TypeError):  # no names to walk
+            rk.SelectionReader().nodeObjects
 
     @pytest.mark.parametrize("given, objects, dagPaths", [
         (["a", "nothing", "b"], ["a", "b"], ["|grp|a", "|grp|b"]),
@@ -36,39 +38,33 @@ class TestReader:
         assert sorted(names(reader.nodeObjects)) == objects
         assert sorted(p.fullPathName() for p in reader.nodeDagPaths) == dagPaths
 
-    def test_reader_without_names_cannot_walk_them(self, rk, scene):
-        with pytest.raises(TypeError):
-            rk.SelectionReader().nodeObjects
-
-    def test_active_selection_in_order(self, rk, scene):
-        cmds.select("b", "md")
-        cmds.select("a", add=True)
+    @pytest.mark.parametrize("selected, dagPaths", [
+        (["b", "md", "a"], ["|grp|b", "|grp|a"]), ([], [])])  # md has no DAG path
+    def test_active_selection_in_order(self, rk, scene, selected, dagPaths):
+        for name in selected:
+            cmds.select(name, add=True)
         reader = rk.SelectionReader()
         paths = reader.selectedDagPaths
-        assert [p.fullPathName() for p in paths] == ["|grp|b", "|grp|a"]  # md has no DAG path
-        assert paths[0] is not paths[1]
-        assert names(reader.selectedObjects) == ["b", "md", "a"]
-
-    def test_nothing_selected(self, rk, scene):
-        reader = rk.SelectionReader()
-        assert reader.selectedObjects == [] and reader.selectedDagPaths == []
+        assert [p.fullPathName() for p in paths] == dagPaths
+        assert len(set(map(id, paths))) == len(paths)  # each a path of its own
+        assert names(reader.selectedObjects) == selected
 
 
-class TestBuilder:
-    @pytest.mark.parametrize("selected, active", [
-        (["a", "driver"], ["|grp|a", "|driver"]), ([], ["|grp|b"])])  # nothing: left alone
-    def test_selection_made_active_again(self, rk, scene, selected, active):
-        cmds.select(*selected) if selected else cmds.select(clear=True)
-        builder = rk.SelectionBuilder()
-        builder.addSelection()
-        cmds.select("b")
-        builder.makeActive()
-        assert cmds.ls(selection=True, long=True) == active
+@pytest.mark.parametrize("selected, active", [
+    (["a", "driver"], ["|grp|a", "|driver"]), ([], ["|grp|b"])])  # nothing: left alone
+def test_selection_made_active_again(rk, scene, selected, active):
+    cmds.select(*selected) if selected else cmds.select(clear=True)
+    builder = rk.SelectionBuilder()
+    builder.addSelection()
+    cmds.select("b")
+    builder.makeActive()
+    assert cmds.ls(selection=True, long=True) == active
 
-    def test_hierarchy_below_the_selection_skips_constraints(self, rk, scene):
-        cmds.pointConstraint("driver", "a")
-        cmds.select("grp")
-        builder = rk.SelectionBuilder()
-        builder.addSelectedHierarchy()
-        builder.makeActive()
-        assert sorted(cmds.ls(selection=True, long=True)) == ["|grp|a", "|grp|b"]
+
+def test_hierarchy_below_the_selection_skips_constraints(rk, scene):
+    cmds.pointConstraint("driver", "a")
+    cmds.select("grp")
+    builder = rk.SelectionBuilder()
+    builder.addSelectedHierarchy()
+    builder.makeActive()
+    assert sorted(cmds.ls(selection=True, long=True)) == ["|grp|a", "|grp|b"]

@@ -2,7 +2,6 @@
 class (members, kinds, parameters, bases, instance attributes), and mypy --strict."""
 import ast
 import copy
-import functools
 import inspect
 import os
 import subprocess
@@ -21,25 +20,20 @@ CONSTRUCTORS = {
 }
 
 METHOD, STATIC, PROPERTY, ATTRIBUTE, CLASS = "method", "static", "property", "attribute", "class"
+DECORATED = {(): METHOD, ("staticmethod",): STATIC, ("property",): PROPERTY}
 
 
-def _stubClasses():
+def _stubClasses(body, prefix=""):
     """Every class of the stub by qualified name ("AnimLayer.ActivationScope")."""
-    tree = ast.parse(STUB.read_text(encoding="utf-8"), filename=str(STUB))
     classes = {}
-
-    def collect(body, prefix):
-        for node in body:
-            if isinstance(node, ast.ClassDef):
-                classes[prefix + node.name] = node
-                collect(node.body, prefix + node.name + ".")
-
-    collect(tree.body, "")
+    for node in body:
+        if isinstance(node, ast.ClassDef):
+            classes[prefix + node.name] = node
+            classes.update(_stubClasses(node.body, prefix + node.name + "."))
     return classes
 
 
-STUB_CLASSES = _stubClasses()
-TOP_LEVEL = sorted(name for name in STUB_CLASSES if "." not in name)
+STUB_CLASSES = _stubClasses(ast.parse(STUB.read_text(encoding="utf-8"), str(STUB)).body)
 
 
 def _stubParameters(function):
@@ -51,92 +45,62 @@ def _stubParameters(function):
     return "(%s)" % ast.unparse(args)
 
 
-def _decoratorName(node):
-    return node.id if isinstance(node, ast.Name) else ast.unparse(node)
-
-
 def _stubMembers(qualname):
     """{name: (kind, parameters or None)} of one stub class."""
-    members = {}
-
-    def add(name, entry):
-        assert name not in members, "%s.%s is declared twice in the stub" % (qualname, name)
-        members[name] = entry
-
+    members = []
     for node in STUB_CLASSES[qualname].body:
         if isinstance(node, ast.FunctionDef):
-            decorators = [_decoratorName(d) for d in node.decorator_list]
-            kinds = {(): METHOD, ("staticmethod",): STATIC, ("property",): PROPERTY}
-            assert tuple(decorators) in kinds, "%s.%s: unexpected decorators %s" % (
+            decorators = tuple(ast.unparse(d) for d in node.decorator_list)
+            assert decorators in DECORATED, "%s.%s: unexpected decorators %s" % (
                 qualname, node.name, decorators)
-            add(node.name, (kinds[tuple(decorators)], _stubParameters(node)))
+            members.append((node.name, (DECORATED[decorators], _stubParameters(node))))
         elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
-            add(node.target.id, (ATTRIBUTE, None))
+            members.append((node.target.id, (ATTRIBUTE, None)))
         elif isinstance(node, ast.Assign):
-            for target in node.targets:
-                add(target.id, (ATTRIBUTE, None))
+            members += [(target.id, (ATTRIBUTE, None)) for target in node.targets]
         elif isinstance(node, ast.ClassDef):
-            add(node.name, (CLASS, None))
-    return members
-
-
-def _runtimeClass(rk, qualname):
-    return functools.reduce(getattr, qualname.split("."), rk)
-
-
-def _runtimeParameters(function):
-    return str(inspect.signature(function))
-
-
-def _isMember(name, value):
-    """Public names and the special methods the module defines, not type()'s own."""
-    return not name.startswith("_") or name[:2] == name[-2:] == "__" and callable(value)
+            members.append((node.name, (CLASS, None)))
+    names = [name for name, _ in members]
+    assert len(set(names)) == len(names), "%s declares a member twice: %s" % (qualname, names)
+    return dict(members)
 
 
 def _runtimeMembers(rk, cls):
-    """{name: (kind, parameters or None)} of the class's own namespace."""
+    """{name: (kind, parameters or None)} of the class's own namespace: public names and
+    the special methods the module defines, not type()'s own."""
     members = {}
     for name, value in vars(cls).items():
-        if not _isMember(name, value):
+        if name.startswith("_") and not (name[:2] == name[-2:] == "__" and callable(value)):
             continue
         if isinstance(value, staticmethod):
-            members[name] = (STATIC, _runtimeParameters(value.__func__))
+            members[name] = (STATIC, str(inspect.signature(value.__func__)))
         elif isinstance(value, (property, rk.coreProperty)):
-            members[name] = (PROPERTY, _runtimeParameters(value.fget))
+            members[name] = (PROPERTY, str(inspect.signature(value.fget)))
         elif isinstance(value, type):
             nested = value.__qualname__ == "%s.%s" % (cls.__qualname__, name)
             members[name] = (CLASS if nested else ATTRIBUTE, None)
         elif callable(value):
-            members[name] = (METHOD, _runtimeParameters(value))
+            members[name] = (METHOD, str(inspect.signature(value)))
         else:
             members[name] = (ATTRIBUTE, None)
     return members
 
 
-def _moduleClasses(rk):
-    """The top-level classes the module defines (not those its imports bring)."""
-    return sorted(
-        name for name, value in vars(rk).items()
-        if isinstance(value, type) and value.__module__ == rk.__name__ and value.__qualname__ == name)
-
-
 def test_stub_declares_exactly_the_module_classes(rk):
-    assert TOP_LEVEL == _moduleClasses(rk)
+    # The top-level classes the module defines, not those its imports bring.
+    assert sorted(name for name in STUB_CLASSES if "." not in name) == sorted(
+        name for name, value in vars(rk).items() if isinstance(value, type)
+        and value.__module__ == rk.__name__ and value.__qualname__ == name)
 
 
 @pytest.mark.parametrize("qualname", sorted(STUB_CLASSES))
 def test_stub_class_matches_the_module(rk, qualname):
-    stub = _stubMembers(qualname)
-    cls = _runtimeClass(rk, qualname)
+    stub, cls = _stubMembers(qualname), rk
+    for part in qualname.split("."):
+        cls = getattr(cls, part)
     runtime = _runtimeMembers(rk, cls)
-    missing = sorted(set(runtime) - set(stub))
-    assert not missing, "members of %s missing from the stub: %s" % (qualname, missing)
-    # Stub attributes the class does not hold must be set on instances.
-    extra = sorted(n for n in set(stub) - set(runtime) if stub[n][0] != ATTRIBUTE)
-    assert not extra, "stub members %s are not in the module's %s" % (extra, qualname)
-    differing = ["%s: stub %s, module %s" % (name, stub[name], runtime[name])
-                 for name in sorted(set(stub) & set(runtime)) if stub[name] != runtime[name]]
-    assert not differing, "%s differs from the stub:\n" % qualname + "\n".join(differing)
+    # Stub attributes the class does not hold must be set on instances (see below).
+    assert {n: m for n, m in stub.items() if n in runtime or m[0] != ATTRIBUTE} == runtime
     # Bases from outside the module (CoreObject, MTime, ...) are left out on purpose.
     own = [base.__qualname__ for base in cls.__bases__ if base.__module__ == rk.__name__]
     assert [ast.unparse(base) for base in STUB_CLASSES[qualname].bases] == own
