@@ -10,6 +10,7 @@ import maya.OpenMayaAnim as oma
 from scene_lookup import dagPath, dependNode
 
 ORDERS = range(6)
+AXES = ["xyz", "yzx", "zxy", "xzy", "yxz", "zyx"]  # turned first to last, by rotate order
 angle = st.floats(-3.1, 3.1)  # ±π name one angle twice
 middleAngle = st.floats(-1.5, 1.5)  # inside ±π/2, where Euler angles are unique
 size = st.floats(0.2, 3.0)
@@ -24,6 +25,20 @@ def point(matrix, p):
     return om.MPoint(*p) * matrix
 
 
+def move(v, sign=1):
+    x, y, z = (sign * c for c in v)
+    return om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1])
+
+
+def scaling(s):
+    return om.MMatrix([s[0], 0, 0, 0, 0, s[1], 0, 0, 0, 0, s[2], 0, 0, 0, 0, 1])
+
+
+def turn(x, y, z):
+    """The rotation matrix of angles in degrees, in xyz order."""
+    return om.MEulerRotation(math.radians(x), math.radians(y), math.radians(z)).asMatrix()
+
+
 class TestRotations:
     def test_rotation_about_z_turns_x_towards_y(self):
         m = om.MEulerRotation(0.0, 0.0, math.pi / 2).asMatrix()
@@ -33,26 +48,19 @@ class TestRotations:
 
     @pytest.mark.parametrize("order", ORDERS)
     def test_order_names_the_axis_turned_first(self, order):
-        axes = "xyz"
-        first, second, third = ("xyzyzxzxyxzyyxzzyx"[order * 3:order * 3 + 3])
-        angles = {"x": 0.3, "y": -0.7, "z": 1.1}
-        parts = []
-        for name in (first, second, third):
-            values = [0.0, 0.0, 0.0]
-            values[axes.index(name)] = angles[name]
-            parts.append(om.MEulerRotation(*values).asMatrix())
-        euler = om.MEulerRotation(angles["x"], angles["y"], angles["z"], order)
-        assert close(euler.asMatrix(), parts[0] * parts[1] * parts[2])
+        angles = (0.3, -0.7, 1.1)
+        expected = om.MMatrix()
+        for axis in AXES[order]:
+            one = [value if name == axis else 0.0 for name, value in zip("xyz", angles)]
+            expected = expected * om.MEulerRotation(*one).asMatrix()
+        assert close(om.MEulerRotation(*angles, order).asMatrix(), expected)
 
     @settings(max_examples=60, deadline=None)  # a loaded machine is no fault
     @given(st.sampled_from(ORDERS), angle, middleAngle, angle, st.sampled_from(ORDERS))
     def test_decomposing_gives_back_the_angles_and_reordering_keeps_the_rotation(
             self, order, first, middle, last, other):
-        values = [0.0, 0.0, 0.0]
-        names = "xyzyzxzxyxzyyxzzyx"[order * 3:order * 3 + 3]
-        for name, value in zip(names, (first, middle, last)):
-            values["xyz".index(name)] = value
-        euler = om.MEulerRotation(values[0], values[1], values[2], order)
+        values = dict(zip(AXES[order], (first, middle, last)))
+        euler = om.MEulerRotation(values["x"], values["y"], values["z"], order)
         back = om.MEulerRotation.decompose(euler.asMatrix(), order)
         assert close(back, euler, 1e-9)
         reordered = euler.reorder(other)
@@ -66,12 +74,12 @@ class TestRotations:
         assert not close((a * b).asMatrix(), (b * a).asMatrix())
 
 
+def shearing(sh):
+    return om.MMatrix([1, 0, 0, 0, sh[0], 1, 0, 0, sh[1], sh[2], 1, 0, 0, 0, 0, 1])
+
+
 def composed(s, sh, r, t):
-    m = om.MMatrix()
-    scale = om.MMatrix([s[0], 0, 0, 0, 0, s[1], 0, 0, 0, 0, s[2], 0, 0, 0, 0, 1])
-    shear = om.MMatrix([1, 0, 0, 0, sh[0], 1, 0, 0, sh[1], sh[2], 1, 0, 0, 0, 0, 1])
-    move = om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, t[0], t[1], t[2], 1])
-    return m * scale * shear * r.asMatrix() * move
+    return scaling(s) * shearing(sh) * r.asMatrix() * move(t)
 
 
 def threeDoubles(getter):
@@ -154,15 +162,7 @@ class TestNodeMatrices:
         for name, value in values.items():
             unit = math.degrees if name.startswith("rotate") and "Pivot" not in name else float
             cmds.setAttr("n." + name, *[unit(v) for v in value])
-
-        def move(v, sign=1):
-            return om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0,
-                               sign * v[0], sign * v[1], sign * v[2], 1])
-
-        s, sh = values["scale"], shear
-        expected = (move(values["scalePivot"], -1)
-                    * om.MMatrix([s[0], 0, 0, 0, 0, s[1], 0, 0, 0, 0, s[2], 0, 0, 0, 0, 1])
-                    * om.MMatrix([1, 0, 0, 0, sh[0], 1, 0, 0, sh[1], sh[2], 1, 0, 0, 0, 0, 1])
+        expected = (move(values["scalePivot"], -1) * scaling(scale) * shearing(shear)
                     * move(values["scalePivot"]) * move(values["scalePivotTranslate"])
                     * move(values["rotatePivot"], -1)
                     * om.MEulerRotation(*values["rotateAxis"]).asMatrix()
@@ -173,39 +173,22 @@ class TestNodeMatrices:
         fn = om.MFnTransform(dagPath("n"))
         assert close(fn.transformation().asMatrix(), expected, 1e-9)
 
-    def test_joint_inverse_scale_undoes_each_axis_of_the_parent_scale(self):
+    def test_joint_matrix_is_the_documented_product_with_the_parents_inverse_scale(self):
         cmds.createNode("joint", name="p")
         cmds.createNode("joint", name="j", parent="p")
         cmds.connectAttr("p.scale", "j.inverseScale")
         cmds.setAttr("p.scale", 2, 4, 0.5)
-        cmds.setAttr("j.rotate", 0, 0, 90)
-        cmds.setAttr("j.translate", 1, 2, 3)
-        expected = (om.MEulerRotation(0, 0, math.radians(90)).asMatrix()
-                    * om.MMatrix([0.5, 0, 0, 0, 0, 0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1])
-                    * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
-        assert close(matrixPlug("j"), expected)
+        for name, value in dict(rotateAxis=(30, 0, 0), rotate=(0, 40, 0), jointOrient=(0, 0, 50),
+                                translate=(1, 2, 3), scale=(2, 1, 1)).items():
+            cmds.setAttr("j." + name, *value)
+        rotation = turn(30, 0, 0) * turn(0, 40, 0) * turn(0, 0, 50)
+        assert close(matrixPlug("j"), scaling((2, 1, 1)) * rotation * scaling((0.5, 0.25, 2))
+                     * move((1, 2, 3)))
         cmds.setAttr("j.segmentScaleCompensate", False)
-        assert close(matrixPlug("j"), om.MEulerRotation(0, 0, math.radians(90)).asMatrix()
-                     * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
-
-    def test_joint_matrix_follows_the_documented_order(self):
-        cmds.createNode("joint", name="j")
-        cmds.setAttr("j.rotateAxis", 30, 0, 0)
-        cmds.setAttr("j.rotate", 0, 40, 0)
-        cmds.setAttr("j.jointOrient", 0, 0, 50)
-        cmds.setAttr("j.translate", 1, 2, 3)
-        cmds.setAttr("j.scale", 2, 1, 1)
-        radians = math.radians
-        expected = (om.MMatrix([2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1])
-                    * om.MEulerRotation(radians(30), 0, 0).asMatrix()
-                    * om.MEulerRotation(0, radians(40), 0).asMatrix()
-                    * om.MEulerRotation(0, 0, radians(50)).asMatrix()
-                    * om.MMatrix([1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1]))
-        assert close(matrixPlug("j"), expected)
-        fn = om.MFnTransform(dagPath("j"))
+        assert close(matrixPlug("j"), scaling((2, 1, 1)) * rotation * move((1, 2, 3)))
         q = om.MQuaternion()
-        oma.MFnIkJoint(fn.dagPath()).getOrientation(q)
-        assert close(q.asMatrix(), om.MEulerRotation(0, 0, radians(50)).asMatrix())
+        oma.MFnIkJoint(om.MFnTransform(dagPath("j")).dagPath()).getOrientation(q)
+        assert close(q.asMatrix(), turn(0, 0, 50))
 
     @pytest.mark.parametrize("compensate, worldScale", [(True, 1.0), (False, 2.0)])
     def test_child_joint_undoes_its_parents_scale_while_compensating(
@@ -230,12 +213,8 @@ class TestNodeMatrices:
         fn.getRotation(world, om.MSpace.kWorld)
         local = om.MQuaternion()
         fn.getRotation(local, om.MSpace.kTransform)
-        r = math.radians
-        expected = (om.MEulerRotation(r(90), 0, 0).asMatrix()
-                    * om.MEulerRotation(0, 0, r(20)).asMatrix()
-                    * om.MEulerRotation(0, r(90), 0).asMatrix())
-        assert close(world.asMatrix(), expected)
-        assert close(local.asMatrix(), om.MEulerRotation(r(90), 0, 0).asMatrix())
+        assert close(world.asMatrix(), turn(90, 0, 0) * turn(0, 0, 20) * turn(0, 90, 0))
+        assert close(local.asMatrix(), turn(90, 0, 0))
 
     def test_effector_joint_orient_is_a_double3_of_angles(self):
         cmds.createNode("hikIKEffector", name="e")
@@ -246,46 +225,39 @@ class TestNodeMatrices:
         data = om.MFnNumericData(plug.asMObject())
         assert data.numericType() == om.MFnNumericData.k3Double
         utils = [om.MScriptUtil() for _ in range(3)]
-        for util in utils:
-            util.createFromDouble(0.0)
         pointers = [util.asDoublePtr() for util in utils]
         data.getData3Double(*pointers)
-        values = [om.MScriptUtil.getDouble(p) for p in pointers]
-        assert values == pytest.approx([math.pi / 2, 0, 0])
+        assert [om.MScriptUtil.getDouble(p) for p in pointers] == pytest.approx([math.pi / 2, 0, 0])
 
 
 class TestCommands:
     @pytest.mark.parametrize("mode", ["create", "edit"])
     def test_joint_position_is_world_space_unless_relative_to_the_parent(self, mode):
-        """Maya command reference, joint -position: "relative to the joint's parent
-        or in absolute world coordinates" (the default)."""
-        parent = cmds.createNode("transform", name="p")
+        # joint -position: "relative to the joint's parent or in absolute world coordinates"
+        cmds.createNode("transform", name="p")
         cmds.setAttr("p.translate", 10, 0, 0)
         cmds.setAttr("p.rotateZ", 90)
-        cmds.select(parent)
         made = []
         for name, flags in (("abs", {}), ("absFlag", {"absolute": True}),
                             ("rel", {"relative": True})):
-            cmds.select(parent)
+            cmds.select("p")
             if mode == "create":
                 made.append(cmds.joint(name=name, position=(10, 2, 0), **flags))
             else:
                 made.append(cmds.joint(name=name))
                 cmds.joint(made[-1], edit=True, position=(10, 2, 0), **flags)
         assert cmds.listRelatives(made, parent=True) == ["p"]
-        for name in ("abs", "absFlag"):
-            assert cmds.getAttr(name + ".translate") == [pytest.approx((2, 0, 0))]
-            assert cmds.joint(name, query=True, position=True) == pytest.approx([10, 2, 0])
-        assert cmds.getAttr("rel.translate") == [pytest.approx((10, 2, 0))]
-        assert cmds.joint("rel", query=True, position=True) == pytest.approx([8, 10, 0])
+        assert [cmds.getAttr(name + ".translate")[0] for name in made] == \
+            [pytest.approx((2, 0, 0))] * 2 + [pytest.approx((10, 2, 0))]
+        assert [cmds.joint(name, query=True, position=True) for name in made] == \
+            [pytest.approx([10, 2, 0])] * 2 + [pytest.approx([8, 10, 0])]
         assert cmds.joint("rel", query=True, position=True, relative=True) == \
             pytest.approx([10, 2, 0])
         # Only a parent joint's scale reaches a joint's inverseScale.
         assert cmds.listConnections("abs.inverseScale") is None
 
     def test_joint_edits_every_joint_but_moves_only_the_first_to_a_world_point(self):
-        """Maya command reference, joint: edit flags apply to all the joints
-        "except for -p without -r (set joint position in the world space)"."""
+        # joint: edit flags apply to all the joints "except for -p without -r"
         for name in ("a", "b"):
             cmds.select(clear=True)
             cmds.joint(name=name, position=(1, 0, 0))

@@ -1,10 +1,6 @@
-"""How the key commands read their multi-use time and index flags, what
-includeUpperBound leaves out, what keyframe edits answer, and the state
-setKeyframe gives a key.  Maya command reference: the keyset description of
-keyframe, cutKey, keyTangent and selectKey ("-time 10:20 ... inclusive",
-"-index 1:5"; time and index multi-use; includeUpperBound "Default value:
-true", for time ranges only); keyframe "Number of curves on which keys were
-modified"; setKeyframe -breakdown, -insert; keyTangent -stepAttributes."""
+"""How the key commands read their multi-use time and index flags (Maya's
+keyset: "-time 10:20 ... inclusive", includeUpperBound for time ranges only),
+what keyframe edits answer and the state setKeyframe gives a key."""
 import pytest
 from maya import cmds
 import maya.OpenMayaAnim as oma
@@ -47,42 +43,34 @@ command = pytest.mark.parametrize("act", list(COMMANDS.values()), ids=list(COMMA
 
 class TestTimeAndIndexFlags:
     @command
-    @pytest.mark.parametrize("time, expected", [
-        (5, [5]),
-        ((5,), [5]),                        # a range of one item is one time
-        ((3, 5), [3, 4, 5]),                # a tuple is one range, ends included
-        ("3:5", [3, 4, 5]),
-        ("8:", [8, 9, 10]),
-        (":2", [1, 2]),
-        (":", FRAMES),
-        ((None, 2), [1, 2]),                # an open end of a range
-        ((9, None), [9, 10]),
-        ((5.5, 7.5), [6, 7]),
-        ((5, 3), []),                       # a reversed range holds no key
-        ([1, 5, 7], [1, 5, 7]),             # a list is several uses: three times
-        ([(1, 2), (5, 5)], [1, 2, 5]),      # ... or two ranges
-        ([(1, 2), 7, "9:"], [1, 2, 7, 9, 10]),
-        ([4, 4], [4]),                      # a key named twice is one key
+    @pytest.mark.parametrize("flags, expected", [
+        (dict(time=5), [5]),
+        (dict(time=(5,)), [5]),                      # a range of one item is one time
+        (dict(time=(3, 5)), [3, 4, 5]),              # a tuple is one range, ends included
+        (dict(time="3:5"), [3, 4, 5]), (dict(time="8:"), [8, 9, 10]), (dict(time=":2"), [1, 2]),
+        (dict(time=":"), FRAMES), (dict(time=(5.5, 7.5)), [6, 7]),
+        (dict(time=(None, 2)), [1, 2]), (dict(time=(9, None)), [9, 10]),  # open ends
+        (dict(time=(5, 3)), []),                     # a reversed range holds no key
+        (dict(time=[1, 5, 7]), [1, 5, 7]),           # a list is several uses: three times
+        (dict(time=[(1, 2), (5, 5)]), [1, 2, 5]),    # ... or two ranges
+        (dict(time=[(1, 2), 7, "9:"]), [1, 2, 7, 9, 10]),
+        (dict(time=[4, 4]), [4]),                    # a key named twice is one key
+        (dict(index=0), [1]), (dict(index=(0,)), [1]), (dict(index=(1, 3)), [2, 3, 4]),
+        (dict(index="7:"), [8, 9, 10]), (dict(index=":1"), [1, 2]),
+        (dict(index=[0, 4, 9]), [1, 5, 10]), (dict(index=[(0, 1), (8, 9)]), [1, 2, 9, 10]),
+        (dict(time=(3, 8), index=[0, 3, 4, 9]), [4, 5]),  # the keys named by both
+        (dict(time=(3, 5), includeUpperBound=True), [3, 4, 5]),
+        # includeUpperBound=False leaves out the upper end of time ranges only
+        (dict(time=(3, 5), includeUpperBound=False), [3, 4]),
+        (dict(time=":3", includeUpperBound=False), [1, 2]),
+        (dict(time="8:", includeUpperBound=False), [8, 9, 10]),
+        (dict(time=[(1, 2), (5, 7)], includeUpperBound=False), [1, 5, 6]),
+        (dict(time=5, includeUpperBound=False), [5]),
+        (dict(time=(5, 5), includeUpperBound=False), [5]),
+        (dict(index=(0, 2), includeUpperBound=False), [1, 2, 3]),
     ])
-    def test_time_uses(self, keyed_ctrl, act, time, expected):
-        assert act(time=time) == [float(t) for t in expected]
-
-    @command
-    @pytest.mark.parametrize("index, expected", [
-        (0, [1]),
-        ((0,), [1]),
-        ((1, 3), [2, 3, 4]),
-        ("7:", [8, 9, 10]),
-        (":1", [1, 2]),
-        ([0, 4, 9], [1, 5, 10]),
-        ([(0, 1), (8, 9)], [1, 2, 9, 10]),
-    ])
-    def test_index_uses(self, keyed_ctrl, act, index, expected):
-        assert act(index=index) == [float(t) for t in expected]
-
-    @command
-    def test_time_and_index_together_name_the_keys_in_both(self, keyed_ctrl, act):
-        assert act(time=(3, 8), index=[0, 3, 4, 9]) == [4.0, 5.0]
+    def test_the_keys_a_keyset_names(self, keyed_ctrl, act, flags, expected):
+        assert act(**flags) == [float(t) for t in expected]
 
     @command
     @pytest.mark.parametrize("flag, value", [
@@ -107,61 +95,41 @@ class TestTimeAndIndexFlags:
         assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == FRAMES
 
 
-class TestIncludeUpperBound:
-    @command
-    @pytest.mark.parametrize("flags, expected", [
-        (dict(time=(3, 5)), [3, 4]),
-        (dict(time=":3"), [1, 2]),
-        (dict(time="8:"), [8, 9, 10]),              # no upper bound to leave out
-        (dict(time=[(1, 2), (5, 7)]), [1, 5, 6]),   # every range loses its end
-        (dict(time=5), [5]),                        # a single time is no range
-        (dict(time=(5, 5)), [5]),                   # nor is a range of one frame
-        (dict(index=(0, 2)), [1, 2, 3]),            # time ranges only
-    ])
-    def test_false_leaves_out_the_upper_end_of_time_ranges(self, keyed_ctrl, act, flags, expected):
-        assert act(includeUpperBound=False, **flags) == [float(t) for t in expected]
-
-    @command
-    def test_true_is_the_default(self, keyed_ctrl, act):
-        assert act(time=(3, 5), includeUpperBound=True) == [3.0, 4.0, 5.0]
-
-
 class TestKeyframeEditAnswer:
-    @pytest.mark.parametrize("target, flags, answer, times, values", [
-        ("ctrl", dict(relative=True, timeChange=100, time=(1, 2)), 2,
-         [3, 4, 5, 6, 7, 8, 9, 10, 101, 102], None),
-        ("ctrl.tx", dict(absolute=True, valueChange=0.5, time=(4, 5)), 1,
-         None, [1, 2, 3, 0.5, 0.5, 6, 7, 8, 9, 10]),
-        ("ctrl.tx", dict(relative=True, valueChange=-1, index=(0, 1)), 1,
-         None, [0, 1, 3, 4, 5, 6, 7, 8, 9, 10]),
-        ("ctrl.tx", dict(relative=True, absolute=True, valueChange=7, time=1), 1,
-         None, [7, 2, 3, 4, 5, 6, 7, 8, 9, 10]),   # absolute wins
-        ("ctrl", dict(valueChange=1, time=(50, 60)), 0, None, None),
-        (["ctrl.tx", "ctrl_translateX"], dict(relative=True, valueChange=1, time=1), 1,
-         None, [2, 2, 3, 4, 5, 6, 7, 8, 9, 10]),   # a curve named twice moves once
-        ("ctrl", dict(breakdown=True, time=2), 2, None, None),
+    @pytest.mark.parametrize("target, flags, answer, after", [
+        ("ctrl", dict(edit=True, relative=True, timeChange=100, time=(1, 2)), 2,
+         dict(timeChange=[3, 4, 5, 6, 7, 8, 9, 10, 101, 102])),
+        ("ctrl.tx", dict(edit=True, absolute=True, valueChange=0.5, time=(4, 5)), 1,
+         dict(valueChange=[1, 2, 3, 0.5, 0.5, 6, 7, 8, 9, 10])),
+        ("ctrl.tx", dict(edit=True, relative=True, valueChange=-1, index=(0, 1)), 1,
+         dict(valueChange=[0, 1, 3, 4, 5, 6, 7, 8, 9, 10])),
+        ("ctrl.tx", dict(edit=True, relative=True, absolute=True, valueChange=7, time=1), 1,
+         dict(valueChange=[7, 2, 3, 4, 5, 6, 7, 8, 9, 10])),   # absolute wins
+        ("ctrl", dict(edit=True, valueChange=1, time=(50, 60)), 0, {}),
+        (["ctrl.tx", "ctrl_translateX"], dict(edit=True, relative=True, valueChange=1, time=1),
+         1, dict(valueChange=[2, 2, 3, 4, 5, 6, 7, 8, 9, 10])),   # a curve named twice moves once
+        ("ctrl", dict(edit=True, breakdown=True, time=2), 2, {}),
+        ("ctrl.tx", dict(time=(2, 3), breakdown=True), 1, dict(breakdown=[2, 3])),  # no query: edit
+        ("ctrl.tx", dict(time=(2, 3)), 0, {}),  # nothing to change
     ])
     def test_answers_the_number_of_curves_with_modified_keys(self, keyed_ctrl, target, flags,
-                                                             answer, times, values):
-        assert cmds.keyframe(target, edit=True, **flags) == answer
-        if times is not None:
-            assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == times
-        if values is not None:
-            assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == values
-
-    def test_without_query_the_command_edits(self, keyed_ctrl):
-        assert cmds.keyframe("ctrl.tx", time=(2, 3), breakdown=True) == 1
-        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [2.0, 3.0]
-        assert cmds.keyframe("ctrl.tx", time=(2, 3)) == 0  # nothing to change
+                                                             answer, after):
+        assert cmds.keyframe(target, **flags) == answer
+        for flag, expected in after.items():
+            assert cmds.keyframe("ctrl.tx", query=True, **{flag: True}) == expected
 
 
 class TestSetKeyframeBreakdown:
-    def test_a_new_key_is_a_breakdown_for_the_command_and_the_api(self, keyed_ctrl):
-        assert cmds.setKeyframe("ctrl.tx", time=[4.5, 11], value=3.0, breakdown=True) == 2
-        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == [4.5, 11.0]
+    @pytest.mark.parametrize("time, keys", [
+        (3.5, [3.5]), ((2.5, 4.5), [2.5, 4.5]), ([4.5, 11], [4.5, 11])])
+    def test_each_use_of_time_sets_a_new_key_a_breakdown_for_the_command_and_the_api(
+            self, keyed_ctrl, time, keys):
+        assert cmds.setKeyframe("ctrl.tx", time=time, value=3.0, breakdown=True) == len(keys)
+        times = cmds.keyframe("ctrl.tx", query=True, timeChange=True)
+        assert [t for t in times if t not in FRAMES] == keys
+        assert cmds.keyframe("ctrl.tx", query=True, breakdown=True) == keys
         fn = oma.MFnAnimCurve(plug("ctrl.tx"))
-        assert [fn.isBreakdown(i) for i in range(fn.numKeys())] == [
-            False] * 4 + [True] + [False] * 6 + [True]
+        assert [fn.isBreakdown(i) for i in range(fn.numKeys())] == [t in keys for t in times]
 
     @pytest.mark.parametrize("first, second, expected", [
         (dict(breakdown=True), dict(), [5.0]),               # kept without the flag
@@ -181,12 +149,6 @@ class TestSetKeyframeBreakdown:
             cmds.setKeyframe("ctrl.tx", time=time, value=0.0)
         assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == FRAMES
 
-    @pytest.mark.parametrize("time, keys", [(3.5, [3.5]), ((2.5, 4.5), [2.5, 4.5])])
-    def test_each_use_of_time_sets_a_key(self, keyed_ctrl, time, keys):
-        assert cmds.setKeyframe("ctrl.tx", time=time, value=0.0) == len(keys)
-        assert [t for t in cmds.keyframe("ctrl.tx", query=True, timeChange=True)
-                if t not in FRAMES] == keys
-
 
 class TestSteppedAttributes:
     """Maya steps the keys setKeyframe sets on boolean and enum attributes."""
@@ -204,25 +166,25 @@ class TestSteppedAttributes:
         ("visibility", "step"), ("mode", "step"), ("count", "auto"), ("blend", "auto"),
         ("translateX", "auto"),
     ])
-    def test_boolean_and_enum_keys_get_a_stepped_out_tangent(self, node, attr, outType):
-        cmds.setKeyframe("box." + attr, time=[1, 5], value=1)
-        assert cmds.keyTangent("box." + attr, query=True, outTangentType=True) == [outType] * 2
-        assert cmds.keyTangent("box." + attr, query=True, inTangentType=True) == ["auto"] * 2
-        expected = getattr(oma.MFnAnimCurve, "kTangentStep" if outType == "step"
-                           else "kTangentAuto")
-        assert oma.MFnAnimCurve(plug("box." + attr)).outTangentType(1) == expected
+    def test_boolean_and_enum_keys_hold_until_the_next_key(self, node, attr, outType):
+        name = "box." + attr
+        cmds.setKeyframe(name, time=1, value=0)
+        cmds.setKeyframe(name, time=5, value=1)
+        assert cmds.keyTangent(name, query=True, outTangentType=True) == [outType] * 2
+        assert cmds.keyTangent(name, query=True, inTangentType=True) == ["auto"] * 2
+        expected = "kTangentStep" if outType == "step" else "kTangentAuto"
+        assert oma.MFnAnimCurve(plug(name)).outTangentType(1) == getattr(oma.MFnAnimCurve, expected)
+        if outType == "step":
+            assert [cmds.getAttr(name, time=t) for t in (4, 5)] == [0, 1]
 
-    @pytest.mark.parametrize("attr", ["visibility", "mode"])
-    def test_boolean_and_enum_values_hold_until_the_next_key(self, node, attr):
-        cmds.setKeyframe("box." + attr, time=1, value=0)
-        cmds.setKeyframe("box." + attr, time=5, value=1)
-        assert [cmds.getAttr("box." + attr, time=t) for t in (4, 5)] == [0, 1]
-
-    def test_a_given_out_tangent_type_wins(self, node):
+    def test_a_given_tangent_type_wins_and_an_unknown_one_is_refused_before_keying(self, node):
+        with pytest.raises(RuntimeError):
+            cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="bouncy")
+        assert cmds.keyframe("box.visibility", query=True, name=True) is None
         cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="linear",
                          inTangentType="flat")
-        assert cmds.keyTangent("box.visibility", query=True, outTangentType=True) == ["linear"]
-        assert cmds.keyTangent("box.visibility", query=True, inTangentType=True) == ["flat"]
+        assert [cmds.keyTangent("box.visibility", query=True, **{flag: True})
+                for flag in ("inTangentType", "outTangentType")] == [["flat"], ["linear"]]
 
     @pytest.mark.parametrize("attr, flags, types", [
         ("translateX", dict(), ["fixed", "fixed"]),
@@ -236,8 +198,3 @@ class TestSteppedAttributes:
         cmds.setKeyframe("box." + attr, time=5, insert=True, **flags)
         assert [cmds.keyTangent("box." + attr, query=True, time=5, **{flag: True})[0]
                 for flag in ("inTangentType", "outTangentType")] == types
-
-    def test_an_unknown_tangent_type_is_refused_before_keying(self, node):
-        with pytest.raises(RuntimeError):
-            cmds.setKeyframe("box.visibility", time=1, value=0, outTangentType="bouncy")
-        assert cmds.keyframe("box.visibility", query=True, name=True) is None

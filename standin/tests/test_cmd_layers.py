@@ -21,7 +21,7 @@ def curvesOf(name):
 
 
 class TestLayerNodes:
-    def test_layers_hang_under_the_base_layer_in_creation_order(self, rig):
+    def test_layers_hang_under_their_parent_in_creation_order(self, rig):
         assert cmds.animLayer(query=True, root=True) is None
         assert cmds.ls(type="animLayer") == []
         assert [cmds.animLayer("layerA"), cmds.animLayer("layerA"), cmds.animLayer()] == \
@@ -32,34 +32,34 @@ class TestLayerNodes:
             ["layerA", "layerA1", "AnimLayer1"]
         assert cmds.animLayer("layerA1", query=True, parent=True) == "BaseAnimation"
         assert cmds.getAttr("BaseAnimation.override") is True
-
-    def test_a_child_layer_takes_its_parents_weight_and_mute(self, rig):
-        cmds.animLayer("layerA")
+        with pytest.raises(RuntimeError):  # a query names its layer, not a flag's value
+            cmds.animLayer(query="layerA", mute=True)
+        # a child layer hangs under its parent and takes its weight and mute
         cmds.animLayer("child", parent="layerA")
         assert cmds.animLayer("layerA", query=True, children=True) == ["child"]
-        assert cmds.listConnections("BaseAnimation.childrenLayers") == ["layerA"]
+        assert cmds.listConnections("BaseAnimation.childrenLayers") == \
+            ["layerA", "layerA1", "AnimLayer1"]
         cmds.animLayer("layerA", edit=True, weight=0.5)
         assert cmds.getAttr("child.foregroundWeight") == 0.5
         cmds.animLayer("layerA", edit=True, mute=True)
         assert cmds.getAttr("child.foregroundWeight") == 0.0
-        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA", "child"]
+        layers = ["BaseAnimation", "layerA", "layerA1", "AnimLayer1"]
+        assert cmds.ls(type="animLayer") == layers + ["child"]
         cmds.delete("child")
-        assert cmds.ls(type="animLayer") == ["BaseAnimation", "layerA"]
+        assert cmds.ls(type="animLayer") == layers
         with pytest.raises(ValueError):
             cmds.animLayer("child", query=True, preferred=True)
 
-    @pytest.mark.parametrize("flag, short, attribute, default", [
-        ("mute", "m", "mute", False), ("lock", "l", "lock", False),
-        ("solo", "s", "solo", False), ("override", "o", "override", False),
-        ("passthrough", "pth", "passthrough", True), ("preferred", "prf", "preferred", False),
-        ("selected", "sel", "selected", False)])
-    def test_flags_are_the_layer_nodes_attributes(self, rig, flag, short, attribute, default):
+    @pytest.mark.parametrize("flag, short, default", [
+        ("mute", "m", False), ("lock", "l", False), ("solo", "s", False), ("override", "o", False),
+        ("passthrough", "pth", True), ("preferred", "prf", False), ("selected", "sel", False)])
+    def test_flags_are_the_layer_nodes_attributes(self, rig, flag, short, default):
         cmds.animLayer("layerA")
         cmds.animLayer("layerB")
         assert cmds.animLayer("layerA", query=True, **{flag: True}) is default
         cmds.animLayer("layerA", edit=True, **{short: not default})
         assert cmds.animLayer("layerA", q=True, **{short: True}) is (not default)
-        assert cmds.getAttr("layerA." + attribute) is (not default)
+        assert cmds.getAttr("layerA." + flag) is (not default)
         # a flag of one layer leaves the other layers' flags alone
         assert cmds.animLayer("layerB", query=True, **{flag: True}) is default
 
@@ -72,14 +72,9 @@ class TestLayerNodes:
             cmds.animLayer(name, edit=True, mute=True)
         assert cmds.animLayer(name, query=True, exists=True) is False
 
-    def test_query_without_a_layer_name_is_refused(self, rig):
-        cmds.animLayer("layerA")
-        with pytest.raises(RuntimeError):
-            cmds.animLayer(query="layerA", mute=True)
-
 
 class TestMembership:
-    def test_attributes_in_order_and_their_nodes_as_set_members(self, rig):
+    def test_attributes_in_order_their_nodes_as_set_members_and_the_affected_layers(self, rig):
         cmds.animLayer("layerA", attribute="ctrl.tx")
         cmds.animLayer("layerA", edit=True, attribute=["ctrl.ty", "other.rz"])
         assert cmds.animLayer("layerA", query=True, attribute=True) == \
@@ -93,9 +88,7 @@ class TestMembership:
         cmds.animLayer("layerA", edit=True, attribute="ctrl.s")  # a compound adds its children
         assert cmds.animLayer("layerA", query=True, attribute=True) == \
             ["ctrl.scaleX", "ctrl.scaleY", "ctrl.scaleZ"]
-
-    def test_affected_layers_list_the_base_layer_first(self, rig):
-        cmds.animLayer("layerA", attribute="ctrl.tx")
+        # the layers affecting a node list the base layer first
         cmds.animLayer("layerB")
         assert cmds.animLayer("ctrl", query=True, affectedLayers=True) == \
             ["BaseAnimation", "layerA"]
@@ -126,27 +119,16 @@ class TestMembership:
         assert sources(blend + ".weightB") == ["layerA.foregroundWeight"]
         assert sources(blend + ".weightA") == ["layerA.backgroundWeight"]
 
-    def test_the_three_rotate_channels_share_one_blend(self, rig):
-        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry", "ctrl.rz"])
-        assert [sources("ctrl.rotate" + a) for a in "XYZ"] == \
-            [["ctrl_rotate_layerA.output" + a] for a in "XYZ"]
-        assert cmds.animLayer("layerA", query=True, blendNodes=True) == ["ctrl_rotate_layerA"]
-
-    def test_adding_moves_the_base_animation_under_the_blend(self, rig):
+    def test_base_animation_goes_under_the_lowest_layers_blend_whatever_the_order(self, rig):
         cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0)
         cmds.setAttr("ctrl.ty", 4.0)
-        cmds.animLayer("layerA", attribute=["ctrl.tx", "ctrl.ty"])
-        assert sources("ctrl_translateX_layerA.inputA") == ["ctrl_translateX.output"]
-        assert (cmds.getAttr("ctrl.tx"), cmds.getAttr("ctrl.ty")) == (3.0, 4.0)
-
-    def test_a_higher_layers_blend_sits_above_whatever_order_plugs_come_in(self, rig):
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
         cmds.animLayer("layerA")
-        cmds.animLayer("layerB", attribute="ctrl.tx")
+        cmds.animLayer("layerB", attribute=["ctrl.tx", "ctrl.ty"])
         cmds.animLayer("layerA", edit=True, attribute="ctrl.tx")
         assert sources("ctrl.tx") == ["ctrl_translateX_layerB.output"]
         assert sources("ctrl_translateX_layerB.inputA") == ["ctrl_translateX_layerA.output"]
         assert sources("ctrl_translateX_layerA.inputA") == ["ctrl_translateX.output"]
+        assert (cmds.getAttr("ctrl.tx"), cmds.getAttr("ctrl.ty")) == (3.0, 4.0)
 
     @pytest.mark.parametrize("how", ["removeAttribute", "delete"])
     def test_leaving_a_layer_joins_the_base_curve_to_the_plug(self, rig, how):
@@ -171,31 +153,20 @@ class TestMembership:
 
 class TestBestLayer:
     @pytest.mark.parametrize("holders, preferred, locked, best", [
-        ((), (), (), "BaseAnimation"),
-        (("layerA", "layerB"), (), (), "layerB"),
-        (("layerA", "layerB"), ("layerA",), (), "layerA"),
-        (("layerA", "layerB"), ("layerA", "layerB"), (), "layerB"),
-        (("layerA",), ("layerB",), (), "layerA"),
-        (("layerA", "layerB"), (), ("layerB",), "layerA"),
-        (("layerA", "layerB"), ("layerA",), ("layerA",), "layerB"),
+        ("", "", "", "BaseAnimation"), ("AB", "", "", "layerB"), ("AB", "A", "", "layerA"),
+        ("AB", "AB", "", "layerB"), ("A", "B", "", "layerA"), ("AB", "", "B", "layerA"),
+        ("AB", "A", "A", "layerB"),
     ], ids=["no holder", "top-most holder", "preferred holder", "top-most preferred",
             "preferred holds nothing", "locked top", "locked preferred"])
     def test_best_layer_of_a_plug(self, rig, holders, preferred, locked, best):
-        for name in ("layerA", "layerB"):
-            cmds.animLayer(name, attribute="ctrl.tx" if name in holders else [])
-        for name in preferred:
-            cmds.animLayer(name, edit=True, preferred=True)
-        for name in locked:
-            cmds.animLayer(name, edit=True, lock=True)
+        for name in "AB":  # layerA, then layerB above it
+            cmds.animLayer("layer" + name, attribute="ctrl.tx" if name in holders else [],
+                           preferred=name in preferred, lock=name in locked)
         assert cmds.animLayer("ctrl.tx", query=True, bestLayer=True) == best
         assert cmds.animLayer(query=True, bestAnimLayer=True, attribute="ctrl.tx") == [best]
-        cmds.select("ctrl")
-        assert cmds.animLayer(query=True, bestAnimLayer=True) == [best]
-
-    def test_best_layers_of_several_objects(self, rig):
-        cmds.animLayer("layerA", attribute="ctrl.tx")
-        cmds.select("ctrl", "other")
-        assert cmds.animLayer(query=True, bestAnimLayer=True) == ["layerA", "BaseAnimation"]
+        cmds.select("ctrl", "other")  # each selected object's best layer, each layer once
+        assert cmds.animLayer(query=True, bestAnimLayer=True) == \
+            list(dict.fromkeys([best, "BaseAnimation"]))
         cmds.select(clear=True)
         assert cmds.animLayer(query=True, bestAnimLayer=True) is None
 
@@ -222,39 +193,33 @@ class TestKeying:
         assert curvesOf("ctrl.tx") == ["ctrl_translateX", "ctrl_translateX_layerA_inputB"]
         assert oma.MAnimUtil.isAnimated(plug("ctrl.tx"))
 
-    def test_a_rotation_channel_finds_every_curve_behind_its_blend(self, rig):
+    def test_rotate_channels_share_one_blend_and_find_every_curve_behind_it(self, rig):
         for axis in "XY":
             cmds.setKeyframe("ctrl.rotate" + axis, time=(1,), value=1.0)
-        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry"])
+        cmds.animLayer("layerA", attribute=["ctrl.rx", "ctrl.ry", "ctrl.rz"])
+        assert [sources("ctrl.rotate" + a) for a in "XYZ"] == \
+            [["ctrl_rotate_layerA.output" + a] for a in "XYZ"]
+        assert cmds.animLayer("layerA", query=True, blendNodes=True) == ["ctrl_rotate_layerA"]
         cmds.setKeyframe("ctrl.ry", time=(1,), value=2.0, animLayer="layerA")
         assert curvesOf("ctrl.rx") == curvesOf("ctrl.ry") == \
             ["ctrl_rotateX", "ctrl_rotateY", "ctrl_rotate_layerA_inputBY"]
         assert cmds.getAttr("ctrl.ry") == pytest.approx(3.0)  # degrees
         assert curvesOf("ctrl.rotate") == []  # a compound is examined alone
 
-    def test_without_a_layer_flag_the_best_layer_is_keyed(self, rig):
+    def test_a_layer_holding_nothing_passes_the_key_to_the_best_and_a_base_key_goes_under_all(
+            self, rig):
         cmds.animLayer("layerA", attribute="ctrl.tx")
         cmds.animLayer("layerB")
         cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerB")  # holds nothing
         assert cmds.animLayer("layerA", query=True, animCurves=True) == \
             ["ctrl_translateX_layerA_inputB"]
-        cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0, animLayer="BaseAnimation")
-        assert sources("ctrl_translateX_layerA.inputA") == \
-            ["ctrl_translateX_layerA_inputA.output"]
-        assert cmds.getAttr("ctrl.tx") == 5.0
-
-    def test_a_base_key_lands_under_every_layer(self, rig):
-        for name in ("layerA", "layerB"):
-            cmds.animLayer(name, attribute="ctrl.tx")
+        cmds.animLayer("layerB", edit=True, attribute="ctrl.tx")
         assert cmds.setKeyframe("ctrl.tx", time=(1,), value=3.0, animLayer="BaseAnimation") == 1
         assert cmds.animLayer("BaseAnimation", query=True, animCurves=True) == \
             ["ctrl_translateX_layerA_inputA"]
-        assert cmds.getAttr("ctrl.tx") == 3.0
-
-    def test_a_locked_layer_takes_no_key(self, rig):
-        cmds.animLayer("layerA", attribute="ctrl.tx", lock=True)
-        assert cmds.setKeyframe("ctrl.tx", time=(1,), value=2.0, animLayer="layerA") == 0
-        assert cmds.animLayer("layerA", query=True, animCurves=True) is None
+        assert sources("ctrl_translateX_layerA.inputA") == \
+            ["ctrl_translateX_layerA_inputA.output"]
+        assert cmds.getAttr("ctrl.tx") == 5.0
 
     def test_a_key_without_a_value_keeps_the_value_set_by_hand(self, rig):
         cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
@@ -268,25 +233,36 @@ class TestKeying:
         cmds.currentTime(5)
         assert cmds.getAttr("ctrl.tx") == 4.0
 
-    def test_key_queries_read_the_best_layers_curve(self, rig):
+    def test_key_queries_read_the_best_layers_curve_and_a_locked_layer_takes_no_key(self, rig):
         cmds.setKeyframe("ctrl.tx", time=(1,), value=1.0)
         cmds.animLayer("layerA", attribute="ctrl.tx")
         cmds.setKeyframe("ctrl.tx", time=(7,), value=2.0, animLayer="layerA")
         assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [7.0]
         cmds.animLayer("layerA", edit=True, lock=True)
         assert cmds.keyframe("ctrl.tx", query=True, timeChange=True) == [1.0]
+        # a locked layer takes no key
+        assert cmds.setKeyframe("ctrl.tx", time=(3,), value=2.0, animLayer="layerA") == 0
+        assert cmds.keyframe("ctrl_translateX_layerA_inputB", query=True, timeChange=True) \
+            == [7.0]
 
 
 class TestBlendedValues:
-    @pytest.mark.parametrize("settings, value", [
-        ({}, 12.0), ({"weight": 0.5}, 11.0), ({"override": True, "weight": 0.25}, 8.0),
-        ({"override": True, "passthrough": False, "weight": 0.5}, 1.0),
-    ], ids=["additive", "half weight", "override passthrough", "override alone"])
-    def test_linear_channel(self, rig, settings, value):
+    @pytest.mark.parametrize("settings, weights, value", [
+        ({}, (1.0, 1.0), 12.0), ({"weight": 0.5}, (0.5, 1.0), 11.0),
+        ({"mute": True}, (0.0, 1.0), 10.0), ({"weight": 0.0}, (0.0, 1.0), 10.0),
+        ({"override": True}, (1.0, 0.0), 2.0),
+        ({"override": True, "weight": 0.25}, (0.25, 0.75), 8.0),
+        ({"override": True, "passthrough": False, "weight": 0.5}, (0.5, 0.0), 1.0),
+        ({"override": True, "mute": True}, (0.0, 1.0), 10.0),
+    ], ids=["additive", "half weight", "muted", "weightless", "override",
+            "override passthrough", "override alone", "muted override"])
+    def test_the_weights_a_layer_gives_its_blends_and_the_linear_value(
+            self, rig, settings, weights, value):
         cmds.setKeyframe("ctrl.tx", time=(10,), value=10.0)
-        cmds.animLayer("layerA", attribute="ctrl.tx")
+        cmds.animLayer("layerA", attribute="ctrl.tx", **settings)
         cmds.setKeyframe("ctrl.tx", time=(10,), value=2.0, animLayer="layerA")
-        cmds.animLayer("layerA", edit=True, **settings)
+        assert (cmds.getAttr("layerA.foregroundWeight"),
+                cmds.getAttr("layerA.backgroundWeight")) == pytest.approx(weights)
         assert cmds.getAttr("ctrl.tx", time=10) == pytest.approx(value)
         context = om.MDGContext(om.MTime(10, om.MTime.uiUnit()))
         assert plug("ctrl.tx").asMDistance(context).asCentimeters() == pytest.approx(value)
@@ -299,19 +275,6 @@ class TestBlendedValues:
         cmds.setAttr("layerA.scaleAccumulationMode", mode)
         cmds.setKeyframe("ctrl.sx", time=(1,), value=2.0, animLayer="layerA")
         assert cmds.getAttr("ctrl.sx") == pytest.approx(value)
-
-    @pytest.mark.parametrize("settings, weights", [
-        ({}, (1.0, 1.0)), ({"weight": 0.5}, (0.5, 1.0)), ({"mute": True}, (0.0, 1.0)),
-        ({"weight": 0.0}, (0.0, 1.0)), ({"override": True}, (1.0, 0.0)),
-        ({"override": True, "weight": 0.25}, (0.25, 0.75)),
-        ({"override": True, "passthrough": False, "weight": 0.5}, (0.5, 0.0)),
-        ({"override": True, "mute": True}, (0.0, 1.0)),
-    ], ids=["additive", "half weight", "muted", "weightless", "override",
-            "override passthrough", "override alone", "muted override"])
-    def test_the_weights_a_layer_gives_its_blends(self, rig, settings, weights):
-        cmds.animLayer("layerA", **settings)
-        assert (cmds.getAttr("layerA.foregroundWeight"),
-                cmds.getAttr("layerA.backgroundWeight")) == pytest.approx(weights)
 
     def test_a_boolean_channel_takes_the_layers_value_at_half_weight(self, rig):
         cmds.animLayer("layerA", attribute="ctrl.v", weight=0.5)
@@ -351,19 +314,15 @@ class TestLayerAttributesThroughAModifier:
         for name, offset in (("layerA", 2.0), ("layerB", 1.0)):  # layerA's blend is not on top
             cmds.setKeyframe("ctrl.tx", time=(1,), value=offset, animLayer=name)
         cmds.select("ctrl")
-        before = (13.0, ["layerB"])
-
-        def state():
-            return cmds.getAttr("ctrl.tx"), cmds.animLayer(query=True, bestAnimLayer=True)
         modifier = om.MDagModifier()
         modifier.newPlugValueBool(plug("%s.%s" % (layer, attribute)), True)
-        assert state() == before
-        modifier.doIt()
-        assert cmds.animLayer(layer, query=True, **{attribute: True}) is True
-        assert state() == (tx, [best])
-        modifier.undoIt()
-        assert cmds.animLayer(layer, query=True, **{attribute: True}) is False
-        assert state() == before
+        before = (False, 13.0, ["layerB"])
+        for step, expected in ((lambda: None, before), (modifier.doIt, (True, tx, [best])),
+                               (modifier.undoIt, before)):
+            step()
+            assert (cmds.animLayer(layer, query=True, **{attribute: True}),
+                    cmds.getAttr("ctrl.tx"), cmds.animLayer(query=True, bestAnimLayer=True)) \
+                == expected
 
 
 class TestListingDagNodes:

@@ -18,7 +18,7 @@ def keyed_curve(plug, keys):
     return cmds.keyframe(plug, query=True, name=True)[0]
 
 
-def test_breakdown_set_by_command_is_what_the_api_and_query_read(curve):
+def test_breakdown_set_by_command_or_api_is_read_by_both_and_follows_its_key(curve):
     assert cmds.keyframe(curve, edit=True, index=(1, 1), breakdown=True) == 1
     fn = oma.MFnAnimCurve(dependNode(curve))
     assert [fn.isBreakdown(i) for i in range(3)] == [False, True, False]
@@ -29,11 +29,7 @@ def test_breakdown_set_by_command_is_what_the_api_and_query_read(curve):
     for call in (lambda: fn.isBreakdown(3), lambda: fn.setIsBreakdown(-1, True)):
         with pytest.raises(RuntimeError):
             call()
-
-
-def test_key_flags_follow_their_key_through_edits(curve):
-    cmds.keyframe(curve, edit=True, time=(9, 9), breakdown=True, tickDrawSpecial=True)
-    cmds.keyframe(curve, edit=True, time=(9, 9), timeChange=3)
+    cmds.keyframe(curve, edit=True, time=(9, 9), tickDrawSpecial=True, timeChange=3)
     cmds.setKeyframe("ball.translateX", time=(3,), value=7.0)
     cmds.setKeyframe("ball.translateX", time=(7,), value=1.0)
     assert cmds.keyframe(curve, query=True, timeChange=True) == [1.0, 3.0, 5.0, 7.0]
@@ -48,7 +44,7 @@ def key_kinds(name):
                   for flag in ("keyBreakdown", "keyTickDrawSpecial")) for i in range(count)]
 
 
-def test_key_times_are_ui_frames_and_values_internal_units():
+def test_key_times_are_ui_frames_and_values_internal_units_that_only_angles_unwrap():
     cmds.createNode("transform", name="ball")
     keyed_curve("ball.translateX", [(24, 1.0), (12, 2.0)])
     keyed_curve("ball.rotateY", [(12, 90.0)])
@@ -60,44 +56,41 @@ def test_key_times_are_ui_frames_and_values_internal_units():
     cmds.setKeyframe("ball.translateX", time=(5,), value=3.0)
     assert translate.keyTimes == [5.0, 15.0, 30.0]
     assert translate.keyValues == [300.0, 2.0, 1.0]
+    # only angles are unwrapped: these jumps stay on a linear curve
+    assert translate.smartEulerFilter(frameRange=[1, 30]) is False
+    assert translate.keyValues == [300.0, 2.0, 1.0]
 
 
-def test_wrapper_follows_a_renamed_curve(curve):
+def test_only_a_curve_can_be_wrapped_and_the_wrapper_follows_it_until_it_is_deleted(curve):
+    for name in ("nothing", "ball"):
+        with pytest.raises(RuntimeError):
+            AnimCurve(name)
     wrapped = AnimCurve(curve)
     cmds.rename(curve, "renamed")
-    assert wrapped.name() == "renamed"
-    assert repr(wrapped) == "AnimCurve('renamed')"
+    assert (wrapped.name(), repr(wrapped)) == ("renamed", "AnimCurve('renamed')")
     wrapped.setKeyKindAt(index=0, keyKind=AnimCurve.KEY_BREAKDOWN)
     assert cmds.keyframe("renamed", query=True, breakdown=True) == [1.0]
-
-
-@pytest.mark.parametrize("name", ["nothing", "ball"])
-def test_only_an_existing_curve_can_be_wrapped(curve, name):
-    with pytest.raises(RuntimeError):
-        AnimCurve(name)
+    assert wrapped.exists()
+    cmds.delete("renamed")
+    assert not wrapped.exists()
 
 
 @pytest.mark.standin_only
-def test_each_key_kind_replaces_the_previous_one(curve):
+def test_each_key_kind_replaces_the_previous_one_and_a_missing_key_or_unknown_kind_raises(curve):
     wrapped = AnimCurve(curve)
     plain = (False, False)
+    for index, kind, error in [
+            (3, AnimCurve.KEY_BREAKDOWN, IndexError), (-1, AnimCurve.KEY_SPECIAL, IndexError),
+            (None, AnimCurve.KEY_DEFAULT, TypeError), (0, "smooth", ValueError)]:
+        with pytest.raises(error):
+            wrapped.setKeyKindAt(index=index, keyKind=kind)
+    assert key_kinds(curve) == [plain] * 3
     for kind, flags in [(AnimCurve.KEY_SPECIAL, (False, True)),
                         (AnimCurve.KEY_BREAKDOWN, (True, False)),
                         (AnimCurve.KEY_SPECIAL, (False, True)),
                         (AnimCurve.KEY_DEFAULT, plain)]:
         wrapped.setKeyKindAt(index=1, keyKind=kind, actionId=7)
         assert key_kinds(curve) == [plain, flags, plain]
-
-
-@pytest.mark.standin_only
-@pytest.mark.parametrize("index, kind, error", [
-    (3, AnimCurve.KEY_BREAKDOWN, IndexError), (-1, AnimCurve.KEY_SPECIAL, IndexError),
-    (None, AnimCurve.KEY_DEFAULT, TypeError), (0, "smooth", ValueError),
-])
-def test_a_kind_for_a_missing_key_or_an_unknown_kind_raises(curve, index, kind, error):
-    with pytest.raises(error):
-        AnimCurve(curve).setKeyKindAt(index=index, keyKind=kind)
-    assert key_kinds(curve) == [(False, False)] * 3
 
 
 def curve_into(destination, angular=False):
@@ -110,50 +103,54 @@ def curve_into(destination, angular=False):
     return name
 
 
-def blend(nodeType, name):
-    return cmds.createNode(nodeType, name=name, skipSelect=True)
+LINEAR, ROTATION = "animBlendNodeAdditiveDL", "animBlendNodeAdditiveRotation"
+BY_CHILD = {"output" + axis: "rotate" + axis for axis in "XYZ"}
 
 
-def single_blends(count):
-    """count linear blends in a chain ending on j.translateX; returns the first."""
-    names = [blend("animBlendNodeAdditiveDL", "layer%d" % i) for i in range(count)]
+def blended(nodeType, count, input_, feeds=None, link=None):
+    """A keyed curve into ``input_`` of the first of ``count`` chained blends, the
+    last feeding j by ``feeds`` (its output attribute: j's attribute), the first
+    tied to a layer "Layer1" by ``link`` ("weight" or "message"); the curve's name."""
+    names = [cmds.createNode(nodeType, name="blend%d" % i, skipSelect=True) for i in range(count)]
     for near, far in zip(names, names[1:]):
         cmds.connectAttr(near + ".output", far + ".inputA")
-    cmds.connectAttr(names[-1] + ".output", "j.translateX")
-    return names[0]
+    if feeds is None:
+        feeds = {"output": "rotate" if nodeType == ROTATION else "translateX"}
+    for output, attribute in feeds.items():
+        cmds.connectAttr("%s.%s" % (names[-1], output), "j." + attribute)
+    if link:
+        layer = cmds.createNode("animLayer", name="Layer1", skipSelect=True)
+        if link == "weight":
+            cmds.connectAttr(layer + ".foregroundWeight", names[0] + ".weightB")
+        else:
+            cmds.connectAttr(names[0] + ".message", layer + ".blendNodes[0]")
+    return curve_into("%s.%s" % (names[0], input_), angular=nodeType == ROTATION)
 
 
-def rotation_blends(count, byChild):
-    """count rotation blends chained by their compounds, the last one's output
-    feeding j.rotate as a whole or child by child; returns the first."""
-    names = [blend("animBlendNodeAdditiveRotation", "turn%d" % i) for i in range(count)]
-    for near, far in zip(names, names[1:]):
-        cmds.connectAttr(near + ".output", far + ".inputA")
-    if byChild:
-        for axis in "XYZ":
-            cmds.connectAttr("%s.output%s" % (names[-1], axis), "j.rotate" + axis)
-    else:
-        cmds.connectAttr(names[-1] + ".output", "j.rotate")
-    return names[0]
-
-
-@pytest.mark.parametrize("wire, expected", [
-    (lambda: curve_into("j.translateY"), "j.translateY"),
-    (lambda: curve_into(single_blends(1) + ".inputB"), "j.translateX"),
-    (lambda: curve_into(single_blends(3) + ".inputB"), "j.translateX"),
-    (lambda: curve_into(rotation_blends(1, True) + ".inputBY", True), "j.rotateY"),
-    (lambda: curve_into(rotation_blends(1, False) + ".inputBZ", True), "j.rotateZ"),
-    (lambda: curve_into(rotation_blends(2, False) + ".inputBX", True), "j.rotateX"),
-    (lambda: curve_into(rotation_blends(2, True) + ".inputAY", True), "j.rotateY"),
-    (lambda: curve_into(blend("animBlendNodeAdditiveScale", "size") + ".inputB"), None),
-    (lambda: cmds.createNode("animCurveTL", name="loose"), None),
-], ids=["direct", "one blend", "three blends", "rotation by child", "rotation by compound",
-        "two rotations by compound", "two rotations by child", "blend feeds nothing",
-        "curve feeds nothing"])
-def test_driven_plug_is_found_through_layer_blends(wire, expected):
+@pytest.mark.parametrize("wire, driven, layer", [
+    (lambda: curve_into("j.translateY"), "j.translateY", None),
+    (lambda: blended(LINEAR, 1, "inputB"), "j.translateX", None),
+    (lambda: blended(LINEAR, 1, "inputA"), "j.translateX", None),
+    (lambda: blended(LINEAR, 3, "inputB"), "j.translateX", None),
+    (lambda: blended(LINEAR, 1, "inputB", link="weight"), "j.translateX", "Layer1"),
+    (lambda: blended(LINEAR, 1, "inputB", link="message"), "j.translateX", "Layer1"),
+    (lambda: blended(ROTATION, 1, "inputBY", BY_CHILD), "j.rotateY", None),
+    (lambda: blended(ROTATION, 1, "inputBZ"), "j.rotateZ", None),
+    (lambda: blended(ROTATION, 2, "inputBX"), "j.rotateX", None),
+    (lambda: blended(ROTATION, 2, "inputAY", BY_CHILD), "j.rotateY", None),
+    (lambda: blended(ROTATION, 1, "inputBY", link="weight"), "j.rotateY", "Layer1"),
+    (lambda: blended(ROTATION, 1, "inputBY", link="message"), "j.rotateY", "Layer1"),
+    (lambda: blended("animBlendNodeAdditiveScale", 1, "inputB", feeds={}), None, None),
+    (lambda: cmds.createNode("animCurveTL", name="loose"), None, None),
+], ids=["direct", "one blend", "blend input A", "three blends", "layer by weight",
+        "layer by blendNodes", "rotation by child", "rotation by compound",
+        "two rotations by compound", "two rotations by child", "rotation layer by weight",
+        "rotation layer by blendNodes", "blend feeds nothing", "curve feeds nothing"])
+def test_driven_plug_and_layer_are_found_through_layer_blends(wire, driven, layer):
     cmds.createNode("joint", name="j")
-    driven = AnimCurve(wire()).drivenPlug
-    assert (driven.name() if driven is not None else None) == expected
+    curve = AnimCurve(wire())
+    assert (curve.drivenPlug.name() if curve.drivenPlug else None, curve.animLayer) == \
+        (driven, layer)
 
 
 RIGKIT0 = "Zentrik._api.__hybrid__.rigkit0"
@@ -165,30 +162,24 @@ def custom_angle(plug):
     return keyed_curve(plug, [(1, 1.0)])
 
 
-NONE = (False, False, False)
-
-
-@pytest.mark.parametrize("wire, nodeName, attrName, parentAttribute, isRotation, kinds", [
-    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate", True,
-     (False, True, False)),
-    (lambda: keyed_curve("j.translateY", [(1, 5.0)]), "|rig|j", "translateY", "translate",
-     False, (True, False, False)),
-    (lambda: keyed_curve("j.scaleX", [(1, 5.0)]), "|rig|j", "scaleX", "scale", False,
-     (False, False, True)),
-    (lambda: keyed_curve("j.visibility", [(1, 1.0)]), "|rig|j", "visibility", None, False, NONE),
-    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None, False, NONE),
-    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None, False, NONE),
-    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None, False, NONE),
+@pytest.mark.parametrize("wire, nodeName, attrName, compound", [
+    (lambda: keyed_curve("j.rotateY", [(1, 5.0)]), "|rig|j", "rotateY", "rotate"),
+    (lambda: keyed_curve("j.translateY", [(1, 5.0)]), "|rig|j", "translateY", "translate"),
+    (lambda: keyed_curve("j.scaleX", [(1, 5.0)]), "|rig|j", "scaleX", "scale"),
+    (lambda: keyed_curve("j.visibility", [(1, 1.0)]), "|rig|j", "visibility", None),
+    (lambda: custom_angle("j.twist"), "|rig|j", "twist", None),
+    (lambda: curve_into("time1.outTime", True), "time1", "outTime", None),
+    (lambda: cmds.createNode("animCurveTA", name="loose"), None, None, None),
 ], ids=["rotate channel", "translate channel", "scale channel", "visibility", "own angle",
         "dependency node", "feeds nothing"])
 def test_driven_channel_names_its_node_attribute_compound_and_kind(
-        wire, nodeName, attrName, parentAttribute, isRotation, kinds):
+        wire, nodeName, attrName, compound):
     cmds.group(cmds.createNode("joint", name="j"), name="rig")
     name = wire()
     curve = AnimCurve(name)
-    assert (curve.nodeName, curve.attrName, curve.parentAttribute, curve.isRotation) \
-        == (nodeName, attrName, parentAttribute, isRotation)
-    assert (curve.isTranslate, curve.isRotate, curve.isScale) == kinds
+    assert (curve.nodeName, curve.attrName, curve.parentAttribute) == (nodeName, attrName, compound)
+    assert (curve.isTranslate, curve.isRotate, curve.isScale, curve.isRotation) == tuple(
+        compound == kind for kind in ("translate", "rotate", "scale", "rotate"))
     assert curve.curveName == curve.name() == name
 
 
@@ -206,24 +197,20 @@ def test_node_is_the_modules_node_wrapper_or_the_name(curve, monkeypatch, loaded
         assert AnimCurve(curve).node == "|rig|ball"
 
 
-def test_new_key_values_go_into_the_scene_key_by_key():
+def test_new_key_values_go_into_the_scene_key_by_key_unless_their_count_differs():
     cmds.createNode("transform", name="ball")
     name = keyed_curve("ball.rotateX", [(1, 0.0), (5, 90.0), (9, 180.0)])
     wrapped = AnimCurve(name)
+    for wrong in ([1.0, 2.0], [1.0, 2.0, 3.0, 4.0], []):
+        with pytest.raises(ValueError):
+            wrapped.setProperty("newKeyValues", wrong)
+    assert cmds.keyframe(name, query=True, valueChange=True) == [0.0, 90.0, 180.0]
+    assert "newKeyValues" not in vars(wrapped)
     values = [0.0, math.pi / 2 + 2 * math.pi, -math.pi]
     wrapped.setProperty("newKeyValues", values)
     assert cmds.keyframe(name, query=True, valueChange=True) == pytest.approx([0.0, 450.0, -180.0])
     assert wrapped.keyValues == pytest.approx(values)
     assert wrapped.newKeyValues is values
-
-
-@pytest.mark.parametrize("values", [[1.0, 2.0], [1.0, 2.0, 3.0, 4.0], []])
-def test_new_key_values_of_another_length_change_nothing(curve, values):
-    wrapped = AnimCurve(curve)
-    with pytest.raises(ValueError):
-        wrapped.setProperty("newKeyValues", values)
-    assert wrapped.keyValues == [0.0, 2.0, 4.0]
-    assert "newKeyValues" not in vars(wrapped)
 
 
 def test_key_reads_follow_the_scene_and_refresh_drops_presets(curve):
@@ -269,44 +256,6 @@ def test_euler_filter_unwraps_the_keys_in_range(
         filterFlag=filterFlag, actionId=7, changed=changed)]
 
 
-def test_euler_filter_leaves_a_linear_curve_alone():
-    cmds.createNode("transform", name="ball")
-    name = keyed_curve("ball.translateX", [(1, 0.0), (2, 100.0)])
-    assert AnimCurve(name).smartEulerFilter(frameRange=[1, 2]) is False
-    assert cmds.keyframe(name, query=True, valueChange=True) == [0.0, 100.0]
-    assert CORE.eulerFilterCalls[-1]["changed"] is False
-
-
-def by_weight(layer, blendName):
-    cmds.connectAttr(layer + ".foregroundWeight", blendName + ".weightB")
-
-
-def by_message(layer, blendName):
-    cmds.connectAttr(blendName + ".message", layer + ".blendNodes[0]")
-
-
-def layer1():
-    return cmds.createNode("animLayer", name="Layer1", skipSelect=True)
-
-
-@pytest.mark.parametrize("wire, layer", [
-    (lambda: (by_weight(layer1(), single_blends(1)), curve_into("layer0.inputB")), "Layer1"),
-    (lambda: (by_message(layer1(), single_blends(1)), curve_into("layer0.inputB")), "Layer1"),
-    (lambda: (by_weight(layer1(), rotation_blends(1, False)),
-              curve_into("turn0.inputBY", True)), "Layer1"),
-    (lambda: (by_message(layer1(), rotation_blends(1, False)),
-              curve_into("turn0.inputBY", True)), "Layer1"),
-    (lambda: (None, curve_into("j.translateY")), None),
-    (lambda: (None, curve_into(single_blends(1) + ".inputA")), None),
-    (lambda: (None, curve_into(single_blends(1) + ".inputB")), None),
-    (lambda: (None, cmds.createNode("animCurveTL", name="loose")), None),
-], ids=["weight", "blendNodes", "rotation weight", "rotation blendNodes", "direct",
-        "blend input A", "blend without layer", "feeds nothing"])
-def test_a_curve_on_a_blends_input_b_belongs_to_the_blends_layer(wire, layer):
-    cmds.createNode("joint", name="j")
-    assert AnimCurve(wire()[1]).animLayer == layer
-
-
 @pytest.fixture
 def layered_channel():
     """ball.translateX keyed on the base layer and on "Layer1": the names of
@@ -319,11 +268,17 @@ def layered_channel():
     return base, layer, cmds.animLayer(layer, query=True, animCurves=True)[0]
 
 
-def test_base_and_layer_curves_of_a_layered_channel(layered_channel):
+def test_a_layered_channels_curves_know_their_layer_and_a_smart_key_keeps_to_its_curve(
+        layered_channel):
     base, layer, layerCurve = layered_channel
     assert (AnimCurve(layerCurve).animLayer, AnimCurve(base).animLayer) == (
         layer, "BaseAnimation")
     assert AnimCurve(layerCurve).nodeName == AnimCurve(base).nodeName == "|ball"
+    cmds.currentTime(4)
+    AnimCurve(layerCurve).setSmartKey()
+    assert cmds.keyframe(layerCurve, query=True, timeChange=True) == [1.0, 4.0]
+    assert cmds.keyframe(base, query=True, timeChange=True) == [1.0]
+
 
 def test_key_kinds_and_tangents_are_read_per_key(curve):
     cmds.keyframe(curve, edit=True, index=(0, 0), breakdown=True)
@@ -332,10 +287,9 @@ def test_key_kinds_and_tangents_are_read_per_key(curve):
     wrapper = AnimCurve(curve)
     assert wrapper.keyKinds == [AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL,
                                 AnimCurve.KEY_DEFAULT]
-    auto = oma.MFnAnimCurve.kTangentAuto
-    assert wrapper.tangentTypes == [[auto, auto], [auto, auto],
-                                    [oma.MFnAnimCurve.kTangentLinear,
-                                     oma.MFnAnimCurve.kTangentStep]]
+    auto, linear, step = (oma.MFnAnimCurve.kTangentAuto, oma.MFnAnimCurve.kTangentLinear,
+                          oma.MFnAnimCurve.kTangentStep)
+    assert wrapper.tangentTypes == [[auto, auto], [auto, auto], [linear, step]]
     assert wrapper.keyIndices == [0, 1, 2]
 
 
@@ -362,13 +316,9 @@ def test_interpolation_is_how_far_the_value_went_between_the_keys_around(keys, f
     assert AnimCurve(name).interpolationAt(frame) == expected
 
 
-def test_index_of_a_time_allows_for_unit_rounding_and_a_deleted_curve_is_gone(curve):
+def test_index_of_a_time_allows_for_unit_rounding():
     times = [1.0, 5.0000000001, 9.0]
     assert (AnimCurve.findIndex(times, 5), AnimCurve.findIndex(times, 6)) == (1, None)
-    wrapper = AnimCurve(curve)
-    assert wrapper.exists()
-    cmds.delete(curve)
-    assert not wrapper.exists()
 
 
 @pytest.mark.parametrize("keyFlag, expected", [(False, 7.0), (True, 3.0)])
@@ -379,11 +329,3 @@ def test_smart_key_keys_the_driven_plug_at_the_current_time(curve, keyFlag, expe
     assert cmds.keyframe(curve, query=True, timeChange=True) == [1.0, 5.0, 7.0, 9.0]
     assert cmds.keyframe(curve, query=True, valueChange=True, time=(7, 7)) == [expected]
     assert CORE.smartKeys == [dict(curve=curve, time=7.0, keyFlag=keyFlag, actionId="a1")]
-
-
-def test_smart_key_lands_on_a_layers_own_curve(layered_channel):
-    base, _, layered = layered_channel
-    cmds.currentTime(4)
-    AnimCurve(layered).setSmartKey()
-    assert cmds.keyframe(layered, query=True, timeChange=True) == [1.0, 4.0]
-    assert cmds.keyframe(base, query=True, timeChange=True) == [1.0]

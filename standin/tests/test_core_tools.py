@@ -3,22 +3,18 @@ progress, messages and error reports, as tests preset and read them on CORE."""
 import pytest
 from maya import cmds
 
-from Zentrik._api.__hybrid__ import _core, core39
+from Zentrik._api.__hybrid__ import _core, _core_tools, _core_values, core39
 from Zentrik._api.__hybrid__._core import (
     CORE, AuxToolOption, CurveTarget, FrameStepper, KeySelectionContext, LinearValue,
     MatrixDecomposition, MessageClick, ProgressBar, TargetSelection, ToolMessage, ToolOption,
     ValueRecord, askMessageKind, infoMessageKind, reportToolError)
 import maya.OpenMaya as om
 
-TOOL_NAMES = (
-    "AuxToolOption CurveTarget FrameStepper KeySelectionContext LinearValue MatrixDecomposition "
-    "MessageClick ProgressBar TargetSelection ToolMessage ToolOption ValueRecord "
-    "askMessageKind infoMessageKind reportToolError").split()
-
 
 def test_tool_names_reach_the_module_through_the_core_module():
-    assert sorted(set(TOOL_NAMES) - set(core39.__all__)) == []
-    assert [n for n in TOOL_NAMES if getattr(core39, n) is not getattr(_core, n)] == []
+    names = _core_tools.__all__ + _core_values.__all__
+    assert [n for n in names if n not in core39.__all__] == []
+    assert [n for n in names if getattr(core39, n) is not getattr(_core, n)] == []
 
 
 def keyed(node, *attributes):
@@ -28,52 +24,36 @@ def keyed(node, *attributes):
         cmds.setKeyframe("%s.%s" % (node, attribute), time=(1,), value=1.0)
 
 
-def test_target_is_the_selections_curves_over_the_playback_range_or_none():
+def test_target_is_the_selections_curves_and_their_keys_over_the_playback_range():
     keyed("a", "translateX", "rotateY")
     keyed("b", "scaleZ")
     keyed("c", "translateY")
-    cmds.playbackOptions(minTime=5, maxTime=20)
+    for frame in (5, 9, 30):
+        cmds.setKeyframe("a.translateX", time=(frame,), value=float(frame))
+    cmds.setKeyframe("b.scaleZ", time=(5,), value=2.0)
+    cmds.playbackOptions(minTime=1, maxTime=10)
     cmds.select("b", "a")
     target = CurveTarget()
     assert sorted(target.curveNames) == ["a_rotateY", "a_translateX", "b_scaleZ"]
-    assert target.targetTime == (5.0, 20.0)
-    assert target.preferTargetCurves is False
+    assert (target.targetTime, target.keyTimes) == ((1.0, 10.0), [1.0, 5.0, 9.0])
+    assert (target.preferTargetCurves, target.hasTimeRange) == (False, False)
+    CORE.curveTarget.targetTime = 5
+    assert CurveTarget().keyTimes == [5.0]
     cmds.select(clear=True)
-    assert CurveTarget().curveNames == []
+    assert CurveTarget().curveNames == CurveTarget().keyTimes == []
 
 
 def test_preset_target_answers_and_hands_out_copies():
     keyed("a", "translateX")
     cmds.select("a")
-    CORE.curveTarget.curveNames = ["x_rotateX", "x_rotateY"]
-    CORE.curveTarget.targetTime = [3, 4, 8]
-    CORE.curveTarget.preferTargetCurves = True
-    target = CurveTarget()
-    target.curveNames.append("changed")
-    assert (target.curveNames, target.targetTime, target.preferTargetCurves) \
-        == (["x_rotateX", "x_rotateY"], [3, 4, 8], True)
-    assert CORE.curveTarget.curveNames == ["x_rotateX", "x_rotateY"]
-
-
-def test_target_key_times_are_the_target_curves_keys_in_its_time():
-    keyed("a")
-    for frame in (1, 5, 9, 30):
-        cmds.setKeyframe("a.translateX", time=(frame,), value=float(frame))
-    keyed("b", "rotateY")
-    cmds.setKeyframe("b.rotateY", time=(5,), value=2.0)
-    cmds.playbackOptions(minTime=1, maxTime=10)
-    cmds.select("a", "b")
-    assert CurveTarget().keyTimes == [1.0, 5.0, 9.0]
-    CORE.curveTarget.targetTime = 5
-    assert CurveTarget().keyTimes == [5.0]
+    CORE.curveTarget.curveNames = names = ["x_rotateX", "x_rotateY"]
     CORE.curveTarget.keyTimes = times = [3.0]
-    assert CurveTarget().keyTimes == times and CurveTarget().keyTimes is not times
-    cmds.select(clear=True)
-    CORE.curveTarget.keyTimes = None
-    assert CurveTarget().keyTimes == []
-    assert CurveTarget().hasTimeRange is False
-    CORE.curveTarget.hasTimeRange = True
-    assert CurveTarget().hasTimeRange is True
+    CORE.curveTarget.targetTime = [3, 4, 8]
+    CORE.curveTarget.preferTargetCurves = CORE.curveTarget.hasTimeRange = True
+    target = CurveTarget()
+    assert (target.curveNames, target.keyTimes, target.targetTime) == (names, times, [3, 4, 8])
+    assert (target.preferTargetCurves, target.hasTimeRange) == (True, True)
+    assert target.curveNames is not names and target.keyTimes is not times
 
 
 def test_select_targets_records_the_selection_and_keeps_it():
@@ -137,28 +117,21 @@ def test_shown_messages_are_recorded_with_every_argument():
             "smart_euler_filter_off", MessageClick.accepted, None)
     assert (note.kind, note.duration, note.onMessageClick, note.clicks) \
         == (infoMessageKind, 3, None, [])
+    with pytest.raises(LookupError):
+        ToolMessage.click("never_shown")
 
 
 @pytest.mark.parametrize("which, value, expected", [
     ("smart_euler_filter_off", None, MessageClick.accepted),
-    (0, None, MessageClick.accepted),
+    (1, None, MessageClick.accepted),
     (-1, MessageClick.declined, MessageClick.declined),
-], ids=["by id", "by position", "declined"])
+], ids=["the latest of its id", "by position", "declined"])
 def test_a_click_hands_its_value_to_the_message(which, value, expected):
-    answers = []
+    earlier, answers = [], []
+    show_question(earlier)
     message = show_question(answers)
     assert ToolMessage.click(which, value) is None
-    assert answers == message.clicks == [expected]
-
-
-def test_a_click_goes_to_the_latest_message_of_its_id():
-    first, second = [], []
-    show_question(first)
-    show_question(second)
-    ToolMessage.click("smart_euler_filter_off")
-    assert (first, second) == ([], [MessageClick.accepted])
-    with pytest.raises(LookupError):
-        ToolMessage.click("never_shown")
+    assert (earlier, answers, message.clicks) == ([], [expected], [expected])
 
 
 def test_value_record_starts_empty_and_takes_keywords():
@@ -197,8 +170,7 @@ def test_matrix_decomposition_splits_maya_s_components():
     transformation = om.MTransformationMatrix()
     transformation.setScale([2.0, 0.5, 3.0], om.MSpace.kTransform)
     rotation = om.MEulerRotation(0.3, -0.4, 1.2, om.MEulerRotation.kZXY)
-    transformation.rotateTo(rotation)
-    transformation.setTranslation(om.MVector(1, 2, 3), om.MSpace.kTransform)
+    transformation.rotateTo(rotation).setTranslation(om.MVector(1, 2, 3), om.MSpace.kTransform)
     decomposition = MatrixDecomposition(transformation.asMatrix())
     assert decomposition.translation.isEquivalent(om.MVector(1, 2, 3), 1e-9)
     assert decomposition.scale.isEquivalent(om.MVector(2, 0.5, 3), 1e-9)
@@ -217,12 +189,9 @@ def test_linear_value_converts_to_the_working_unit(unit, ui):
 
 
 def test_reset_restores_every_tool_setting_and_record():
-    keyed("a", "rotateX")
-    CORE.curveTarget.curveNames = ["a_rotateX"]
-    CORE.curveTarget.targetTime = (1, 2)
-    CORE.curveTarget.preferTargetCurves = True
-    CORE.curveTarget.keyTimes = [1.0]
-    CORE.curveTarget.hasTimeRange = True
+    for name, value in dict(curveNames=["a_rotateX"], targetTime=(1, 2), keyTimes=[1.0],
+                            preferTargetCurves=True, hasTimeRange=True).items():
+        setattr(CORE.curveTarget, name, value)
     CORE.frameStepper.canStep = False
     with FrameStepper():
         pass
@@ -243,10 +212,9 @@ def test_reset_restores_every_tool_setting_and_record():
     assert (target.curveNames, target.preferTargetCurves) == ([], False)
     assert CORE.curveTarget.targetTime is CORE.curveTarget.keyTimes is None
     assert (target.hasTimeRange, CORE.frameStepper.canStep) == (False, True)
-    assert CORE.frameSteppers == CORE.smartKeys == []
     assert KeySelectionContext().isActive is False
     assert ToolOption("smartEulerFilter").load() is AuxToolOption("highlight").load() is False
-    assert [CORE.targetSelections, CORE.progressBars, CORE.messages, CORE.toolErrors,
-            CORE.eulerFilterCalls] == [[], [], [], [], []]
+    assert [CORE.frameSteppers, CORE.smartKeys, CORE.targetSelections, CORE.progressBars,
+            CORE.messages, CORE.toolErrors, CORE.eulerFilterCalls] == [[]] * 7
     assert CORE.commonKit.smartEulerFilter_toolButton.isChecked() is False
     assert (CORE.secondToolbar.underMouse(), CORE.optionSet.activeOptions) == (False, set())

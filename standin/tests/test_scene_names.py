@@ -8,38 +8,37 @@ from hypothesis import given, settings, strategies as st
 from maya import cmds
 import maya.OpenMaya as om
 from maya._scene import globMatcher
-from scene_lookup import dagPath, dependNode
+from scene_lookup import dagPath, dependNode, selectionOf
 
 
 def test_a_short_name_resolves_to_one_node_only_while_it_is_unique():
-    grp = cmds.group(empty=True, name="grp")
-    cmds.createNode("transform", name="ctrl", parent=grp)
+    cmds.createNode("transform", name="ctrl", parent=cmds.group(empty=True, name="grp"))
     assert dagPath("ctrl").fullPathName() == "|grp|ctrl"
     assert cmds.createNode("transform", name="ctrl") == "|ctrl"
     assert sorted(cmds.ls("ctrl")) == ["grp|ctrl", "|ctrl"]
     assert dagPath("grp|ctrl").partialPathName() == "grp|ctrl"
     assert dagPath("|ctrl").fullPathName() == "|ctrl"
-    selection = om.MSelectionList()
-    selection.add("ctrl")
     strings = []  # API 1.0 fills a list of str
-    selection.getSelectionStrings(strings)
+    selectionOf("ctrl").getSelectionStrings(strings)
     assert sorted(strings) == ["grp|ctrl", "|ctrl"]
+    # the world above a top-level node has an empty path
+    world = om.MFnDagNode(dependNode("grp")).parent(0)
+    assert world.hasFn(om.MFn.kWorld) and om.MFnDagNode(world).fullPathName() == ""
 
 
 @pytest.mark.parametrize("name", [
-    "missing", b"missing", "grp|missing", "|ctrl", "ctrl|grp", "", "ctrl.noSuchAttribute",
-])
+    "missing", b"missing", "grp|missing", "|ctrl", "ctrl|grp", "", "ctrl.noSuchAttribute"])
 def test_selection_list_refuses_names_that_match_nothing(name):
     cmds.createNode("transform", name="ctrl", parent=cmds.group(empty=True, name="grp"))
     with pytest.raises(RuntimeError, match=r"\(kInvalidParameter\): Object does not exist"):
         om.MSelectionList().add(name)
 
 
-def test_selection_list_takes_bytes_and_attribute_paths():
+def test_selection_lists_and_commands_take_bytes_lists_and_tuples():
     cmds.createNode("transform", name="ball")
-    selection = om.MSelectionList()
-    selection.add(b"ball")
-    selection.add("ball.translateX")
+    cmds.createNode("transform", name="b")
+    assert cmds.ls(["ball", (b"b",)], None) == ["ball", "b"]
+    selection = selectionOf(b"ball", "ball.translateX")
     obj = om.MObject()
     selection.getDependNode(0, obj)
     assert obj == dependNode("ball")
@@ -65,21 +64,13 @@ def test_deleting_a_transform_kills_the_handles_of_its_whole_subtree():
     ({"fullPath": True}, ["|top|grp", "|grp"]), ({"f": True}, ["|top|grp", "|grp"]),
 ])
 def test_list_relatives_gives_object_names_unless_asked_for_paths(flags, parents):
-    """Maya command reference, listRelatives: "-path: Return a proper object name
-    that can be passed to other commands", "-fullPath: Return full pathnames"."""
+    # -path: "a proper object name that can be passed to other commands"
     top = cmds.createNode("transform", name="top")
     cmds.createNode("joint", name="a", parent=cmds.createNode("transform", name="grp",
                                                               parent=top))
     cmds.createNode("joint", name="b", parent=cmds.createNode("transform", name="grp"))
     assert [cmds.listRelatives(name, parent=True, **flags)[0] for name in ("a", "b")] == parents
     assert cmds.listRelatives("top", parent=True, **flags) is None
-
-
-def test_top_level_parent_is_the_world_with_an_empty_path():
-    node = dependNode(cmds.createNode("transform", name="top"))
-    world = om.MFnDagNode(node).parent(0)
-    assert world.hasFn(om.MFn.kWorld)
-    assert om.MFnDagNode(world).fullPathName() == ""
 
 
 @pytest.fixture
@@ -90,20 +81,15 @@ def twins():
 
 
 AMBIGUOUS_CALLS = [
-    ("select", ("ctrl",), {}, "ctrl"),
-    ("getAttr", ("ctrl.tx",), {}, "ctrl.tx"),
-    ("setAttr", ("ctrl.tx", 1.0), {}, "ctrl.tx"),
+    ("select", ("ctrl",), {}, "ctrl"), ("getAttr", ("ctrl.tx",), {}, "ctrl.tx"),
+    ("setAttr", ("ctrl.tx", 1.0), {}, "ctrl.tx"), ("delete", ("ctrl",), {}, "ctrl"),
     ("listRelatives", ("ctrl",), {"parent": True}, "ctrl"),
-    ("delete", ("ctrl",), {}, "ctrl"),
-    ("rename", ("ctrl", "other"), {}, "ctrl"),
-    ("parent", ("ctrl", "grp"), {}, "ctrl"),
+    ("rename", ("ctrl", "other"), {}, "ctrl"), ("parent", ("ctrl", "grp"), {}, "ctrl"),
     ("xform", ("ctrl",), {"query": True, "translation": True}, "ctrl"),
-    ("nodeType", ("ctrl",), {}, "ctrl"),
-    ("addAttr", ("ctrl",), {"longName": "extra"}, "ctrl"),
-    ("listConnections", ("ctrl",), {}, "ctrl"),
+    ("nodeType", ("ctrl",), {}, "ctrl"), ("addAttr", ("ctrl",), {"longName": "extra"}, "ctrl"),
+    ("listConnections", ("ctrl",), {}, "ctrl"), ("setKeyframe", ("ctrl.tx",), {}, "ctrl.tx"),
     ("connectAttr", ("grp.tx", "ctrl.tx"), {}, "ctrl.tx"),
     ("connectionInfo", ("ctrl.tx",), {"isSource": True}, "ctrl.tx"),
-    ("setKeyframe", ("ctrl.tx",), {}, "ctrl.tx"),
 ]
 
 
@@ -123,9 +109,7 @@ def test_an_ambiguous_name_exists_and_paths_or_patterns_still_reach_its_nodes(tw
     assert cmds.getAttr("grp|ctrl.tx") == 0.0 and cmds.getAttr("|ctrl.tx") == 2.0
     cmds.select("ctr*")
     assert sorted(cmds.ls(selection=True)) == ["grp|ctrl", "|ctrl"]
-    selection = om.MSelectionList()
-    selection.add("ctrl.tx")
-    assert selection.length() == 2
+    assert selectionOf("ctrl.tx").length() == 2
 
 
 def fnmatch_answer(pattern, text):
@@ -183,18 +167,13 @@ class Unprintable:
 
 
 @pytest.mark.parametrize("odd, shown", [
-    ({"ctrl": ["|ctrl|ctrl"]}, "{'ctrl': ['|ctrl|ctrl']}"),
-    (3.5, "3.5"),
-    ({"ctrl"}, "{'ctrl'}"),
+    ({"ctrl": ["|ctrl|ctrl"]}, "{'ctrl': ['|ctrl|ctrl']}"), (3.5, "3.5"), ({"ctrl"}, "{'ctrl'}"),
     (Unprintable(), "<Unprintable object>"),
 ])
 @pytest.mark.parametrize("call", [
-    lambda odd: cmds.ls(odd),
-    lambda odd: cmds.select(["ctrl", odd]),
-    lambda odd: cmds.keyframe(odd, query=True),
-    lambda odd: cmds.getAttr(odd),
-    lambda odd: cmds.objExists(odd),
-    lambda odd: cmds.createNode("transform", parent=odd),
+    lambda odd: cmds.ls(odd), lambda odd: cmds.select(["ctrl", odd]),
+    lambda odd: cmds.keyframe(odd, query=True), lambda odd: cmds.getAttr(odd),
+    lambda odd: cmds.objExists(odd), lambda odd: cmds.createNode("transform", parent=odd),
     lambda odd: cmds.attributeQuery("tx", node=odd, exists=True),
 ], ids=["ls", "select", "keyframe", "getAttr", "objExists", "createNode", "attributeQuery"])
 def test_commands_refuse_an_object_argument_that_is_no_name(call, odd, shown):
@@ -205,33 +184,22 @@ def test_commands_refuse_an_object_argument_that_is_no_name(call, odd, shown):
     assert cmds.ls("ctrl") == ["ctrl"] and cmds.ls(selection=True) == []
 
 
-def test_names_in_lists_tuples_and_bytes_still_resolve():
-    cmds.createNode("transform", name="a")
-    cmds.createNode("transform", name="b")
-    assert cmds.ls(["a", (b"b",)], None) == ["a", "b"]
-
-
-def test_a_new_scene_by_the_long_or_the_short_flag():
-    for flags in (dict(newFile=True, force=True), dict(new=True, f=True)):
-        cmds.createNode("transform", name="left")
-        assert cmds.file(**flags) == "" and cmds.ls("left") == []
-
-
-def test_namespaces_and_dag_listing_by_long_or_short_flags():
+def test_namespaces_dag_listing_and_a_new_scene_by_long_or_short_flags():
     assert cmds.namespace(addNamespace="rig") == "rig"
     assert cmds.namespace(add="anim", parent="rig") == "rig:anim"
     assert cmds.namespace(exists="rig:anim") is True
     cmds.createNode("transform", name="t")
     cmds.createNode("network", name="n")
     assert cmds.ls(dagObjects=True) == cmds.ls(dag=True) == ["t"]
+    for flags in (dict(newFile=True, force=True), dict(new=True, f=True)):
+        cmds.createNode("transform", name="left")
+        assert cmds.file(**flags) == "" and cmds.ls("left") == []
 
 
 @pytest.mark.parametrize("command, args, flag", [
-    ("getAttr", ("t.tx",), dict(asTexture=True)),
-    ("keyframe", ("t",), dict(tangent=True)),
+    ("getAttr", ("t.tx",), dict(asTexture=True)), ("keyframe", ("t",), dict(tangent=True)),
     ("addAttr", ("t",), dict(longName="x", attributeType2="double")),
-    ("xform", ("t",), dict(eulerFilter=True)),
-    ("file", (), dict(n=True, force=True)),
+    ("xform", ("t",), dict(eulerFilter=True)), ("file", (), dict(n=True, force=True)),
 ])
 def test_flags_maya_does_not_have_are_refused(command, args, flag):
     cmds.createNode("transform", name="t")
@@ -239,13 +207,10 @@ def test_flags_maya_does_not_have_are_refused(command, args, flag):
         getattr(cmds, command)(*args, **flag)
 
 
-@pytest.mark.parametrize("build, pattern, listed", [
-    ([("transformB", None), ("transformA", None)], "transform*", ["transformA", "transformB"]),
-    ([("parent", None), ("child", "parent"), ("child", None)], "child",
-     ["|child", "parent|child"]),
-], ids=["by name, not creation", "root path first"])
-def test_ls_lists_the_matches_of_a_name_by_full_path(build, pattern, listed):
-    """Maya lists the nodes a name matches in the order of their full paths."""
-    for name, parent in build:
-        cmds.createNode("transform", name=name, **({"parent": parent} if parent else {}))
-    assert cmds.ls(pattern) == listed
+def test_ls_lists_the_matches_of_a_name_by_full_path_not_by_creation():
+    for name in ("transformB", "transformA", "parent"):
+        cmds.createNode("transform", name=name)
+    cmds.createNode("transform", name="child", parent="parent")
+    cmds.createNode("transform", name="child")
+    assert cmds.ls("transform*") == ["transformA", "transformB"]
+    assert cmds.ls("child") == ["|child", "parent|child"]
