@@ -56,15 +56,27 @@ void refuseAmbiguousNode(const State &s, py::handle nodeName, bool report) {
 py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
     py::object path = latin1Name(s, plugName);
     py::object parts = callMethod(path, s.split, s.dot);
+    const Py_ssize_t partCount = PyObject_Size(parts.ptr());
+    if (partCount < 0) throwPythonError();
     py::object nodeName = steal(PySequence_GetItem(parts.ptr(), 0));
     py::object node = newNode(s, nodeName);
-    py::object components =
-        steal(PySequence_List(steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX)).ptr()));
     // A path without an attribute never looks the node up.
-    if (PyList_GET_SIZE(components.ptr()) == 0)
+    if (partCount == 1)
         refuseAmbiguousNode(s, nodeName, true);
     else if (getAttr(node, s.nodeMObject).is_none())
         refuseAmbiguousNode(s, nodeName, false);
+    if (partCount == 2) {  // "node.attr", the usual path, needs no walk
+        py::object attributeName = steal(PySequence_GetItem(parts.ptr(), 1));
+        const int hasIndex = PySequence_Contains(attributeName.ptr(), s.openBracket);
+        if (hasIndex < 0) throwPythonError();
+        if (!hasIndex) {
+            py::object attribute =
+                callMethod(getAttr(node, s.fnDependencyNode), s.attribute, attributeName);
+            return call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
+        }
+    }
+    py::object components =
+        steal(PySequence_List(steal(PySequence_GetSlice(parts.ptr(), 1, PY_SSIZE_T_MAX)).ptr()));
     if (PyList_Reverse(components.ptr()) < 0) throwPythonError();
     const py::object one = steal(PyLong_FromLong(1));
 

@@ -83,20 +83,21 @@ bool bindArguments(PyObject *binding, PyObject *const *args, size_t nargsf, PyOb
         }
         out[i] = args[nargs + k];
     }
-    // Missing required arguments are named all at once, as CPython names them.
-    py::list missing;
+    bool complete = true;
     for (Py_ssize_t i = 0; i < count; ++i) {
         if (out[i]) continue;
         if (i < required)
-            missing.append(py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(names, i)));
+            complete = false;
         else
             out[i] = PyTuple_GET_ITEM(defaults, i - required);
     }
-    if (!missing.empty()) {
-        setMissingArgumentsError(qualname, missing);
-        return false;
-    }
-    return true;
+    if (complete) return true;
+    // Missing required arguments are named all at once, as CPython names them.
+    py::list missing;
+    for (Py_ssize_t i = 0; i < required; ++i)
+        if (!out[i]) missing.append(py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(names, i)));
+    setMissingArgumentsError(qualname, missing);
+    return false;
 }
 
 // --- the member function type ----------------------------------------------
