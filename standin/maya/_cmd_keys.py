@@ -207,7 +207,7 @@ def setKeyframe(*args, **flags):
         if target[0] == "curve":
             continue
         for key in _leafKeys(target):
-            if SCENE.isLocked(key) or key[0].locked:
+            if SCENE.isLocked(key):
                 continue
             if SCENE.curveTypeFor(key[1]) is None:
                 continue

@@ -238,10 +238,11 @@ class PlugModel(object):
     def freeToChange(self, key, checkParents=True, checkChildren=True):
         """``MPlug.isFreeToChange``: a plug is not free when it (or, with
         ``checkParents``, an ancestor plug) is locked or the destination of a
-        connection from anything but an anim curve, or its node is locked;
-        with ``checkChildren`` a free plug whose child or element plugs are
-        not free answers ``kChildrenNotFreeToChange``."""
-        if key[0].locked or self._blocksChange(key):
+        connection from anything but an anim curve; with ``checkChildren`` a
+        free plug whose child or element plugs are not free answers
+        ``kChildrenNotFreeToChange``. A locked node does not make its plugs
+        unfree: its unlocked attributes still take values and connections."""
+        if self._blocksChange(key):
             return NOT_FREE_TO_CHANGE
         if checkParents:
             parent = self.parentKey(key)

@@ -198,3 +198,18 @@ class TestSteppedAttributes:
         cmds.setKeyframe("box." + attr, time=5, insert=True, **flags)
         assert [cmds.keyTangent("box." + attr, query=True, time=5, **{flag: True})[0]
                 for flag in ("inTangentType", "outTangentType")] == types
+
+
+def test_a_locked_node_still_takes_values_and_keys_on_its_unlocked_attributes():
+    import maya.OpenMaya as om
+    cmds.createNode("transform", name="ctrl")
+    cmds.setAttr("ctrl.ty", lock=True)
+    cmds.lockNode("ctrl", lock=True)
+    assert plug("ctrl.tx").isFreeToChange() == om.MPlug.kFreeToChange
+    assert plug("ctrl.ty").isFreeToChange() == om.MPlug.kNotFreeToChange
+    cmds.setAttr("ctrl.tx", 2.5)
+    assert cmds.setKeyframe("ctrl", attribute=["tx", "ty"], time=(4,)) == 1
+    assert cmds.keyframe("ctrl.tx", query=True, valueChange=True) == [2.5]
+    assert cmds.keyframe("ctrl.ty", query=True) is None
+    with pytest.raises(RuntimeError):
+        cmds.rename("ctrl", "other")
