@@ -27,15 +27,14 @@ def test_plug_values_wait_for_do_it_and_undo_restores_them(queue, attribute, aft
 
 
 def test_rename_and_reparent_wait_for_do_it_and_undo_in_reverse_order():
-    cmds.createNode("transform", name="ball")
-    cmds.group(empty=True, name="grp")
+    ball = dependNode(cmds.createNode("transform", name="ball"))
     modifier = om.MDagModifier()
-    modifier.renameNode(dependNode("ball"), "sphere")
-    modifier.reparentNode(dependNode("ball"), dependNode("grp"))
+    modifier.renameNode(ball, "sphere")
+    modifier.reparentNode(ball, dependNode(cmds.group(empty=True, name="grp")))
     assert cmds.ls("ball", long=True) == ["|ball"]
     modifier.doIt()
     assert cmds.ls("sphere", long=True) == ["|grp|sphere"]
-    modifier.reparentNode(dependNode("sphere"), om.MObject())
+    modifier.reparentNode(ball, om.MObject())
     modifier.doIt()
     assert cmds.ls("sphere", long=True) == ["|sphere"]
     modifier.undoIt()
@@ -43,10 +42,8 @@ def test_rename_and_reparent_wait_for_do_it_and_undo_in_reverse_order():
 
 
 def test_undoing_a_reparent_that_renamed_on_a_clash_brings_the_name_back():
-    cmds.group(empty=True, name="grpA")
-    cmds.group(empty=True, name="grpB")
-    cmds.createNode("transform", name="ctrl", parent="grpA")
-    cmds.createNode("transform", name="ctrl", parent="grpB")
+    for group in ("grpA", "grpB"):
+        cmds.createNode("transform", name="ctrl", parent=cmds.group(empty=True, name=group))
     modifier = om.MDagModifier()
     modifier.reparentNode(dependNode("|grpA|ctrl"), dependNode("grpB"))
     modifier.doIt()

@@ -1,8 +1,6 @@
-"""What the attribute wrapper relies on when it finds, reads and writes a plug:
-array elements by logical index, typed matrix data, the curves one compound
-key edits, node identity across renames, and MScriptUtil pointers: memory their
-util owns, refused once it is freed, where Maya would read or write freed
-memory.  (Names several nodes answer: tests/test_node.py, test_scene_names.py.)"""
+"""What the attribute wrapper relies on to find, read and write a plug: elements by
+logical index, typed matrix data, compound keys, node identity, and MScriptUtil pointers
+that are refused once their util is freed.  (Shared names: tests/test_node.py.)"""
 import gc
 import weakref
 
@@ -67,6 +65,7 @@ def test_a_node_keeps_its_identity_across_renames_and_a_new_one_differs():
     assert dependNode("spine_old") == before
     cmds.createNode("transform", name="spine")
     assert dependNode("spine") != before
+    assert om.MObject().apiType() == om.MFn.kInvalid
 
 
 def test_a_plug_read_from_an_array_dies_with_it_and_a_copy_does_not():
@@ -97,7 +96,13 @@ def matrix_scale(pointer):
     om.MFnTransform(dependNode("ball")).transformation().getScale(pointer, om.MSpace.kTransform)
 
 
-def test_a_pointer_does_not_keep_its_util_alive():
+@pytest.mark.parametrize("method, args", [
+    ("getUint", ()), ("getInt", ()), ("getShort", ()), ("getBool", ()), ("getFloat", ()),
+    ("getDouble", ()), ("setUint", (1,)), ("setInt", (1,)), ("setBool", (True,)),
+    ("setDouble", (1.0,)), ("getDoubleArrayItem", (2,)), ("setDoubleArray", (2, 1.0)),
+    ("getIntArrayItem", (2,)),
+])
+def test_a_pointer_does_not_keep_its_util_alive_and_is_refused_once_it_is_gone(method, args):
     util = om.MScriptUtil()
     pointer = util.asUintPtr()
     om.MScriptUtil.setUint(pointer, 7)
@@ -106,18 +111,7 @@ def test_a_pointer_does_not_keep_its_util_alive():
     del util
     assert alive() is None
     with pytest.raises(RuntimeError, match=FREED):
-        om.MScriptUtil.getUint(pointer)
-
-
-@pytest.mark.parametrize("method, args", [
-    ("getUint", ()), ("getInt", ()), ("getShort", ()), ("getBool", ()), ("getFloat", ()),
-    ("getDouble", ()), ("setUint", (1,)), ("setInt", (1,)), ("setBool", (True,)),
-    ("setDouble", (1.0,)), ("getDoubleArrayItem", (2,)), ("setDoubleArray", (2, 1.0)),
-    ("getIntArrayItem", (2,)),
-])
-def test_a_temporary_utils_pointer_is_refused_by_every_accessor(method, args):
-    with pytest.raises(RuntimeError, match=FREED):
-        getattr(om.MScriptUtil, method)(om.MScriptUtil().asDoublePtr(), *args)
+        getattr(om.MScriptUtil, method)(pointer, *args)
 
 
 @pytest.mark.parametrize("write, expected", [

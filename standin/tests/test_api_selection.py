@@ -69,8 +69,7 @@ class TestActiveSelection:
         (("a", "md"), (om.MGlobal.kRemoveFromList,), ["b"]),
         (("a", "md"), (om.MGlobal.kXORWithList,), ["b", "md"]), (("md.input1X",), (), ["md"]),
     ])
-    def test_set_active_selection_list_replaces_by_default(self, scene, items, adjustment,
-                                                           expected):
+    def test_set_active_list_replaces_by_default(self, scene, items, adjustment, expected):
         cmds.select("b", "a")
         om.MGlobal.setActiveSelectionList(selectionOf(*items), *adjustment)
         assert cmds.ls(selection=True) == expected
@@ -162,8 +161,7 @@ KINDS = dict(object=dependNode, path=dagPath, plug=plug, list=selectionOf)
     ("driver.offsetX", "plug", False, True), ("a.translate", "list", False, True),
     ("driver.offset", "list", False, True), ("driver.offsetY", "list", False, False),
 ])
-def test_how_is_animated_examines_each_representation(scene, name, kind, checkParent,
-                                                      expected):
+def test_is_animated_examines_each_representation(scene, name, kind, checkParent, expected):
     cmds.addAttr("driver", longName="offset", attributeType="double3")
     for axis in "XYZ":
         cmds.addAttr("driver", longName="offset" + axis, attributeType="double",

@@ -31,8 +31,7 @@ INCOMPATIBLE = ("Connection not made: '%s' -> '%s'. Data types of source and des
     ("driver.label", "ctrl.rx", INCOMPATIBLE % ("driver.label", "ctrl.rotateX")),
     ("driver.rx", "driver.label", INCOMPATIBLE % ("driver.rotateX", "driver.label")),
 ])
-def test_connect_attr_refuses_a_missing_end_or_incompatible_types(rig, source, destination,
-                                                                  message):
+def test_connect_attr_refuses_a_missing_end_or_wrong_types(rig, source, destination, message):
     cmds.addAttr("driver", longName="label", dataType="string")
     with pytest.raises(RuntimeError) as raised:
         cmds.connectAttr(source, destination)
@@ -130,8 +129,9 @@ def test_connection_info_answers_for_the_plug_or_its_nearest_ancestor(rig, plug,
     ({}, "You must specify exactly one flag."),
     ({"isSource": True, "isDestination": True}, "You cannot specify more than one flag.")])
 def test_connection_info_takes_exactly_one_flag(rig, flags, message):
-    with pytest.raises(RuntimeError, match="^%s$" % message):
+    with pytest.raises(RuntimeError) as raised:
         cmds.connectionInfo("ctrl.tx", **flags)
+    assert str(raised.value) == message
 
 
 # listAttr: every filter flag narrows the list; "-cb: list only non-keyable attributes shown

@@ -29,15 +29,12 @@ class TestConstraints:
     def test_a_constraint_drives_its_channels(self, rig, command, fn, driven, pose):
         name = "ctrl_%s1" % command
         assert getattr(cmds, command)("driver", "ctrl") == [name]
-        assert cmds.nodeType(name) == command
-        assert cmds.listRelatives(name, parent=True) == ["ctrl"]
+        assert cmds.nodeType(name) == command and cmds.listRelatives(name, parent=True) == ["ctrl"]
         node = dependNode(name)
         assert node.hasFn(om.MFn.kConstraint) and node.hasFn(fn)
         prefix = {"t": "constraintTranslate", "r": "constraintRotate"}
-        for channel in CHANNELS:
-            expected = ["%s.%s%s" % (name, prefix[channel[0]], channel[-1])] \
-                if channel in driven else None
-            assert sources("ctrl." + channel) == expected
+        assert [sources("ctrl." + c) for c in CHANNELS] == [
+            ["%s.%s%s" % (name, prefix[c[0]], c[-1])] if c in driven else None for c in CHANNELS]
         assert cmds.getAttr("ctrl.translate")[0] + cmds.getAttr("ctrl.rotate")[0] == \
             pytest.approx(pose)
         assert oma.MAnimUtil.isAnimated(plug("ctrl." + driven[0])) is False
@@ -65,8 +62,7 @@ class TestConstraints:
         cmds.setKeyframe("ctrl.tx", time=(1,), value=5.0)
         cmds.pointConstraint("driver", "ctrl")
         assert sources("ctrl.tx") == ["ctrl_pointConstraint1.constraintTranslateX"]
-        found = om.MObjectArray()
-        assert oma.MAnimUtil.findAnimation(plug("ctrl.tx"), found) is False
+        assert oma.MAnimUtil.findAnimation(plug("ctrl.tx"), om.MObjectArray()) is False
 
     def test_a_channel_driven_otherwise_is_refused(self, rig):
         cmds.connectAttr("grp.tx", "ctrl.tx")

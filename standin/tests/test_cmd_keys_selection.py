@@ -1,8 +1,6 @@
-"""Key selection and tangents: selectKey puts keys on the active list, keyframe
-reads and edits them when no object is named; tangent types and weighted curves
-through keyTangent, setKeyframe and MFnAnimCurve.  (How each key command reads
-its time and index flags: test_cmd_keys_flags.py; the per-key flag arrays as
-plugs: the key-kind tool tests in tests/test_key_tools.py.)"""
+"""Key selection and tangents: selectKey and keyframe on the selected keys; tangent types
+and weighted curves through keyTangent, setKeyframe and MFnAnimCurve.  (Time and index
+flags: test_cmd_keys_flags.py; per-key flag plugs: tests/test_key_tools.py.)"""
 import pytest
 from maya import cmds
 import maya.OpenMaya as om
@@ -17,12 +15,16 @@ def selectedTimes():
 
 
 def kinds(target, flag):
-    """Times of the keys of ``target`` whose ``flag`` is set, read back from the curve."""
+    """Times of the keys of ``target`` whose ``flag`` is set, read back from
+    the curve itself."""
     curve = cmds.keyframe(target, query=True, name=True)[0]
+    times = cmds.keyframe(curve, query=True, timeChange=True)
     if flag == "breakdown":
         return cmds.keyframe(curve, query=True, breakdown=True) or []
-    flags = cmds.getAttr(curve + ".keyTickDrawSpecial")
-    return [t for t, on in zip(cmds.keyframe(curve, query=True, timeChange=True), flags) if on]
+    from maya import _keys, _scene
+
+    node = _scene.SCENE.resolveOne(curve)
+    return [t for t, k in zip(times, node.keys) if _keys.isTickDrawSpecial(k)]
 
 
 class TestSelectKey:

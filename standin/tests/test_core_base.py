@@ -1,7 +1,6 @@
-"""The suite-core stand-in: the parts of it that rigkit0's behaviour rests on,
-its attribute wrappers, its named callbacks and its Euler filter (one angle
-unwrapped towards the one before, a triple swapped for the closer of its two
-forms)."""
+"""The suite-core stand-in parts rigkit0's behaviour rests on: cached properties,
+modifier context, attribute wrappers, named callbacks and the Euler filter (one angle
+unwrapped towards the one before, a triple swapped for the closer of its two forms)."""
 import contextlib
 import ctypes
 import math
@@ -42,32 +41,31 @@ def make_probe_class(getter):
         "__init__": __init__, "__len__": probe_value, "value": coreProperty(getter)})
 
 
-# `len` is a C builtin whose own name differs from the name the class binds it to.
-@pytest.mark.parametrize("getter, answer", [
-    (probe_value, [1, 2]), (probe_value, None), (instancemethod(probe_value), [1, 2]), (len, 3),
-], ids=["function", "None", "instancemethod", "builtin"])
-def test_property_runs_once_per_instance_and_keeps_its_result(getter, answer):
-    probe_class = make_probe_class(getter)
-    first, second = probe_class(answer), probe_class(answer)
-    assert first.value is first.value is answer and second.value is answer
-    assert (first.reads, second.reads) == (1, 1)
+class TestCoreProperty:
+    # `len` is a C builtin whose own name differs from the name the class binds it to.
+    @pytest.mark.parametrize("getter, answer", [
+        (probe_value, [1, 2]), (probe_value, None), (instancemethod(probe_value), [1, 2]),
+        (len, 3)], ids=["function", "None", "instancemethod", "builtin"])
+    def test_runs_once_per_instance_and_keeps_its_result(self, getter, answer):
+        probe_class = make_probe_class(getter)
+        first, second = probe_class(answer), probe_class(answer)
+        assert first.value is first.value is answer and second.value is answer
+        assert (first.reads, second.reads) == (1, 1)
 
+    def test_a_read_that_raises_keeps_nothing(self):
+        probe = make_probe_class(probe_value)(RuntimeError("gone"))
+        with pytest.raises(RuntimeError, match="gone"):
+            probe.value
+        probe.answer = "found"
+        assert (probe.value, probe.value, probe.reads) == ("found", "found", 2)
 
-def test_property_read_that_raises_keeps_nothing():
-    probe = make_probe_class(probe_value)(RuntimeError("gone"))
-    with pytest.raises(RuntimeError, match="gone"):
-        probe.value
-    probe.answer = "found"
-    assert (probe.value, probe.value, probe.reads) == ("found", "found", 2)
-
-
-@pytest.mark.parametrize("read_first", [False, True])
-def test_set_property_presets_the_value_without_running_the_method(read_first):
-    probe = make_probe_class(probe_value)("computed")
-    if read_first:
-        probe.value
-    probe.setProperty("value", "preset")
-    assert (probe.value, probe.reads) == ("preset", 1 if read_first else 0)
+    @pytest.mark.parametrize("read_first", [False, True])
+    def test_set_property_presets_the_value_without_running_the_method(self, read_first):
+        probe = make_probe_class(probe_value)("computed")
+        if read_first:
+            probe.value
+        probe.setProperty("value", "preset")
+        assert (probe.value, probe.reads) == ("preset", 1 if read_first else 0)
 
 
 @pytest.mark.parametrize("fails", [False, True])
@@ -96,32 +94,32 @@ def test_as_list_gives_a_new_list(value, expected):
 ORDER_KEY = "xyz:yzx:zxy:xzy:yxz:zyx"
 
 
-# The wrapper reads the range through short pointers: a field below 0 shows a
-# wrong minimum, the last field a wrong maximum.
-@pytest.mark.parametrize("fields, high, key", [
-    (None, 5, ORDER_KEY), (ORDER_KEY, 5, ORDER_KEY), ("a:b:c", 2, "a:b:c"),
-    ("off=-2:on=7", 7, "off:on"), ("yxz:xyz", 1, "yxz:xyz"), ("only", 0, "only"),
-])
-def test_enum_wrapper_reads_the_fields_and_the_highest_index(fields, high, key):
+def attribute(name, **flags):
+    """The attribute of ctrl.<name>, added first when ``flags`` are given."""
     cmds.createNode("transform", name="ctrl")
-    name = "rotateOrder"
-    if fields is not None:
-        name = "mode"
-        cmds.addAttr("ctrl", longName=name, attributeType="enum", enumName=fields)
-    info = EnumAttribute(plug("ctrl." + name).attribute())
-    assert (info.enumNumber, info.enumKey) == (high, key)
+    if flags:
+        cmds.addAttr("ctrl", longName=name, **flags)
+    return plug("ctrl." + name).attribute()
 
 
-@pytest.mark.parametrize("attribute, kind, isBoolean", [
-    ("visibility", None, True), ("weight", "double", False),
-    ("count", "long", False), ("flag", "bool", True),
-])
-def test_numeric_wrapper_tells_booleans(attribute, kind, isBoolean):
-    cmds.createNode("transform", name="ctrl")
-    if kind is not None:
-        cmds.addAttr("ctrl", longName=attribute, attributeType=kind)
-    info = NumericAttribute(plug("ctrl." + attribute).attribute())
-    assert info.isBoolean is (info.unitType == om.MFnNumericData.kBoolean) is isBoolean
+class TestAttributeWrappers:
+    # The enum wrapper reads the range through short pointers: a field below 0
+    # shows a wrong minimum, the last field a wrong maximum.
+    @pytest.mark.parametrize("fields, high, key", [
+        (None, 5, ORDER_KEY), (ORDER_KEY, 5, ORDER_KEY), ("a:b:c", 2, "a:b:c"),
+        ("off=-2:on=7", 7, "off:on"), ("yxz:xyz", 1, "yxz:xyz"), ("only", 0, "only"),
+    ])
+    def test_enum_fields_and_highest_index(self, fields, high, key):
+        info = EnumAttribute(attribute("mode", attributeType="enum", enumName=fields)
+                             if fields else attribute("rotateOrder"))
+        assert (info.enumNumber, info.enumKey) == (high, key)
+
+    @pytest.mark.parametrize("name, kind, isBoolean", [
+        ("visibility", None, True), ("weight", "double", False), ("count", "long", False),
+        ("flag", "bool", True)])
+    def test_numeric_tells_booleans(self, name, kind, isBoolean):
+        info = NumericAttribute(attribute(name, attributeType=kind) if kind else attribute(name))
+        assert info.isBoolean is (info.unitType == om.MFnNumericData.kBoolean) is isBoolean
 
 
 def key_ball():
@@ -175,7 +173,7 @@ def test_callbacks_fire_as_registered_and_removed(setup, expected, kept):
     assert fired == expected and list(CORE.hookKit.callbacks) == kept
 
 
-PI, TURN = math.pi, 2.0 * math.pi
+PI, TURN, INF, NAN, ZERO = math.pi, 2.0 * math.pi, float("inf"), float("nan"), (0, 0, 0)
 ORDERS = ("xyz", "yzx", "zxy", "xzy", "yxz", "zyx")
 
 angles = st.floats(min_value=-20.0, max_value=20.0, allow_nan=False)
@@ -200,55 +198,48 @@ def distance(a, b):
     return sum(abs(p - q) for p, q in zip(a, b))
 
 
-def test_angle_moves_up_by_many_turns_beyond_the_sampled_range():
-    assert rotationMath.filterAngle(10 * PI, 0.5) == pytest.approx(10 * PI + 0.5, abs=1e-12)
+class TestEulerFilter:
+    @pytest.mark.parametrize("previous, current, expected", [
+        (10 * PI, 0.5, 10 * PI + 0.5),  # many turns beyond the sampled range
+        (1.0, NAN, NAN), (INF, 1.0, 1.0), (0.0, -INF, -INF)])  # no nearest turn: left alone
+    def test_angle_far_from_the_sampled_range(self, previous, current, expected):
+        result = rotationMath.filterAngle(previous, current)
+        assert result == pytest.approx(expected, abs=1e-12, nan_ok=True)
 
+    @given(angles, angles)
+    def test_angle_filter_adds_whole_turns_and_lands_within_pi(self, previous, current):
+        result = rotationMath.filterAngle(previous, current)
+        turns = (result - current) / TURN
+        assert turns == pytest.approx(round(turns), abs=1e-9)
+        assert abs(result - previous) <= PI + 1e-9
+        if abs(current - previous) <= PI:
+            assert result == current  # already close: not touched, not even by rounding
 
-@pytest.mark.parametrize("previous, current", [
-    (1.0, float("nan")), (float("inf"), 1.0), (0.0, float("-inf"))])
-def test_angle_without_a_nearest_turn_is_left_alone(previous, current):
-    result = rotationMath.filterAngle(previous, current)
-    assert result == current or (math.isnan(result) and math.isnan(current))
+    @given(triples, triples, st.sampled_from(range(6)))
+    def test_chosen_triple_keeps_the_orientation_and_stays_close(self, previous, current, order):
+        result = rotationMath.filterRotation(previous, current, order)
+        assert rotation_matrix(result, order) == [
+            pytest.approx(row, abs=1e-9) for row in rotation_matrix(current, order)]
+        assert all(abs(r - p) <= PI + 1e-9 for r, p in zip(result, previous))
+        unwrapped = [rotationMath.filterAngle(p, c) for p, c in zip(previous, current)]
+        assert distance(result, previous) <= distance(unwrapped, previous) + 1e-9
 
+    # The same small step as the key before, written in the other Euler form of
+    # each order: half a turn more on the first and last axes, the middle axis
+    # mirrored.
+    @pytest.mark.parametrize("order, current", [
+        (0, (0.12 - PI, PI - 0.21, 0.33 + PI)), (1, (0.12 + PI, 0.21 - PI, PI - 0.33)),
+        (2, (PI - 0.12, 0.21 + PI, 0.33 - PI)), (3, (0.12 - PI, 0.21 + PI, PI - 0.33)),
+        (4, (PI - 0.12, 0.21 - PI, 0.33 + PI)), (5, (0.12 + PI, PI - 0.21, 0.33 - PI)),
+    ], ids=ORDERS)
+    def test_flipped_triple_comes_back_as_the_small_step(self, order, current):
+        result = rotationMath.filterRotation((0.1, 0.2, 0.3), current, order)
+        assert result == pytest.approx([0.12, 0.21, 0.33], abs=1e-12)
+        assert rotationMath.filterRotation((0.1, 0.2, 0.3), current, ORDERS[order]) == result
 
-@given(angles, angles)
-def test_angle_filter_adds_whole_turns_and_lands_within_pi(previous, current):
-    result = rotationMath.filterAngle(previous, current)
-    turns = (result - current) / TURN
-    assert turns == pytest.approx(round(turns), abs=1e-9)
-    assert abs(result - previous) <= PI + 1e-9
-    if abs(current - previous) <= PI:
-        assert result == current  # already close: not touched, not even by rounding
-
-
-@given(triples, triples, st.sampled_from(range(6)))
-def test_chosen_triple_keeps_the_orientation_and_stays_close(previous, current, order):
-    result = rotationMath.filterRotation(previous, current, order)
-    assert rotation_matrix(result, order) == [
-        pytest.approx(row, abs=1e-9) for row in rotation_matrix(current, order)]
-    assert all(abs(r - p) <= PI + 1e-9 for r, p in zip(result, previous))
-    unwrapped = [rotationMath.filterAngle(p, c) for p, c in zip(previous, current)]
-    assert distance(result, previous) <= distance(unwrapped, previous) + 1e-9
-
-
-# The same small step as the key before, written in the other Euler form of
-# each order: half a turn more on the first and last axes, the middle axis
-# mirrored.
-@pytest.mark.parametrize("order, current", [
-    (0, (0.12 - PI, PI - 0.21, 0.33 + PI)), (1, (0.12 + PI, 0.21 - PI, PI - 0.33)),
-    (2, (PI - 0.12, 0.21 + PI, 0.33 - PI)), (3, (0.12 - PI, 0.21 + PI, PI - 0.33)),
-    (4, (PI - 0.12, 0.21 - PI, 0.33 + PI)), (5, (0.12 + PI, PI - 0.21, 0.33 - PI)),
-], ids=ORDERS)
-def test_flipped_triple_comes_back_as_the_small_step(order, current):
-    result = rotationMath.filterRotation((0.1, 0.2, 0.3), current, order)
-    assert result == pytest.approx([0.12, 0.21, 0.33], abs=1e-12)
-    assert rotationMath.filterRotation((0.1, 0.2, 0.3), current, ORDERS[order]) == result
-
-
-@pytest.mark.parametrize("previous, current, order", [
-    ((0, 0, 0), (0, 0, 0), 6), ((0, 0, 0), (0, 0, 0), -1), ((0, 0, 0), (0, 0, 0), True),
-    ((0, 0, 0), (0, 0, 0), "xzz"), ((0, 0), (0, 0, 0), 0), ((0, 0, 0), (0, 0, 0, 0), 0),
-])
-def test_unknown_order_or_wrong_length_raises(previous, current, order):
-    with pytest.raises(ValueError):
-        rotationMath.filterRotation(previous, current, order)
+    @pytest.mark.parametrize("previous, current, order", [
+        (ZERO, ZERO, 6), (ZERO, ZERO, -1), (ZERO, ZERO, True), (ZERO, ZERO, "xzz"),
+        ((0, 0), ZERO, 0), (ZERO, (0, 0, 0, 0), 0)])
+    def test_unknown_order_or_wrong_length_raises(self, previous, current, order):
+        with pytest.raises(ValueError):
+            rotationMath.filterRotation(previous, current, order)

@@ -73,15 +73,12 @@ def test_nested_node_uses_its_leaf_and_finds_its_partner_under_another_parent():
     assert (mirror.nodeName, mirror.partnerName) == ("char1:L_hand", "char1:R_hand")
     partner = mirror.partner
     assert partner.node.fullName() == "|char1:R_rig|char1:R_arm|char1:R_hand"
-    assert partner.side is RIGHT
-    assert partner.partner is mirror
-    assert mirror.partner is partner
+    assert partner.side is RIGHT and partner.partner is mirror and mirror.partner is partner
 
 
 def test_a_partner_is_found_once_created_and_let_go_once_renamed():
     mirror = MirrorNode(Node(make("L_foot")))
-    assert not mirror.partner.node.exists()
-    assert mirror.partner.nodeName == "R_foot"
+    assert mirror.partner.nodeName == "R_foot" and not mirror.partner.node.exists()
     first = make("R_foot")
     assert mirror.partner.node.exists()
     cmds.rename(first, "R_foot_old")
@@ -133,11 +130,9 @@ ALL_FORMS = {"rig|L_arm_ctrl.translateX": 1, "L_arm_ctrl.translateX": 2,
 
 
 @pytest.mark.parametrize("entries, attr, lookupFlag, expected", [
-    (ALL_FORMS, wrapper(), False, 1),
-    (ALL_FORMS, wrapper(), True, 3),
+    (ALL_FORMS, wrapper(), False, 1), (ALL_FORMS, wrapper(), True, 3),
     ({"L_arm_ctrl.translateX": 2, "translateX": 3}, wrapper(), False, 2),
-    ({"tx": 4}, wrapper(), False, 4),
-    ({"tx": 4}, wrapper(), True, 4),
+    ({"tx": 4}, wrapper(), False, 4), ({"tx": 4}, wrapper(), True, 4),
     ({"rig|L_arm_ctrl.translateX": 1, "translateX": None}, wrapper(), True, None),
     ({"rig|R_arm_ctrl.translateX": 1}, wrapper(), False, None),
     ({"translateX": 3}, wrapper(settingsKey=None, shortAttrName=None), False, 3),
@@ -153,6 +148,6 @@ def test_stores_start_empty_after_a_reset_and_without_a_container():
     for store in (CORE.mirrorStoreA, CORE.mirrorStoreB, CORE.mirrorStoreC, CORE.mirrorStoreD):
         store.entries["translateX"] = -1
     CORE.resetRecords()
-    for store in (CORE.mirrorStoreA, CORE.mirrorStoreB, CORE.mirrorStoreC, CORE.mirrorStoreD):
-        assert MirrorStore(container=store).lookup(wrapper()) is None
+    stores = (CORE.mirrorStoreA, CORE.mirrorStoreB, CORE.mirrorStoreC, CORE.mirrorStoreD)
+    assert [MirrorStore(container=s).lookup(wrapper()) for s in stores] == [None] * 4
     assert MirrorStore().lookup(wrapper()) is None

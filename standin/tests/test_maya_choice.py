@@ -37,9 +37,6 @@ FAKE_MAYA = {
     """),
 }
 
-# A conftest that imports maya as the repository's own do, below the root one.
-TESTS_CONFTEST = "from maya import cmds  # noqa: F401\n"
-
 TESTS = textwrap.dedent("""
     import os
 
@@ -83,15 +80,15 @@ def session(pytester, monkeypatch, tmp_path):
     for name, text in FAKE_MAYA.items():
         (site / "maya" / name).write_text(text)
     log = tmp_path / "maya.log"
-    monkeypatch.setenv("PYTHONPATH", str(site))
-    monkeypatch.setenv("FAKE_MAYA_LOG", str(log))
-    monkeypatch.setenv("REAL_PLACE", str(site))
-    monkeypatch.setenv("STANDIN_PLACE", STANDIN)
+    for name, value in (("PYTHONPATH", site), ("FAKE_MAYA_LOG", log), ("REAL_PLACE", site),
+                        ("STANDIN_PLACE", STANDIN)):
+        monkeypatch.setenv(name, str(value))
     monkeypatch.delenv("RIGKIT_MAYA", raising=False)
     pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
     pytester.makeconftest('pytest_plugins = ["rigkit_maya_choice"]\n')
     tests = pytester.mkpydir("tests")
-    (tests / "conftest.py").write_text(TESTS_CONFTEST)
+    # A conftest that imports maya as the repository's own do, below the root one.
+    (tests / "conftest.py").write_text("from maya import cmds  # noqa: F401\n")
     (tests / "test_tool.py").write_text(TESTS)
 
     def run(mode, expected="standin", installed=True):
