@@ -10,7 +10,6 @@ from Zentrik._api.__hybrid__ import _core
 def new_scene():
     cmds.file(new=True, force=True)
     _core.CORE.resetRecords()
-    yield
 
 
 @pytest.fixture

@@ -10,11 +10,10 @@ from scene_lookup import dagPath, dependNode, plug, selectionOf
 
 @pytest.fixture
 def scene():
-    """grp with children a (child a1, constrained to driver) and b; md a DG node."""
+    """grp with children a (child a1) and b; driver; md a DG node."""
     cmds.group(empty=True, name="grp")
-    cmds.createNode("transform", name="a", parent="grp")
-    cmds.createNode("transform", name="a1", parent="a")
-    cmds.createNode("transform", name="b", parent="grp")
+    for name, parent in (("a", "grp"), ("a1", "a"), ("b", "grp")):
+        cmds.createNode("transform", name=name, parent=parent)
     cmds.createNode("transform", name="driver")
     cmds.createNode("multiplyDivide", name="md")
     cmds.select(clear=True)
@@ -28,65 +27,52 @@ def active():
 
 def walk(selection):
     """(node name, full DAG path or None) of each item, through MItSelectionList."""
-    items = []
-    iterator = om.MItSelectionList(selection)
+    items, iterator = [], om.MItSelectionList(selection)
     while not iterator.isDone():
         obj, path = om.MObject(), om.MDagPath()
         iterator.getDependNode(obj)
         try:
             iterator.getDagPath(path)
-            fullPath = path.fullPathName()
         except RuntimeError:
-            fullPath = None
-        items.append((om.MFnDependencyNode(obj).name(), fullPath))
+            path = None
+        items.append((om.MFnDependencyNode(obj).name(), path and path.fullPathName()))
         iterator.next()
     return items
 
 
 class TestActiveSelection:
-    def test_ls_lists_the_selection_in_order_long_with_dependency_nodes(self, scene):
-        cmds.select("b", "md", "a")
-        assert cmds.ls(selection=True, long=True, dependencyNodes=True) == [
-            "|grp|b", "md", "|grp|a"]
-        assert cmds.ls(sl=True, l=True, dep=True) == ["|grp|b", "md", "|grp|a"]
+    def test_ls_and_the_iterator_walk_the_selection_in_order(self, scene):
+        assert active().length() == 0 and om.MItSelectionList(active()).isDone()
+        cmds.select("b", "md", "a1")
+        assert cmds.ls(selection=True, long=True, dependencyNodes=True) == cmds.ls(
+            sl=True, l=True, dep=True) == ["|grp|b", "md", "|grp|a|a1"]
+        assert walk(active()) == [("b", "|grp|b"), ("md", None), ("a1", "|grp|a|a1")]
 
+    # ls -orderedSelection: "in their order of selection"; -selection keeps that order too.
     @pytest.mark.parametrize("changes, expected", [
-        ([("a1", {"add": True})], ["b", "md", "a1"]),
-        ([("a1", {"addFirst": True})], ["a1", "b", "md"]),
+        ([("a1", {"add": True})], ["b", "md", "a1"]), ([("a1", {"af": True})], ["a1", "b", "md"]),
         ([("b", {"toggle": True}), ("a1", {"add": True}), ("b", {"add": True})],
          ["md", "a1", "b"]),
-        ([("b", {"deselect": True}), ("a1", {"af": True})], ["a1", "md"]),
+        ([("b", {"deselect": True}), ("a1", {"addFirst": True})], ["a1", "md"]),
     ])
-    def test_selection_and_ordered_selection_list_in_the_order_of_selection(
-            self, scene, changes, expected):
-        """Maya command reference, ls -orderedSelection: "in their order of
-        selection"; the stand-in's -selection keeps that order too."""
+    def test_selection_lists_keep_the_order_of_selection(self, scene, changes, expected):
         cmds.select("b", "md")
         for name, flags in changes:
             cmds.select(name, **flags)
         assert cmds.ls(selection=True) == cmds.ls(orderedSelection=True) == expected
         assert cmds.ls(os=True, type="transform") == [n for n in expected if n != "md"]
 
-    def test_the_iterator_walks_the_active_list_and_dg_nodes_have_no_path(self, scene):
-        assert active().length() == 0 and om.MItSelectionList(active()).isDone()
-        cmds.select("b", "md", "a1")
-        assert walk(active()) == [("b", "|grp|b"), ("md", None), ("a1", "|grp|a|a1")]
-
-    @pytest.mark.parametrize("adjustment, expected", [
-        ((), ["a", "md"]),
-        ((om.MGlobal.kReplaceList,), ["a", "md"]),
-        ((om.MGlobal.kAddToList,), ["b", "a", "md"]),
-        ((om.MGlobal.kRemoveFromList,), ["b"]),
-        ((om.MGlobal.kXORWithList,), ["b", "md"]),
+    # A plug item selects its node.
+    @pytest.mark.parametrize("items, adjustment, expected", [
+        (("a", "md"), (), ["a", "md"]), (("a", "md"), (om.MGlobal.kReplaceList,), ["a", "md"]),
+        (("a", "md"), (om.MGlobal.kAddToList,), ["b", "a", "md"]),
+        (("a", "md"), (om.MGlobal.kRemoveFromList,), ["b"]),
+        (("a", "md"), (om.MGlobal.kXORWithList,), ["b", "md"]), (("md.input1X",), (), ["md"]),
     ])
-    def test_set_active_selection_list_replaces_by_default(self, scene, adjustment, expected):
+    def test_set_active_list_replaces_by_default(self, scene, items, adjustment, expected):
         cmds.select("b", "a")
-        om.MGlobal.setActiveSelectionList(selectionOf("a", "md"), *adjustment)
+        om.MGlobal.setActiveSelectionList(selectionOf(*items), *adjustment)
         assert cmds.ls(selection=True) == expected
-
-    def test_a_plug_item_selects_its_node(self, scene):
-        om.MGlobal.setActiveSelectionList(selectionOf("md.input1X"))
-        assert cmds.ls(selection=True) == ["md"]
 
 
 @pytest.mark.parametrize("mergeWithExisting, count", [(True, 1), (False, 2)])
@@ -116,18 +102,17 @@ def test_node_types_without_a_type_of_their_own_answer_as_mayas_do(nodeType, api
     assert obj.apiType() == getattr(om.MFn, apiType) and obj.hasFn(om.MFn.kDependencyNode)
 
 
-class TestListRelativesOfTheSelection:
-    def test_all_descendant_transforms_include_constraints(self, scene):
-        cmds.pointConstraint("driver", "a")
-        cmds.select("grp")
-        found = cmds.listRelatives(allDescendents=True, fullPath=True, type="transform")
-        assert sorted(found) == ["|grp|a", "|grp|a|a1", "|grp|a|a_pointConstraint1", "|grp|b"]
-        inherited = cmds.nodeType("|grp|a|a_pointConstraint1", inherited=True)
-        assert inherited.index("transform") < inherited.index("constraint")
-        cmds.select("b")  # nothing below, then nothing selected
-        assert cmds.listRelatives(allDescendents=True, fullPath=True, type="transform") is None
-        cmds.select(clear=True)
-        assert cmds.listRelatives(allDescendents=True, fullPath=True) is None
+def test_all_descendant_transforms_of_the_selection_include_constraints(scene):
+    cmds.pointConstraint("driver", "a")
+    cmds.select("grp")
+    found = cmds.listRelatives(allDescendents=True, fullPath=True, type="transform")
+    assert sorted(found) == ["|grp|a", "|grp|a|a1", "|grp|a|a_pointConstraint1", "|grp|b"]
+    inherited = cmds.nodeType("|grp|a|a_pointConstraint1", inherited=True)
+    assert inherited.index("transform") < inherited.index("constraint")
+    cmds.select("b")  # nothing below, then nothing selected
+    assert cmds.listRelatives(allDescendents=True, fullPath=True, type="transform") is None
+    cmds.select(clear=True)
+    assert cmds.listRelatives(allDescendents=True, fullPath=True) is None
 
 
 class TestCamera:
@@ -161,44 +146,29 @@ class TestCamera:
         assert cmds.camera(transform, query=True, farClipPlane=True) == pytest.approx(20.0)
 
 
-class TestIsAnimated:
-    """Maya API reference, MAnimUtil: objects and paths through all their
-    attributes (checkParent: parents too); an MPlug alone -- "a compound
-    attribute will not have its child attributes examined"."""
+KINDS = dict(object=dependNode, path=dagPath, plug=plug, list=selectionOf)
 
-    @pytest.fixture
-    def keyed(self):
-        """group1.translateX and loose.offset.offsetX keyed; torus under
-        group1, loose and still under the unanimated group2."""
-        cmds.group(empty=True, name="group1")
-        cmds.createNode("transform", name="torus", parent="group1")
-        cmds.group(empty=True, name="group2")
-        cmds.createNode("transform", name="loose", parent="group2")
-        cmds.createNode("transform", name="still", parent="group2")
-        cmds.addAttr("loose", longName="offset", attributeType="double3")
-        for axis in "XYZ":
-            cmds.addAttr("loose", longName="offset" + axis, attributeType="double",
-                         parent="offset")
-        cmds.setKeyframe("group1.translateX", time=(1,), value=1.0)
-        cmds.setKeyframe("loose.offsetX", time=(1,), value=1.0)
 
-    KINDS = dict(object=dependNode, path=dagPath, plug=plug, list=selectionOf)
-
-    @pytest.mark.parametrize("name, kind, checkParent, expected", [
-        ("torus", "object", False, False), ("torus", "object", True, True),
-        ("torus", "path", False, False), ("torus", "path", True, True),
-        ("torus", "list", False, False), ("torus", "list", True, True),
-        ("still", "path", True, False), ("still", "object", True, False),
-        ("loose", "object", False, True),
-        ("group1", "object", False, True),
-        ("group1.translate", "plug", False, False), ("group1.translateX", "plug", False, True),
-        ("loose.offset", "plug", False, False), ("loose.offsetX", "plug", False, True),
-        ("group1.translate", "list", False, True), ("loose.offset", "list", False, True),
-        ("loose.offsetY", "list", False, False),
-    ])
-    def test_how_each_representation_is_examined(self, keyed, name, kind, checkParent,
-                                                 expected):
-        assert oma.MAnimUtil.isAnimated(self.KINDS[kind](name), checkParent) is expected
+# Maya API reference, MAnimUtil: objects and paths through all their attributes
+# (checkParent: their parents too); an MPlug alone -- "a compound attribute will
+# not have its child attributes examined". a.translateX and driver.offsetX are keyed.
+@pytest.mark.parametrize("name, kind, checkParent, expected", [
+    ("a1", "object", False, False), ("a1", "object", True, True), ("a1", "path", False, False),
+    ("a1", "path", True, True), ("a1", "list", False, False), ("a1", "list", True, True),
+    ("b", "path", True, False), ("b", "object", True, False), ("a", "object", False, True),
+    ("driver", "object", False, True), ("a.translateX", "plug", False, True),
+    ("a.translate", "plug", False, False), ("driver.offset", "plug", False, False),
+    ("driver.offsetX", "plug", False, True), ("a.translate", "list", False, True),
+    ("driver.offset", "list", False, True), ("driver.offsetY", "list", False, False),
+])
+def test_is_animated_examines_each_representation(scene, name, kind, checkParent, expected):
+    cmds.addAttr("driver", longName="offset", attributeType="double3")
+    for axis in "XYZ":
+        cmds.addAttr("driver", longName="offset" + axis, attributeType="double",
+                     parent="offset")
+    cmds.setKeyframe("a.translateX", time=(1,), value=1.0)
+    cmds.setKeyframe("driver.offsetX", time=(1,), value=1.0)
+    assert oma.MAnimUtil.isAnimated(KINDS[kind](name), checkParent) is expected
 
 
 def test_calls_that_answer_a_status_in_cpp_answer_none(scene):

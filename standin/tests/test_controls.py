@@ -1,6 +1,5 @@
-"""The main Channel Box and the time slider: object lists that follow the
-selection, the attribute selection an animator makes, and the time slider's
-key display settings."""
+"""The main Channel Box and the time slider: object lists that follow the selection,
+the attribute selection an animator makes, the slider's key display settings."""
 import pytest
 from maya import cmds
 
@@ -29,33 +28,27 @@ def rig():
     cmds.select(clear=True)
 
 
-class TestObjectLists:
-    @pytest.mark.parametrize("long_, short", [
-        ("mainObjectList", "mol"), ("shapeObjectList", "sol"),
-        ("historyObjectList", "hol"), ("outputObjectList", "ool"),
-        ("selectedMainAttributes", "sma"), ("selectedShapeAttributes", "ssa"),
-        ("selectedHistoryAttributes", "sha"), ("selectedOutputAttributes", "soa")])
-    def test_everything_is_none_with_nothing_selected(self, rig, long_, short):
-        assert box(**{long_: True}) is None
-        assert box(**{short: True}) is None
-
-    @pytest.mark.parametrize("selection, flags, expected", [
-        (["b", "a", "md"], ("mainObjectList", "shapeObjectList", "historyObjectList",
-                            "outputObjectList"), [["b", "a", "md"], ["aShape"], None, None]),
-        (["aShape"], ("mol", "sol"), [["aShape"], None]),  # a selected shape is a main object
-    ])
-    def test_main_list_is_the_selection_in_order_and_shapes_follow(self, rig, selection, flags,
-                                                                   expected):
-        cmds.select(selection)
-        assert [box(**{flag: True}) for flag in flags] == expected
+# The short flags read the same lists as the long ones.
+@pytest.mark.parametrize("selection, flags, expected", [
+    ([], ("mainObjectList", "shapeObjectList", "historyObjectList", "outputObjectList",
+          "selectedMainAttributes", "selectedShapeAttributes", "selectedHistoryAttributes",
+          "selectedOutputAttributes", "mol", "sol", "hol", "ool", "sma", "ssa", "sha", "soa"),
+     [None] * 16),
+    (["b", "a", "md"], ("mainObjectList", "shapeObjectList", "historyObjectList",
+                        "outputObjectList"), [["b", "a", "md"], ["aShape"], None, None]),
+    (["aShape"], ("mol", "sol"), [["aShape"], None]),  # a selected shape is a main object
+])
+def test_main_list_is_the_selection_in_order_and_shapes_follow(rig, selection, flags, expected):
+    for name in selection:
+        cmds.select(name, add=True)
+    assert [box(**{flag: True}) for flag in flags] == expected
 
 
 def chose(value):
     """Selects attributes in the Channel Box, by the long flags or the short ones."""
     if isinstance(value, list):
-        cmds.channelBox(BOX, edit=True, select=value)
-    else:
-        cmds.channelBox(BOX, e=True, s=value)
+        return cmds.channelBox(BOX, edit=True, select=value)
+    cmds.channelBox(BOX, e=True, s=value)
 
 
 class TestAttributeSelection:
@@ -89,23 +82,16 @@ class TestAttributeSelection:
 
 
 class TestTimeSlider:
-    @pytest.mark.parametrize("flag, short, value", [
-        ("showKeys", "sk", "mainChannelBox"), ("showKeysCombined", "skc", True),
-        ("animLayerFilterOptions", "alf", "activeAndSelected")])
-    def test_edit_then_query_by_long_or_short_name(self, flag, short, value):
+    @pytest.mark.parametrize("flag, short, default, value", [
+        ("showKeys", "sk", "active", "mainChannelBox"), ("showKeysCombined", "skc", False, True),
+        ("animLayerFilterOptions", "alf", "allAffecting", "activeAndSelected")])
+    def test_edit_and_query_by_either_name_until_a_new_scene(self, flag, short, default, value):
+        assert slider(**{flag: True}) == default
         assert cmds.timeControl(CORE.timeSlider, edit=True, **{short: value}) is None
         assert slider(**{flag: True}) == value
         assert cmds.timeControl(CORE.timeSlider, q=True, **{short: True}) == value
-
-    def test_a_new_scene_restores_the_defaults(self):
-        defaults = ("active", False, "allAffecting")
-        assert CORE.timeSlider == "timeControl1"
-        assert (slider(showKeys=True), slider(showKeysCombined=True),
-                slider(animLayerFilterOptions=True)) == defaults
-        cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox",
-                         showKeysCombined=True, animLayerFilterOptions="active")
         cmds.file(new=True, force=True)
-        assert (slider(sk=True), slider(skc=True), slider(alf=True)) == defaults
+        assert slider(**{short: True}) == default
 
     @pytest.mark.parametrize("flags", [dict(showKeys="someEditor"),
                                        dict(animLayerFilterOptions="everything")])
@@ -116,12 +102,12 @@ class TestTimeSlider:
 
 
 class TestControlNames:
-    @pytest.mark.parametrize("command, name", [
-        (cmds.channelBox, "otherChannelBox"), (cmds.timeControl, "timeControl2")])
-    def test_unknown_controls_raise_and_do_not_exist(self, command, name):
+    @pytest.mark.parametrize("command, name, flag", [
+        (cmds.channelBox, "otherChannelBox", "mainObjectList"),
+        (cmds.timeControl, "timeControl2", "showKeys")])
+    def test_unknown_controls_raise_and_do_not_exist(self, command, name, flag):
         with pytest.raises(RuntimeError):
-            command(name, query=True, **{"mainObjectList" if command is cmds.channelBox
-                                          else "showKeys": True})
+            command(name, query=True, **{flag: True})
         assert command(name, exists=True) is False
 
     def test_the_slider_answers_to_its_full_path(self):

