@@ -116,17 +116,25 @@ class Slot:
     def sync(self):
         """Brings the copy up to date with the work tree (tracked files and new
         ones not ignored); unchanged files keep their times, so that the build
-        stays incremental."""
+        stays incremental. A file the work tree no longer has leaves the copy
+        too: a test file deleted or merged away must not go on killing."""
         listed = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"], cwd=ROOT,
                                 check=True, capture_output=True).stdout.decode().split("\0")
+        kept = set()
         for name in filter(None, listed):
             source, target = ROOT / name, self.tree / name
             if not source.is_file():
                 continue
+            kept.add(target)
             if target.is_file() and target.read_bytes() == source.read_bytes():
                 continue
             target.parent.mkdir(parents=True, exist_ok=True)
             shutil.copyfile(source, target)  # a new time: the build must see the change
+        for target in list(self.tree.rglob("*")):
+            generated = any(part == "__pycache__" or part.startswith(".")
+                            for part in target.relative_to(self.tree).parts)
+            if target.is_file() and target not in kept and not generated:
+                target.unlink()
 
     def prepare(self):
         """Builds and installs the copy into its environment (scripts/env.sh).
