@@ -42,17 +42,18 @@ class TestNodes:
         assert channelBox.animatedAttrs == [] and channelBox.animatablePlugs.length() == 0
 
     @pytest.mark.parametrize("method, given", [
-        ("addShapes", None), ("addCameraShapes", None), ("addShapes", ["md", "a", "camera1"]),
-        ("addShapes", ("md", "a", "camera1"))])
+        ("addShapes", None), ("addCameraShapes", None),
+        ("addShapes", ["md", "a", "b", "camera1"]), ("addShapes", ("md", "a", "b", "camera1"))])
     def test_shapes_are_added_once_and_dependency_nodes_stay(self, rk, rig, method, given):
+        # b is a transform without a shape: it adds nothing.
         assert cmds.camera()[0] == "camera1"
         cmds.createNode("multiplyDivide", name="md")
-        cmds.select("md", "a", "camera1")
+        cmds.select("md", "a", "b", "camera1")
         channelBox = rk.ChannelBox(given)
         getattr(channelBox, method)()
         getattr(channelBox, method)()
         shapes = ["|camera1|cameraShape1"] + (["|a|aShape"] if method == "addShapes" else [])
-        nodes = list(given) if given else ["md", "|a", "|camera1"]
+        nodes = list(given) if given else ["md", "|a", "|b", "|camera1"]
         assert sorted(channelBox.nodes) == sorted(nodes + shapes)
         assert "md.input1X" in paths(channelBox.animatableAttrs)
 
