@@ -3,7 +3,7 @@
 # Sourced, not run.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SUPPORTED="3.9 3.10 3.11"
+SUPPORTED="3.9 3.10 3.11 3.13"
 
 # A fresh Debian machine lacks the compiler; install it when we can.
 ensure_toolchain() {

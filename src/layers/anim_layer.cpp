@@ -322,6 +322,7 @@ py::object activationScope(const State &s, py::handle outer) {
                        "previousLayer is the layer that was best on entry (or None);\n"
                        "preferredOnEntry lists (layer name, preferred) as found on entry.",
                        outer);
+    scope.instanceAttributes({"animLayer", "needsSwitch", "previousLayer", "preferredOnEntry"});
     scope.init<scopeInit>("Remember `animLayer` (an AnimLayer or None) and whether it needs\n"
                           "switching to.",
                           {"self", "animLayer"});
@@ -345,6 +346,7 @@ void defineAnimLayer(const State &s) {
         "The k* constants are the keys of the settings dictionary; properties\n"
         "are read once and kept, so build a new AnimLayer to look again.";
     defineClass(s, "AnimLayer", "CoreObject", doc, [&](ClassBuilder &cls) {
+        cls.instanceAttributes({"name"});
         cls.constant("kMute", text("m"));
         cls.constant("kLock", text("l"));
         cls.constant("kSolo", text("s"));
