@@ -250,10 +250,11 @@ done
 [ "$(ls "$DROP"/rigkit0.cpython-*.so | wc -l)" = "$(echo $LINUX_SHIPPING | wc -w)" ] && [ -f "$DROP/rigkit0.pyi" ] ||
   fail "dist/suite lacks a compiled module or the stub"
 
-# A fresh environment of CPython $1 at $2 with the test tools and nothing else.
+# A fresh environment of CPython $1 at $2 with the test tools and nothing else
+# (maya-stubs: the stand-in's names are checked against Maya's).
 test_venv() {
   fresh_venv "${PYTHON[$1]}" "$2"
-  pipq "$2/bin/python" -c "$REQUIREMENTS" pytest hypothesis mypy ||
+  pipq "$2/bin/python" -c "$REQUIREMENTS" pytest hypothesis mypy "maya-stubs>=0.4,<0.5" ||
     fail "CPython $1: cannot install the test tools"
 }
 
