@@ -199,6 +199,8 @@ struct GlobalName {
     mutable bool inBuiltins = false;
 };
 
+struct Action;
+
 class State {
 public:
 #define RIGKIT_DECLARE_NAME(n) PyObject *n = nullptr;
@@ -234,6 +236,9 @@ public:
     // Plug array class of the namespace -> its subclass with owned elements
     // (ChannelBox), made once per class.
     PyObject *ownedPlugArrays = nullptr;
+    // What the running public call has learned (module/action.h); null
+    // between calls. Only touched under the interpreter lock.
+    mutable Action *action = nullptr;
 
     // Interns every name; false with a Python error set on failure.
     bool init(PyObject *module);

@@ -1,0 +1,105 @@
+#include "module/action.h"
+
+namespace rigkit {
+
+// The action's memory. Objects it answers for are held, so that the address
+// that keys them cannot be reused by another object while the action runs.
+struct Action {
+    py::object names = steal(PyDict_New());     // node name -> MObject
+    py::object members = steal(PyDict_New());   // address -> {member: value}
+    py::object existing = steal(PySet_New(nullptr));  // addresses of existing nodes
+    py::object held = steal(PyList_New(0));
+};
+
+ActionScope::ActionScope(const State &s) : s_(s) {
+    if (s.action) return;
+    own_.reset(new Action());
+    s.action = own_.get();
+}
+
+ActionScope::~ActionScope() {
+    if (!own_) return;
+    s_.action = nullptr;
+    // Releasing the answers may run finalizers; an error being raised stays.
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    own_.reset();
+    PyErr_Restore(type, value, traceback);
+}
+
+namespace {
+
+py::object addressOf(py::handle obj) { return steal(PyLong_FromVoidPtr(obj.ptr())); }
+
+void hold(Action &action, py::handle obj) { append(action.held, obj); }
+
+// A borrowed entry of `dict`, or null.
+PyObject *entry(py::handle dict, py::handle key) {
+    PyObject *found = PyDict_GetItemWithError(dict.ptr(), key.ptr());
+    if (!found && PyErr_Occurred()) throwPythonError();
+    return found;
+}
+
+}  // namespace
+
+py::object knownNode(const State &s, py::handle name) {
+    if (!s.action || !PyUnicode_CheckExact(name.ptr())) return py::object();
+    return py::reinterpret_borrow<py::object>(entry(s.action->names, name));
+}
+
+void rememberNode(const State &s, py::handle name, py::handle mobject) {
+    if (!s.action || !PyUnicode_CheckExact(name.ptr()) || mobject.is_none()) return;
+    if (PyDict_SetItem(s.action->names.ptr(), name.ptr(), mobject.ptr()) < 0) throwPythonError();
+}
+
+void forgetNodes(const State &s) {
+    if (!s.action) return;
+    PyDict_Clear(s.action->names.ptr());
+    PySet_Clear(s.action->existing.ptr());
+}
+
+bool knownToExist(const State &s, py::handle node) {
+    if (!s.action) return false;
+    const int found = PySet_Contains(s.action->existing.ptr(), addressOf(node).ptr());
+    if (found < 0) throwPythonError();
+    return found != 0;
+}
+
+void markExisting(const State &s, py::handle node) {
+    if (!s.action) return;
+    hold(*s.action, node);
+    if (PySet_Add(s.action->existing.ptr(), addressOf(node).ptr()) < 0) throwPythonError();
+}
+
+py::object memberOnce(const State &s, py::handle obj, PyObject *name) {
+    if (!s.action) return getAttr(obj, name);
+    py::object address = addressOf(obj);
+    py::object read = py::reinterpret_borrow<py::object>(entry(s.action->members, address));
+    if (read) {
+        if (PyObject *known = entry(read, name)) return py::reinterpret_borrow<py::object>(known);
+    }
+    py::object value = getAttr(obj, name);
+    if (!read) {
+        // Looked up again: reading the member may have run module calls
+        // that filed other members of the same object meanwhile.
+        read = py::reinterpret_borrow<py::object>(entry(s.action->members, address));
+        if (!read) {
+            read = steal(PyDict_New());
+            hold(*s.action, obj);
+            if (PyDict_SetItem(s.action->members.ptr(), address.ptr(), read.ptr()) < 0)
+                throwPythonError();
+        }
+    }
+    if (PyDict_SetItem(read.ptr(), name, value.ptr()) < 0) throwPythonError();
+    return value;
+}
+
+void forgetMembers(const State &s, py::handle obj) {
+    if (!s.action) return;
+    py::object address = addressOf(obj);
+    if (entry(s.action->members, address) &&
+        PyDict_DelItem(s.action->members.ptr(), address.ptr()) < 0)
+        throwPythonError();
+}
+
+}  // namespace rigkit
