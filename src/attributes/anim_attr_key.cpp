@@ -40,6 +40,29 @@ py::object keyedCurves(const State &s, py::handle self, py::handle lastKeyed) {
     return single;
 }
 
+// The position of the key at `frame` on `curve`, as list.index finds it among
+// the curve's key times (equal time, ValueError when none), but asked of Maya
+// by time: reading every key time would make keying a whole animation key by
+// key grow with the square of its keys. Maya matches times within a
+// tolerance, so the key found must also carry exactly that time.
+py::object keyIndexAt(const State &s, py::handle curve, py::handle frame) {
+    py::object keyframe = getAttr(s.global(s.cmds), s.keyframe);
+    py::object name = getAttr(curve, s.curveName);
+    py::object span = steal(PyTuple_Pack(2, frame.ptr(), frame.ptr()));
+    py::object byTime = steal(Py_BuildValue("(sss)", "query", "time", "indexValue"));
+    py::object found = callKw(keyframe, byTime.ptr(), name, Py_True, span, Py_True);
+    if (truthy(found)) {
+        py::object index = steal(PySequence_GetItem(found.ptr(), 0));
+        py::object at = steal(PyTuple_Pack(2, index.ptr(), index.ptr()));
+        py::object byIndex = steal(Py_BuildValue("(sss)", "query", "index", "timeChange"));
+        py::object times = callKw(keyframe, byIndex.ptr(), name, Py_True, at, Py_True);
+        if (truthy(times) && equal(steal(PySequence_GetItem(times.ptr(), 0)), frame))
+            return index;
+    }
+    PyErr_Format(PyExc_ValueError, "%R is not in list", frame.ptr());
+    throwPythonError();
+}
+
 py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::handle keyKind,
                        py::handle actionId, py::handle animLayer) {
     // A key at nan or an infinity would break the curve for every frame;
@@ -85,7 +108,7 @@ py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::ha
         // Every key the command set gets the kind: keying a compound such as
         // translate edits one curve per child.
         for (py::handle keyed : keyedCurves(s, self, curve)) {
-            py::object index = callMethod(getAttr(keyed, s.keyTimes), s.index, frame);
+            py::object index = keyIndexAt(s, keyed, frame);
             callMethodKw(keyed, s.setKeyKindAt, s.kwIndexKeyKindActionId, index, keyKind,
                          actionId);
         }
