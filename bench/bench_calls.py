@@ -281,6 +281,19 @@ def keyKinds(rig):
     return len(frames), prepare
 
 
+def setKeyKinds(rig):
+    """Breakdown, then special, then plain on every key of 100 curves."""
+    curves = rig["curves"][:100]
+    kinds = iter([AnimCurve.KEY_BREAKDOWN, AnimCurve.KEY_SPECIAL, AnimCurve.KEY_DEFAULT] * 10 ** 6)
+
+    def prepare(cls):
+        CORE.curveTarget.curveNames = curves
+        CORE.curveTarget.targetTime = (1, KEYS)
+        tools, kind = rigkit0.AnimTools(), next(kinds)
+        return lambda: tools.setKeyKind(kind, (1, KEYS))
+    return len(curves), prepare
+
+
 def mirrorPose(rig):
     now = MTime(1, MTime.uiUnit())
     count = len(rig["mirrored"]) * len(CHANNELS)
@@ -318,6 +331,8 @@ OPERATIONS = [
     ("ChannelBox().animatableAttrs, per node", animatableAttrs, (rigkit0.ChannelBox,), None),
     ("Smart Euler Filter, per curve of %d keys" % KEYS, eulerFilter, (rigkit0.AnimTools,), None),
     ("keyKindAt, per frame, 100 curves of %d keys" % KEYS, keyKinds, (rigkit0.AnimTools,), None),
+    ("setKeyKind with the modifier, per curve of %d keys" % KEYS, setKeyKinds,
+     (rigkit0.AnimTools,), None),
     ("mirror a pose, per channel", mirrorPose, (rigkit0.AnimAttr,), None),
     ("setSmartKey on a layer, per channel", smartKey, (rigkit0.AnimAttr,), None),
 ]
