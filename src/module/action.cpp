@@ -71,27 +71,34 @@ void markExisting(const State &s, py::handle node) {
     if (PySet_Add(s.action->existing.ptr(), addressOf(node).ptr()) < 0) throwPythonError();
 }
 
+namespace {
+
+// The members read of `obj` so far in the action: made on first use.
+py::object membersOf(Action &action, py::handle obj) {
+    py::object address = addressOf(obj);
+    if (PyObject *read = entry(action.members, address)) return py::reinterpret_borrow<py::object>(read);
+    py::object read = steal(PyDict_New());
+    hold(action, obj);
+    if (PyDict_SetItem(action.members.ptr(), address.ptr(), read.ptr()) < 0) throwPythonError();
+    return read;
+}
+
+}  // namespace
+
 py::object memberOnce(const State &s, py::handle obj, PyObject *name) {
     if (!s.action) return getAttr(obj, name);
-    py::object address = addressOf(obj);
-    py::object read = py::reinterpret_borrow<py::object>(entry(s.action->members, address));
-    if (read) {
+    if (PyObject *read = entry(s.action->members, addressOf(obj)))
         if (PyObject *known = entry(read, name)) return py::reinterpret_borrow<py::object>(known);
-    }
     py::object value = getAttr(obj, name);
-    if (!read) {
-        // Looked up again: reading the member may have run module calls
-        // that filed other members of the same object meanwhile.
-        read = py::reinterpret_borrow<py::object>(entry(s.action->members, address));
-        if (!read) {
-            read = steal(PyDict_New());
-            hold(*s.action, obj);
-            if (PyDict_SetItem(s.action->members.ptr(), address.ptr(), read.ptr()) < 0)
-                throwPythonError();
-        }
-    }
-    if (PyDict_SetItem(read.ptr(), name, value.ptr()) < 0) throwPythonError();
+    fileMember(s, obj, name, value);
     return value;
+}
+
+void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value) {
+    // Reading the member may have run module calls that ended nothing but
+    // filed other members of the same object: the table is looked up anew.
+    if (!s.action) return;
+    if (PyDict_SetItem(membersOf(*s.action, obj).ptr(), name, value.ptr()) < 0) throwPythonError();
 }
 
 void forgetMembers(const State &s, py::handle obj) {

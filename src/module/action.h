@@ -46,6 +46,9 @@ void markExisting(const State &s, py::handle node);
 // getattr(obj, name), read once per object and action. Outside an action a
 // plain read.
 py::object memberOnce(const State &s, py::handle obj, PyObject *name);
+// Files `value` as what `obj`'s member `name` reads for the rest of the
+// action (an answer got from Maya by another way); outside an action nothing.
+void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value);
 // Drops what was read of `obj` (its keys were re-read on purpose).
 void forgetMembers(const State &s, py::handle obj);
 
