@@ -70,13 +70,25 @@ py::object plainPlugName(const State &s, py::handle self) {
     return format("%s.%s", nodeName, getAttr(self, s.attrName));
 }
 
+// The parent's short name is read from the parent found, as Node.parent()
+// finds it, rather than from a Node looked up again by its path.
 py::object parentKey(const State &s, py::handle self) {
     ActionScope action(s);
     py::object node = getAttr(self, s.node);
     if (isNone(node)) return py::reinterpret_borrow<py::object>(s.empty);
-    py::object parent = callMethod(node, s.parent);
-    if (isNone(parent)) return py::reinterpret_borrow<py::object>(s.empty);
-    return withoutPrefix(s, callMethod(parent, s.shortName),
+    py::object parentName;
+    try {
+        py::object parentObject =
+            callMethod(getAttr(node, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
+        py::object parent = call(s.global(s.MFnDagNode), parentObject);
+        if (equal(callMethod(parent, s.fullPathName), s.empty))  // under the world
+            return py::reinterpret_borrow<py::object>(s.empty);
+        parentName = callMethod(parent, s.name);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return py::reinterpret_borrow<py::object>(s.empty);
+    }
+    return withoutPrefix(s, parentName,
                          getAttr(getAttr(self, s.mirrorNodeInfo), s.namespacePrefix));
 }
 
@@ -119,7 +131,9 @@ bool stillCarriesItsName(const State &s, py::handle info, py::handle node) {
     py::object cachedNode = getAttr(info, s.node);
     if (!truthy(callMethod(cachedNode, s.exists))) return false;
     py::object current = getAttr(node, s.nodeMObject);
-    return !isNone(current) && equal(getAttr(cachedNode, s.nodeMObject), current);
+    if (isNone(current) || !equal(getAttr(cachedNode, s.nodeMObject), current)) return false;
+    markExisting(s, current);  // the node the name now designates exists
+    return true;
 }
 
 // One MirrorNode per node name for the module's lifetime, rebuilt when the

@@ -7,7 +7,7 @@ namespace rigkit {
 struct Action {
     py::object names = steal(PyDict_New());     // node name -> MObject
     py::object members = steal(PyDict_New());   // address -> {member: value}
-    py::object existing = steal(PySet_New(nullptr));  // addresses of existing nodes
+    py::object existing = steal(PySet_New(nullptr));  // MObjects found to exist
     py::object held = steal(PyList_New(0));
 };
 
@@ -73,17 +73,17 @@ void forgetNodes(const State &s) {
     PySet_Clear(s.action->existing.ptr());
 }
 
-bool knownToExist(const State &s, py::handle node) {
+bool knownToExist(const State &s, py::handle mobject) {
     if (!s.action) return false;
-    const int found = PySet_Contains(s.action->existing.ptr(), addressOf(node).ptr());
+    const int found = PySet_Contains(s.action->existing.ptr(), addressOf(mobject).ptr());
     if (found < 0) throwPythonError();
     return found != 0;
 }
 
-void markExisting(const State &s, py::handle node) {
+void markExisting(const State &s, py::handle mobject) {
     if (!s.action) return;
-    hold(*s.action, node);
-    if (PySet_Add(s.action->existing.ptr(), addressOf(node).ptr()) < 0) throwPythonError();
+    hold(*s.action, mobject);
+    if (PySet_Add(s.action->existing.ptr(), addressOf(mobject).ptr()) < 0) throwPythonError();
 }
 
 namespace {

@@ -38,10 +38,11 @@ void rememberNode(const State &s, py::handle name, py::handle mobject);
 // made them answer differently.
 void forgetNodes(const State &s);
 
-// Whether `node` (the wrapper object) was found to exist earlier in this
-// action; markExisting records that it was.
-bool knownToExist(const State &s, py::handle node);
-void markExisting(const State &s, py::handle node);
+// Whether the node of the MObject `mobject` (that very object, as a name
+// resolved to it) was found to exist earlier in this action; markExisting
+// records that it was.
+bool knownToExist(const State &s, py::handle mobject);
+void markExisting(const State &s, py::handle mobject);
 
 // getattr(obj, name), read once per object and action. Outside an action a
 // plain read.

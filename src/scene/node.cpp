@@ -205,7 +205,6 @@ py::object shapes(const State &s, py::handle self) {
 // --- existence, names ------------------------------------------------------
 
 py::object exists(const State &s, py::handle self) {
-    if (knownToExist(s, self)) return boolObject(true);
     py::object obj;
     try {
         obj = getAttr(self, s.nodeMObject);
@@ -214,11 +213,12 @@ py::object exists(const State &s, py::handle self) {
         return boolObject(false);
     }
     if (obj.is_none()) return boolObject(false);
+    if (knownToExist(s, obj)) return boolObject(true);
     try {
         py::object handle = getAttr(self, s.objectHandle);
         const bool found =
             truthy(callMethod(handle, s.isValid)) && truthy(callMethod(handle, s.isAlive));
-        if (found) markExisting(s, self);
+        if (found) markExisting(s, obj);
         return boolObject(found);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_ValueError)) throw;
