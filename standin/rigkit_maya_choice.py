@@ -42,7 +42,8 @@ ENVIRONMENT = "RIGKIT_MAYA"
 MODES = ("auto", "real", "standin")
 MARKER = "standin_only: checks the stand-in's own internals; skipped on a real Maya"
 BATCH_ENVIRONMENT = "RIGKIT_MAYA_BATCH"
-INTERACTIVE_MARKER = "interactive: needs Maya's interface (Channel Box, time slider); skipped in batch"
+INTERACTIVE_MARKER = ("interactive: needs Maya's interface (Channel Box, time slider); "
+                      "skipped in batch")
 
 
 def _outsideStandin(path):
