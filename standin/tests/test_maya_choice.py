@@ -21,7 +21,7 @@ FAKE_MAYA = {
     "__init__.py": "STARTED = []\n",
     "cmds.py": "",  # Maya's commands arrive with the session
     "OpenMaya.py": ("import maya\nclass MGlobal(object):\n    kInteractive, kBatch = 0, 1\n"
-                    "    mayaState = staticmethod(lambda: int(bool(maya.STARTED)))\n"),  # kBatch once up
+                    "    mayaState = staticmethod(lambda: int(bool(maya.STARTED)))\n"),  # batch
     "standalone.py": textwrap.dedent("""
         import os
 
