@@ -15,9 +15,8 @@ __all__ = ["initialize", "uninitialize"]
 
 def initialize(name="python"):
     """Starts batch mode; ``name`` is the application's name (Maya's one
-    optional parameter).  A second call changes nothing."""
-    if not isinstance(name, str):
-        raise TypeError("initialize: name must be a string")
+    optional parameter, unused here).  A second call changes nothing (a
+    guess: Maya documents only that a call inside its interface fails)."""
     _session.setBatch(True)
 
 
