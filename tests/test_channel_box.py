@@ -71,6 +71,7 @@ class TestNodes:
             ["|b.amt"] + ["|a." + name for name in short]
 
 
+@pytest.mark.interactive
 class TestChannelBoxSelection:
     @pytest.mark.parametrize("objects, selected, usable", [
         ("ab", ["a.tx", "b.tx"], ["|a.translateX", "|b.translateX"]),

@@ -149,6 +149,7 @@ class TestFilter:
     (MessageClick.declined, True, False), (MessageClick.accepted, True, False),
     (MessageClick.accepted, False, False), (MessageClick.accepted, True, True)],
     ids=["declined", "accepted", "accepted, no toolbar", "accepted, the filter failing"])
+@pytest.mark.interactive
 def test_with_the_option_off_the_filter_is_offered_once_per_action(
         rk, gimbal, errors, monkeypatch, click, toolbar, filterFails):
     before = keyTriples(gimbal)
@@ -314,6 +315,7 @@ class TestLayersKeepThePose:
         assert CORE.messages == []
 
 
+@pytest.mark.interactive
 @pytest.mark.parametrize("slider", ["timeControlRebuilt", None])
 def test_a_time_slider_that_cannot_be_asked_is_reported_and_the_filter_runs(
         rk, gimbal, filterOn, errors, slider):

@@ -142,8 +142,11 @@ py::object addCameraShapes(const State &s, py::handle self) {
 // --- the Channel Box's own selection ---------------------------------------------
 
 // "node.attribute" of every attribute selected in the main Channel Box, section
-// by section (main, shape, history, output), duplicates kept.
+// by section (main, shape, history, output), duplicates kept. Without an
+// interface there is no Channel Box, and so no selection in it.
 py::object selectedChannelPaths(const State &s, py::handle) {
+    InterfaceCheck ui(s);
+    if (!ui.present()) return newList();
     py::object cmds = s.global(s.cmds);
     py::object control = text("mainChannelBox");
     PyObject *const queries[] = {s.kwQueryMainObjectList,         s.kwQueryShapeObjectList,
@@ -425,7 +428,7 @@ void defineChannelBox(const State &s) {
             "Add the first shape below each transform to nodes, when it is a camera.", {"self"});
         cls.property<selectedChannelPaths>("selectedChannelPaths",
             "\"node.attribute\" of every attribute selected in the Channel Box's four\n"
-            "sections, in section order.");
+            "sections, in section order; empty when Maya runs without its interface.");
         cls.property<selectedPlugs>("selectedPlugs",
             "MPlugArray of the selected channels that are keyable or shown, not\n"
             "arrays and not locked.");

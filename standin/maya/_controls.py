@@ -10,12 +10,18 @@ Their state starts over with each new scene, so every test begins from
 Maya's defaults; in Maya the time slider's settings are preferences that
 outlive a scene.
 
+In batch mode (``maya.standalone.initialize()``) neither control exists:
+``exists`` answers False and every other use raises ``RuntimeError`` as for
+a missing control (see ``maya._session`` for what is documented and what is
+guessed).
+
 ``maya.cmds`` imports this module and exposes its commands; import it
 through ``maya.cmds``.
 """
 
 from ._cmd_base import _command, _display, _names, _plug
 from ._scene import SCENE
+from ._session import isBatch, requireInterface
 
 __all__ = ["channelBox", "timeControl"]
 
@@ -160,7 +166,8 @@ def channelBox(*args, **flags):
     section answers the selected attributes its objects have."""
     name = _controlName(args, "channelBox")
     if flags.get("exists"):
-        return name == MAIN_CHANNEL_BOX
+        return name == MAIN_CHANNEL_BOX and not isBatch()
+    requireInterface("channelBox", name)
     if name != MAIN_CHANNEL_BOX:
         raise RuntimeError("channelBox: Object '%s' not found." % name)
     if flags.get("query"):
@@ -214,7 +221,8 @@ def timeControl(*args, **flags):
     return ``None``; a value Maya does not take raises ``RuntimeError``."""
     name = _controlName(args, "timeControl")
     if flags.get("exists"):
-        return _isTimeSlider(name)
+        return _isTimeSlider(name) and not isBatch()
+    requireInterface("timeControl", name)
     if not _isTimeSlider(name):
         raise RuntimeError("timeControl: Object '%s' not found." % name)
     if flags.get("query"):

@@ -5,6 +5,8 @@ from maya import cmds
 
 from Zentrik._api.__hybrid__._core import CORE
 
+pytestmark = pytest.mark.interactive
+
 BOX = "mainChannelBox"
 
 
