@@ -89,6 +89,22 @@ class TestChannelBoxSelection:
         assert channelBox.selectedPlugNames == paths(channelBox.activeAttrs) == usable
         assert channelBox.nonAnimatedPlugNames == usable
 
+    @pytest.mark.parametrize("selected, meant", [
+        ("a.tx", "|a.translateX"), ("aShape.v", "|a|aShape.visibility"),
+        ("inputs.i2x", "inputs.input2X"), ("outputs.i2x", "outputs.input2X")],
+        ids=["main", "shape", "inputs", "outputs"])
+    def test_a_channel_highlighted_in_any_section_is_meant(self, rk, rig, selected, meant):
+        """INPUTS and OUTPUTS list the dependency nodes feeding a and fed by it."""
+        for name, connection in (("inputs", ("inputs.outputX", "a.tx")),
+                                 ("outputs", ("a.ty", "outputs.input1X"))):
+            cmds.createNode("multiplyDivide", name=name)
+            cmds.connectAttr(*connection)
+        cmds.select("a")
+        cmds.channelBox("mainChannelBox", edit=True, select=[selected])
+        channelBox = rk.ChannelBox()
+        assert channelBox.selectedChannelPaths == [selected]
+        assert channelBox.selectedPlugNames == paths(channelBox.activeAttrs) == [meant]
+
     def test_plugs_handed_out_outlive_their_arrays_and_nothing_is_kept(self, rk, rig):
         """A plug read from an API array dies with it; kept wrappers must not, nor arrays stay."""
         cmds.setKeyframe("a.tx", time=(1,), value=1.0)
