@@ -126,14 +126,16 @@ class TestChannelBoxSelection:
 
 
 class TestShownAttributes:
-    @pytest.mark.parametrize("hidden, locked, shown", [
-        (False, False, True), (True, False, False), (False, True, False)])
-    def test_rotate_order(self, rk, rig, hidden, locked, shown):
+    @pytest.mark.parametrize("hidden, locked, shown, names", [
+        (False, False, True, "a"), (True, False, False, "a"), (False, True, False, "a"),
+        (False, False, True, ["a", "|a"])])
+    def test_rotate_order(self, rk, rig, hidden, locked, shown, names):
+        """One node under two names shows its rotate order once."""
         if hidden:
             CORE.optionSet.activeOptions.add("nonExposedRotationOrder")
         if locked:
             cmds.setAttr("a.rotateOrder", lock=True)
-        assert ("|a.rotateOrder" in paths(rk.ChannelBox("a").channelBoxAttrs)) is shown
+        assert paths(rk.ChannelBox(names).channelBoxAttrs).count("|a.rotateOrder") == shown
 
     def test_animated_and_non_animated(self, rk, rig):
         cmds.setKeyframe("a.tx", time=(1,), value=1.0)

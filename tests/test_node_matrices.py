@@ -313,21 +313,27 @@ class TestMatricesRead:
             pytest.approx([3, 1, 1])
 
 
-@pytest.mark.parametrize("row, column, value", [
-    (0, 0, float("nan")), (3, 1, float("inf")), (2, 2, float("-inf"))])
+@pytest.mark.parametrize("row, column, value, shear", [
+    (0, 0, float("nan"), None), (3, 1, float("inf"), None), (2, 2, float("-inf"), None),
+    (None, None, None, (0.0, 1e200, 0.0)), (None, None, None, (1e200, 0.0, 0.0))])
 def test_a_matrix_that_is_not_finite_is_reported_and_nothing_is_written(
-        rk, errors, row, column, value):
-    transform("n", translate=(1, 2, 3))
+        rk, errors, row, column, value, shear):
+    """A finite target that the node's own huge shear makes unreachable is refused too."""
+    transform("n", translate=(1, 2, 3), rotate=(10, 20, 30))
     cmds.createNode("transform", name="child", parent="n")
-    before, node = channels(), rk.Node("n")
+    node = rk.Node("n")
     read = node.worldMatrix()
     values = [read(r, c) for r in range(4) for c in range(4)]
-    values[row * 4 + column] = value
+    if shear:
+        cmds.setAttr("n.shear", *shear)
+    else:
+        values[row * 4 + column] = value
+    before = channels()
     world = om.MMatrix()
     om.MScriptUtil.createMatrixFromList(values, world)
     node.setWorldMatrix(world)
     assert channels() == before
     assert all(math.isfinite(v) for v in cmds.xform("child", query=True, worldSpace=True,
                                                     translation=True))
-    assert errors == ["Zentrik - Could not set the world matrix of n: it holds a number that "
-                      "is not finite"]
+    reason = "the channels it needs are" if shear else "it holds a number that is"
+    assert errors == ["Zentrik - Could not set the world matrix of n: %s not finite" % reason]
