@@ -445,6 +445,10 @@ def run(rig, only, first):
     for label, operation, classes, same, keyed in OPERATIONS:
         if (only and only not in label) or not (keyed or first):
             continue
+        # No operation sees what the one before left selected (the target
+        # curves' first read asks about highlighted channels).
+        cmds.select(clear=True)
+        cmds.channelBox("mainChannelBox", edit=True, select="")
         items, prepare = operation(rig)
         counts, seconds, answers = measure(prepare, classes)
         own = counts[0]
