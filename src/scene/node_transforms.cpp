@@ -362,9 +362,10 @@ py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatri
         });
         callMethodKw(cmds, s.xform, s.kwRotation, name, xyz);
     };
+    // `scale`: a vector, or the list of three numbers xform takes.
     auto writeScale = [&](py::handle scale) {
-        py::object xyz =
-            threeOf(s, scale, [](py::handle v) { return py::reinterpret_borrow<py::object>(v); });
+        auto same = [](py::handle v) { return py::reinterpret_borrow<py::object>(v); };
+        py::object xyz = PyList_Check(scale.ptr()) ? same(scale) : threeOf(s, scale, same);
         callMethodKw(cmds, s.xform, s.kwScale, name, xyz);
     };
     // The translation is solved from the node as rotated and scaled, so it
@@ -372,17 +373,20 @@ py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatri
     // put back should it not be finite.
     const bool translationAfter = truthy(withTranslation);
     py::object rotationBefore, scaleBefore;
-    auto vectorOf = [&](const char *channel) {
-        const std::array<double, 3> v = channelsOf(s, self, channel);
-        return call(s.global(s.MVector), steal(PyFloat_FromDouble(v[0])),
-                    steal(PyFloat_FromDouble(v[1])), steal(PyFloat_FromDouble(v[2])));
-    };
     if (truthy(withRotation)) {
-        if (translationAfter) rotationBefore = vectorOf("rotate");
+        if (translationAfter) {
+            // The rotate channels in two calls, where the plugs take eight.
+            rotationBefore = call(s.global(s.MEulerRotation));
+            callMethod(getAttr(self, s.fnTransform), s.getRotation, rotationBefore);
+        }
         writeRotation(getAttr(values, s.rotation));
     }
     if (truthy(withScale)) {
-        if (translationAfter) scaleBefore = vectorOf("scale");
+        if (translationAfter) {
+            const std::array<double, 3> v = channelsOf(s, self, "scale");
+            scaleBefore = newList();
+            for (double value : v) append(scaleBefore, steal(PyFloat_FromDouble(value)));
+        }
         writeScale(getAttr(values, s.scale));
     }
     if (truthy(withTranslation)) {
