@@ -78,6 +78,7 @@ void bestEffort(const State &s, const char *what, Step &&step) {
 // Reading the target first offers the timeline questions, so they come up as
 // a tool is about to act; a question that cannot be asked stops no tool.
 py::object targetCurves(const State &s, py::handle self) {
+    InterfaceCheck ui(s);  // one question to Maya for both offers
     bestEffort(s, "offer the Channel Box timeline sync",
                [&] { callMethod(self, s.updateChannelBoxHighlight); });
     bestEffort(s, "offer the anim layer timeline sync",
@@ -566,6 +567,7 @@ void offerFilter(const State &s, py::handle self, py::handle frames, py::handle 
 py::object applySmartEulerFilterToFrames(const State &s, py::handle self, py::handle frames,
                                          py::handle actionId, py::handle includePreviousKey,
                                          py::handle filterFlag) {
+    InterfaceCheck ui(s);  // asked once here for the whole call, offers included
     ActionScope action(s);  // each curve member is read once
     py::object curves = getAttr(self, s.animCurves);
     if (!truthy(curves)) return none();
@@ -577,7 +579,7 @@ py::object applySmartEulerFilterToFrames(const State &s, py::handle self, py::ha
     py::object option = call(s.global(s.ToolOption), text("smartEulerFilter"));
     if (truthy(callMethod(option, s.load)))
         filterCurves(s, self, rotations, frames, actionId, includePreviousKey, filterFlag);
-    else
+    else if (ui.present())  // in batch nobody could accept: the option stays the pipeline's
         offerFilter(s, self, frames, actionId);
     setAttr(self, s.lastActionId, actionId);
     return none();
@@ -634,7 +636,8 @@ void defineAnimTools(const State &s) {
         cls.property<sceneCurves>("sceneCurves", "AnimCurves of every anim curve in the scene.");
         cls.method<applySmartEulerFilterToFrames>("applySmartEulerFilterToFrames",
             "The Smart Euler Filter over the rotation curves, from the first to the\n"
-            "last of `frames`; with the option off, offers once per action to turn it on.\n"
+            "last of `frames`; with the option off, offers once per action to turn it on\n"
+            "(with an interface: in batch it does nothing).\n"
             "Curves whose values are not the rotation their node shows (another layer\n"
             "adds to it) are left alone, so no pose changes.",
             {"self", "frames", "actionId", "includePreviousKey", "filterFlag"},
