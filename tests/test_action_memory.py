@@ -110,7 +110,9 @@ def test_actions_match_the_path_that_keeps_nothing(rk, rig):
 @pytest.mark.parametrize("frame", [3, 2.5, 1 / 3.0, 4 + 1e-9, 4 + 1e-11])
 @pytest.mark.parametrize("span", [(1, 10), (2.5, 4), (4, 2.5), (1 / 3.0, 1 / 3.0),
                                   (1 / 3.0 + 1e-12, 4), (1, 10 - 1e-12)])
-def test_key_searches_find_what_every_key_time_finds(rk, frame, span):
+@pytest.mark.parametrize("memory", [True, False])
+def test_key_searches_find_what_every_key_time_finds(rk, frame, span, memory, monkeypatch):
+    monkeypatch.setattr(rk, "_actionMemory", memory, raising=False)
     cmds.createNode("transform", name="n")
     for time in (1 / 3.0, 1, 2.5, 4, 10):
         cmds.setKeyframe("n.tx", time=(time,), value=time)

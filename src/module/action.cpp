@@ -116,6 +116,25 @@ void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value
     if (PyDict_SetItem(membersOf(*s.action, obj).ptr(), name, value.ptr()) < 0) throwPythonError();
 }
 
+namespace {
+
+// The key the function set is filed under among the wrapper's members: a
+// text no attribute name can be.
+py::object curveFnKey() { return steal(PyUnicode_InternFromString("curve function set")); }
+
+}  // namespace
+
+void rememberCurveFn(const State &s, py::handle curve, py::handle fn) {
+    fileMember(s, curve, curveFnKey().ptr(), fn);
+}
+
+py::object knownCurveFn(const State &s, py::handle curve) {
+    if (!s.action) return py::object();
+    PyObject *read = entry(s.action->members, addressOf(curve));
+    if (!read) return py::object();
+    return py::reinterpret_borrow<py::object>(entry(read, curveFnKey()));
+}
+
 void forgetMembers(const State &s, py::handle obj) {
     if (!s.action) return;
     py::object address = addressOf(obj);

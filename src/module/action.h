@@ -50,6 +50,10 @@ py::object memberOnce(const State &s, py::handle obj, PyObject *name);
 // Files `value` as what `obj`'s member `name` reads for the rest of the
 // action (an answer got from Maya by another way); outside an action nothing.
 void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value);
+// The anim-curve function set of a curve the action keyed, kept with the
+// curve's wrapper, or a null object.
+void rememberCurveFn(const State &s, py::handle curve, py::handle fn);
+py::object knownCurveFn(const State &s, py::handle curve);
 // Drops what was read of `obj` (its keys were re-read on purpose).
 void forgetMembers(const State &s, py::handle obj);
 
