@@ -21,7 +21,8 @@ rigs = st.fixed_dictionaries(dict(
     locked=st.lists(st.sampled_from([n + ".ty" for n in NODES]), max_size=2),
     edits=st.lists(st.tuples(st.sampled_from(["rename", "delete", "recreate", "reparent"]),
                              st.sampled_from(NODES)), max_size=3),
-    kind=st.sampled_from(AnimCurve.KEY_KINDS), span=st.sampled_from([(1, 10), (2.5, 4), (4, 2.5), (7, 7)])))
+    kind=st.sampled_from(AnimCurve.KEY_KINDS),
+    span=st.sampled_from([(1, 10), (2.5, 4), (4, 2.5), (7, 7)])))
 
 
 def build(rig):
@@ -33,7 +34,8 @@ def build(rig):
         for attr in ("leftBlink", "rightBlink"):
             cmds.addAttr(node, longName=attr, attributeType="double", keyable=True)
         for n, frame in enumerate(rig["frames"]):  # rotations that flip, for the filter
-            for channel, value in dict(tx=n, leftBlink=-n, rx=170 * n, ry=95 * n, rz=-9 * n).items():
+            keys = dict(tx=n, leftBlink=-n, rx=170 * n, ry=95 * n, rz=-9 * n)
+            for channel, value in keys.items():
                 cmds.setKeyframe(node + "." + channel, time=(frame,), value=value)
     cmds.connectAttr(ns + "spine.tx", ns + "R_leg.tz")
     for path in rig["locked"]:
@@ -56,7 +58,8 @@ def edit(ns, what, name):
 
 def scene():
     """Every curve's keys, values and kinds, and every node's channels."""
-    curves = [AnimCurve(c) for c in sorted(cmds.ls(type=["animCurveTA", "animCurveTL", "animCurveTU"]))]
+    types = ["animCurveTA", "animCurveTL", "animCurveTU"]
+    curves = [AnimCurve(c) for c in sorted(cmds.ls(type=types))]
     return ([(c.name(), c.keyTimes, c.keyValues, c.keyKinds) for c in curves],
             [(n, cmds.getAttr(n + ".t"), cmds.getAttr(n + ".r"))
              for n in sorted(cmds.ls(type="transform", long=True))])

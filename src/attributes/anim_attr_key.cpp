@@ -52,8 +52,10 @@ py::object keyIndexAt(const State &s, py::handle curve, py::handle frame) {
         // the key at the frame if any is (keys have distinct times).
         py::object unit = callMethod(s.global(s.MTime), s.uiUnit);
         py::object time = call(s.global(s.MTime), frame, unit);
-        py::object index = callMethod(fn, steal(PyUnicode_InternFromString("findClosest")).ptr(), time);
-        py::object found = callMethod(fn, steal(PyUnicode_InternFromString("time")).ptr(), index);
+        py::object findClosest = steal(PyUnicode_InternFromString("findClosest"));
+        py::object timeOf = steal(PyUnicode_InternFromString("time"));
+        py::object index = callMethod(fn, findClosest.ptr(), time);
+        py::object found = callMethod(fn, timeOf.ptr(), index);
         if (equal(callMethod(found, s.asUnits, unit), frame)) return index;
         PyErr_Format(PyExc_ValueError, "%R is not in list", frame.ptr());
         throwPythonError();
@@ -144,7 +146,8 @@ py::object onCurveEdited(const State &s, py::handle self, py::handle editedCurve
             fn = call(s.global(s.MFnAnimCurve), edited);
         } catch (py::error_already_set &e) {
             if (!e.matches(PyExc_RuntimeError)) throw;  // not a curve: named as any node
-            return call(curveClass, callMethod(call(s.global(s.MFnDependencyNode), edited), s.name));
+            py::object node = call(s.global(s.MFnDependencyNode), edited);
+            return call(curveClass, callMethod(node, s.name));
         }
         py::object curve = call(curveClass, callMethod(fn, s.name));
         rememberCurveFn(s, curve, fn);

@@ -91,7 +91,8 @@ namespace {
 // The members read of `obj` so far in the action: made on first use.
 py::object membersOf(Action &action, py::handle obj) {
     py::object address = addressOf(obj);
-    if (PyObject *read = entry(action.members, address)) return py::reinterpret_borrow<py::object>(read);
+    if (PyObject *read = entry(action.members, address))
+        return py::reinterpret_borrow<py::object>(read);
     py::object read = steal(PyDict_New());
     hold(action, obj);
     if (PyDict_SetItem(action.members.ptr(), address.ptr(), read.ptr()) < 0) throwPythonError();
@@ -110,8 +111,8 @@ py::object memberOnce(const State &s, py::handle obj, PyObject *name) {
 }
 
 void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value) {
-    // Reading the member may have run module calls that ended nothing but
-    // filed other members of the same object: the table is looked up anew.
+    // The object's table is looked up anew: reading a member may have run
+    // module calls that filed other members of the same object.
     if (!s.action) return;
     if (PyDict_SetItem(membersOf(*s.action, obj).ptr(), name, value.ptr()) < 0) throwPythonError();
 }

@@ -124,7 +124,8 @@ bool isPlainFrame(py::handle frame) {
 // a tolerance of its ends). Anything but plain frames in order goes the
 // long way, which fails or finds nothing as it always did.
 py::object indicesFromTo(const State &s, py::handle curve, py::handle start, py::handle end) {
-    if (!isPlainFrame(start) || !isPlainFrame(end)) return indicesInRange(s, curve, start, end, true);
+    if (!isPlainFrame(start) || !isPlainFrame(end))
+        return indicesInRange(s, curve, start, end, true);
     const int ordered = PyObject_RichCompareBool(start.ptr(), end.ptr(), Py_LE);
     if (ordered < 0) throwPythonError();
     if (!ordered) return newList();
@@ -148,8 +149,9 @@ py::object indicesFromTo(const State &s, py::handle curve, py::handle start, py:
         if (from < 0) throwPythonError();
         const int upTo = from ? PyObject_RichCompareBool(time, end.ptr(), Py_LE) : 0;
         if (upTo < 0) throwPythonError();
-        if (upTo)
-            append(result, steal(PyObject_GetItem(keyIndices.ptr(), PyTuple_GET_ITEM(at.ptr(), n))));
+        if (!upTo) continue;
+        PyObject *position = PyTuple_GET_ITEM(at.ptr(), n);
+        append(result, steal(PyObject_GetItem(keyIndices.ptr(), position)));
     }
     return result;
 }
