@@ -227,9 +227,9 @@ py::object exists(const State &s, py::handle self) {
 }
 
 // The node's name: for a DAG node the given form of its path, for another
-// node its name, and the stored name for anything else.
-// A full path designates, for the rest of the action, the node it was read
-// from (a short name may be shared by then, so only the full path).
+// node its name, and the stored name for anything else. A full path
+// designates the node it was read from for the rest of the action (a
+// shorter name may be shared, so only the full path is kept).
 py::object nameOf(const State &s, py::handle self, PyObject *pathForm) {
     py::object obj = getAttr(self, s.nodeMObject);
     if (hasFn(s, obj, s.kDagNode)) {
