@@ -1,5 +1,6 @@
 #include "attributes/anim_attr.h"
 
+#include "module/action.h"
 #include "module/classes.h"
 #include "module/names.h"
 #include "scene/node.h"
@@ -166,8 +167,13 @@ py::object nodeName(const State &s, py::handle self) {
     try {
         py::object obj = getAttr(self, s.nodeMObject);
         if (obj.is_none()) return none();
-        if (hasFn(s, obj, s.kDagNode))
-            return callMethod(call(s.global(s.MFnDagNode), obj), s.fullPathName);
+        if (hasFn(s, obj, s.kDagNode)) {
+            // A full path designates its node for the rest of the action: the
+            // wrapper's Node need not look it up again.
+            py::object path = callMethod(call(s.global(s.MFnDagNode), obj), s.fullPathName);
+            rememberNode(s, path, obj);
+            return path;
+        }
         return callMethod(call(s.global(s.MFnDependencyNode), obj), s.name);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_RuntimeError)) throw;

@@ -200,6 +200,8 @@ struct GlobalName {
     mutable bool inBuiltins = false;
 };
 
+struct Action;
+
 class State {
 public:
 #define RIGKIT_DECLARE_NAME(n) PyObject *n = nullptr;
@@ -235,6 +237,9 @@ public:
     // Plug array class of the namespace -> its subclass with owned elements
     // (ChannelBox), made once per class.
     PyObject *ownedPlugArrays = nullptr;
+    // What the running public call has learned (module/action.h); null
+    // between calls. Only touched under the interpreter lock.
+    mutable Action *action = nullptr;
     // The answer of the action running now to "has Maya its interface?"
     // (see InterfaceCheck), and how many checks of that action are alive.
     mutable bool interfacePresent = true;

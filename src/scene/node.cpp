@@ -1,5 +1,6 @@
 #include "scene/node.h"
 
+#include "module/action.h"
 #include "module/classes.h"
 #include "module/names.h"
 
@@ -92,9 +93,12 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
 }  // namespace
 
 bool namesOneNode(const State &s, py::handle name) {
+    if (knownNode(s, name)) return true;
     py::object failure;
     try {
-        return !findNode(s, name, failure).is_none();
+        py::object obj = findNode(s, name, failure);
+        rememberNode(s, name, obj);
+        return !obj.is_none();
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not an answer
         return false;
@@ -130,14 +134,18 @@ py::object init(const State &s, py::handle self, py::handle nodeName,
 
 // --- API objects, each made once per instance -----------------------------
 
+// A name the running action already resolved designates the same node for
+// the rest of it: wrappers made per channel and per property share one lookup.
 py::object nodeMObject(const State &s, py::handle self) {
     py::object nodeName = getAttr(self, s.nodeName);
+    if (py::object known = knownNode(s, nodeName)) return known;
     py::object failure;
     py::object obj = findNode(s, nodeName, failure);
     if (obj.is_none()) {
         if (!failure) failure = text("the node has no object");
         reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, failure));
     }
+    rememberNode(s, nodeName, obj);
     return obj;
 }
 
@@ -205,10 +213,13 @@ py::object exists(const State &s, py::handle self) {
         return boolObject(false);
     }
     if (obj.is_none()) return boolObject(false);
+    if (knownToExist(s, obj)) return boolObject(true);
     try {
         py::object handle = getAttr(self, s.objectHandle);
-        return boolObject(truthy(callMethod(handle, s.isValid)) &&
-                          truthy(callMethod(handle, s.isAlive)));
+        const bool found =
+            truthy(callMethod(handle, s.isValid)) && truthy(callMethod(handle, s.isAlive));
+        if (found) markExisting(s, obj);
+        return boolObject(found);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_ValueError)) throw;
         return boolObject(false);
@@ -216,10 +227,16 @@ py::object exists(const State &s, py::handle self) {
 }
 
 // The node's name: for a DAG node the given form of its path, for another
-// node its name, and the stored name for anything else.
+// node its name, and the stored name for anything else. A full path
+// designates the node it was read from for the rest of the action (a
+// shorter name may be shared, so only the full path is kept).
 py::object nameOf(const State &s, py::handle self, PyObject *pathForm) {
     py::object obj = getAttr(self, s.nodeMObject);
-    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), pathForm);
+    if (hasFn(s, obj, s.kDagNode)) {
+        py::object name = callMethod(getAttr(self, s.dagPath), pathForm);
+        if (pathForm == s.fullPathName) rememberNode(s, name, obj);
+        return name;
+    }
     if (hasFn(s, obj, s.kDependencyNode))
         return callMethod(getAttr(self, s.fnDependencyNode), s.name);
     return getAttr(self, s.nodeName);
@@ -240,16 +257,16 @@ py::object shortName(const State &s, py::handle self) {
 // --- hierarchy ---------------------------------------------------------------
 
 py::object parent(const State &s, py::handle self) {
-    py::object parentName;
+    py::object parentName, parentObject;
     try {
-        py::object parentObject =
-            callMethod(getAttr(self, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
+        parentObject = callMethod(getAttr(self, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
         parentName = callMethod(call(s.global(s.MFnDagNode), parentObject), s.fullPathName);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_RuntimeError)) throw;
         return none();
     }
     if (equal(parentName, s.empty)) return none();  // directly under the world
+    rememberNode(s, parentName, parentObject);
     return newNode(s, parentName);
 }
 
