@@ -169,7 +169,8 @@ py::object shortAttrName(const State &s, py::handle self) {
 
 py::object nodeName(const State &s, py::handle self) {
     try {
-        if (py::object known = knownMember(s, heldPlug(s, self), s.nodeName)) return known;
+        if (s.action)  // a path the action filed for this very plug
+            if (py::object known = knownMember(s, heldPlug(s, self), s.nodeName)) return known;
         py::object obj = getAttr(self, s.nodeMObject);
         if (obj.is_none()) return none();
         if (hasFn(s, obj, s.kDagNode)) {

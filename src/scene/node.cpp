@@ -96,6 +96,7 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
 }  // namespace
 
 py::object knownFullPath(const State &s, py::handle node) {
+    if (!s.action) return py::object();  // nothing is known between actions
     py::object name = getAttr(node, s.nodeName);
     if (!knownPath(s, name)) return py::object();
     py::object known = knownNode(s, name);
