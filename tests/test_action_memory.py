@@ -74,7 +74,11 @@ def actions(rk, rig):
         for path in [ns + n + "." + c for n in NODES for c in CHANNELS if cmds.objExists(ns + n)]:
             attr = rk.AnimAttr(plugName=path)
             value = attr.getMirrorValueAt(MTime(frames[-1], MTime.uiUnit()))
-            seen.append((path, value, attr.setValue(value) if value else None))
+            # the name forms the stores are keyed by, of the attribute and its partner
+            wrapped = getattr(attr, "plug", None) is not None
+            partner = wrapped and attr.mirrorFromAnimAttr
+            keys = wrapped and (attr.settingsKey, partner and partner.settingsKey)
+            seen.append((path, value, attr.setValue(value) if value else None, keys))
         if what and cmds.objExists(ns + name):
             edit(ns, what, name)
     CORE.toolOptions["smartEulerFilter"] = True

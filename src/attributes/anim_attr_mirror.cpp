@@ -16,7 +16,7 @@ py::object isMirrorable(const State &s, py::handle self) {
             if (apiTypeIs(s, apiType, never)) return boolObject(false);
         if (apiTypeIs(s, apiType, s.kNumericAttribute)) {
             py::object numeric = call(s.global(s.MFnNumericAttribute),
-                                      callMethod(getAttr(self, s.plug), s.attribute));
+                                      plugAttribute(s, getAttr(self, s.plug)));
             if (equal(callMethod(numeric, s.unitType),
                       getAttr(s.global(s.MFnNumericData), s.kBoolean)))
                 return boolObject(false);

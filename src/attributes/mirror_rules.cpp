@@ -77,6 +77,12 @@ py::object parentKey(const State &s, py::handle self) {
     py::object node = getAttr(self, s.node);
     if (isNone(node)) return py::reinterpret_borrow<py::object>(s.empty);
     py::object parentName;
+    if (py::object path = knownFullPath(s, node)) {  // the parent's path is the path's head
+        py::object parentPath = cutLastComponent(path).first;
+        if (!truthy(parentPath)) return py::reinterpret_borrow<py::object>(s.empty);
+        return withoutPrefix(s, cutLastComponent(parentPath).second,
+                             getAttr(getAttr(self, s.mirrorNodeInfo), s.namespacePrefix));
+    }
     try {
         py::object parentObject =
             callMethod(getAttr(node, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
@@ -129,6 +135,15 @@ py::object setTargetController(const State &s, py::handle self, py::handle contr
 // "spine"), and its side and partner would then answer for the wrong node.
 bool stillCarriesItsName(const State &s, py::handle info, py::handle node) {
     py::object cachedNode = getAttr(info, s.node);
+    // A name the action resolved designates a node it found in the scene: if
+    // that is the cached node, the cached node exists.
+    py::object known = knownNode(s, getAttr(node, s.nodeName));
+    if (known && knownToExist(s, known) && getAttr(node, s.nodeMObject).ptr() == known.ptr()) {
+        py::object cachedObject = getAttr(cachedNode, s.nodeMObject);
+        if (isNone(cachedObject) || !equal(cachedObject, known)) return false;
+        markExisting(s, cachedObject);
+        return true;
+    }
     if (!truthy(callMethod(cachedNode, s.exists))) return false;
     py::object current = getAttr(node, s.nodeMObject);
     if (isNone(current) || !equal(getAttr(cachedNode, s.nodeMObject), current)) return false;

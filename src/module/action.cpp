@@ -8,6 +8,7 @@ struct Action {
     py::object names = steal(PyDict_New());     // node name -> MObject
     py::object members = steal(PyDict_New());   // address -> {member: value}
     py::object existing = steal(PySet_New(nullptr));  // MObjects found to exist
+    py::object paths = steal(PySet_New(nullptr));     // names that are full DAG paths
     py::object held = steal(PyList_New(0));
 };
 
@@ -67,10 +68,24 @@ void rememberNode(const State &s, py::handle name, py::handle mobject) {
     if (PyDict_SetItem(s.action->names.ptr(), name.ptr(), mobject.ptr()) < 0) throwPythonError();
 }
 
+void rememberPath(const State &s, py::handle path, py::handle mobject) {
+    if (!s.action || !PyUnicode_CheckExact(path.ptr()) || mobject.is_none()) return;
+    rememberNode(s, path, mobject);
+    if (PySet_Add(s.action->paths.ptr(), path.ptr()) < 0) throwPythonError();
+}
+
+bool knownPath(const State &s, py::handle name) {
+    if (!s.action || !PyUnicode_CheckExact(name.ptr())) return false;
+    const int found = PySet_Contains(s.action->paths.ptr(), name.ptr());
+    if (found < 0) throwPythonError();
+    return found != 0;
+}
+
 void forgetNodes(const State &s) {
     if (!s.action) return;
     PyDict_Clear(s.action->names.ptr());
     PySet_Clear(s.action->existing.ptr());
+    PySet_Clear(s.action->paths.ptr());
 }
 
 bool knownToExist(const State &s, py::handle mobject) {
@@ -110,6 +125,13 @@ py::object memberOnce(const State &s, py::handle obj, PyObject *name) {
     return value;
 }
 
+py::object knownMember(const State &s, py::handle obj, PyObject *name) {
+    if (!s.action) return py::object();
+    PyObject *read = entry(s.action->members, addressOf(obj));
+    if (!read) return py::object();
+    return py::reinterpret_borrow<py::object>(entry(read, name));
+}
+
 void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value) {
     // The object's table is looked up anew: reading a member may have run
     // module calls that filed other members of the same object.
@@ -130,10 +152,7 @@ void rememberCurveFn(const State &s, py::handle curve, py::handle fn) {
 }
 
 py::object knownCurveFn(const State &s, py::handle curve) {
-    if (!s.action) return py::object();
-    PyObject *read = entry(s.action->members, addressOf(curve));
-    if (!read) return py::object();
-    return py::reinterpret_borrow<py::object>(entry(read, curveFnKey()));
+    return knownMember(s, curve, curveFnKey().ptr());
 }
 
 void forgetMembers(const State &s, py::handle obj) {

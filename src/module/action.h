@@ -34,6 +34,11 @@ private:
 py::object knownNode(const State &s, py::handle name);
 // Files the MObject that `name` designates for the rest of the action.
 void rememberNode(const State &s, py::handle name, py::handle mobject);
+// rememberNode for `path`, the full DAG path Maya gave for `mobject`: the
+// node's own name and its parent's are then read off the path.
+void rememberPath(const State &s, py::handle path, py::handle mobject);
+// Whether `name` is a full DAG path filed by rememberPath in this action.
+bool knownPath(const State &s, py::handle name);
 // Drops every name the action resolved: a rename or a new node may have
 // made them answer differently.
 void forgetNodes(const State &s);
@@ -54,6 +59,9 @@ void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value
 // curve's wrapper, or a null object.
 void rememberCurveFn(const State &s, py::handle curve, py::handle fn);
 py::object knownCurveFn(const State &s, py::handle curve);
+// What `obj`'s member `name` was filed or read as in this action, or a
+// null object; asks nothing.
+py::object knownMember(const State &s, py::handle obj, PyObject *name);
 // Drops what was read of `obj` (its keys were re-read on purpose).
 void forgetMembers(const State &s, py::handle obj);
 

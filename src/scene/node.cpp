@@ -86,11 +86,34 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
     py::object obj = call(s.global(s.MObject));
     callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
     // Every None answer is a failed lookup with a reason, whatever gave it.
-    if (obj.is_none()) failure = text("the node has no object");
+    if (obj.is_none())
+        failure = text("the node has no object");
+    else
+        markExisting(s, obj);  // only a node in the scene answers to a name
     return obj;
 }
 
 }  // namespace
+
+py::object knownFullPath(const State &s, py::handle node) {
+    if (!s.action) return py::object();  // nothing is known between actions
+    py::object name = getAttr(node, s.nodeName);
+    if (!knownPath(s, name)) return py::object();
+    py::object known = knownNode(s, name);
+    if (getAttr(node, s.nodeMObject).ptr() != known.ptr()) return py::object();
+    return name;
+}
+
+std::pair<py::object, py::object> cutLastComponent(py::handle path) {
+    const Py_ssize_t length = PyUnicode_GetLength(path.ptr());
+    if (length < 0) throwPythonError();
+    const Py_ssize_t bar = PyUnicode_FindChar(path.ptr(), '|', 0, length, -1);
+    if (bar == -2) throwPythonError();
+    const Py_ssize_t cut = bar < 0 ? 0 : bar;
+    py::object parent = steal(PyUnicode_Substring(path.ptr(), 0, cut));
+    py::object own = steal(PyUnicode_Substring(path.ptr(), bar + 1, length));
+    return {parent, own};
+}
 
 bool namesOneNode(const State &s, py::handle name) {
     if (knownNode(s, name)) return true;
@@ -231,10 +254,12 @@ py::object exists(const State &s, py::handle self) {
 // designates the node it was read from for the rest of the action (a
 // shorter name may be shared, so only the full path is kept).
 py::object nameOf(const State &s, py::handle self, PyObject *pathForm) {
+    if (pathForm == s.fullPathName)
+        if (py::object path = knownFullPath(s, self)) return path;
     py::object obj = getAttr(self, s.nodeMObject);
     if (hasFn(s, obj, s.kDagNode)) {
         py::object name = callMethod(getAttr(self, s.dagPath), pathForm);
-        if (pathForm == s.fullPathName) rememberNode(s, name, obj);
+        if (pathForm == s.fullPathName) rememberPath(s, name, obj);
         return name;
     }
     if (hasFn(s, obj, s.kDependencyNode))
@@ -249,6 +274,7 @@ py::object partialPathName(const State &s, py::handle self) {
 }
 
 py::object shortName(const State &s, py::handle self) {
+    if (py::object path = knownFullPath(s, self)) return cutLastComponent(path).second;
     if (hasFn(s, getAttr(self, s.nodeMObject), s.kDependencyNode))
         return callMethod(getAttr(self, s.fnDependencyNode), s.name);
     return getAttr(self, s.nodeName);
@@ -266,7 +292,7 @@ py::object parent(const State &s, py::handle self) {
         return none();
     }
     if (equal(parentName, s.empty)) return none();  // directly under the world
-    rememberNode(s, parentName, parentObject);
+    rememberPath(s, parentName, parentObject);
     return newNode(s, parentName);
 }
 

@@ -1,6 +1,7 @@
 // Node's transforms and matrices: world, local and parent matrices, the world
 // matrix at another frame without moving the scene, a local matrix split into
 // channel values, and channels set so that a node reaches a world matrix.
+#include "module/action.h"
 #include "module/classes.h"
 #include "scene/node.h"
 
@@ -73,7 +74,10 @@ py::object matrixThroughDummy(const State &s, py::handle self, py::handle contex
     // did.
     if (PyUnicode_Check(dummy.ptr()) || PyBytes_Check(dummy.ptr())) dummy = newNode(s, dummy);
     py::object dummyName = callMethod(dummy, s.fullName);
-    auto deleteDummy = [&] { callMethodKw(graphKit, s.deleteNode, s.kwNodeName, dummyName); };
+    auto deleteDummy = [&] {
+        callMethodKw(graphKit, s.deleteNode, s.kwNodeName, dummyName);
+        forgetNodes(s);  // a call that keeps names must not find the deleted node again
+    };
     py::object matrix;
     try {
         callMethodKw(s.global(s.cmds), s.connectAttr, s.kwForce,
