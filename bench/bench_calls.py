@@ -1,14 +1,19 @@
 """Calls into Maya per tool action: for each public operation a tool uses at rig
-scale, how many API 1.0 methods and constructors and maya.cmds commands it
-calls, per operation and per item, and how long it takes; beside it, where
-there is one, the same operation written as plain Python over the same
-stand-in scene (the steps the module must take, done plainly).
+scale, how many maya.cmds commands and API 1.0 methods and constructors it
+calls, split into the module's own and those the suite's objects make for it,
+per operation and per item, what those calls would cost in Maya by a cost
+model, and how long the stand-in takes; beside it, where there is one, the
+same operation written as plain Python over the same stand-in scene (the
+steps the module must take, done plainly). Operations whose calls may grow
+with the keys on the curves run on a rig keyed with 10 and with 100 keys.
 
 Inside Maya time is calls into Maya, so the call counts are the figures that
-carry over from the stand-in; the times are the stand-in's.
+carry over from the stand-in; the times are the stand-in's. The cost model
+prices an API 1.0 call at API_US and a command at COMMAND_US microseconds:
+an estimate of Maya, not a measurement.
 
     PYTHONPATH=standin python bench/bench_calls.py [--scale N] [--only TEXT]
-        [--json FILE] [--before FILE]
+        [--keys N [N ...]] [--json FILE] [--before FILE]
 """
 import argparse
 import json
@@ -19,40 +24,69 @@ import sys
 import time
 
 import maya
-from maya import _scene, cmds
+from maya import _cmd_base, _scene, cmds
 from bench_node import PyNode
-from Zentrik._api.__hybrid__ import rigkit0
+from Zentrik._api.__hybrid__ import _core, rigkit0
 from Zentrik._api.__hybrid__._core import (
     CORE, AnimCurve, MDGContext, MDistance, MFn, MFnAnimCurve, MFnDependencyNode,
     MObjectHandle, MPlug, MSelectionList, MTime, coreProperty)
 
 MAYA_DIR = os.path.dirname(os.path.abspath(maya.__file__)) + os.sep
+# The suite's core stand-in: a call into maya made from its code is one the
+# suite's objects make (anim curves, layers, messages) for the module.
+SUITE_DIR = os.path.dirname(os.path.abspath(_core.__file__)) + os.sep
+# The suite's wrappers around the module's own members (a property computed
+# once, a decorated method): a call into maya from them comes from the
+# module's C++ beneath, so it is the module's.
+TRAMPOLINES = (_core.coreProperty.__get__.__code__,
+               _core.coreDecorator(lambda self: None).__code__)
+# Every maya.cmds command runs through the one wrapper that logs it.
+COMMAND_CODE = _cmd_base._command("bench", {})(lambda: None).__code__
+# The cost model: microseconds per call in Maya (an estimate, not a measurement).
+API_US = 2.0
+COMMAND_US = 30.0
 # The one place where the stand-in hands control to foreign code (callbacks):
 # a call from there into maya comes from a callback, so it counts.
 HANDOFF = type(_scene.SCENE).fire.__code__
 RUNS = 25
 BUDGET = 0.5  # seconds of timed runs per operation and side; at least one run
-KEYS = 100  # keys per rotation curve for the Euler filter
+KEY_COUNTS = (10, 100)  # keys per curve of the keyed rigs
 CHANNELS = ("tx", "ty", "tz", "rx", "ry", "rz")
 
 
 class CallCounter(object):
-    """Counts calls into the stand-in's maya package made from outside it.
+    """Counts calls into the stand-in's maya package made from outside it, by
+    kind (command or API) and by caller (the module, or the suite's objects).
 
     A 'call' event of code inside maya counts when the calling frame is not
     inside maya: calls from the module (C++) arrive with the caller being the
     Python frame that called the module, so they count; the stand-in's own
-    calls to itself do not."""
+    calls to itself do not. A caller in the suite's core stand-in makes the
+    call the suite's, unless it is one of the suite's wrappers of the
+    module's members (TRAMPOLINES); any other caller (the bench's line that
+    called the module, a callback) makes it the module's."""
 
     def __init__(self):
-        self.count = 0
+        self.counts = dict(((kind, caller), 0) for kind in ("command", "api")
+                           for caller in ("module", "suite"))
         self.inside = {}
+        self.suite = {}
+
+    @property
+    def count(self):
+        return sum(self.counts.values())
 
     def isMaya(self, code):
         inside = self.inside.get(code)
         if inside is None:
             inside = self.inside[code] = os.path.abspath(code.co_filename).startswith(MAYA_DIR)
         return inside
+
+    def isSuite(self, code):
+        suite = self.suite.get(code)
+        if suite is None:
+            suite = self.suite[code] = os.path.abspath(code.co_filename).startswith(SUITE_DIR)
+        return suite
 
     @staticmethod
     def isEntry(code):
@@ -65,7 +99,11 @@ class CallCounter(object):
         if event == "call" and self.isMaya(frame.f_code) and self.isEntry(frame.f_code):
             caller = frame.f_back
             if caller is None or caller.f_code is HANDOFF or not self.isMaya(caller.f_code):
-                self.count += 1
+                kind = "command" if frame.f_code is COMMAND_CODE else "api"
+                suite = (caller is not None and caller.f_code not in TRAMPOLINES
+                         and self.isSuite(caller.f_code))
+                by = "suite" if suite else "module"
+                self.counts[kind, by] += 1
 
     def __enter__(self):
         sys.setprofile(self.profile)
@@ -75,14 +113,27 @@ class CallCounter(object):
         sys.setprofile(None)
 
 
-def checkCounter():
+def modelUs(counts):
+    """The cost model's microseconds for a set of counts."""
+    return sum(n * (COMMAND_US if kind == "command" else API_US)
+               for (kind, _), n in counts.items())
+
+
+def checkCounter(curve):
     """Three calls, the last made from C (map), count three; the stand-in's
-    calls beneath them do not."""
+    calls beneath them do not. A command counts as one; what a suite's curve
+    object reads counts as the suite's."""
     with CallCounter() as counter:
         selection = MSelectionList()
         selection.add("ctrl0")
         list(map(MSelectionList.length, [selection]))
     assert counter.count == 3, counter.count
+    with CallCounter() as counter:
+        cmds.ls("ctrl0")
+    assert counter.counts["command", "module"] == 1 and counter.count == 1, counter.counts
+    with CallCounter() as counter:
+        AnimCurve(curve).keyTimes
+    assert counter.count == counter.counts["api", "suite"] > 0, counter.counts
 
 
 # --- the rig --------------------------------------------------------------------------
@@ -96,10 +147,15 @@ def rotationAt(n):
     return x, y, z
 
 
-def buildRig(scale):
+SMART_CHANNELS = ("tx", "ty", "tz", "rx", "ry", "rz", "sx", "sy", "sz")
+
+
+def buildRig(scale, keys):
     """100 x scale controls ctrl0.. under "rig" in a tree three wide, keyed,
-    with user attributes; left/right pairs L_ctrlN/R_ctrlN; a layer "layerA"
-    holding half the controls' translateX. Returns what the operations use."""
+    with user attributes; the first third's rotation keyed at frames 1 to
+    `keys`; left/right pairs L_ctrlN/R_ctrlN; a layer "layerA" holding the
+    nine transform channels of the second half of the controls, each keyed
+    on the layer at frames 1 to `keys`. Returns what the operations use."""
     cmds.file(new=True, force=True)
     CORE.resetRecords()
     count = 100 * scale
@@ -123,7 +179,7 @@ def buildRig(scale):
     # stand-in more than the rest of the bench).
     rotated = names[:int(math.ceil(count / 3.0))]
     for name in rotated:
-        cmds.setKeyframe([name + ".rotate" + a for a in "XYZ"], time=list(range(1, KEYS + 1)))
+        cmds.setKeyframe([name + ".rotate" + a for a in "XYZ"], time=list(range(1, keys + 1)))
     curves = [cmds.listConnections(name + ".rotate" + a, source=True)[0]
               for name in rotated for a in "XYZ"]
     for n in range(count // 4):
@@ -133,10 +189,16 @@ def buildRig(scale):
         cmds.setAttr("L_ctrl%d.rotate" % n, 10.0, 20.0, 30.0)
     for channel in ("translateX", "rotateY", "rotateZ"):
         CORE.mirrorStoreB.entries[channel] = -1
+    layered = names[count // 2:]
     layer = cmds.animLayer("layerA")
-    cmds.animLayer(layer, edit=True, attribute=[n + ".tx" for n in names[:count // 2]])
+    cmds.animLayer(layer, edit=True, attribute=[n + "." + c for n in layered
+                                                for c in SMART_CHANNELS])
+    for name in layered:
+        cmds.setKeyframe([name + "." + c for c in SMART_CHANNELS],
+                         time=list(range(1, keys + 1)), animLayer=layer)
     mirrored = ["%s_ctrl%d" % (side, n) for n in range(count // 4) for side in "LR"]
-    return dict(names=names, curves=curves, mirrored=mirrored, layer=layer)
+    return dict(names=names, curves=curves, mirrored=mirrored, layer=layer, keys=keys,
+                layered=layered)
 
 
 # --- plain Python: the steps the module must take, done plainly -------------------
@@ -252,7 +314,7 @@ def animatableAttrs(rig):
 
 
 def eulerFilter(rig):
-    curves = rig["curves"]
+    curves, keys = rig["curves"], rig["keys"]
     CORE.toolOptions["smartEulerFilter"] = True
 
     def prepare(cls):
@@ -260,25 +322,52 @@ def eulerFilter(rig):
         for name in curves:
             axis = "XYZ".index(name[-1])
             fn = MFnAnimCurve(PlainNode(name).nodeMObject)
-            for n in range(KEYS):
-                fn.setValue(n, math.radians(rotationAt(n)[axis]))
+            for n in range(keys):
+                # The flip through y = 90 half way, whatever the key count.
+                fn.setValue(n, math.radians(rotationAt(n * 100.0 / keys)[axis]))
         CORE.curveTarget.curveNames = curves
-        CORE.curveTarget.targetTime = (1, KEYS)
-        return lambda: rigkit0.AnimTools().applySmartEulerFilterToFrames([1, KEYS], "bench")
+        CORE.curveTarget.targetTime = (1, keys)
+        return lambda: rigkit0.AnimTools().applySmartEulerFilterToFrames([1, keys], "bench")
     return len(curves), prepare
 
 
-def keyKinds(rig):
-    """Three frames of the range: each query reads every key of every curve."""
-    times = list(range(1, KEYS + 1))
-    frames = times[:3]
+def keyKindAt(rig):
+    """One frame of the range, 100 curves."""
+    times = list(range(1, rig["keys"] + 1))
+    curves = rig["curves"][:100]
 
     def prepare(cls):
-        CORE.curveTarget.curveNames = rig["curves"][:100]
-        CORE.curveTarget.targetTime = (1, KEYS)
+        CORE.curveTarget.curveNames = curves
+        CORE.curveTarget.targetTime = (1, rig["keys"])
         tools = rigkit0.AnimTools()
-        return lambda: [tools.keyKindAt(f, times) for f in frames]
-    return len(frames), prepare
+        tools.animCurves  # the target read before: the query alone is measured
+        return lambda: tools.keyKindAt(times[len(times) // 2], times)
+    return len(curves), prepare
+
+
+def setKeyKind(rig):
+    """Every key of 100 curves made a breakdown, through one modifier."""
+    curves = rig["curves"][:100]
+
+    def prepare(cls):
+        CORE.curveTarget.curveNames = curves
+        CORE.curveTarget.targetTime = (1, rig["keys"])
+        return lambda: rigkit0.AnimTools().setKeyKind(AnimCurve.KEY_BREAKDOWN)
+    return len(curves), prepare
+
+
+def timelineHighlight(rig):
+    """100 channels highlighted, the slider already showing them and the
+    highlight on: the everyday case, nothing to ask."""
+    names = rig["names"]
+
+    def prepare(cls):
+        cmds.select(names)
+        cmds.channelBox("mainChannelBox", edit=True, select=[n + ".tx" for n in names])
+        cmds.timeControl(CORE.timeSlider, edit=True, showKeys="mainChannelBox")
+        CORE.auxToolOptions["channelBoxSelectionTimelineHighlight"] = True
+        return lambda: rigkit0.AnimTools().updateChannelBoxHighlight()
+    return len(names), prepare
 
 
 def mirrorPose(rig):
@@ -294,46 +383,51 @@ def mirrorPose(rig):
     return count, lambda cls: mirror
 
 
-FRAMES = iter(range(1000, 10 ** 9))
-
-
 def smartKey(rig):
-    names = rig["names"][:len(rig["names"]) // 2]
+    """A breakdown on the layer at a frame already keyed, so the curves keep
+    their key count however often the action runs."""
+    plugs = [n + "." + c for n in rig["layered"] for c in SMART_CHANNELS]
 
     def prepare(cls):
-        frame, layer = next(FRAMES), rigkit0.AnimLayer(rig["layer"])
-        return lambda: [rigkit0.AnimAttr(plugName=n + ".tx").setSmartKey(
-            frame, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer) for n in names]
-    return len(names), prepare
+        frame, layer = rig["keys"] // 2, rigkit0.AnimLayer(rig["layer"])
+        return lambda: [rigkit0.AnimAttr(plugName=p).setSmartKey(
+            frame, keyKind=AnimCurve.KEY_BREAKDOWN, animLayer=layer) for p in plugs]
+    return len(plugs), prepare
 
 
 # (label, operation, the module's class [and the plain one], the answers' form
-# that both sides must give alike; None: as they are)
+# that both sides must give alike (None: as they are), whether the figures may
+# grow with the keys on the curves)
 OPERATIONS = [
-    ("Node(name).exists()", nodeExists, (rigkit0.Node, PlainNode), None),
-    ("AnimAttr(plugName).value", attrValue, (rigkit0.AnimAttr, PlainAnimAttr), None),
-    ("AnimAttr(plugName).setValue(v)", attrSetValue, (rigkit0.AnimAttr, PlainAnimAttr), None),
-    ("ChannelBox(names).channelBoxAttrs, per node", channelBoxAttrs,
-     (rigkit0.ChannelBox, PlainChannelBox), plugNames),
-    ("ChannelBox().animatableAttrs, per node", animatableAttrs, (rigkit0.ChannelBox,), None),
-    ("Smart Euler Filter, per curve of %d keys" % KEYS, eulerFilter, (rigkit0.AnimTools,), None),
-    ("keyKindAt, per frame, 100 curves of %d keys" % KEYS, keyKinds, (rigkit0.AnimTools,), None),
-    ("mirror a pose, per channel", mirrorPose, (rigkit0.AnimAttr,), None),
-    ("setSmartKey on a layer, per channel", smartKey, (rigkit0.AnimAttr,), None),
+    ("Node(name).exists()", nodeExists, (rigkit0.Node, PlainNode), None, False),
+    ("AnimAttr(plugName).value", attrValue, (rigkit0.AnimAttr, PlainAnimAttr), None, False),
+    ("AnimAttr(plugName).setValue(v)", attrSetValue, (rigkit0.AnimAttr, PlainAnimAttr), None,
+     False),
+    ("Channel Box read (channelBoxAttrs), per control", channelBoxAttrs,
+     (rigkit0.ChannelBox, PlainChannelBox), plugNames, False),
+    ("ChannelBox().animatableAttrs, per control", animatableAttrs, (rigkit0.ChannelBox,),
+     None, False),
+    ("timeline sync and highlight, per channel", timelineHighlight, (rigkit0.AnimTools,), None,
+     False),
+    ("mirror a pose, per channel", mirrorPose, (rigkit0.AnimAttr,), None, False),
+    ("Smart Euler Filter, per curve", eulerFilter, (rigkit0.AnimTools,), None, True),
+    ("setKeyKind with the modifier, per curve", setKeyKind, (rigkit0.AnimTools,), None, True),
+    ("setSmartKey on a layer, per channel", smartKey, (rigkit0.AnimAttr,), None, True),
+    ("keyKindAt one frame, per curve", keyKindAt, (rigkit0.AnimTools,), None, True),
 ]
 
 
 def measure(prepare, classes):
-    """Per class (the module's, then the plain one): the calls of one run,
-    the median seconds of up to RUNS runs within BUDGET, the answer. Each run
-    is prepared afresh and timed alone; the classes take turns, so that a busy
-    moment of the machine falls on both."""
-    calls, answers = [], []
+    """Per class (the module's, then the plain one): the calls of one run by
+    kind and caller, the median seconds of up to RUNS runs within BUDGET, the
+    answer. Each run is prepared afresh and timed alone; the classes take
+    turns, so that a busy moment of the machine falls on both."""
+    counts, answers = [], []
     for cls in classes:
         action = prepare(cls)
         with CallCounter() as counter:
             answers.append(action())
-        calls.append(counter.count)
+        counts.append(counter.counts)
     seconds = [[] for _ in classes]
     while len(seconds[0]) < RUNS and sum(seconds[0]) < BUDGET:
         for cls, spent in zip(classes, seconds):
@@ -341,22 +435,32 @@ def measure(prepare, classes):
             start = time.perf_counter()
             action()
             spent.append(time.perf_counter() - start)
-    return calls, [statistics.median(spent) for spent in seconds], answers
+    return counts, [statistics.median(spent) for spent in seconds], answers
 
 
-def run(rig, only):
+def run(rig, only, first):
+    """The figures of the operations on one rig, by label; those that cannot
+    grow with the keys only on the first rig."""
     figures = {}
-    for label, operation, classes, same in OPERATIONS:
-        if only and only not in label:
+    for label, operation, classes, same, keyed in OPERATIONS:
+        if (only and only not in label) or not (keyed or first):
             continue
+        # No operation sees what the one before left selected (the target
+        # curves' first read asks about highlighted channels).
+        cmds.select(clear=True)
+        cmds.channelBox("mainChannelBox", edit=True, select="")
         items, prepare = operation(rig)
-        calls, seconds, answers = measure(prepare, classes)
-        entry = dict(items=items, calls=calls[0], us=seconds[0] / items * 1e6)
+        counts, seconds, answers = measure(prepare, classes)
+        own = counts[0]
+        entry = dict(items=items, keys=rig["keys"] if keyed else None,
+                     calls=sum(own.values()), us=seconds[0] / items * 1e6,
+                     modelUs=modelUs(own),
+                     **dict(("%s_%s" % key, n) for key, n in own.items()))
         if len(classes) > 1:
             same = same or (lambda answer: answer)
             assert same(answers[0]) == same(answers[1]), label
-            entry.update(plainCalls=calls[1], plainUs=seconds[1] / items * 1e6)
-        figures[label] = entry
+            entry.update(plainCalls=sum(counts[1].values()), plainUs=seconds[1] / items * 1e6)
+        figures[label + (", %d keys" % rig["keys"] if keyed else "")] = entry
         if CORE.traceKit.errors:
             raise SystemExit("%s reported: %s" % (label, CORE.traceKit.errors))
     return figures
@@ -367,28 +471,36 @@ def cell(value, form):
 
 
 def printTable(figures, before):
-    head = ("operation", "items", "calls", "calls/item", "plain calls", "us/item",
-            "us/item plain", "ratio")
-    form = "%-46s %6s %9s %10s %11s %9s %13s %6s"
+    head = ("operation", "items", "keys", "cmds", "API", "suite cmds", "suite API",
+            "calls/item", "model ms", "model us/item", "us/item", "plain calls", "ratio")
+    form = "%-50s %5s %4s %6s %7s %10s %9s %10s %8s %13s %8s %11s %5s"
     if before:
-        head += ("calls/item before", "us/item before")
-        form += " %17s %14s"
+        head += ("calls/item before", "model ms before")
+        form += " %17s %15s"
     print(form % head)
     for label, f in figures.items():
         plainUs = f.get("plainUs")
-        row = (label, f["items"], f["calls"], cell(f["calls"] / float(f["items"]), "%.1f"),
-               cell(f.get("plainCalls"), "%d"), "%.1f" % f["us"], cell(plainUs, "%.1f"),
+        modelMs = f.get("modelUs")
+        row = (label, f["items"], cell(f.get("keys"), "%d"),
+               cell(f.get("command_module"), "%d"), cell(f.get("api_module"), "%d"),
+               cell(f.get("command_suite"), "%d"), cell(f.get("api_suite"), "%d"),
+               cell(f["calls"] / float(f["items"]), "%.1f"),
+               cell(modelMs and modelMs / 1000.0, "%.2f"),
+               cell(modelMs and modelMs / f["items"], "%.1f"),
+               "%.1f" % f["us"], cell(f.get("plainCalls"), "%d"),
                cell(plainUs and f["us"] / plainUs, "%.2f"))
         if before:
             old = before.get(label)
             row += (cell(old and old["calls"] / float(old["items"]), "%.1f"),
-                    cell(old and old["us"], "%.1f"))
+                    cell(old and old.get("modelUs") and old["modelUs"] / 1000.0, "%.2f"))
         print(form % row)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--scale", type=int, default=1, help="multiply the rig by N")
+    parser.add_argument("--keys", type=int, nargs="+", default=list(KEY_COUNTS),
+                        help="keys per curve of the keyed rigs (default: 10 100)")
     parser.add_argument("--only", help="run the operations whose label holds this text")
     parser.add_argument("--json", help="save the figures to this file")
     parser.add_argument("--before", help="show the figures saved in this file beside")
@@ -397,10 +509,14 @@ def main():
     if arguments.before:
         with open(arguments.before) as saved:
             before = json.load(saved)
-    print("CPython %d.%d.%d, rig of %d controls" % (sys.version_info[:3] + (100 * arguments.scale,)))
-    rig = buildRig(arguments.scale)
-    checkCounter()
-    figures = run(rig, arguments.only)
+    print("CPython %d.%d.%d, rig of %d controls; cost model %g us per API call, %g us per "
+          "command (an estimate of Maya)" % (sys.version_info[:3] + (
+              100 * arguments.scale, API_US, COMMAND_US)))
+    figures = {}
+    for number, keys in enumerate(arguments.keys):
+        rig = buildRig(arguments.scale, keys)
+        checkCounter(rig["curves"][0])
+        figures.update(run(rig, arguments.only, number == 0))
     printTable(figures, before)
     if arguments.json:
         with open(arguments.json, "w") as out:

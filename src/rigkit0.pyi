@@ -201,6 +201,8 @@ class AnimLayer:
         previousLayer: Optional[AnimLayer]
         # (layer name, preferred) of every layer on entry; the exit restores them.
         preferredOnEntry: list[tuple[str, bool]]
+        # True from entry to exit; a second entry meanwhile raises RuntimeError.
+        isActive: bool
         def __init__(self, animLayer: Optional[AnimLayer]) -> None: ...
         def __enter__(self) -> None: ...
         # Returns None: an exception raised in the block goes on.

@@ -14,6 +14,14 @@ which check the stand-in's own internals.  The suite's core stand-in
 - ``real``: a real Maya, or stop with a usage error when there is none;
 - ``standin``: the stand-in, even under ``mayapy``.
 
+Batch mode, Maya without its interface, is what ``mayapy`` runs: there
+UI commands fail, and the tests marked ``interactive`` (they need the
+Channel Box or the time slider) are skipped.  On a real Maya the plugin
+asks Maya (``MGlobal.mayaState()``); on the stand-in ``RIGKIT_MAYA_BATCH=1``
+starts batch mode with ``maya.standalone.initialize()`` before any test runs
+(unset, empty or ``0``: the stand-in runs with its interface).  The
+``batch`` fixture gives one test batch mode either way.
+
 On a real Maya an import of one of the stand-in's private modules
 (``maya._scene`` and friends, which a test reads for the command log) skips
 the test that makes it, instead of failing it.
@@ -33,6 +41,9 @@ STANDIN = os.path.dirname(os.path.abspath(__file__))
 ENVIRONMENT = "RIGKIT_MAYA"
 MODES = ("auto", "real", "standin")
 MARKER = "standin_only: checks the stand-in's own internals; skipped on a real Maya"
+BATCH_ENVIRONMENT = "RIGKIT_MAYA_BATCH"
+INTERACTIVE_MARKER = ("interactive: needs Maya's interface (Channel Box, time slider); "
+                      "skipped in batch")
 
 
 def _outsideStandin(path):
@@ -110,6 +121,21 @@ class StandinOnlyImports(object):
         return None
 
 
+def batchRequested():
+    """Whether ``RIGKIT_MAYA_BATCH`` asks the stand-in for batch mode."""
+    value = (os.environ.get(BATCH_ENVIRONMENT) or "0").strip()
+    if value not in ("0", "1"):
+        raise pytest.UsageError("%s=%s: use 1 (batch) or 0" % (BATCH_ENVIRONMENT, value))
+    return value == "1"
+
+
+def isBatch():
+    """Whether the loaded Maya runs without its interface, as Maya says."""
+    from maya import OpenMaya
+
+    return OpenMaya.MGlobal.mayaState() != OpenMaya.MGlobal.kInteractive
+
+
 KIND, MAYA = choose()
 _STARTED = False
 _FINDER = None
@@ -122,27 +148,54 @@ if KIND == "real":
         import maya.standalone  # noqa: E402
         maya.standalone.initialize(name="python")
         _STARTED = True
+elif batchRequested():
+    import maya.standalone  # noqa: E402
+    maya.standalone.initialize(name="python")
 
 
 def pytest_configure(config):
-    """Registers the marker."""
+    """Registers the markers."""
     config.addinivalue_line("markers", MARKER)
+    config.addinivalue_line("markers", INTERACTIVE_MARKER)
 
 
 def pytest_report_header(config):
     """Says which ``maya`` the session runs on."""
     where = os.path.dirname(getattr(MAYA, "__file__", "") or "")
-    return "maya: %s (%s)" % ("Maya's own" if KIND == "real" else "the stand-in", where)
+    return "maya: %s, %s (%s)" % ("Maya's own" if KIND == "real" else "the stand-in",
+                                  "batch" if isBatch() else "interactive", where)
 
 
 def pytest_collection_modifyitems(config, items):
-    """On a real Maya, skips the tests that check only the stand-in."""
-    if KIND != "real":
+    """On a real Maya, skips the tests that check only the stand-in; in
+    batch mode, the tests that need Maya's interface."""
+    skips = []
+    if KIND == "real":
+        skips.append(("standin_only", "checks the stand-in's own internals"))
+    if isBatch():
+        skips.append(("interactive", "needs Maya's interface; Maya runs in batch mode"))
+    for marker, reason in skips:
+        for item in items:
+            if item.get_closest_marker(marker) is not None:
+                item.add_marker(pytest.mark.skip(reason=reason))
+
+
+@pytest.fixture
+def batch():
+    """Maya without its interface for one test: the stand-in switched to
+    batch mode and back, a real Maya as it runs (skipped when interactive)."""
+    if isBatch():
+        yield
         return
-    skip = pytest.mark.skip(reason="checks the stand-in's own internals")
-    for item in items:
-        if item.get_closest_marker("standin_only") is not None:
-            item.add_marker(skip)
+    if KIND == "real":
+        pytest.skip("this Maya runs with its interface")
+    import maya.standalone
+
+    maya.standalone.initialize(name="python")
+    try:
+        yield
+    finally:
+        maya.standalone.uninitialize()
 
 
 def pytest_unconfigure(config):

@@ -71,6 +71,7 @@ class TestNodes:
             ["|b.amt"] + ["|a." + name for name in short]
 
 
+@pytest.mark.interactive
 class TestChannelBoxSelection:
     @pytest.mark.parametrize("objects, selected, usable", [
         ("ab", ["a.tx", "b.tx"], ["|a.translateX", "|b.translateX"]),
@@ -88,6 +89,22 @@ class TestChannelBoxSelection:
         assert channelBox.selectedChannelPaths == selected
         assert channelBox.selectedPlugNames == paths(channelBox.activeAttrs) == usable
         assert channelBox.nonAnimatedPlugNames == usable
+
+    @pytest.mark.parametrize("selected, meant", [
+        ("a.tx", "|a.translateX"), ("aShape.v", "|a|aShape.visibility"),
+        ("inputs.i2x", "inputs.input2X"), ("outputs.i2x", "outputs.input2X")],
+        ids=["main", "shape", "inputs", "outputs"])
+    def test_a_channel_highlighted_in_any_section_is_meant(self, rk, rig, selected, meant):
+        """INPUTS and OUTPUTS list the dependency nodes feeding a and fed by it."""
+        for name, connection in (("inputs", ("inputs.outputX", "a.tx")),
+                                 ("outputs", ("a.ty", "outputs.input1X"))):
+            cmds.createNode("multiplyDivide", name=name)
+            cmds.connectAttr(*connection)
+        cmds.select("a")
+        cmds.channelBox("mainChannelBox", edit=True, select=[selected])
+        channelBox = rk.ChannelBox()
+        assert channelBox.selectedChannelPaths == [selected]
+        assert channelBox.selectedPlugNames == paths(channelBox.activeAttrs) == [meant]
 
     def test_plugs_handed_out_outlive_their_arrays_and_nothing_is_kept(self, rk, rig):
         """A plug read from an API array dies with it; kept wrappers must not, nor arrays stay."""
@@ -110,14 +127,16 @@ class TestChannelBoxSelection:
 
 
 class TestShownAttributes:
-    @pytest.mark.parametrize("hidden, locked, shown", [
-        (False, False, True), (True, False, False), (False, True, False)])
-    def test_rotate_order(self, rk, rig, hidden, locked, shown):
+    @pytest.mark.parametrize("hidden, locked, shown, names", [
+        (False, False, True, "a"), (True, False, False, "a"), (False, True, False, "a"),
+        (False, False, True, ["a", "|a"])])
+    def test_rotate_order(self, rk, rig, hidden, locked, shown, names):
+        """One node under two names shows its rotate order once."""
         if hidden:
             CORE.optionSet.activeOptions.add("nonExposedRotationOrder")
         if locked:
             cmds.setAttr("a.rotateOrder", lock=True)
-        assert ("|a.rotateOrder" in paths(rk.ChannelBox("a").channelBoxAttrs)) is shown
+        assert paths(rk.ChannelBox(names).channelBoxAttrs).count("|a.rotateOrder") == shown
 
     def test_animated_and_non_animated(self, rk, rig):
         cmds.setKeyframe("a.tx", time=(1,), value=1.0)

@@ -112,17 +112,23 @@ class TestFilter:
             (True, False, "a1")}
         assert [b.count for b in CORE.progressBars] == [3]
 
-    def test_previous_key_reaches_back_to_the_earliest_curves_last_key(self, rk):
+    @pytest.mark.parametrize("keys, aligned", [
         # Before frame 4, b.rx last keyed at 1: a.rx is aligned from frame 1 on, not from 3.
-        for node, keys in (("a", enumerate((0.0, 10.0, 380.0, 390.0, 400.0), 1)),
-                           ("b", ((1, 0.0), (5, 0.0)))):
+        (((0.0, 10.0, 380.0, 390.0, 400.0), {1: 0.0, 5: 0.0}), ALIGNED),
+        # Both keyed on frame 4, which is no key before the range: the flip from a.rx's
+        # key at 3 into frame 4 is still mended.
+        (((0.0, 10.0, 20.0, 380.0, 390.0), {2: 0.0, 4: 0.0, 5: 0.0}),
+         [0.0, 10.0, 20.0, 20.0, 30.0])], ids=["b unkeyed at the start", "both keyed there"])
+    def test_previous_key_reaches_back_to_the_earliest_curves_last_key(self, rk, keys, aligned):
+        for node, nodeKeys in zip("ab", (dict(enumerate(keys[0], 1)), keys[1])):
             cmds.createNode("transform", name=node)
-            for frame, value in keys:
+            for frame, value in nodeKeys.items():
                 cmds.setKeyframe(node + ".rx", time=(frame,), value=value)
         CORE.curveTarget.curveNames = [cmds.listConnections(n + ".rx", source=True)[0]
                                        for n in "ab"]
-        rk.AnimTools().applySmartEulerFilterToFrames([4, 5], "a1", True)
-        assert cmds.keyframe("a.rx", query=True, valueChange=True) == pytest.approx(ALIGNED)
+        # The curves' own filters write nothing: the keys show the module's pre-pass alone.
+        rk.AnimTools().applySmartEulerFilterToFrames([4, 5], "a1", True, False)
+        assert cmds.keyframe("a.rx", query=True, valueChange=True) == pytest.approx(aligned)
 
     @pytest.mark.parametrize("frames, curves, changed, filtered", [
         ([1, 5], None, True, 6), ([1, 5], None, False, 6), ([1, None], None, True, 0),
@@ -149,6 +155,7 @@ class TestFilter:
     (MessageClick.declined, True, False), (MessageClick.accepted, True, False),
     (MessageClick.accepted, False, False), (MessageClick.accepted, True, True)],
     ids=["declined", "accepted", "accepted, no toolbar", "accepted, the filter failing"])
+@pytest.mark.interactive
 def test_with_the_option_off_the_filter_is_offered_once_per_action(
         rk, gimbal, errors, monkeypatch, click, toolbar, filterFails):
     before = keyTriples(gimbal)
@@ -314,6 +321,7 @@ class TestLayersKeepThePose:
         assert CORE.messages == []
 
 
+@pytest.mark.interactive
 @pytest.mark.parametrize("slider", ["timeControlRebuilt", None])
 def test_a_time_slider_that_cannot_be_asked_is_reported_and_the_filter_runs(
         rk, gimbal, filterOn, errors, slider):

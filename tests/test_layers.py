@@ -205,12 +205,13 @@ class TestActivationScope:
         assert cmds.animLayer("layerA", query=True, animCurves=True) is not None
         assert cmds.animLayer("layerB", query=True, animCurves=True) is None
 
-    @pytest.mark.parametrize("preferred, deleted", [
+    @pytest.mark.parametrize("preferred, event", [
         ((), None), (("layerA",), None), (("layerA", "layerC"), None),
         (("layerC", "BaseAnimation"), None), (("layerA", "layerC"), "layerC"),
-        (("layerC",), "layerB")], ids=["none", "A", "A and C", "C and the base layer",
-                                       "one deleted in the block", "asked one deleted before"])
-    def test_every_layers_flag_is_put_back(self, rk, rig, preferred, deleted):
+        (("layerC",), "layerB"), (("layerA", "layerC"), "reentered")],
+        ids=["none", "A", "A and C", "C and the base layer", "one deleted in the block",
+             "asked one deleted before", "entered again in the block"])
+    def test_every_layers_flag_is_put_back(self, rk, rig, preferred, event):
         for name in ("layerA", "layerB"):
             rk.AnimLayer.create(name)
         cmds.animLayer("layerC", parent="layerA")  # nested: not a child of the base layer
@@ -219,16 +220,46 @@ class TestActivationScope:
         layers = ("BaseAnimation", "layerA", "layerB", "layerC")
         before = dict(zip(layers, preferredFlags(*layers)))
         scope = rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB"))
-        if deleted == "layerB":  # gone before the block starts: the entry fails
+        if event == "layerB":  # gone before the block starts: the entry fails
             cmds.delete("layerB")
-        with pytest.raises((RuntimeError, ValueError)) if deleted == "layerB" else nullContext():
+        with pytest.raises((RuntimeError, ValueError)) if event == "layerB" else nullContext():
             with scope:
                 for name in layers:  # the block may change any flag, or delete a layer
                     cmds.animLayer(name, edit=True, preferred=name not in preferred)
-                if deleted:
-                    cmds.delete(deleted)
-        kept = [name for name in layers if name != deleted]
+                if event == "reentered":  # would save the block's flags over the entry's
+                    with pytest.raises(RuntimeError, match="^ActivationScope is already "
+                                       "active: leave it before entering it again$"):
+                        with scope:
+                            pass
+                elif event:
+                    cmds.delete(event)
+        if event == "reentered":  # once left, the scope may be entered again
+            with scope:
+                pass
+        kept = [name for name in layers if name != event]
         assert preferredFlags(*kept) == [before[name] for name in kept]
+
+    @pytest.mark.parametrize("failing", ["exit", "entry"])
+    def test_a_flag_that_cannot_be_put_back_keeps_no_other_layer_from_its_own(
+            self, rk, rig, monkeypatch, failing):
+        for name in ("layerA", "layerB", "layerC"):
+            rk.AnimLayer.create(name)
+            cmds.animLayer(name, edit=True, preferred=name != "layerB")
+        edit = cmds.animLayer
+
+        def animLayer(*names, **flags):
+            if flags.get("edit") and flags.get("preferred") is True and (
+                    names == ("layerA",) or (failing == "entry" and names == ("layerB",))):
+                raise RuntimeError("%s is stuck" % names)
+            return edit(*names, **flags)
+        monkeypatch.setattr(cmds, "animLayer", animLayer)
+        with pytest.raises(RuntimeError, match="^layerA is stuck$") as raised:
+            with rk.AnimLayer.ActivationScope(rk.AnimLayer("layerB")):
+                pass
+        # Layer A, first, stays off; B and C after it, the asked layer included, are back.
+        assert preferredFlags("layerA", "layerB", "layerC") == [False, False, True]
+        if failing == "entry":
+            assert str(raised.value.__context__) == "layerB is stuck"
 
     @pytest.mark.parametrize("asked", ["layerA", "layerB"])
     def test_the_asked_layer_takes_the_keys_under_a_higher_preferred_one(self, rk, rig, asked):

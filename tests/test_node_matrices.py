@@ -313,21 +313,37 @@ class TestMatricesRead:
             pytest.approx([3, 1, 1])
 
 
-@pytest.mark.parametrize("row, column, value", [
-    (0, 0, float("nan")), (3, 1, float("inf")), (2, 2, float("-inf"))])
+# What makes the write impossible: an entry of the target matrix (row-major
+# index), an axis of the node's own shear, or a part of the solved channels.
+@pytest.mark.parametrize("kind, where, value", [
+    ("matrix", 0, float("nan")), ("matrix", 13, float("inf")), ("matrix", 10, float("-inf")),
+    ("shear", 1, 1e200), ("shear", 0, 1e200), ("solve", "rotation", float("nan")),
+    ("solve", "scale", float("inf"))])
 def test_a_matrix_that_is_not_finite_is_reported_and_nothing_is_written(
-        rk, errors, row, column, value):
-    transform("n", translate=(1, 2, 3))
+        rk, errors, kind, where, value):
+    """A finite target that the node's own huge shear makes unreachable is refused too."""
+    class Solved(rk.Node):
+        def decomposeLocalMatrix(self, *args):
+            values = rk.Node.decomposeLocalMatrix(self, *args)
+            if kind == "solve":
+                getattr(values, where).y = value
+            return values
+
+    transform("n", translate=(1, 2, 3), rotate=(10, 20, 30))
     cmds.createNode("transform", name="child", parent="n")
-    before, node = channels(), rk.Node("n")
+    node = Solved("n")
     read = node.worldMatrix()
     values = [read(r, c) for r in range(4) for c in range(4)]
-    values[row * 4 + column] = value
+    if kind == "shear":
+        cmds.setAttr("n.shear" + ("XY", "XZ", "YZ")[where], value)
+    elif kind == "matrix":
+        values[where] = value
+    before = channels()
     world = om.MMatrix()
     om.MScriptUtil.createMatrixFromList(values, world)
     node.setWorldMatrix(world)
     assert channels() == before
     assert all(math.isfinite(v) for v in cmds.xform("child", query=True, worldSpace=True,
                                                     translation=True))
-    assert errors == ["Zentrik - Could not set the world matrix of n: it holds a number that "
-                      "is not finite"]
+    reason = "it holds a number that is" if kind == "matrix" else "the channels it needs are"
+    assert errors == ["Zentrik - Could not set the world matrix of n: %s not finite" % reason]

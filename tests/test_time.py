@@ -25,6 +25,7 @@ def test_set_current_time_converts_to_the_scene_unit(rk, scene, time, frame):
     assert cmds.currentTime(query=True) == pytest.approx(frame)
 
 
+@pytest.mark.interactive
 @pytest.mark.parametrize("fails", ["nothing", "time", "time and refresh"])
 def test_refresh_is_suspended_around_the_change_and_comes_back_whatever_fails(rk, monkeypatch,
                                                                               fails):

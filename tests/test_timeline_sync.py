@@ -4,6 +4,8 @@ from maya import cmds
 
 from Zentrik._api.__hybrid__._core import CORE, MessageClick, ToolMessage
 
+pytestmark = pytest.mark.interactive
+
 SYNC = "Sync your timeline with Channel Box?"
 HIGHLIGHT = "Turn on Channel Box Selection Timeline Highlight?"
 LAYERS = "Sync your timeline keys with selected Anim Layers?"

@@ -1,5 +1,6 @@
 #include "attributes/anim_attr.h"
 
+#include "module/action.h"
 #include "module/classes.h"
 #include "module/names.h"
 #include "scene/node.h"
@@ -72,7 +73,11 @@ py::object plugFromPath(const State &s, py::handle, py::handle plugName) {
         if (!hasIndex) {
             py::object attribute =
                 callMethod(getAttr(node, s.fnDependencyNode), s.attribute, attributeName);
-            return call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
+            py::object plug = call(s.global(s.MPlug), getAttr(node, s.nodeMObject), attribute);
+            // A node named by the full path the action learned for it: the
+            // plug's node name is that path (AnimAttr.nodeName reads it).
+            if (knownFullPath(s, node)) fileMember(s, plug, s.nodeName, nodeName);
+            return plug;
         }
     }
     py::object components =
@@ -132,7 +137,7 @@ py::object fnDependencyNode(const State &s, py::handle self) {
 }
 
 py::object fnAttribute(const State &s, py::handle self) {
-    return call(s.global(s.MFnAttribute), callMethod(getAttr(self, s.plug), s.attribute));
+    return call(s.global(s.MFnAttribute), plugAttribute(s, getAttr(self, s.plug)));
 }
 
 py::object attrName(const State &s, py::handle self) {
@@ -164,10 +169,17 @@ py::object shortAttrName(const State &s, py::handle self) {
 
 py::object nodeName(const State &s, py::handle self) {
     try {
+        if (s.action)  // a path the action filed for this very plug
+            if (py::object known = knownMember(s, heldPlug(s, self), s.nodeName)) return known;
         py::object obj = getAttr(self, s.nodeMObject);
         if (obj.is_none()) return none();
-        if (hasFn(s, obj, s.kDagNode))
-            return callMethod(call(s.global(s.MFnDagNode), obj), s.fullPathName);
+        if (hasFn(s, obj, s.kDagNode)) {
+            // A full path designates its node for the rest of the action: the
+            // wrapper's Node need not look it up again.
+            py::object path = callMethod(call(s.global(s.MFnDagNode), obj), s.fullPathName);
+            rememberPath(s, path, obj);
+            return path;
+        }
         return callMethod(call(s.global(s.MFnDependencyNode), obj), s.name);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_RuntimeError)) throw;
@@ -178,7 +190,7 @@ py::object nodeName(const State &s, py::handle self) {
 }
 
 py::object apiType(const State &s, py::handle self) {
-    return callMethod(callMethod(getAttr(self, s.plug), s.attribute), s.apiType);
+    return callMethod(plugAttribute(s, getAttr(self, s.plug)), s.apiType);
 }
 
 py::object exists(const State &s, py::handle self) {
@@ -188,6 +200,13 @@ py::object exists(const State &s, py::handle self) {
 }
 
 }  // namespace
+
+py::object plugAttribute(const State &s, py::handle plug) {
+    if (py::object known = knownMember(s, plug, s.attribute)) return known;
+    py::object attribute = callMethod(plug, s.attribute);
+    fileMember(s, plug, s.attribute, attribute);
+    return attribute;
+}
 
 void defineAnimAttr(const State &s) {
     const char *doc =

@@ -22,6 +22,9 @@ inline py::object animAttrAtPath(const State &s, const char *path) {
     return steal(PyObject_Vectorcall(s.global(s.AnimAttr).ptr(), argv, 0, s.kwPlugName));
 }
 
+// plug.attribute(), asked of Maya once per plug and action.
+py::object plugAttribute(const State &s, py::handle plug);
+
 // plug.attribute().apiTypeStr() of the wrapper's plug, for reports.
 inline py::object apiTypeStr(const State &s, py::handle self) {
     return callMethod(callMethod(getAttr(self, s.plug), s.attribute), s.apiTypeStr);

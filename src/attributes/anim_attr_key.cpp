@@ -2,6 +2,7 @@
 // (a layer's own curve, or the base curve), found through a one-shot
 // anim-curve-edited callback, then given its key kind on that curve.
 #include "attributes/anim_attr.h"
+#include "module/action.h"
 
 namespace rigkit {
 namespace {
@@ -40,8 +41,45 @@ py::object keyedCurves(const State &s, py::handle self, py::handle lastKeyed) {
     return single;
 }
 
+// The position of the key at `frame` on `curve`, as list.index finds it among
+// the curve's key times (equal time, ValueError when none), but asked of Maya
+// by time: reading every key time would make keying a whole animation key by
+// key grow with the square of its keys. Maya matches times within a
+// tolerance, so the key found must also carry exactly that time.
+py::object keyIndexAt(const State &s, py::handle curve, py::handle frame) {
+    if (py::object fn = knownCurveFn(s, curve)) {
+        // The curve this call keyed: its key closest to the frame, which is
+        // the key at the frame if any is (keys have distinct times).
+        py::object unit = callMethod(s.global(s.MTime), s.uiUnit);
+        py::object time = call(s.global(s.MTime), frame, unit);
+        py::object findClosest = steal(PyUnicode_InternFromString("findClosest"));
+        py::object timeOf = steal(PyUnicode_InternFromString("time"));
+        py::object index = callMethod(fn, findClosest.ptr(), time);
+        py::object found = callMethod(fn, timeOf.ptr(), index);
+        if (equal(callMethod(found, s.asUnits, unit), frame)) return index;
+        PyErr_Format(PyExc_ValueError, "%R is not in list", frame.ptr());
+        throwPythonError();
+    }
+    py::object keyframe = getAttr(s.global(s.cmds), s.keyframe);
+    py::object name = getAttr(curve, s.curveName);
+    py::object span = steal(PyTuple_Pack(2, frame.ptr(), frame.ptr()));
+    py::object byTime = steal(Py_BuildValue("(sss)", "query", "time", "indexValue"));
+    py::object found = callKw(keyframe, byTime.ptr(), name, Py_True, span, Py_True);
+    if (truthy(found)) {
+        py::object index = steal(PySequence_GetItem(found.ptr(), 0));
+        py::object at = steal(PyTuple_Pack(2, index.ptr(), index.ptr()));
+        py::object byIndex = steal(Py_BuildValue("(sss)", "query", "index", "timeChange"));
+        py::object times = callKw(keyframe, byIndex.ptr(), name, Py_True, at, Py_True);
+        if (truthy(times) && equal(steal(PySequence_GetItem(times.ptr(), 0)), frame))
+            return index;
+    }
+    PyErr_Format(PyExc_ValueError, "%R is not in list", frame.ptr());
+    throwPythonError();
+}
+
 py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::handle keyKind,
                        py::handle actionId, py::handle animLayer) {
+    ActionScope action(s);  // the callback hands the keyed curves' function sets on
     // A key at nan or an infinity would break the curve for every frame;
     // refused before anything is registered or keyed.
     if (isNonFiniteNumber(frame)) {
@@ -85,7 +123,7 @@ py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::ha
         // Every key the command set gets the kind: keying a compound such as
         // translate edits one curve per child.
         for (py::handle keyed : keyedCurves(s, self, curve)) {
-            py::object index = callMethod(getAttr(keyed, s.keyTimes), s.index, frame);
+            py::object index = keyIndexAt(s, keyed, frame);
             callMethodKw(keyed, s.setKeyKindAt, s.kwIndexKeyKindActionId, index, keyKind,
                          actionId);
         }
@@ -98,11 +136,22 @@ py::object setSmartKey(const State &s, py::handle self, py::handle frame, py::ha
 py::object onCurveEdited(const State &s, py::handle self, py::handle editedCurves,
                          py::handle) {
     callMethod(hookKit(s), s.removeCallback, s.smartKeyCallback);
-    py::object fnClass = s.global(s.MFnDependencyNode);
     py::object curveClass = s.global(s.AnimCurve);
+    // The name is read through the curve's function set, which then finds
+    // the new key by its time without another call to make it.
     auto curveAt = [&](Py_ssize_t i) {
         py::object edited = steal(PySequence_GetItem(editedCurves.ptr(), i));
-        return call(curveClass, callMethod(call(fnClass, edited), s.name));
+        py::object fn;
+        try {
+            fn = call(s.global(s.MFnAnimCurve), edited);
+        } catch (py::error_already_set &e) {
+            if (!e.matches(PyExc_RuntimeError)) throw;  // not a curve: named as any node
+            py::object node = call(s.global(s.MFnDependencyNode), edited);
+            return call(curveClass, callMethod(node, s.name));
+        }
+        py::object curve = call(curveClass, callMethod(fn, s.name));
+        rememberCurveFn(s, curve, fn);
+        return curve;
     };
     // The curve wrappers run Python that could change the array: the curves
     // are those it held when the callback came, fewer if it shrank meanwhile,

@@ -1,6 +1,7 @@
 // AnimAttr's mirroring: which attributes mirror at all, the counterpart
 // attribute, and the mirrored value.
 #include "attributes/anim_attr.h"
+#include "module/action.h"
 #include "scene/node.h"
 
 namespace rigkit {
@@ -15,7 +16,7 @@ py::object isMirrorable(const State &s, py::handle self) {
             if (apiTypeIs(s, apiType, never)) return boolObject(false);
         if (apiTypeIs(s, apiType, s.kNumericAttribute)) {
             py::object numeric = call(s.global(s.MFnNumericAttribute),
-                                      callMethod(getAttr(self, s.plug), s.attribute));
+                                      plugAttribute(s, getAttr(self, s.plug)));
             if (equal(callMethod(numeric, s.unitType),
                       getAttr(s.global(s.MFnNumericData), s.kBoolean)))
                 return boolObject(false);
@@ -39,6 +40,7 @@ py::object isMirrorable(const State &s, py::handle self) {
 // (a left prop with no right one), a partner name several nodes answer to,
 // or a partner without this attribute.
 py::object mirrorFromAnimAttr(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object mirrorNode =
         callMethod(s.global(s.mirrorService), s.getMirrorFromNode, getAttr(self, s.node));
     if (mirrorNode.is_none()) return none();
@@ -80,6 +82,7 @@ py::object scaled(py::handle value, py::handle multiplier) {
 }
 
 py::object getMirrorValueAt(const State &s, py::handle self, py::handle time) {
+    ActionScope action(s);
     py::object mirror = getAttr(self, s.mirrorAttr);
     if (mirror.is_none()) return none();
     py::object value = callMethod(mirror, s.valueAtTime, time);

@@ -2,6 +2,7 @@
 // Sides, counterparts and the animator's stored settings come from the suite's
 // mirror objects; this class only combines their answers.
 #include "attributes/anim_attr.h"
+#include "module/action.h"
 #include "module/classes.h"
 #include "scene/node.h"
 
@@ -55,32 +56,55 @@ py::object shortPlugName(const State &s, py::handle self) {
 }
 
 py::object mirrorInfoPlugName(const State &s, py::handle self) {
+    ActionScope action(s);
     if (isNone(joinedOrNone(s, self, s.shortAttrName))) return none();
     return format("%s.%s", getAttr(getAttr(self, s.mirrorNodeInfo), s.nodeName),
                   getAttr(self, s.attrName));
 }
 
 py::object plainPlugName(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object info = getAttr(self, s.mirrorNodeInfo);
     py::object nodeName =
         withoutPrefix(s, getAttr(info, s.nodeName), getAttr(info, s.namespacePrefix));
     return format("%s.%s", nodeName, getAttr(self, s.attrName));
 }
 
+// The parent's short name is read from the parent found, as Node.parent()
+// finds it, rather than from a Node looked up again by its path.
 py::object parentKey(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object node = getAttr(self, s.node);
     if (isNone(node)) return py::reinterpret_borrow<py::object>(s.empty);
-    py::object parent = callMethod(node, s.parent);
-    if (isNone(parent)) return py::reinterpret_borrow<py::object>(s.empty);
-    return withoutPrefix(s, callMethod(parent, s.shortName),
+    py::object parentName;
+    if (py::object path = knownFullPath(s, node)) {  // the parent's path is the path's head
+        py::object parentPath = cutLastComponent(path).first;
+        if (!truthy(parentPath)) return py::reinterpret_borrow<py::object>(s.empty);
+        return withoutPrefix(s, cutLastComponent(parentPath).second,
+                             getAttr(getAttr(self, s.mirrorNodeInfo), s.namespacePrefix));
+    }
+    try {
+        py::object parentObject =
+            callMethod(getAttr(node, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
+        py::object parent = call(s.global(s.MFnDagNode), parentObject);
+        if (equal(callMethod(parent, s.fullPathName), s.empty))  // under the world
+            return py::reinterpret_borrow<py::object>(s.empty);
+        parentName = callMethod(parent, s.name);
+    } catch (py::error_already_set &e) {
+        if (!e.matches(PyExc_RuntimeError)) throw;
+        return py::reinterpret_borrow<py::object>(s.empty);
+    }
+    return withoutPrefix(s, parentName,
                          getAttr(getAttr(self, s.mirrorNodeInfo), s.namespacePrefix));
 }
 
 py::object settingsKey(const State &s, py::handle self) {
+    ActionScope action(s);
     return format("%s|%s", getAttr(self, s.parentKey), getAttr(self, s.plainPlugName));
 }
 
 py::object mirrorPlugName(const State &s, py::handle self) {
+    ActionScope action(s);
     return format("%s.%s", getAttr(getAttr(self, s.mirrorNodeInfo), s.partnerName),
                   getAttr(self, s.attrName));
 }
@@ -111,15 +135,27 @@ py::object setTargetController(const State &s, py::handle self, py::handle contr
 // "spine"), and its side and partner would then answer for the wrong node.
 bool stillCarriesItsName(const State &s, py::handle info, py::handle node) {
     py::object cachedNode = getAttr(info, s.node);
+    // A name the action resolved designates a node it found in the scene: if
+    // that is the cached node, the cached node exists.
+    py::object known = knownNode(s, getAttr(node, s.nodeName));
+    if (known && knownToExist(s, known) && getAttr(node, s.nodeMObject).ptr() == known.ptr()) {
+        py::object cachedObject = getAttr(cachedNode, s.nodeMObject);
+        if (isNone(cachedObject) || !equal(cachedObject, known)) return false;
+        markExisting(s, cachedObject);
+        return true;
+    }
     if (!truthy(callMethod(cachedNode, s.exists))) return false;
     py::object current = getAttr(node, s.nodeMObject);
-    return !isNone(current) && equal(getAttr(cachedNode, s.nodeMObject), current);
+    if (isNone(current) || !equal(getAttr(cachedNode, s.nodeMObject), current)) return false;
+    markExisting(s, current);  // the node the name now designates exists
+    return true;
 }
 
 // One MirrorNode per node name for the module's lifetime, rebuilt when the
 // cached one's node has gone (deleted, or replaced by a new node of that name)
 // or no longer carries the name.
 py::object mirrorNodeInfo(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object node = getAttr(self, s.node);
     if (isNone(node)) return none();
     py::object key = getAttr(node, s.nodeName);
@@ -142,6 +178,7 @@ py::object namespacePrefix(const State &s, py::handle self) {
 // A centred node's attribute takes the side its name marks when the
 // opposite attribute exists on the same node (a left and a right channel).
 py::object side(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object nodeSide = getAttr(getAttr(self, s.mirrorNodeInfo), s.side);
     if (!isCenter(s, nodeSide)) return nodeSide;
     auto [otherName, nameSide] =
@@ -197,6 +234,7 @@ py::object noAnswer(const State &, py::handle) { return none(); }
 // --- mirroring -------------------------------------------------------------------
 
 py::object mirrorMultiplier(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object one = steal(PyLong_FromLong(1));
     if (!truthy(getAttr(self, s.isMirrorable))) return one;
     py::object partner = getAttr(self, s.mirrorFromAnimAttr);
@@ -216,6 +254,7 @@ py::object attrOnTarget(const State &s, py::handle target, py::handle name) {
 }
 
 py::object mirrorAttr(const State &s, py::handle self) {
+    ActionScope action(s);
     py::object info = getAttr(self, s.mirrorNodeInfo);
     if (isNone(info)) return none();  // no node to mirror
     if (!truthy(callMethod(getAttr(info, s.node), s.exists))) return none();

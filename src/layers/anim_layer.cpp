@@ -1,5 +1,7 @@
 // AnimLayer: one animation layer node, known by name. Each member is one or a
 // few animLayer commands on that name, or an attribute of the layer node.
+#include <optional>
+
 #include "module/names.h"
 #include "module/classes.h"
 #include "module/methods.h"
@@ -254,6 +256,7 @@ py::object scopeInit(const State &s, py::handle self, py::handle animLayer) {
     setAttr(self, s.needsSwitch, boolObject(needsSwitch));
     setAttr(self, s.previousLayer, Py_None);
     setAttr(self, s.preferredOnEntry, newList());
+    setAttr(self, s.isActive, Py_False);
     return none();
 }
 
@@ -263,7 +266,16 @@ py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py
 // from it, so the scope remembers every layer's flag, not only the layer that
 // was best. The other layers stop being preferred for the block: a higher
 // preferred layer would otherwise still take the keys meant for this one.
+// A second entry before the exit would overwrite the flags saved on entry
+// with the block's own, and the outer exit would then keep the other layers
+// off: it is refused before anything changes.
 py::object scopeEnter(const State &s, py::handle self) {
+    if (truthy(getAttr(self, s.isActive))) {
+        PyErr_SetString(PyExc_RuntimeError,
+                        "ActivationScope is already active: leave it before entering it again");
+        throwPythonError();
+    }
+    setAttr(self, s.isActive, Py_True);
     if (!truthy(getAttr(self, s.needsSwitch))) return none();
     setAttr(self, s.previousLayer, callMethod(s.global(s.AnimLayer), s.bestLayer));
     py::object flags = preferredFlags(s);
@@ -288,25 +300,35 @@ py::object scopeEnter(const State &s, py::handle self) {
 
 // Puts back the preferred flag of every layer that was there on entry and
 // still is, so each attribute's best layer is what it was, also when no
-// layer was best on entry. Never suppresses the block's exception.
+// layer was best on entry. A flag that cannot be put back does not keep the
+// layers after it from theirs: every layer is tried, then the first failure
+// is raised. Never suppresses the block's exception.
 py::object scopeExit(const State &s, py::handle self, py::handle, py::handle, py::handle) {
+    setAttr(self, s.isActive, Py_False);
     if (!truthy(getAttr(self, s.needsSwitch))) return none();
     py::object cmds = cmdsModule(s);
     py::object entries =
         steal(PySequence_List(getAttr(self, s.preferredOnEntry).ptr()));
+    std::optional<py::error_already_set> firstFailure;
     for (py::handle entry : entries) {
-        auto [name, preferred] = unpackPair(entry);
-        py::object now;
         try {
-            now = callMethodKw(cmds, s.animLayer, s.kwQueryPreferred, name, Py_True, Py_True);
+            auto [name, preferred] = unpackPair(entry);
+            py::object now;
+            try {
+                now = callMethodKw(cmds, s.animLayer, s.kwQueryPreferred, name, Py_True,
+                                   Py_True);
+            } catch (py::error_already_set &e) {
+                // A layer deleted (or renamed) inside the block has no flag to restore.
+                if (!e.matches(PyExc_RuntimeError) && !e.matches(PyExc_ValueError)) throw;
+                continue;
+            }
+            if (truthy(now) != truthy(preferred))
+                callMethodKw(cmds, s.animLayer, s.kwEditPreferred, name, Py_True, preferred);
         } catch (py::error_already_set &e) {
-            // A layer deleted (or renamed) inside the block has no flag to restore.
-            if (!e.matches(PyExc_RuntimeError) && !e.matches(PyExc_ValueError)) throw;
-            continue;
+            if (!firstFailure) firstFailure.emplace(std::move(e));
         }
-        if (truthy(now) != truthy(preferred))
-            callMethodKw(cmds, s.animLayer, s.kwEditPreferred, name, Py_True, preferred);
     }
+    if (firstFailure) throw *firstFailure;
     return none();
 }
 
@@ -320,18 +342,23 @@ py::object activationScope(const State &s, py::handle outer) {
                        "nothing.\n"
                        "\n"
                        "previousLayer is the layer that was best on entry (or None);\n"
-                       "preferredOnEntry lists (layer name, preferred) as found on entry.",
+                       "preferredOnEntry lists (layer name, preferred) as found on entry;\n"
+                       "isActive is true between entry and exit, when a second entry is\n"
+                       "refused with RuntimeError.",
                        outer);
-    scope.instanceAttributes({"animLayer", "needsSwitch", "previousLayer", "preferredOnEntry"});
+    scope.instanceAttributes(
+        {"animLayer", "needsSwitch", "previousLayer", "preferredOnEntry", "isActive"});
     scope.init<scopeInit>("Remember `animLayer` (an AnimLayer or None) and whether it needs\n"
                           "switching to.",
                           {"self", "animLayer"});
     scope.method<scopeEnter>("__enter__",
                              "Remember the best layer and every layer's preferred flag, then\n"
-                             "make animLayer the only preferred layer.",
+                             "make animLayer the only preferred layer; RuntimeError when the\n"
+                             "scope is already active.",
                              {"self"});
     scope.method<scopeExit>("__exit__",
-                            "Put the remembered preferred flags back; never suppresses.",
+                            "Put the remembered preferred flags back, every layer tried before\n"
+                            "the first failure is raised; never suppresses.",
                             {"self", "excType", "excValue", "traceback"},
                             {Py_None, Py_None, Py_None});
     return scope.build();

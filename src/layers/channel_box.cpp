@@ -142,8 +142,11 @@ py::object addCameraShapes(const State &s, py::handle self) {
 // --- the Channel Box's own selection ---------------------------------------------
 
 // "node.attribute" of every attribute selected in the main Channel Box, section
-// by section (main, shape, history, output), duplicates kept.
+// by section (main, shape, history, output), duplicates kept. Without an
+// interface there is no Channel Box, and so no selection in it.
 py::object selectedChannelPaths(const State &s, py::handle) {
+    InterfaceCheck ui(s);
+    if (!ui.present()) return newList();
     py::object cmds = s.global(s.cmds);
     py::object control = text("mainChannelBox");
     PyObject *const queries[] = {s.kwQueryMainObjectList,         s.kwQueryShapeObjectList,
@@ -291,9 +294,15 @@ void readingAttribute(const State &s, Read &&read) {
 // the Channel Box that are neither arrays nor locked, and the rotate order
 // while it is free to change. Maya lists them in a command or two, so the
 // node's attributes are not walked one index at a time (a transform has
-// hundreds).
-void addShownNonKeyable(const State &s, py::handle object, py::handle result) {
+// hundreds). A node met again under another of its names (`walked` holds
+// the names met) adds nothing, as the animatable plugs list it once.
+void addShownNonKeyable(const State &s, py::handle object, py::handle result,
+                        py::handle walked) {
     auto [fn, nodeName] = functionSetAndName(s, object);
+    const int seen = PySet_Contains(walked.ptr(), nodeName.ptr());
+    if (seen < 0) throwPythonError();
+    if (seen) return;
+    if (PySet_Add(walked.ptr(), nodeName.ptr()) < 0) throwPythonError();
     py::object cmds = s.global(s.cmds);
     py::object listed = callMethodKw(cmds, s.listAttr, s.kwChannelBoxUnlockedShortNames,
                                      nodeName, Py_True, Py_True, Py_True);
@@ -342,7 +351,9 @@ void addShownNonKeyable(const State &s, py::handle object, py::handle result) {
 py::object channelBoxAttrs(const State &s, py::handle self) {
     py::object result = steal(PySequence_List(getAttr(self, s.animatableAttrs).ptr()));
     py::object reader = call(s.global(s.SelectionReader), getAttr(self, s.nodes));
-    for (py::handle object : getAttr(reader, s.nodeObjects)) addShownNonKeyable(s, object, result);
+    py::object walked = steal(PySet_New(nullptr));
+    for (py::handle object : getAttr(reader, s.nodeObjects))
+        addShownNonKeyable(s, object, result, walked);
     return result;
 }
 
@@ -426,7 +437,7 @@ void defineChannelBox(const State &s) {
             "Add the first shape below each transform to nodes, when it is a camera.", {"self"});
         cls.property<selectedChannelPaths>("selectedChannelPaths",
             "\"node.attribute\" of every attribute selected in the Channel Box's four\n"
-            "sections, in section order.");
+            "sections, in section order; empty when Maya runs without its interface.");
         cls.property<selectedPlugs>("selectedPlugs",
             "MPlugArray of the selected channels that are keyable or shown, not\n"
             "arrays and not locked.");

@@ -196,6 +196,15 @@ void reportError(const State &s, py::handle message) {
     callMethod(traceKit, s.reportError, message);
 }
 
+InterfaceCheck::InterfaceCheck(const State &s) : s_(s) {
+    if (s.interfaceChecks == 0) {
+        py::object mglobal = s.global(s.MGlobal);
+        s.interfacePresent =
+            equal(callMethod(mglobal, s.mayaState), getAttr(mglobal, s.kInteractive));
+    }
+    ++s.interfaceChecks;
+}
+
 py::object failureLine(const State &s, py::error_already_set &e) {
     py::handle traceback = e.trace();
     if (!traceback || traceback.is_none()) return none();

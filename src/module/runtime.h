@@ -113,7 +113,8 @@ namespace rigkit {
     X(createFromDouble) X(asDoublePtr) X(getData3Double) X(getDouble) X(eulerRotation)    \
     X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
     X(decomposeLocalMatrix) X(uiValue) X(xform) X(asUnits) X(rotation) X(fnTransform)    \
-    X(asRotateMatrix) X(createFromList) X(setScale) X(setShear)                          \
+    X(asRotateMatrix) X(createFromList) X(setScale) X(setShear) X(mayaState)             \
+    X(kInteractive)                                                                      \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     X(kBlendNodeBase) X(kBlendNodeBoolean) X(kBlendNodeDouble)                          \
@@ -199,6 +200,8 @@ struct GlobalName {
     mutable bool inBuiltins = false;
 };
 
+struct Action;
+
 class State {
 public:
 #define RIGKIT_DECLARE_NAME(n) PyObject *n = nullptr;
@@ -235,6 +238,13 @@ public:
     // Plug array class of the namespace -> its subclass with owned elements
     // (ChannelBox), made once per class.
     PyObject *ownedPlugArrays = nullptr;
+    // What the running public call has learned (module/action.h); null
+    // between calls. Only touched under the interpreter lock.
+    mutable Action *action = nullptr;
+    // The answer of the action running now to "has Maya its interface?"
+    // (see InterfaceCheck), and how many checks of that action are alive.
+    mutable bool interfacePresent = true;
+    mutable int interfaceChecks = 0;
 
     // Interns every name; false with a Python error set on failure.
     bool init(PyObject *module);
@@ -396,6 +406,23 @@ py::object failureLine(const State &s, py::error_already_set &e);
 // class cannot be built from one message, e itself goes on instead.
 [[noreturn]] void raiseEnriched(const State &s, py::error_already_set &e,
                                 const std::function<py::object()> &suffix);
+
+// Whether Maya runs with its interface: MGlobal.mayaState() is kInteractive.
+// In batch (mayapy, a farm job) UI commands fail, so the steps that only
+// serve an animator (Channel Box highlight, timeline questions, redraws) are
+// left out. Maya is asked once per action: the outermost check asks, and the
+// checks the action's inner steps make while it lives take its answer.
+class InterfaceCheck {
+public:
+    explicit InterfaceCheck(const State &s);
+    ~InterfaceCheck() { --s_.interfaceChecks; }
+    InterfaceCheck(const InterfaceCheck &) = delete;
+    InterfaceCheck &operator=(const InterfaceCheck &) = delete;
+    bool present() const { return s_.interfacePresent; }
+
+private:
+    const State &s_;
+};
 
 // `first, second = pair`, with Python's messages when the count is wrong.
 std::pair<py::object, py::object> unpackPair(py::handle pair);

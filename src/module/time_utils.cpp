@@ -25,8 +25,14 @@ py::object frameOf(const State &s, py::handle mTime) {
 }
 
 // Moves the scene to the time without redrawing the viewports on the way;
-// refresh is switched back on whatever happens.
+// refresh is switched back on whatever happens. Without an interface there
+// are no viewports to spare.
 py::object setCurrentTime(const State &s, py::handle mTime) {
+    InterfaceCheck ui(s);
+    if (!ui.present()) {
+        callMethod(s.global(s.cmds), s.currentTime, frameOf(s, mTime));
+        return none();
+    }
     try {
         suspendRefresh(s, Py_True);
         py::object frame = frameOf(s, mTime);
@@ -71,7 +77,8 @@ void defineAnimControl(const State &s) {
         "Maya's animation control, with a time change that does not redraw on the way.";
     defineClass(s, "AnimControl", "MAnimControl", doc, [](ClassBuilder &cls) {
         cls.staticMethod<setCurrentTime>("setCurrentTime",
-            "Move the scene to the MTime without redrawing the viewports on the way.",
+            "Move the scene to the MTime without redrawing the viewports on the way\n"
+            "(in batch there are none: only the time moves).",
             {"mTime"});
     });
 }

@@ -1,5 +1,6 @@
 #include "scene/node.h"
 
+#include "module/action.h"
 #include "module/classes.h"
 #include "module/names.h"
 
@@ -85,16 +86,42 @@ py::object findNode(const State &s, py::handle nodeName, py::object &failure) {
     py::object obj = call(s.global(s.MObject));
     callMethod(selection, s.getDependNode, steal(PyLong_FromLong(0)), obj);
     // Every None answer is a failed lookup with a reason, whatever gave it.
-    if (obj.is_none()) failure = text("the node has no object");
+    if (obj.is_none())
+        failure = text("the node has no object");
+    else
+        markExisting(s, obj);  // only a node in the scene answers to a name
     return obj;
 }
 
 }  // namespace
 
+py::object knownFullPath(const State &s, py::handle node) {
+    if (!s.action) return py::object();  // nothing is known between actions
+    py::object name = getAttr(node, s.nodeName);
+    if (!knownPath(s, name)) return py::object();
+    py::object known = knownNode(s, name);
+    if (getAttr(node, s.nodeMObject).ptr() != known.ptr()) return py::object();
+    return name;
+}
+
+std::pair<py::object, py::object> cutLastComponent(py::handle path) {
+    const Py_ssize_t length = PyUnicode_GetLength(path.ptr());
+    if (length < 0) throwPythonError();
+    const Py_ssize_t bar = PyUnicode_FindChar(path.ptr(), '|', 0, length, -1);
+    if (bar == -2) throwPythonError();
+    const Py_ssize_t cut = bar < 0 ? 0 : bar;
+    py::object parent = steal(PyUnicode_Substring(path.ptr(), 0, cut));
+    py::object own = steal(PyUnicode_Substring(path.ptr(), bar + 1, length));
+    return {parent, own};
+}
+
 bool namesOneNode(const State &s, py::handle name) {
+    if (knownNode(s, name)) return true;
     py::object failure;
     try {
-        return !findNode(s, name, failure).is_none();
+        py::object obj = findNode(s, name, failure);
+        rememberNode(s, name, obj);
+        return !obj.is_none();
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_Exception)) throw;  // an interrupt is not an answer
         return false;
@@ -130,14 +157,18 @@ py::object init(const State &s, py::handle self, py::handle nodeName,
 
 // --- API objects, each made once per instance -----------------------------
 
+// A name the running action already resolved designates the same node for
+// the rest of it: wrappers made per channel and per property share one lookup.
 py::object nodeMObject(const State &s, py::handle self) {
     py::object nodeName = getAttr(self, s.nodeName);
+    if (py::object known = knownNode(s, nodeName)) return known;
     py::object failure;
     py::object obj = findNode(s, nodeName, failure);
     if (obj.is_none()) {
         if (!failure) failure = text("the node has no object");
         reportError(s, format("Zentrik - Error handling object %s - %s", nodeName, failure));
     }
+    rememberNode(s, nodeName, obj);
     return obj;
 }
 
@@ -205,10 +236,13 @@ py::object exists(const State &s, py::handle self) {
         return boolObject(false);
     }
     if (obj.is_none()) return boolObject(false);
+    if (knownToExist(s, obj)) return boolObject(true);
     try {
         py::object handle = getAttr(self, s.objectHandle);
-        return boolObject(truthy(callMethod(handle, s.isValid)) &&
-                          truthy(callMethod(handle, s.isAlive)));
+        const bool found =
+            truthy(callMethod(handle, s.isValid)) && truthy(callMethod(handle, s.isAlive));
+        if (found) markExisting(s, obj);
+        return boolObject(found);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_ValueError)) throw;
         return boolObject(false);
@@ -216,10 +250,18 @@ py::object exists(const State &s, py::handle self) {
 }
 
 // The node's name: for a DAG node the given form of its path, for another
-// node its name, and the stored name for anything else.
+// node its name, and the stored name for anything else. A full path
+// designates the node it was read from for the rest of the action (a
+// shorter name may be shared, so only the full path is kept).
 py::object nameOf(const State &s, py::handle self, PyObject *pathForm) {
+    if (pathForm == s.fullPathName)
+        if (py::object path = knownFullPath(s, self)) return path;
     py::object obj = getAttr(self, s.nodeMObject);
-    if (hasFn(s, obj, s.kDagNode)) return callMethod(getAttr(self, s.dagPath), pathForm);
+    if (hasFn(s, obj, s.kDagNode)) {
+        py::object name = callMethod(getAttr(self, s.dagPath), pathForm);
+        if (pathForm == s.fullPathName) rememberPath(s, name, obj);
+        return name;
+    }
     if (hasFn(s, obj, s.kDependencyNode))
         return callMethod(getAttr(self, s.fnDependencyNode), s.name);
     return getAttr(self, s.nodeName);
@@ -232,6 +274,7 @@ py::object partialPathName(const State &s, py::handle self) {
 }
 
 py::object shortName(const State &s, py::handle self) {
+    if (py::object path = knownFullPath(s, self)) return cutLastComponent(path).second;
     if (hasFn(s, getAttr(self, s.nodeMObject), s.kDependencyNode))
         return callMethod(getAttr(self, s.fnDependencyNode), s.name);
     return getAttr(self, s.nodeName);
@@ -240,16 +283,16 @@ py::object shortName(const State &s, py::handle self) {
 // --- hierarchy ---------------------------------------------------------------
 
 py::object parent(const State &s, py::handle self) {
-    py::object parentName;
+    py::object parentName, parentObject;
     try {
-        py::object parentObject =
-            callMethod(getAttr(self, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
+        parentObject = callMethod(getAttr(self, s.fnDagNode), s.parent, steal(PyLong_FromLong(0)));
         parentName = callMethod(call(s.global(s.MFnDagNode), parentObject), s.fullPathName);
     } catch (py::error_already_set &e) {
         if (!e.matches(PyExc_RuntimeError)) throw;
         return none();
     }
     if (equal(parentName, s.empty)) return none();  // directly under the world
+    rememberPath(s, parentName, parentObject);
     return newNode(s, parentName);
 }
 

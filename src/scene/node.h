@@ -5,6 +5,8 @@
 
 #include "module/methods.h"
 
+#include <utility>
+
 namespace rigkit {
 
 // Node(name), through the class as the namespace holds it now.
@@ -23,6 +25,15 @@ bool selectsSeveralNodes(const State &s, py::handle selection);
 // Whether exactly one node answers to `name`, asked without any report: a
 // name nothing matches, or several nodes share, is no.
 bool namesOneNode(const State &s, py::handle name);
+
+// The full DAG path the running action learned for `node` (a Node): its
+// name, when that name was filed as the full path of the very object the
+// Node holds; otherwise a null object. Asks Maya nothing.
+py::object knownFullPath(const State &s, py::handle node);
+
+// A full DAG path cut at its last "|": the parent's full path (empty for a
+// node under the world) and the node's own name.
+std::pair<py::object, py::object> cutLastComponent(py::handle path);
 
 // The reason a lookup of `nodeName` fails when several nodes answer to it,
 // in the words Maya's own commands use.

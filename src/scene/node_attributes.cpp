@@ -1,4 +1,5 @@
 #include "attributes/anim_attr.h"
+#include "module/action.h"
 #include "scene/node.h"
 
 namespace rigkit {
@@ -103,6 +104,7 @@ py::object rename(const State &s, py::handle self, py::handle newName) {
     py::object modifier = call(s.global(s.MDagModifier));
     callMethod(modifier, s.renameNode, getAttr(self, s.nodeMObject), newName);
     callMethod(modifier, s.doIt);
+    forgetNodes(s);  // names resolved before now may designate another node
     // The kept nodeMObject follows the node, so this is the new name.
     return callMethod(self, s.shortName);
 }
@@ -117,6 +119,7 @@ py::object reparent(const State &s, py::handle self, py::handle node, py::handle
     if (newParent.is_none()) return none();
     callMethod(dagModifier, s.reparentNode, getAttr(self, s.nodeMObject), newParent);
     callMethod(dagModifier, s.doIt);
+    forgetNodes(s);  // the node's paths, and those below it, changed
     getAttr(self, s.dagPath);  // keep the path under the new parent
     return none();
 }

@@ -1,6 +1,7 @@
 // Node's transforms and matrices: world, local and parent matrices, the world
 // matrix at another frame without moving the scene, a local matrix split into
 // channel values, and channels set so that a node reaches a world matrix.
+#include "module/action.h"
 #include "module/classes.h"
 #include "scene/node.h"
 
@@ -73,7 +74,10 @@ py::object matrixThroughDummy(const State &s, py::handle self, py::handle contex
     // did.
     if (PyUnicode_Check(dummy.ptr()) || PyBytes_Check(dummy.ptr())) dummy = newNode(s, dummy);
     py::object dummyName = callMethod(dummy, s.fullName);
-    auto deleteDummy = [&] { callMethodKw(graphKit, s.deleteNode, s.kwNodeName, dummyName); };
+    auto deleteDummy = [&] {
+        callMethodKw(graphKit, s.deleteNode, s.kwNodeName, dummyName);
+        forgetNodes(s);  // a call that keeps names must not find the deleted node again
+    };
     py::object matrix;
     try {
         callMethodKw(s.global(s.cmds), s.connectAttr, s.kwForce,
@@ -298,6 +302,19 @@ bool isFiniteMatrix(py::handle matrix) {
     return true;
 }
 
+// Whether x, y and z of a vector are finite numbers.
+bool isFiniteVector(const State &s, py::handle vector) {
+    for (PyObject *name : {s.x, s.y, s.z})
+        if (!std::isfinite(toDouble(getAttr(vector, name)))) return false;
+    return true;
+}
+
+void reportChannelsNotFinite(const State &s, py::handle self) {
+    reportError(s, format("Zentrik - Could not set the world matrix of %s: the channels it "
+                          "needs are not finite",
+                          getAttr(self, s.nodeName)));
+}
+
 // The translation row of a matrix, as C numbers.
 std::array<double, 3> translationOf(py::handle matrix) {
     std::array<double, 3> result{};
@@ -329,23 +346,52 @@ py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatri
     py::object target = steal(PyNumber_Multiply(worldMatrix.ptr(), parentInverse.ptr()));
     py::object values = callMethod(self, s.decomposeLocalMatrix, target, withTranslation,
                                    withRotation, withScale);
+    // A finite target can still need channels that are not: a node's own huge
+    // shear or scale overflows the solve. Refused as the target is.
+    if ((truthy(withRotation) && !isFiniteVector(s, getAttr(values, s.rotation))) ||
+        (truthy(withScale) && !isFiniteVector(s, getAttr(values, s.scale)))) {
+        reportChannelsNotFinite(s, self);
+        return none();
+    }
 
     py::object cmds = s.global(s.cmds);
     py::object name = callMethod(self, s.fullName);
-    if (truthy(withRotation)) {
+    auto writeRotation = [&](py::handle radians) {
         // xform takes angles in the working unit: degrees by default, but an
         // animator may work in radians, so convert rather than assume.
         py::object angle = s.global(s.MAngle);
         py::object uiUnit = callMethod(angle, s.uiUnit);
-        py::object xyz = threeOf(s, getAttr(values, s.rotation), [&](py::handle v) {
+        py::object xyz = threeOf(s, radians, [&](py::handle v) {
             return callMethod(call(angle, v), s.asUnits, uiUnit);
         });
         callMethodKw(cmds, s.xform, s.kwRotation, name, xyz);
+    };
+    // `scale`: a vector, or the list of three numbers xform takes.
+    auto writeScale = [&](py::handle scale) {
+        auto same = [](py::handle v) { return py::reinterpret_borrow<py::object>(v); };
+        py::object xyz = PyList_Check(scale.ptr()) ? same(scale) : threeOf(s, scale, same);
+        callMethodKw(cmds, s.xform, s.kwScale, name, xyz);
+    };
+    // The translation is solved from the node as rotated and scaled, so it
+    // can only be checked after those writes: what they replace is kept to be
+    // put back should it not be finite.
+    const bool translationAfter = truthy(withTranslation);
+    py::object rotationBefore, scaleBefore;
+    if (truthy(withRotation)) {
+        if (translationAfter) {
+            // The rotate channels in two calls, where the plugs take eight.
+            rotationBefore = call(s.global(s.MEulerRotation));
+            callMethod(getAttr(self, s.fnTransform), s.getRotation, rotationBefore);
+        }
+        writeRotation(getAttr(values, s.rotation));
     }
     if (truthy(withScale)) {
-        py::object xyz = threeOf(s, getAttr(values, s.scale),
-                                 [](py::handle v) { return py::reinterpret_borrow<py::object>(v); });
-        callMethodKw(cmds, s.xform, s.kwScale, name, xyz);
+        if (translationAfter) {
+            const std::array<double, 3> v = channelsOf(s, self, "scale");
+            scaleBefore = newList();
+            for (double value : v) append(scaleBefore, steal(PyFloat_FromDouble(value)));
+        }
+        writeScale(getAttr(values, s.scale));
     }
     if (truthy(withTranslation)) {
         py::object fn = getAttr(self, s.fnTransform);
@@ -357,9 +403,18 @@ py::object setWorldMatrix(const State &s, py::handle self, py::handle worldMatri
         py::object linearValue = s.global(s.LinearValue);
         py::object xyz = newList();
         PyObject *axes[] = {s.x, s.y, s.z};
+        double moved[3];
         for (int i = 0; i < 3; ++i) {
-            const double moved = toDouble(getAttr(channels, axes[i])) + wanted[i] - reached[i];
-            py::object internal = steal(PyFloat_FromDouble(moved));
+            moved[i] = toDouble(getAttr(channels, axes[i])) + wanted[i] - reached[i];
+            if (!std::isfinite(moved[i])) {
+                if (rotationBefore) writeRotation(rotationBefore);
+                if (scaleBefore) writeScale(scaleBefore);
+                reportChannelsNotFinite(s, self);
+                return none();
+            }
+        }
+        for (int i = 0; i < 3; ++i) {
+            py::object internal = steal(PyFloat_FromDouble(moved[i]));
             append(xyz, getAttr(callKw(linearValue, s.kwInternalValue, internal), s.uiValue));
         }
         callMethodKw(cmds, s.xform, s.kwTranslation, name, xyz);
@@ -395,7 +450,8 @@ void addNodeTransformMembers(ClassBuilder &node) {
         "Set the translate, rotate and scale channels asked for so that the node\n"
         "reaches `worldMatrix`; channels not asked for keep their values, and the\n"
         "translation puts the rotate pivot at the matrix's position. A matrix\n"
-        "holding a number that is not finite is reported and nothing is written.",
+        "holding a number that is not finite, or needing channels that are not\n"
+        "(a huge shear of the node's own), is reported and nothing is written.",
         {"self", "worldMatrix", "withTranslation", "withRotation", "withScale"},
         {Py_True, Py_True, Py_True});
 }

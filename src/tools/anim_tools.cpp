@@ -3,6 +3,7 @@
 // anim_tools_sync.cpp the timeline questions.
 #include "tools/anim_tools.h"
 
+#include "module/action.h"
 #include "module/classes.h"
 
 #include <array>
@@ -77,6 +78,7 @@ void bestEffort(const State &s, const char *what, Step &&step) {
 // Reading the target first offers the timeline questions, so they come up as
 // a tool is about to act; a question that cannot be asked stops no tool.
 py::object targetCurves(const State &s, py::handle self) {
+    InterfaceCheck ui(s);  // one question to Maya for both offers
     bestEffort(s, "offer the Channel Box timeline sync",
                [&] { callMethod(self, s.updateChannelBoxHighlight); });
     bestEffort(s, "offer the anim layer timeline sync",
@@ -110,7 +112,7 @@ py::object sceneCurves(const State &s, py::handle self) {
 py::object rotationCurves(const State &s, py::handle curves) {
     py::object result = newList();
     for (py::handle curve : curves)
-        if (truthy(getAttr(curve, s.isRotation))) append(result, curve);
+        if (truthy(memberOnce(s, curve, s.isRotation))) append(result, curve);
     return result;
 }
 
@@ -186,8 +188,8 @@ struct CurveKeys {
 
 CurveKeys keysOf(const State &s, py::handle curve) {
     CurveKeys keys;
-    keys.values = itemsOf(getAttr(curve, s.keyValues));
-    keys.times = itemsOf(getAttr(curve, s.keyTimes));
+    keys.values = itemsOf(memberOnce(s, curve, s.keyValues));
+    keys.times = itemsOf(memberOnce(s, curve, s.keyTimes));
     return keys;
 }
 
@@ -228,10 +230,10 @@ public:
     }
 
     bool showsItsValues(py::handle curve, const Items &times) {
-        py::object layer = getAttr(curve, s_.animLayer);
+        py::object layer = memberOnce(s_, curve, s_.animLayer);
         const bool onBase = layer.is_none() || equal(layer, base_);
         if (!anyLayers_) return onBase;
-        py::object nodeName = getAttr(curve, s_.nodeName);
+        py::object nodeName = memberOnce(s_, curve, s_.nodeName);
         Items others;
         bool ownListed = onBase;
         if (!nodeName.is_none()) {
@@ -408,7 +410,7 @@ void alignTrio(const State &s, LayerRule &rule, const std::array<py::object, 3> 
                                                 keys[1].values[at[1]].ptr(),
                                                 keys[2].values[at[2]].ptr()));
         if (!rotationOrder)
-            rotationOrder = callMethod(getAttr(curves[0], s.node), s.getAttr, text("ro"));
+            rotationOrder = callMethod(memberOnce(s, curves[0], s.node), s.getAttr, text("ro"));
         py::object filtered = call(filterRotation, previous, current, rotationOrder);
         for (int c = 0; c < 3; ++c) working[c][at[c]] = steal(PySequence_GetItem(filtered.ptr(), c));
     }
@@ -416,6 +418,7 @@ void alignTrio(const State &s, LayerRule &rule, const std::array<py::object, 3> 
 }
 
 py::object alignRotationKeys(const State &s, py::handle self, py::handle startFrame) {
+    ActionScope action(s);  // each curve member is read once
     py::object curves = rotationCurves(s, getAttr(self, s.animCurves));
     if (PyList_GET_SIZE(curves.ptr()) == 0) return none();
 
@@ -423,13 +426,13 @@ py::object alignRotationKeys(const State &s, py::handle self, py::handle startFr
     Items singles;
     py::object nodes = steal(PyDict_New());
     for (py::handle curve : curves) {
-        if (getAttr(curve, s.parentAttribute).is_none()) {
+        if (memberOnce(s, curve, s.parentAttribute).is_none()) {
             singles.push_back(py::reinterpret_borrow<py::object>(curve));
             continue;
         }
-        py::object layers = innerMap(nodes, getAttr(curve, s.nodeName));
-        py::object attrs = innerMap(layers, getAttr(curve, s.animLayer));
-        if (PyObject_SetItem(attrs.ptr(), getAttr(curve, s.attrName).ptr(), curve.ptr()) < 0)
+        py::object layers = innerMap(nodes, memberOnce(s, curve, s.nodeName));
+        py::object attrs = innerMap(layers, memberOnce(s, curve, s.animLayer));
+        if (PyObject_SetItem(attrs.ptr(), memberOnce(s, curve, s.attrName).ptr(), curve.ptr()) < 0)
             throwPythonError();
     }
     std::vector<std::array<py::object, 3>> trios;
@@ -466,17 +469,31 @@ py::object alignRotationKeys(const State &s, py::handle self, py::handle startFr
 
 // --- the Smart Euler Filter ---------------------------------------------------------
 
+// A refreshed curve's keyTimes, the scene's own key times, asked of Maya in
+// one keyframe query rather than key by key, and kept as the member's answer
+// for the rest of the action.
+py::object freshKeyTimes(const State &s, py::handle curve) {
+    py::object times =
+        callMethodKw(s.global(s.cmds), s.keyframe, s.kwQueryTimeChange,
+                     memberOnce(s, curve, s.curveName), Py_True, Py_True);
+    if (times.is_none()) return memberOnce(s, curve, s.keyTimes);  // keys gone meanwhile
+    fileMember(s, curve, s.keyTimes, times);
+    return times;
+}
+
 // The earliest of the curves' last keys before startFrame, or startFrame.
 py::object previousKeyStart(const State &s, py::handle curves, py::handle startFrame) {
     py::object maxima = newList();
     py::object two = steal(PyLong_FromLong(2));
     for (py::handle curve : curves) {
         callMethod(curve, s.refreshKeys);
-        const int few = PyObject_RichCompareBool(getAttr(curve, s.numKeys).ptr(), two.ptr(), Py_LT);
+        forgetMembers(s, curve);  // its keys are read afresh from here on
+        const int few =
+            PyObject_RichCompareBool(memberOnce(s, curve, s.numKeys).ptr(), two.ptr(), Py_LT);
         if (few < 0) throwPythonError();
         if (few) continue;
         py::object before = newList();
-        for (py::handle time : getAttr(curve, s.keyTimes)) {
+        for (py::handle time : freshKeyTimes(s, curve)) {
             const int earlier = PyObject_RichCompareBool(time.ptr(), startFrame.ptr(), Py_LT);
             if (earlier < 0) throwPythonError();
             if (earlier) append(before, time);
@@ -514,7 +531,7 @@ void filterCurves(const State &s, py::handle self, py::handle curves, py::handle
         LayerRule rule(s);
         for (py::handle curve : curves) {
             callMethod(progress, s.step);
-            if (!rule.showsItsValues(curve, itemsOf(getAttr(curve, s.keyTimes)))) continue;
+            if (!rule.showsItsValues(curve, itemsOf(memberOnce(s, curve, s.keyTimes)))) continue;
             // The range is always the caller's, never the moved start.
             py::object frameRange = steal(PyList_New(2));
             PyList_SET_ITEM(frameRange.ptr(), 0, first.inc_ref().ptr());
@@ -550,6 +567,8 @@ void offerFilter(const State &s, py::handle self, py::handle frames, py::handle 
 py::object applySmartEulerFilterToFrames(const State &s, py::handle self, py::handle frames,
                                          py::handle actionId, py::handle includePreviousKey,
                                          py::handle filterFlag) {
+    InterfaceCheck ui(s);  // asked once here for the whole call, offers included
+    ActionScope action(s);  // each curve member is read once
     py::object curves = getAttr(self, s.animCurves);
     if (!truthy(curves)) return none();
     const int hasNone = PySequence_Contains(frames.ptr(), Py_None);
@@ -560,7 +579,7 @@ py::object applySmartEulerFilterToFrames(const State &s, py::handle self, py::ha
     py::object option = call(s.global(s.ToolOption), text("smartEulerFilter"));
     if (truthy(callMethod(option, s.load)))
         filterCurves(s, self, rotations, frames, actionId, includePreviousKey, filterFlag);
-    else
+    else if (ui.present())  // in batch nobody could accept: the option stays the pipeline's
         offerFilter(s, self, frames, actionId);
     setAttr(self, s.lastActionId, actionId);
     return none();
@@ -617,7 +636,8 @@ void defineAnimTools(const State &s) {
         cls.property<sceneCurves>("sceneCurves", "AnimCurves of every anim curve in the scene.");
         cls.method<applySmartEulerFilterToFrames>("applySmartEulerFilterToFrames",
             "The Smart Euler Filter over the rotation curves, from the first to the\n"
-            "last of `frames`; with the option off, offers once per action to turn it on.\n"
+            "last of `frames`; with the option off, offers once per action to turn it on\n"
+            "(with an interface: in batch it does nothing).\n"
             "Curves whose values are not the rotation their node shows (another layer\n"
             "adds to it) are left alone, so no pose changes.",
             {"self", "frames", "actionId", "includePreviousKey", "filterFlag"},

@@ -5,6 +5,8 @@
 
 #include "module/classes.h"
 
+#include <algorithm>
+#include <cmath>
 #include <tuple>
 
 namespace rigkit {
@@ -101,6 +103,59 @@ py::object indicesInRange(const State &s, py::handle curve, py::handle start, py
     return result;
 }
 
+// A number Maya's time flag takes as it is (not a bool, not nan or an
+// infinity, not a text).
+bool isPlainFrame(py::handle frame) {
+    if (PyBool_Check(frame.ptr()) || !(PyFloat_Check(frame.ptr()) || PyLong_Check(frame.ptr())))
+        return false;
+    const double value = PyFloat_AsDouble(frame.ptr());
+    if (value == -1.0 && PyErr_Occurred()) {
+        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) throwPythonError();
+        PyErr_Clear();
+        return false;
+    }
+    return std::isfinite(value);
+}
+
+// The curve's key indices from `start` up to and including `end`, as
+// indicesInRange finds them, but asked of Maya by time instead of reading
+// every key time: the positions and times of the keys in the range, then
+// the same comparisons on those times alone (Maya's range takes keys within
+// a tolerance of its ends). Anything but plain frames in order goes the
+// long way, which fails or finds nothing as it always did.
+py::object indicesFromTo(const State &s, py::handle curve, py::handle start, py::handle end) {
+    if (!isPlainFrame(start) || !isPlainFrame(end))
+        return indicesInRange(s, curve, start, end, true);
+    const int ordered = PyObject_RichCompareBool(start.ptr(), end.ptr(), Py_LE);
+    if (ordered < 0) throwPythonError();
+    if (!ordered) return newList();
+    py::object keyframe = getAttr(s.global(s.cmds), s.keyframe);
+    py::object name = getAttr(curve, s.curveName);
+    py::object span = steal(PyTuple_Pack(2, start.ptr(), end.ptr()));
+    py::object positionsFlags = steal(Py_BuildValue("(sss)", "query", "time", "indexValue"));
+    py::object timesFlags = steal(Py_BuildValue("(sss)", "query", "time", "timeChange"));
+    py::object positions = callKw(keyframe, positionsFlags.ptr(), name, Py_True, span, Py_True);
+    py::object result = newList();
+    if (!truthy(positions)) return result;
+    py::object times = callKw(keyframe, timesFlags.ptr(), name, Py_True, span, Py_True);
+    py::object keyIndices = getAttr(curve, s.keyIndices);
+    // Tuples of their own: the comparisons below may run Python.
+    py::object at = steal(PySequence_Tuple(positions.ptr()));
+    py::object when = steal(PySequence_Tuple(truthy(times) ? times.ptr() : result.ptr()));
+    const Py_ssize_t count = std::min(PyTuple_GET_SIZE(at.ptr()), PyTuple_GET_SIZE(when.ptr()));
+    for (Py_ssize_t n = 0; n < count; ++n) {
+        PyObject *time = PyTuple_GET_ITEM(when.ptr(), n);
+        const int from = PyObject_RichCompareBool(start.ptr(), time, Py_LE);
+        if (from < 0) throwPythonError();
+        const int upTo = from ? PyObject_RichCompareBool(time, end.ptr(), Py_LE) : 0;
+        if (upTo < 0) throwPythonError();
+        if (!upTo) continue;
+        PyObject *position = PyTuple_GET_ITEM(at.ptr(), n);
+        append(result, steal(PyObject_GetItem(keyIndices.ptr(), position)));
+    }
+    return result;
+}
+
 // Writes both flags of every key of the target (those of `range` when one is
 // given, both ends included) through one modifier, so that one undo restores
 // every key as it was. The breakdown flags are the curve's keyBreakdown array,
@@ -114,7 +169,7 @@ void writeKeyKinds(const State &s, py::handle self, py::handle breakdown, py::ha
     withModifier(s, [&](py::handle modifier) {
         for (py::handle curve : curves) {
             py::object indices = range.is_none() ? getAttr(curve, s.targetKeyIndices)
-                                                 : indicesInRange(s, curve, start, end, true);
+                                                 : indicesFromTo(s, curve, start, end);
             if (!truthy(indices)) continue;
             py::object specials = getAttr(getAttr(curve, s.curveFn), s.tickDrawSpecialPlug);
             py::object node = call(s.global(s.MFnDependencyNode), callMethod(specials, s.node));

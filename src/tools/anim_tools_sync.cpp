@@ -33,7 +33,10 @@ bool accepted(const State &s, py::handle clickValue) {
     return equal(clickValue, getAttr(s.global(s.MessageClick), s.accepted));
 }
 
+// Without an interface nobody could answer a question: both return at once.
 py::object updateChannelBoxHighlight(const State &s, py::handle self) {
+    InterfaceCheck ui(s);
+    if (!ui.present()) return none();
     if (!truthy(getAttr(call(s.global(s.ChannelBox)), s.selectedChannelPaths))) return none();
     if (!equal(timeControl(s, s.kwQueryShowKeys), text("mainChannelBox"))) {
         ask(s, text("Sync your timeline with Channel Box?"),
@@ -57,6 +60,8 @@ py::object updateChannelBoxHighlight(const State &s, py::handle self) {
 }
 
 py::object updateAnimLayerSync(const State &s, py::handle self) {
+    InterfaceCheck ui(s);
+    if (!ui.present()) return none();
     py::object selected = getAttr(call(s.global(s.LayerQueries)), s.selectedLayers);
     const Py_ssize_t count = PyObject_Size(selected.ptr());
     if (count < 0) throwPythonError();
@@ -96,10 +101,11 @@ py::object onHighlightMessageClick(const State &s, py::handle, py::handle clickV
 void addAnimToolsSyncMembers(ClassBuilder &cls) {
     cls.method<updateChannelBoxHighlight>("updateChannelBoxHighlight",
         "With channels selected in the Channel Box, offer to show their keys on the\n"
-        "time slider, or else to turn the selection highlight on.",
+        "time slider, or else to turn the selection highlight on. Nothing in batch.",
         {"self"});
     cls.method<updateAnimLayerSync>("updateAnimLayerSync",
-        "With several layers selected, offer to show their keys on the time slider.",
+        "With several layers selected, offer to show their keys on the time slider.\n"
+        "Nothing in batch.",
         {"self"});
     cls.method<onTimelineSyncMessageClick>("onTimelineSyncMessageClick",
         "The answer to a sync question: accepting shows the Channel Box keys of\n"

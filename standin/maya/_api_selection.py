@@ -7,6 +7,7 @@ from ._api_geometry import MMatrix
 from ._api_objects import _Array, _invalid, MFn, MObject
 from ._api_plug import MPlug
 from ._api_scriptutil import MScriptUtil
+from . import _session
 from ._scene import Node as _Node, SCENE
 
 __all__ = [
@@ -250,7 +251,9 @@ class MGlobal(object):
 
     @staticmethod
     def mayaState():
-        return MGlobal.kBatch
+        """``kBatch`` after ``maya.standalone.initialize()``, else
+        ``kInteractive`` (see ``maya._session``)."""
+        return MGlobal.kBatch if _session.isBatch() else MGlobal.kInteractive
 
     @staticmethod
     def apiVersion():

@@ -58,7 +58,9 @@ def currentTime(*args, **flags):
                           fileExtension="fe", filename="fn"))
 def refresh(**flags):
     """Redrawing is not modelled; ``suspend`` sets the flag that
-    ``maya._scene.SCENE.refreshSuspended`` shows."""
+    ``maya._scene.SCENE.refreshSuspended`` shows.  It works in batch mode
+    too (see ``maya._session``: not a disabled UI command, by the closest
+    guess)."""
     if "suspend" in flags:
         SCENE.refreshSuspended = bool(flags["suspend"])
 

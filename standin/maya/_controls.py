@@ -10,12 +10,18 @@ Their state starts over with each new scene, so every test begins from
 Maya's defaults; in Maya the time slider's settings are preferences that
 outlive a scene.
 
+In batch mode (``maya.standalone.initialize()``) neither control exists:
+``exists`` answers False and every other use raises ``RuntimeError`` as for
+a missing control (see ``maya._session`` for what is documented and what is
+guessed).
+
 ``maya.cmds`` imports this module and exposes its commands; import it
 through ``maya.cmds``.
 """
 
 from ._cmd_base import _command, _display, _names, _plug
 from ._scene import SCENE
+from ._session import isBatch, requireInterface
 
 __all__ = ["channelBox", "timeControl"]
 
@@ -69,25 +75,80 @@ def _isIntermediate(node):
     return attr is not None and bool(SCENE.value((node, attr, ())))
 
 
+def _hasKeyableChannel(node):
+    """Whether any plug of the node is keyable (array elements are judged by
+    their array's flag: a simplification)."""
+    return any(SCENE.isKeyable((node, attr, ())) for attr in node.allAttrs())
+
+
+def _hiddenFromSections(node):
+    """DAG nodes have sections of their own, and animation (curves, layer
+    blends) and sets are not construction history: the INPUTS and OUTPUTS
+    sections neither list these nor look past them."""
+    return (node.isDag or SCENE.isAnimationNode(node)
+            or node.nodeType.isA("objectSet"))
+
+
+def _neighbours(node, upstream):
+    """The nodes connected into ``node`` (upstream) or fed by it, in the
+    order the connections were made."""
+    found = []
+    for key in list(SCENE.connectedKeys.get(node, ())):
+        if upstream:
+            src = SCENE.connections.get(key)
+            others = [src] if src is not None else []
+        else:
+            others = SCENE.destinationsOf(key)
+        for other in others:
+            if other[0] is not node and other[0].alive and other[0] not in found:
+                found.append(other[0])
+    return found
+
+
+def _historyOrFuture(shown, upstream):
+    """INPUTS (``upstream``) or OUTPUTS: the dependency nodes that feed the
+    shown nodes, or that they feed, directly or through other dependency
+    nodes, nearest first; listed when they have a keyable channel, as the
+    Channel Box lists only nodes with channels to edit.  Maya follows the
+    construction history connections of a node's main data (its geometry);
+    the model follows every connection, which is the same for the
+    dependency-node chains rigs are made of."""
+    seen = set(shown)
+    listed = []
+    frontier = list(shown)
+    while frontier:
+        following = []
+        for node in frontier:
+            for other in _neighbours(node, upstream):
+                if other in seen or _hiddenFromSections(other):
+                    continue
+                seen.add(other)
+                following.append(other)
+                if _hasKeyableChannel(other):
+                    listed.append(other)
+        frontier = following
+    return listed
+
+
 def sectionObjects(section):
     """The nodes a Channel Box section shows.  Main: the selected nodes in
     selection order (Maya shows the last one, and edits apply to all).
     Shape: the shapes directly below them, intermediate shapes left out.
-    History and output (the nodes feeding and fed by them) are always empty
-    in the model."""
+    History (INPUTS) and output (OUTPUTS): the dependency nodes feeding and
+    fed by the main and shape nodes (see ``_historyOrFuture``)."""
     main = [node for node in SCENE.selection if node.alive]
     if section == "main":
         return main
+    shapes = []
+    for node in main:
+        if not node.isDag or node.nodeType.isShape:
+            continue
+        for child in node.children:
+            if child.nodeType.isShape and not _isIntermediate(child) and child not in shapes:
+                shapes.append(child)
     if section == "shape":
-        shapes = []
-        for node in main:
-            if not node.isDag or node.nodeType.isShape:
-                continue
-            for child in node.children:
-                if child.nodeType.isShape and not _isIntermediate(child) and child not in shapes:
-                    shapes.append(child)
         return shapes
-    return []
+    return _historyOrFuture(main + shapes, section == "history")
 
 
 def _attributeOn(node, name):
@@ -160,7 +221,8 @@ def channelBox(*args, **flags):
     section answers the selected attributes its objects have."""
     name = _controlName(args, "channelBox")
     if flags.get("exists"):
-        return name == MAIN_CHANNEL_BOX
+        return name == MAIN_CHANNEL_BOX and not isBatch()
+    requireInterface("channelBox", name)
     if name != MAIN_CHANNEL_BOX:
         raise RuntimeError("channelBox: Object '%s' not found." % name)
     if flags.get("query"):
@@ -214,7 +276,8 @@ def timeControl(*args, **flags):
     return ``None``; a value Maya does not take raises ``RuntimeError``."""
     name = _controlName(args, "timeControl")
     if flags.get("exists"):
-        return _isTimeSlider(name)
+        return _isTimeSlider(name) and not isBatch()
+    requireInterface("timeControl", name)
     if not _isTimeSlider(name):
         raise RuntimeError("timeControl: Object '%s' not found." % name)
     if flags.get("query"):

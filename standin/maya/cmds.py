@@ -32,6 +32,7 @@ changes (see ``Scene.setPlugValue``) and does not key.
 #   _cmd_transforms   transforms and joints: xform, joint
 #   _cmd_constraints  constraints and expressions
 #   _controls         UI controls: channelBox, timeControl
+#   _session          the session: about
 
 from ._cmd_scene import *  # noqa: F401,F403
 from ._cmd_attributes import *  # noqa: F401,F403
@@ -41,13 +42,14 @@ from ._cmd_time import *  # noqa: F401,F403
 from ._cmd_transforms import *  # noqa: F401,F403
 from ._cmd_constraints import *  # noqa: F401,F403
 from ._controls import *  # noqa: F401,F403
+from ._session import *  # noqa: F401,F403
 
 
 from . import (  # noqa: E402
     _cmd_scene, _cmd_attributes, _cmd_keys, _cmd_layers, _cmd_time, _cmd_transforms,
-    _cmd_constraints, _controls)
+    _cmd_constraints, _controls, _session)
 __all__ = sorted(set().union(
     _cmd_scene.__all__, _cmd_attributes.__all__, _cmd_keys.__all__,
     _cmd_layers.__all__, _cmd_time.__all__, _cmd_transforms.__all__,
-    _cmd_constraints.__all__, _controls.__all__))
-del _cmd_scene, _cmd_attributes, _cmd_keys, _cmd_layers, _cmd_time, _cmd_transforms, _cmd_constraints, _controls
+    _cmd_constraints.__all__, _controls.__all__, _session.__all__))
+del _cmd_scene, _cmd_attributes, _cmd_keys, _cmd_layers, _cmd_time, _cmd_transforms, _cmd_constraints, _controls, _session

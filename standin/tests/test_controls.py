@@ -5,6 +5,8 @@ from maya import cmds
 
 from Zentrik._api.__hybrid__._core import CORE
 
+pytestmark = pytest.mark.interactive
+
 BOX = "mainChannelBox"
 
 
@@ -42,6 +44,23 @@ def test_main_list_is_the_selection_in_order_and_shapes_follow(rig, selection, f
     for name in selection:
         cmds.select(name, add=True)
     assert [box(**{flag: True}) for flag in flags] == expected
+
+
+def test_inputs_and_outputs_are_the_dependency_nodes_with_channels_around_the_shown(rig):
+    """Nearest first; past a node without channels; never DAG nodes, curves or sets."""
+    for node, nodeType in (("md2", "multiplyDivide"), ("pma", "plusMinusAverage"),
+                           ("pm", "passMatrix")):
+        cmds.createNode(nodeType, name=node)
+    for src, dst in (("md.outputX", "a.tx"), ("md2.outputX", "md.input1X"),
+                     ("b.tx", "a.ty"), ("a.tz", "pma.input1D[0]"), ("pma.output1D", "b.tz"),
+                     ("aShape.worldMatrix[0]", "pm.inMatrix")):
+        cmds.connectAttr(src, dst)
+    cmds.setKeyframe("a.rx", time=(1,), value=1.0)
+    cmds.animLayer("layer1", attribute="a.sx")
+    cmds.select("a")
+    cmds.channelBox(BOX, edit=True, select=["md2.input2X", "pma.operation", "b.tx"])
+    assert [box(hol=True), box(ool=True), box(sha=True), box(soa=True)] == [
+        ["md", "md2"], ["pma"], ["i2x"], ["op"]]
 
 
 def chose(value):

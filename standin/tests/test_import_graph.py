@@ -17,7 +17,7 @@ from Zentrik._api.__hybrid__ import _core
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 PACKAGES = ("maya", "Zentrik")
-MAYA_FACES = {"maya.cmds", "maya.OpenMaya", "maya.OpenMayaAnim"}
+MAYA_FACES = {"maya.cmds", "maya.OpenMaya", "maya.OpenMayaAnim", "maya.standalone"}
 CORE_FACES = {"Zentrik._api.__hybrid__._core"} | {
     "Zentrik._api.__hybrid__.core%s" % v for v in ("37", "39", "310", "311", "312", "313")}
 

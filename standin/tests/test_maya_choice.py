@@ -20,6 +20,8 @@ STANDIN = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FAKE_MAYA = {
     "__init__.py": "STARTED = []\n",
     "cmds.py": "",  # Maya's commands arrive with the session
+    "OpenMaya.py": ("import maya\nclass MGlobal(object):\n    kInteractive, kBatch = 0, 1\n"
+                    "    mayaState = staticmethod(lambda: int(bool(maya.STARTED)))\n"),  # batch
     "standalone.py": textwrap.dedent("""
         import os
 
@@ -91,7 +93,8 @@ def session(pytester, monkeypatch, tmp_path):
     (tests / "conftest.py").write_text("from maya import cmds  # noqa: F401\n")
     (tests / "test_tool.py").write_text(TESTS)
 
-    def run(mode, expected="standin", installed=True):
+    def run(mode, expected="standin", installed=True, batch="0"):
+        monkeypatch.setenv("RIGKIT_MAYA_BATCH", batch)
         if mode is not None:
             monkeypatch.setenv("RIGKIT_MAYA", mode)
         if not installed:
@@ -104,20 +107,21 @@ def session(pytester, monkeypatch, tmp_path):
 
 @pytest.mark.parametrize("mode", [None, "real"])
 def test_an_installed_maya_is_used_and_the_stand_in_checks_skip(session, mode):
-    result, log = session(mode, "real")
+    result, log = session(mode, "real")  # batch: what Maya says, whatever RIGKIT_MAYA_BATCH
     result.assert_outcomes(passed=2, skipped=2)
     result.stdout.fnmatch_lines([
-        "maya: Maya's own (%s)" % os.path.join(os.environ["REAL_PLACE"], "maya"),
+        "maya: Maya's own, batch (%s)" % os.path.join(os.environ["REAL_PLACE"], "maya"),
         "*checks the stand-in's own internals*",
         "*needs the stand-in's maya._scene (not part of Maya)*"])
     assert log == "uninitialized\n"
 
 
-@pytest.mark.parametrize("mode, installed", [("standin", True), ("auto", False)])
-def test_the_stand_in_serves_when_asked_or_without_maya(session, mode, installed):
-    result, log = session(mode, "standin", installed)
+@pytest.mark.parametrize("mode, installed, batch", [("standin", True, "1"), ("auto", False, "0")])
+def test_the_stand_in_serves_when_asked_or_without_maya(session, mode, installed, batch):
+    result, log = session(mode, "standin", installed, batch)
     result.assert_outcomes(passed=4)
-    result.stdout.fnmatch_lines(["maya: the stand-in (%s)" % os.path.join(STANDIN, "maya")])
+    result.stdout.fnmatch_lines(["maya: the stand-in, %s (%s)" % (
+        "batch" if batch == "1" else "interactive", os.path.join(STANDIN, "maya"))])
     assert log == ""
 
 
