@@ -3,7 +3,10 @@
 # Sourced, not run.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SUPPORTED="3.9 3.10 3.11"
+SUPPORTED="3.9 3.10 3.11 3.13"
+# pytest-xdist spreads one test run over both cores when nothing else runs
+# (`-n 2`, as CI does); pinned with its one dependency.
+XDIST=("pytest-xdist==3.8.0" "execnet==2.1.2")
 
 # A fresh Debian machine lacks the compiler; install it when we can.
 ensure_toolchain() {
@@ -63,7 +66,8 @@ prepare_env() {
       "$python" -m venv "$venv" >&2 || return 1
     fi
   fi
-  local tools=("scikit-build-core>=0.12" "pybind11>=3.1" "pytest>=7" "hypothesis>=6" "mypy>=1.19" "maya-stubs>=0.4,<0.5")
+  local tools=("scikit-build-core>=0.12" "pybind11>=3.1" "pytest>=7" "hypothesis>=6" "mypy>=1.19" "maya-stubs>=0.4,<0.5"
+               "${XDIST[@]}")
   command -v cmake >/dev/null 2>&1 || tools+=("cmake>=3.18")
   command -v ninja >/dev/null 2>&1 || tools+=("ninja")
   "$venv/bin/python" -m pip install -q --disable-pip-version-check "${tools[@]}" >&2 || return 1
@@ -72,4 +76,16 @@ prepare_env() {
   "$venv/bin/python" -m pip install -q --disable-pip-version-check --no-build-isolation "$@" "$ROOT" >&2 || return 1
   echo "== CPython $version: built in $((SECONDS - building)) s (ready in $((SECONDS - started)) s)" >&2
   echo "$venv/bin/python"
+}
+
+# Runs pytest under the given interpreter with the remaining arguments and
+# returns its exit code. Exit code 5 (pytest collected no test) is said in a
+# line of its own and stays a failure: a run that tested nothing is no pass.
+run_pytest() {
+  local python=$1 status
+  shift
+  "$python" -m pytest "$@"
+  status=$?
+  [ "$status" = 5 ] && echo "== pytest collected no test (exit code 5): nothing was tested" >&2
+  return "$status"
 }

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Builds what can be handed to animators' machines, into dist/:
 #   - the source distribution rigkit0-VERSION.tar.gz;
-#   - from it, one wheel per supported CPython (3.9, 3.10, 3.11), compiled for
-#     glibc 2.17 and later with the C++ runtime linked in and hidden, tagged
-#     manylinux_2_17_x86_64;
-#   - dist/suite/Zentrik/_api/__hybrid__/: the three compiled modules and the
+#   - from it, one wheel per interpreter of LINUX_SHIPPING (every supported
+#     CPython: 3.9, 3.10, 3.11, 3.13, unless narrowed, as CI does to save
+#     time), compiled for glibc 2.17 and later with the C++ runtime linked in
+#     and hidden, tagged manylinux_2_17_x86_64;
+#   - dist/suite/Zentrik/_api/__hybrid__/: those compiled modules and the
 #     type stub, laid out as the suite ships them;
 #   - the same for 64-bit Windows, cross-built here (scripts/release-windows.sh):
-#     one win_amd64 wheel per interpreter of WINDOWS_SHIPPING (all three
-#     unless narrowed, as CI does to save time) and its .pyd in the suite's
-#     folder, each checked; the suite run under Wine against a CPython 3.12
-#     build of the same sources.
+#     one win_amd64 wheel per interpreter of WINDOWS_SHIPPING (all four
+#     unless narrowed, as CI does) and its .pyd in the suite's folder, each
+#     checked; the suite run under Wine against a CPython 3.12 build of the
+#     same sources.
 # Then checks all of it as it ships: each wheel's tags, linked libraries,
 # symbol versions and exports (scripts/check_wheel.py, auditwheel), the whole
 # test suite against each wheel installed alone into a fresh environment of its
-# interpreter, and against the suite folder with nothing installed. Ends with a
+# interpreter and, at the same time in another, against the suite folder with
+# nothing installed. Ends with a
 # summary table; exits non-zero if anything is missing or fails.
 #
 # Its tools (compiler, build, auditwheel, ...) come pinned from
@@ -35,6 +37,7 @@ esac
 linux_part() { [ "$PARTS" != windows ]; }
 windows_part() { [ "$PARTS" != linux ]; }
 
+LINUX_SHIPPING=${LINUX_SHIPPING-$SUPPORTED}
 PLATFORM=manylinux_2_17_x86_64
 MAX_GLIBC=2.17
 ZIG_TARGET=x86_64-linux-gnu.2.17
@@ -196,7 +199,7 @@ status=0
 if linux_part; then
 # --- wheels ------------------------------------------------------------------
 
-for version in $SUPPORTED; do
+for version in $LINUX_SHIPPING; do
   step=$SECONDS
   tag="cp${version/./}"
   buildvenv="$ROOT/.venv/release-build-py$version"
@@ -235,7 +238,7 @@ done
 # --- the suite's folder ----------------------------------------------------------
 
 mkdir -p "$DROP"
-for version in $SUPPORTED; do
+for version in $LINUX_SHIPPING; do
   "$toolpy" - "${WHEEL[$version]}" "$DROP" <<'EOF'
 import sys, zipfile
 with zipfile.ZipFile(sys.argv[1]) as wheel:
@@ -244,18 +247,25 @@ with zipfile.ZipFile(sys.argv[1]) as wheel:
             wheel.extract(name, sys.argv[2])
 EOF
 done
-[ "$(ls "$DROP"/rigkit0.cpython-*.so | wc -l)" = "$(echo $SUPPORTED | wc -w)" ] && [ -f "$DROP/rigkit0.pyi" ] ||
+[ "$(ls "$DROP"/rigkit0.cpython-*.so | wc -l)" = "$(echo $LINUX_SHIPPING | wc -w)" ] && [ -f "$DROP/rigkit0.pyi" ] ||
   fail "dist/suite lacks a compiled module or the stub"
 
-for version in $SUPPORTED; do
+# A fresh environment of CPython $1 at $2 with the test tools and nothing else
+# (maya-stubs: the stand-in's names are checked against Maya's).
+test_venv() {
+  fresh_venv "${PYTHON[$1]}" "$2"
+  pipq "$2/bin/python" -c "$REQUIREMENTS" pytest hypothesis mypy "maya-stubs>=0.4,<0.5" ||
+    fail "CPython $1: cannot install the test tools"
+}
+
+for version in $LINUX_SHIPPING; do
   step=$SECONDS
   tag="cp${version/./}"
+  say "CPython $version: the suite against the wheel alone in a fresh environment, and at the" \
+    "same time in another against the suite's folder with nothing installed"
   venv="$WORK/venv-test-py$version"
   folder="$WORK/test-py$version"
-  say "CPython $version: the suite against the wheel alone in a fresh environment"
-  fresh_venv "${PYTHON[$version]}" "$venv"
-  pipq "$venv/bin/python" -c "$REQUIREMENTS" pytest hypothesis mypy ||
-    fail "CPython $version: cannot install the test tools"
+  test_venv "$version" "$venv"
   pipq "$venv/bin/python" --no-index --no-deps "${WHEEL[$version]}" ||
     fail "CPython $version: the wheel does not install"
   copy_suite "$folder"
@@ -269,32 +279,34 @@ for version in $SUPPORTED; do
     "$site"/rigkit0.*.so) ;;
     *) fail "CPython $version: loaded $loaded, not the installed wheel's module" ;;
   esac
-  if PASSED[$version]=$(run_suite "$venv/bin/python" "$folder" "CPython $version wheel"); then :; else
-    PASSED[$version]="FAILED"; status=1
-  fi
-  say "CPython $version: wheel: ${PASSED[$version]} ($((SECONDS - step)) s)"
 
   # The suite's folder: the same tests, the stand-in package with the release
   # modules dropped into it, nothing installed.
-  step=$SECONDS
-  "$venv/bin/python" -m pip uninstall -q -y rigkit0 >&2
-  folder="$WORK/suite-py$version"
-  copy_suite "$folder"
-  cp "$DROP"/rigkit0.* "$folder/standin/Zentrik/_api/__hybrid__/"
-  cp "$DROP/rigkit0.pyi" "$folder/src/rigkit0.pyi"
-  loaded=$(cd "$folder" && PYTHONPATH=standin "$venv/bin/python" -c \
+  bare="$WORK/venv-bare-py$version"
+  test_venv "$version" "$bare"
+  dropped="$WORK/suite-py$version"
+  copy_suite "$dropped"
+  cp "$DROP"/rigkit0.* "$dropped/standin/Zentrik/_api/__hybrid__/"
+  cp "$DROP/rigkit0.pyi" "$dropped/src/rigkit0.pyi"
+  loaded=$(cd "$dropped" && PYTHONPATH=standin "$bare/bin/python" -c \
     'from Zentrik._api.__hybrid__ import rigkit0; print(rigkit0.__file__)') ||
     fail "CPython $version: the module does not load from the suite's folder"
   case $loaded in
-    "$folder"/standin/Zentrik/_api/__hybrid__/rigkit0.cpython-"${tag#cp}"-*.so) ;;
+    "$dropped"/standin/Zentrik/_api/__hybrid__/rigkit0.cpython-"${tag#cp}"-*.so) ;;
     *) fail "CPython $version: loaded $loaded, not the module dropped into the suite's folder" ;;
   esac
-  # One test imports the module at the top level, which needs it installed.
-  if DROPPED[$version]=$(run_suite "$venv/bin/python" "$folder" "CPython $version suite folder" \
-      --deselect tests/test_loading.py::test_top_level_import_has_no_package_for_the_sibling); then :; else
-    DROPPED[$version]="FAILED"; status=1
-  fi
-  say "CPython $version: suite folder: ${DROPPED[$version]} ($((SECONDS - step)) s)"
+
+  # The two runs at once, one per core. One test imports the module at the
+  # top level, which needs it installed: the folder's run leaves it out.
+  run_suite "$venv/bin/python" "$folder" "CPython $version wheel" >"$folder.closing" &
+  wheelRun=$!
+  run_suite "$bare/bin/python" "$dropped" "CPython $version suite folder" \
+    --deselect tests/test_loading.py::test_top_level_import_has_no_package_for_the_sibling \
+    >"$dropped.closing" &
+  folderRun=$!
+  wait "$wheelRun" && PASSED[$version]=$(cat "$folder.closing") || { PASSED[$version]="FAILED"; status=1; }
+  wait "$folderRun" && DROPPED[$version]=$(cat "$dropped.closing") || { DROPPED[$version]="FAILED"; status=1; }
+  say "CPython $version: wheel: ${PASSED[$version]}; suite folder: ${DROPPED[$version]} ($((SECONDS - step)) s)"
 done
 
 fi
@@ -312,7 +324,7 @@ fi
 row() { printf '%-74s %8s  %-34s %-64s  %s\n' "$@"; }
 echo
 row "in dist/" "size" "tag" "SHA-256" "tests"
-linux_part && for version in $SUPPORTED; do
+linux_part && for version in $LINUX_SHIPPING; do
   wheel=${WHEEL[$version]}
   row "$(basename "$wheel")" "$(($(stat -c %s "$wheel") / 1024)) KiB" \
     "cp${version/./}-cp${version/./}-$PLATFORM" "$(sha256sum "$wheel" | cut -d' ' -f1)" \
@@ -320,7 +332,7 @@ linux_part && for version in $SUPPORTED; do
 done
 row "$(basename "$sdist")" "$(($(stat -c %s "$sdist") / 1024)) KiB" "source" \
   "$(sha256sum "$sdist" | cut -d' ' -f1)" "the wheels above are built from it"
-linux_part && for version in $SUPPORTED; do
+linux_part && for version in $LINUX_SHIPPING; do
   module=$(echo "$DROP"/rigkit0.cpython-"${version/./}"-*.so)
   row "${module#"$DIST"/}" "$(($(stat -c %s "$module") / 1024)) KiB" "suite folder, CPython $version" \
     "$(sha256sum "$module" | cut -d' ' -f1)" "${DROPPED[$version]}"

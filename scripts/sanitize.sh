@@ -31,14 +31,65 @@ export LD_PRELOAD="$(g++ -print-file-name=libasan.so):$(g++ -print-file-name=lib
 export ASAN_OPTIONS="detect_leaks=0:halt_on_error=1:abort_on_error=0:exitcode=99"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=99"
 export PYTHONMALLOC=malloc
-echo "== CPython $version: running the tests under ASan and UBSan"
+# A part of the run, in the background with its output in a log of its own
+# and its seconds beside it.
+part() {
+  local log=$1
+  shift
+  ( local started=$SECONDS
+    "$@" >"$log" 2>&1
+    local status=$?
+    echo "$((SECONDS - started))" >"$log.seconds"
+    exit "$status" ) &
+}
+
+# Checks the exit code of a finished part, and says so when it is a sanitizer's.
+judge() {
+  local label=$1 status=$2
+  if [ "$status" = 99 ]; then
+    echo "== CPython $version: $label: a sanitizer reported a fault (report above)" >&2
+  fi
+  return "$status"
+}
+
 # pytest's default capture redirects file descriptor 2 while a test runs, and
 # a sanitizer that ends the process would take its report down with the
 # capture file: capture only sys.stdout and sys.stderr.
-"$envpython" -m pytest -q -p no:cacheprovider --capture=sys "$@"
-status=$?
-unset LD_PRELOAD
-if [ "$status" = 99 ]; then
-  echo "== CPython $version: a sanitizer reported a fault (report above)" >&2
+pytest=(-q -p no:cacheprovider --capture=sys)
+if [ -z "${SANITIZE_FUZZ_EXAMPLES:-}" ]; then
+  echo "== CPython $version: running the tests under ASan and UBSan"
+  run_pytest "$envpython" "${pytest[@]}" "$@"
+  status=$?
+  unset LD_PRELOAD
+  judge "the tests" "$status"
+  exit
 fi
+
+# SANITIZE_FUZZ_EXAMPLES=N: the suite without its fuzz tests and, at the same
+# time on the other core, the fuzz tests with N examples per class, each in a
+# process of its own, so that neither the two cores idle nor a fuzz test runs
+# twice. Their outputs are shown one after the other once both end.
+logs="$ROOT/build/sanitize"
+mkdir -p "$logs"
+echo "== CPython $version: under ASan and UBSan, at the same time: the tests without the" \
+  "fuzz tests, and the fuzz tests at $SANITIZE_FUZZ_EXAMPLES examples per class"
+part "$logs/suite.log" run_pytest "$envpython" "${pytest[@]}" -m "not fuzz" "$@"
+suite=$!
+RIGKIT_FUZZ_EXAMPLES=$SANITIZE_FUZZ_EXAMPLES part "$logs/fuzz.log" \
+  run_pytest "$envpython" "${pytest[@]}" -m fuzz "$@"
+fuzz=$!
+wait "$suite"
+suiteStatus=$?
+wait "$fuzz"
+fuzzStatus=$?
+unset LD_PRELOAD
+status=0
+show() {
+  local name=$1 label=$2 code=$3
+  cat "$logs/$name.log"
+  echo "== CPython $version: $label: exit code $code in $(cat "$logs/$name.log.seconds") s"
+  judge "$label" "$code" || status=$code
+}
+show suite "the tests without the fuzz tests" "$suiteStatus"
+show fuzz "the fuzz tests at $SANITIZE_FUZZ_EXAMPLES examples per class" "$fuzzStatus"
 exit "$status"

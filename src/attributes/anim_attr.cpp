@@ -215,6 +215,7 @@ void defineAnimAttr(const State &s) {
         "Values are in Maya's internal units (centimetres, radians); a time\n"
         "attribute is a frame number in the current time unit.";
     defineClass(s, "AnimAttr", "MirrorRules", doc, [&](ClassBuilder &cls) {
+        cls.instanceAttributes({"plug", "_targetController", "lastKeyedCurve", "lastKeyedCurves"});
         cls.constant("controllerClass",
                      s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
         cls.init<init>(

@@ -287,6 +287,7 @@ void defineMirrorRules(const State &s) {
         "mirrorNodeCache maps node names to mirror nodes, shared by every wrapper;\n"
         "an entry is rebuilt once its node is gone or carries another name.";
     defineClass(s, "MirrorRules", "CoreObject", doc, [](ClassBuilder &cls) {
+        cls.instanceAttributes({"_targetController"});
         cls.constant("mirrorNodeCache", steal(PyDict_New()));
         cls.property<targetController>("targetController",
             "The controller that picks target curves: the one set, else a new\n"

@@ -346,6 +346,8 @@ py::object activationScope(const State &s, py::handle outer) {
                        "isActive is true between entry and exit, when a second entry is\n"
                        "refused with RuntimeError.",
                        outer);
+    scope.instanceAttributes(
+        {"animLayer", "needsSwitch", "previousLayer", "preferredOnEntry", "isActive"});
     scope.init<scopeInit>("Remember `animLayer` (an AnimLayer or None) and whether it needs\n"
                           "switching to.",
                           {"self", "animLayer"});
@@ -371,6 +373,7 @@ void defineAnimLayer(const State &s) {
         "The k* constants are the keys of the settings dictionary; properties\n"
         "are read once and kept, so build a new AnimLayer to look again.";
     defineClass(s, "AnimLayer", "CoreObject", doc, [&](ClassBuilder &cls) {
+        cls.instanceAttributes({"name"});
         cls.constant("kMute", text("m"));
         cls.constant("kLock", text("l"));
         cls.constant("kSolo", text("s"));

@@ -423,6 +423,7 @@ void defineChannelBox(const State &s) {
         "arrays are gone. keepAlive is kept for callers that read it and stays\n"
         "empty.";
     defineClass(s, "ChannelBox", "KeyQueries", doc, [](ClassBuilder &cls) {
+        cls.instanceAttributes({"nodes"});
         // Once the store of every array handed out; nothing needs it now.
         cls.constant("keepAlive", steal(PyList_New(0)));
         cls.init<init>("Work on `nodes` (a name or names; bytes read as Latin-1), or on\n"

@@ -5,7 +5,15 @@
 #include "module/methods.h"
 
 #include <cstddef>
+#include <cstring>
 #include <new>
+
+// Maya's interpreter has the global lock, and the module relies on it: it
+// borrows references from lists and dictionaries that only the lock keeps
+// alive. A free-threaded build is refused here rather than made to crash.
+#ifdef Py_GIL_DISABLED
+#error "rigkit0 is not for free-threaded CPython (3.13t): build it with a CPython that has the GIL"
+#endif
 
 // pyconfig.h must describe the target the compiler builds for: Windows' own
 // file says 64-bit only to MSVC, and a mismatch compiles cleanly into a module
@@ -69,4 +77,16 @@ PyModuleDef moduleDef = {PyModuleDef_HEAD_INIT,
 }  // namespace
 }  // namespace rigkit
 
-PyMODINIT_FUNC PyInit_rigkit0() { return PyModuleDef_Init(&rigkit::moduleDef); }
+PyMODINIT_FUNC PyInit_rigkit0() {
+    // A free-threaded interpreter lays out objects differently and would
+    // misread every one; its own file name suffix (cpython-313t) keeps it from
+    // finding this module, unless the file is renamed. Only C calls here: no
+    // macro that reads an object's fields.
+    if (std::strstr(Py_GetVersion(), "free-threading")) {
+        PyErr_SetString(PyExc_ImportError,
+                        "rigkit0 cannot load into a free-threaded CPython; it needs a CPython "
+                        "with the global interpreter lock, as Maya's is");
+        return nullptr;
+    }
+    return PyModuleDef_Init(&rigkit::moduleDef);
+}

@@ -72,7 +72,7 @@ void importCore(const State &s, py::handle sys) {
         if (!ours) throw;
         py::object message = format(
             "rigkit0 cannot load under CPython %s.%s: the suite has no core module for it "
-            "(no module named '%s'); rigkit0 is released for CPython 3.9, 3.10 and 3.11",
+            "(no module named '%s'); rigkit0 is released for CPython 3.9, 3.10, 3.11 and 3.13",
             major, minor, name);
         py::raise_from(e, PyExc_ImportError, py::str(message).cast<std::string>().c_str());
         throw py::error_already_set();

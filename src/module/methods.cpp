@@ -266,6 +266,11 @@ ClassBuilder::ClassBuilder(const State &s, const char *name, py::handle bases, c
       namespace_(prepareNamespace(metaclass_, name_, bases_)) {
     put("__module__", getAttr(s.module, s.__name__));
     put("__qualname__", qualname_);
+#if PY_VERSION_HEX >= 0x030D0000
+    // A class statement records where it starts; the module has no Python
+    // source, so inspect finds none whatever the line.
+    put("__firstlineno__", steal(PyLong_FromLong(1)));
+#endif
     put("__doc__", text(doc));
 }
 
@@ -304,6 +309,13 @@ void ClassBuilder::put(const char *name, py::handle value) {
         throwPythonError();
 }
 
-py::object ClassBuilder::build() { return call(metaclass_, name_, bases_, namespace_); }
+py::object ClassBuilder::build() {
+#if PY_VERSION_HEX >= 0x030D0000
+    // Last, after the members, as a class statement stores it.
+    if (PyList_Sort(instanceAttributes_.ptr()) < 0) throwPythonError();
+    put("__static_attributes__", steal(PyList_AsTuple(instanceAttributes_.ptr())));
+#endif
+    return call(metaclass_, name_, bases_, namespace_);
+}
 
 }  // namespace rigkit

@@ -158,6 +158,11 @@ public:
         put(name, call(builtin("staticmethod"), function<F>(name, doc, params, defaults)));
     }
     void constant(const char *name, py::handle value) { put(name, value); }
+    // Names the class's methods store on `self`: from CPython 3.13 a class
+    // statement lists them, sorted, in __static_attributes__.
+    void instanceAttributes(Params names) {
+        for (const char *name : names) append(instanceAttributes_, text(name));
+    }
 
     // The qualified name of the class being built, for nested classes.
     py::handle qualname() const { return qualname_; }
@@ -181,6 +186,7 @@ private:
     py::object bases_;
     py::object metaclass_;
     py::object namespace_;
+    py::object instanceAttributes_ = newList();
 };
 
 // Looks the base class up in the module's namespace as a class statement does

@@ -32,6 +32,40 @@ PyObject *words(const char *list) {
     return tuple;
 }
 
+// A name's cached value is good while neither dictionary changed since it
+// was read. Up to CPython 3.11 the dictionaries carry version tags that say
+// so; from 3.12 they are gone, and a dictionary watcher counts the changes
+// to the two dictionaries instead (all modules of this one, in the one main
+// interpreter, share the count: a change to either dictionary of any of them
+// only costs the others a fresh lookup).
+#if PY_VERSION_HEX < 0x030C0000
+bool watchNames(PyObject *, PyObject *) { return true; }
+uint64_t versionOf(PyObject *dict) { return reinterpret_cast<PyDictObject *>(dict)->ma_version_tag; }
+#else
+uint64_t changes = 1;
+int watcher = -1;
+
+int countChange(PyDict_WatchEvent, PyObject *, PyObject *, PyObject *) {
+    ++changes;
+    return 0;
+}
+
+// Watches both dictionaries; false, with no error set, when the interpreter
+// has no watcher left to give, and names are then looked up every time.
+// Nothing unwatches them: the builtins are shared, and the count only ever
+// makes a cached value be read again.
+bool watchNames(PyObject *globals, PyObject *builtins) {
+    if (watcher < 0) watcher = PyDict_AddWatcher(countChange);
+    if (watcher < 0 || PyDict_Watch(watcher, globals) < 0 || PyDict_Watch(watcher, builtins) < 0) {
+        PyErr_Clear();
+        return false;
+    }
+    return true;
+}
+
+uint64_t versionOf(PyObject *) { return changes; }
+#endif
+
 }  // namespace
 
 bool State::init(PyObject *mod) {
@@ -69,6 +103,7 @@ bool State::init(PyObject *mod) {
     builtins = PyModule_GetDict(builtinsModule);
     Py_INCREF(builtins);
     Py_DECREF(builtinsModule);
+    cachesNames = watchNames(globals, builtins);
     return true;
 }
 
@@ -124,21 +159,11 @@ namespace {
 
 namespace {
 
-// The dictionaries' version tags exist up to CPython 3.11; later versions
-// look the name up every time.
-#if PY_VERSION_HEX < 0x030C0000
-constexpr bool kVersionTags = true;
-uint64_t versionOf(PyObject *dict) { return reinterpret_cast<PyDictObject *>(dict)->ma_version_tag; }
-#else
-constexpr bool kVersionTags = false;
-uint64_t versionOf(PyObject *) { return 0; }
-#endif
-
 }  // namespace
 
 py::object State::global(const GlobalName &g) const {
     if (!globals || !builtins) throwTornDown();
-    if (kVersionTags && g.value && g.globalsVersion == versionOf(globals) &&
+    if (cachesNames && g.value && g.globalsVersion == versionOf(globals) &&
         (!g.inBuiltins || g.builtinsVersion == versionOf(builtins)))
         return py::reinterpret_borrow<py::object>(g.value);
     PyObject *value = PyDict_GetItemWithError(globals, g.name);

@@ -234,6 +234,7 @@ public:
     // (a finalizer during collection) gets an error, never a freed dictionary.
     PyObject *globals = nullptr;   // the module's namespace
     PyObject *builtins = nullptr;  // the interpreter's builtins dict
+    bool cachesNames = false;      // whether global() may keep what it found
     // Plug array class of the namespace -> its subclass with owned elements
     // (ChannelBox), made once per class.
     PyObject *ownedPlugArrays = nullptr;

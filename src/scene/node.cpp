@@ -346,6 +346,7 @@ void defineNode(const State &s) {
         "Maya API objects are computed on first read and kept, so a Node stays bound\n"
         "to the node it first found; build a new Node to look again.";
     defineClass(s, "Node", "CoreObject", doc, [&](ClassBuilder &node) {
+        node.instanceAttributes({"nodeName"});
         node.init<init>(
             "Wrap the node named `nodeName` (text, or bytes read as Latin-1).\n"
             "\n"

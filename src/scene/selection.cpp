@@ -165,6 +165,7 @@ void defineSelectionBuilder(const State &s) {
         "Collects nodes into an MSelectionList (selectionList) and makes it the\n"
         "active selection.";
     defineClass(s, "SelectionBuilder", "CoreObject", doc, [](ClassBuilder &cls) {
+        cls.instanceAttributes({"selectionList"});
         cls.init<builderInit>("Start with an empty selectionList.", {"self"});
         cls.method<addSelection>("addSelection", "Add every selected node.", {"self"});
         cls.method<addSelectedHierarchy>("addSelectedHierarchy",
@@ -179,6 +180,7 @@ void defineSelectionReader(const State &s) {
         "Node names, or the active selection, as MObjects and MDagPaths; each\n"
         "property is read once and kept.";
     defineClass(s, "SelectionReader", "CoreObject", doc, [](ClassBuilder &cls) {
+        cls.instanceAttributes({"nodes"});
         cls.init<readerInit>("Keep the names `nodes` once each (order not kept), or None; one\n"
                              "name given as text or bytes is that one name.",
                              {"self", "nodes"}, {Py_None});
