@@ -185,13 +185,15 @@ run_suite() {
   echo "$closing"
 }
 
-# The suite, the stand-in and the project's test settings copied from the
+# The suite, the stand-in, the project's test settings and the root conftest
+# (the choice of Maya, batch mode and its fixture) copied from the
 # unpacked sdist into a new folder.
 copy_suite() {
   local folder=$1
   rm -rf "$folder"
   mkdir -p "$folder/src"
-  cp -r "$source_dir/tests" "$source_dir/standin" "$source_dir/pyproject.toml" "$folder/"
+  cp -r "$source_dir/tests" "$source_dir/standin" "$source_dir/pyproject.toml" \
+    "$source_dir/conftest.py" "$folder/"
 }
 
 declare -A WHEEL PASSED DROPPED
