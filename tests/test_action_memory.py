@@ -66,11 +66,13 @@ def scene():
 
 
 def actions(rk, rig):
-    """Mirror every channel between edits, filter, set key kinds and smart keys: answers,
-    reports and the scene after each."""
+    """Ask which nodes exist and mirror every channel between edits, filter, set key kinds
+    and smart keys: answers, reports and the scene after each."""
     ns, frames, seen = rig["namespace"], rig["frames"], []
     build(rig)
+    kept = [rk.Node(ns + n) for n in NODES]  # bound before the edits
     for what, name in rig["edits"] + [(None, None)]:
+        seen.append(([n.exists() for n in kept], [rk.Node(ns + n).exists() for n in NODES]))
         for path in [ns + n + "." + c for n in NODES for c in CHANNELS if cmds.objExists(ns + n)]:
             attr = rk.AnimAttr(plugName=path)
             value = attr.getMirrorValueAt(MTime(frames[-1], MTime.uiUnit()))

@@ -18,8 +18,11 @@ namespace {
 // goes to Maya as often as it is asked, the path the tests compare with.
 bool memoryAllowed(const State &s) {
     if (!s.globals) return false;
-    PyObject *flag = PyDict_GetItemString(s.globals, "_actionMemory");  // borrowed
-    if (!flag) return true;
+    PyObject *flag = PyDict_GetItemWithError(s.globals, s._actionMemory);  // borrowed
+    if (!flag) {
+        if (PyErr_Occurred()) throwPythonError();
+        return true;
+    }
     const int allowed = PyObject_IsTrue(flag);
     if (allowed < 0) throwPythonError();
     return allowed != 0;
@@ -96,9 +99,23 @@ bool knownToExist(const State &s, py::handle mobject) {
 }
 
 void markExisting(const State &s, py::handle mobject) {
+    // Every live watch sees it: an outer call's lookup may run inside an inner one.
+    for (ExistenceWatch *watch = s.existenceWatch; watch; watch = watch->outer_)
+        watch->seen_ = py::reinterpret_borrow<py::object>(mobject);
     if (!s.action) return;
     hold(*s.action, mobject);
     if (PySet_Add(s.action->existing.ptr(), addressOf(mobject).ptr()) < 0) throwPythonError();
+}
+
+ExistenceWatch::ExistenceWatch(const State &s) : s_(s) {
+    if (!memoryAllowed(s)) return;
+    outer_ = s.existenceWatch;
+    s.existenceWatch = this;
+    watching_ = true;
+}
+
+ExistenceWatch::~ExistenceWatch() {
+    if (watching_) s_.existenceWatch = outer_;
 }
 
 namespace {

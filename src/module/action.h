@@ -49,6 +49,29 @@ void forgetNodes(const State &s);
 bool knownToExist(const State &s, py::handle mobject);
 void markExisting(const State &s, py::handle mobject);
 
+// Outside an action too, one call may find a node by its name and then ask
+// whether it exists (Node.exists reads nodeMObject, then its handle). While
+// a watch lives it keeps the last MObject markExisting was given, so that
+// call can take the finding for the answer instead of asking Maya again.
+// Switched off with the action memory.
+class ExistenceWatch {
+public:
+    explicit ExistenceWatch(const State &s);
+    ~ExistenceWatch();
+    ExistenceWatch(const ExistenceWatch &) = delete;
+    ExistenceWatch &operator=(const ExistenceWatch &) = delete;
+
+    // Whether `mobject` is that very object, found to exist while the watch lived.
+    bool saw(py::handle mobject) const { return seen_ && seen_.ptr() == mobject.ptr(); }
+
+private:
+    friend void markExisting(const State &s, py::handle mobject);
+    const State &s_;
+    ExistenceWatch *outer_ = nullptr;
+    bool watching_ = false;
+    py::object seen_;
+};
+
 // getattr(obj, name), read once per object and action. Outside an action a
 // plain read.
 py::object memberOnce(const State &s, py::handle obj, PyObject *name);

@@ -79,14 +79,35 @@ struct Function {
 // the scope lives: a member calling members (a parent's isVisible) recurses in
 // C, where nothing else counts the depth, so a deep chain ends in
 // RecursionError, not a stack overflow.
+//
+// From CPython 3.12 the interpreter keeps its thread state in thread-local
+// storage, and each of Py_EnterRecursiveCall and Py_LeaveRecursiveCall fetches
+// it again: the scope fetches it once and counts on it as those two do,
+// leaving the limit's check and its error to Py_EnterRecursiveCall.
 class RecursionScope {
 public:
+#if PY_VERSION_HEX >= 0x030C0000
+    RecursionScope() : thread_(PyThreadState_Get()) {
+        if (thread_->c_recursion_remaining > 0)
+            --thread_->c_recursion_remaining;
+        else if (Py_EnterRecursiveCall(where))
+            throwPythonError();
+    }
+    ~RecursionScope() { ++thread_->c_recursion_remaining; }
+#else
     RecursionScope() {
-        if (Py_EnterRecursiveCall(" while calling a rigkit0 method")) throwPythonError();
+        if (Py_EnterRecursiveCall(where)) throwPythonError();
     }
     ~RecursionScope() { Py_LeaveRecursiveCall(); }
+#endif
     RecursionScope(const RecursionScope &) = delete;
     RecursionScope &operator=(const RecursionScope &) = delete;
+
+private:
+    static constexpr const char *where = " while calling a rigkit0 method";
+#if PY_VERSION_HEX >= 0x030C0000
+    PyThreadState *thread_;
+#endif
 };
 
 // The entry the interpreter calls. Everything, argument binding included,

@@ -114,7 +114,7 @@ namespace rigkit {
     X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
     X(decomposeLocalMatrix) X(uiValue) X(xform) X(asUnits) X(rotation) X(fnTransform)    \
     X(asRotateMatrix) X(createFromList) X(setScale) X(setShear) X(mayaState)             \
-    X(kInteractive)                                                                      \
+    X(kInteractive) X(_actionMemory)                                                     \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     X(kBlendNodeBase) X(kBlendNodeBoolean) X(kBlendNodeDouble)                          \
@@ -201,6 +201,7 @@ struct GlobalName {
 };
 
 struct Action;
+class ExistenceWatch;
 
 class State {
 public:
@@ -241,6 +242,8 @@ public:
     // What the running public call has learned (module/action.h); null
     // between calls. Only touched under the interpreter lock.
     mutable Action *action = nullptr;
+    // The innermost ExistenceWatch alive (module/action.h), or null.
+    mutable ExistenceWatch *existenceWatch = nullptr;
     // The answer of the action running now to "has Maya its interface?"
     // (see InterfaceCheck), and how many checks of that action are alive.
     mutable bool interfacePresent = true;

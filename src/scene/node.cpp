@@ -228,6 +228,7 @@ py::object shapes(const State &s, py::handle self) {
 // --- existence, names ------------------------------------------------------
 
 py::object exists(const State &s, py::handle self) {
+    ExistenceWatch watch(s);  // a node its name found just now is in the scene
     py::object obj;
     try {
         obj = getAttr(self, s.nodeMObject);
@@ -238,7 +239,10 @@ py::object exists(const State &s, py::handle self) {
     if (obj.is_none()) return boolObject(false);
     if (knownToExist(s, obj)) return boolObject(true);
     try {
+        // The handle is made even so, while the object is fresh: a later call
+        // asks it once the node may be gone.
         py::object handle = getAttr(self, s.objectHandle);
+        if (watch.saw(obj)) return boolObject(true);
         const bool found =
             truthy(callMethod(handle, s.isValid)) && truthy(callMethod(handle, s.isAlive));
         if (found) markExisting(s, obj);
