@@ -136,3 +136,42 @@ def test_key_searches_find_what_every_key_time_finds(rk, frame, span, memory, mo
         assert frame not in curve.keyTimes and str(e) == "%r is not in list" % frame
     else:
         assert keyed.keyKinds[keyed.keyTimes.index(frame)] == AnimCurve.KEY_SPECIAL
+
+
+def test_a_call_on_another_thread_keeps_nothing_of_a_running_action(rk, monkeypatch):
+    # A mirror read waits inside its partner's lookup, having resolved its own node;
+    # meanwhile the main thread deletes that node and asks the scene about it.
+    import threading
+    from maya.OpenMaya import MSelectionList
+
+    inside, resume, outcome = threading.Event(), threading.Event(), []
+
+    class Selection(MSelectionList):
+        def add(self, name, *args):
+            if b"R_arm" in (name if isinstance(name, bytes) else name.encode()) and \
+                    threading.current_thread().name == "mirror":
+                inside.set()
+                resume.wait(10)
+            return MSelectionList.add(self, name, *args)
+
+    cmds.group(empty=True, name="rig")
+    for name in ("L_arm", "R_arm"):
+        cmds.createNode("transform", name=name, parent="rig")
+    left = rk.AnimAttr(rk.Node("L_arm").getPlug("tx"))
+    monkeypatch.setitem(rk.__dict__, "MSelectionList", Selection)
+    def read():
+        try:
+            outcome.append(left.getMirrorValueAt(MTime(1)))
+        except RuntimeError as e:  # its node went while it read
+            outcome.append(e)
+
+    mirror = threading.Thread(name="mirror", target=read)
+    mirror.start()
+    try:
+        assert inside.wait(10)
+        cmds.delete("L_arm")
+        assert [rk.Node(n).exists() for n in ("L_arm", "|rig|L_arm")] == [False, False]
+    finally:
+        resume.set()
+        mirror.join(10)
+    assert not mirror.is_alive() and len(outcome) == 1

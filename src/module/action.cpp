@@ -5,6 +5,7 @@ namespace rigkit {
 // The action's memory. Objects it answers for are held, so that the address
 // that keys them cannot be reused by another object while the action runs.
 struct Action {
+    PyThreadState *thread = PyThreadState_Get();  // the thread whose call opened it
     py::object names = steal(PyDict_New());     // node name -> MObject
     py::object members = steal(PyDict_New());   // address -> {member: value}
     py::object existing = steal(PySet_New(nullptr));  // MObjects found to exist
@@ -13,6 +14,15 @@ struct Action {
 };
 
 namespace {
+
+// The running action, for a call on the thread that opened it; null for any
+// other thread: its call may run while that one waits for the interpreter
+// lock, and must neither take that call's answers for its own nor use the
+// memory after that call has ended and dropped it.
+Action *current(const State &s) {
+    Action *action = s.action;
+    return action && action->thread == PyThreadState_Get() ? action : nullptr;
+}
 
 // False while the module's `_actionMemory` is set false: every question then
 // goes to Maya as often as it is asked, the path the tests compare with.
@@ -62,60 +72,80 @@ PyObject *entry(py::handle dict, py::handle key) {
 }  // namespace
 
 py::object knownNode(const State &s, py::handle name) {
-    if (!s.action || !PyUnicode_CheckExact(name.ptr())) return py::object();
-    return py::reinterpret_borrow<py::object>(entry(s.action->names, name));
+    Action *action = current(s);
+    if (!action || !PyUnicode_CheckExact(name.ptr())) return py::object();
+    return py::reinterpret_borrow<py::object>(entry(action->names, name));
 }
 
 void rememberNode(const State &s, py::handle name, py::handle mobject) {
-    if (!s.action || !PyUnicode_CheckExact(name.ptr()) || mobject.is_none()) return;
-    if (PyDict_SetItem(s.action->names.ptr(), name.ptr(), mobject.ptr()) < 0) throwPythonError();
+    Action *action = current(s);
+    if (!action || !PyUnicode_CheckExact(name.ptr()) || mobject.is_none()) return;
+    if (PyDict_SetItem(action->names.ptr(), name.ptr(), mobject.ptr()) < 0) throwPythonError();
 }
 
 void rememberPath(const State &s, py::handle path, py::handle mobject) {
-    if (!s.action || !PyUnicode_CheckExact(path.ptr()) || mobject.is_none()) return;
+    Action *action = current(s);
+    if (!action || !PyUnicode_CheckExact(path.ptr()) || mobject.is_none()) return;
     rememberNode(s, path, mobject);
-    if (PySet_Add(s.action->paths.ptr(), path.ptr()) < 0) throwPythonError();
+    if (PySet_Add(action->paths.ptr(), path.ptr()) < 0) throwPythonError();
 }
 
 bool knownPath(const State &s, py::handle name) {
-    if (!s.action || !PyUnicode_CheckExact(name.ptr())) return false;
-    const int found = PySet_Contains(s.action->paths.ptr(), name.ptr());
+    Action *action = current(s);
+    if (!action || !PyUnicode_CheckExact(name.ptr())) return false;
+    const int found = PySet_Contains(action->paths.ptr(), name.ptr());
     if (found < 0) throwPythonError();
     return found != 0;
 }
 
 void forgetNodes(const State &s) {
-    if (!s.action) return;
-    PyDict_Clear(s.action->names.ptr());
-    PySet_Clear(s.action->existing.ptr());
-    PySet_Clear(s.action->paths.ptr());
+    Action *action = current(s);
+    if (!action) return;
+    PyDict_Clear(action->names.ptr());
+    PySet_Clear(action->existing.ptr());
+    PySet_Clear(action->paths.ptr());
 }
 
 bool knownToExist(const State &s, py::handle mobject) {
-    if (!s.action) return false;
-    const int found = PySet_Contains(s.action->existing.ptr(), addressOf(mobject).ptr());
+    Action *action = current(s);
+    if (!action) return false;
+    const int found = PySet_Contains(action->existing.ptr(), addressOf(mobject).ptr());
     if (found < 0) throwPythonError();
     return found != 0;
 }
 
 void markExisting(const State &s, py::handle mobject) {
-    // Every live watch sees it: an outer call's lookup may run inside an inner one.
-    for (ExistenceWatch *watch = s.existenceWatch; watch; watch = watch->outer_)
-        watch->seen_ = py::reinterpret_borrow<py::object>(mobject);
-    if (!s.action) return;
-    hold(*s.action, mobject);
-    if (PySet_Add(s.action->existing.ptr(), addressOf(mobject).ptr()) < 0) throwPythonError();
+    // Every live watch of this thread sees it: an outer call's lookup may run
+    // inside an inner one.
+    ExistenceWatch *innermost = s.existenceWatch;
+    if (innermost && innermost->thread_ == PyThreadState_Get())
+        for (ExistenceWatch *watch = innermost; watch; watch = watch->outer_)
+            watch->seen_ = py::reinterpret_borrow<py::object>(mobject);
+    Action *action = current(s);
+    if (!action) return;
+    hold(*action, mobject);
+    if (PySet_Add(action->existing.ptr(), addressOf(mobject).ptr()) < 0) throwPythonError();
 }
 
 ExistenceWatch::ExistenceWatch(const State &s) : s_(s) {
     if (!memoryAllowed(s)) return;
+    PyThreadState *thread = PyThreadState_Get();
+    if (s.existenceWatch && s.existenceWatch->thread_ != thread) return;  // another thread's
+    thread_ = thread;
     outer_ = s.existenceWatch;
     s.existenceWatch = this;
     watching_ = true;
 }
 
 ExistenceWatch::~ExistenceWatch() {
-    if (watching_) s_.existenceWatch = outer_;
+    if (!watching_) return;
+    // One thread's calls end in the order they began, so this is the innermost
+    // watch; unlinked wherever it stands all the same, never left behind.
+    for (ExistenceWatch **link = &s_.existenceWatch; *link; link = &(*link)->outer_)
+        if (*link == this) {
+            *link = outer_;
+            break;
+        }
 }
 
 namespace {
@@ -134,8 +164,9 @@ py::object membersOf(Action &action, py::handle obj) {
 }  // namespace
 
 py::object memberOnce(const State &s, py::handle obj, PyObject *name) {
-    if (!s.action) return getAttr(obj, name);
-    if (PyObject *read = entry(s.action->members, addressOf(obj)))
+    Action *action = current(s);
+    if (!action) return getAttr(obj, name);
+    if (PyObject *read = entry(action->members, addressOf(obj)))
         if (PyObject *known = entry(read, name)) return py::reinterpret_borrow<py::object>(known);
     py::object value = getAttr(obj, name);
     fileMember(s, obj, name, value);
@@ -143,8 +174,9 @@ py::object memberOnce(const State &s, py::handle obj, PyObject *name) {
 }
 
 py::object knownMember(const State &s, py::handle obj, PyObject *name) {
-    if (!s.action) return py::object();
-    PyObject *read = entry(s.action->members, addressOf(obj));
+    Action *action = current(s);
+    if (!action) return py::object();
+    PyObject *read = entry(action->members, addressOf(obj));
     if (!read) return py::object();
     return py::reinterpret_borrow<py::object>(entry(read, name));
 }
@@ -152,8 +184,9 @@ py::object knownMember(const State &s, py::handle obj, PyObject *name) {
 void fileMember(const State &s, py::handle obj, PyObject *name, py::handle value) {
     // The object's table is looked up anew: reading a member may have run
     // module calls that filed other members of the same object.
-    if (!s.action) return;
-    if (PyDict_SetItem(membersOf(*s.action, obj).ptr(), name, value.ptr()) < 0) throwPythonError();
+    Action *action = current(s);
+    if (!action) return;
+    if (PyDict_SetItem(membersOf(*action, obj).ptr(), name, value.ptr()) < 0) throwPythonError();
 }
 
 namespace {
@@ -173,10 +206,11 @@ py::object knownCurveFn(const State &s, py::handle curve) {
 }
 
 void forgetMembers(const State &s, py::handle obj) {
-    if (!s.action) return;
+    Action *action = current(s);
+    if (!action) return;
     py::object address = addressOf(obj);
-    if (entry(s.action->members, address) &&
-        PyDict_DelItem(s.action->members.ptr(), address.ptr()) < 0)
+    if (entry(action->members, address) &&
+        PyDict_DelItem(action->members.ptr(), address.ptr()) < 0)
         throwPythonError();
 }
 

@@ -54,6 +54,11 @@ void markExisting(const State &s, py::handle mobject);
 // a watch lives it keeps the last MObject markExisting was given, so that
 // call can take the finding for the answer instead of asking Maya again.
 // Switched off with the action memory.
+//
+// The live watches form a chain through the module's state, and the chain
+// holds one thread's watches at a time: another thread may run while this
+// one calls into Python, and must neither link into this thread's stack nor
+// see its findings. A watch that cannot join watches nothing.
 class ExistenceWatch {
 public:
     explicit ExistenceWatch(const State &s);
@@ -67,6 +72,7 @@ public:
 private:
     friend void markExisting(const State &s, py::handle mobject);
     const State &s_;
+    PyThreadState *thread_ = nullptr;  // the thread whose call opened it
     ExistenceWatch *outer_ = nullptr;
     bool watching_ = false;
     py::object seen_;

@@ -82,11 +82,12 @@ struct Function {
 //
 // From CPython 3.12 the interpreter keeps its thread state in thread-local
 // storage, and each of Py_EnterRecursiveCall and Py_LeaveRecursiveCall fetches
-// it again: the scope fetches it once and counts on it as those two do,
-// leaving the limit's check and its error to Py_EnterRecursiveCall.
+// it again: on 3.12 and 3.13 the scope fetches it once and counts on it as
+// those two do, leaving the limit's check and its error to
+// Py_EnterRecursiveCall. 3.14 counts the depth another way.
 class RecursionScope {
 public:
-#if PY_VERSION_HEX >= 0x030C0000
+#if PY_VERSION_HEX >= 0x030C0000 && PY_VERSION_HEX < 0x030E0000
     RecursionScope() : thread_(PyThreadState_Get()) {
         if (thread_->c_recursion_remaining > 0)
             --thread_->c_recursion_remaining;
@@ -105,7 +106,7 @@ public:
 
 private:
     static constexpr const char *where = " while calling a rigkit0 method";
-#if PY_VERSION_HEX >= 0x030C0000
+#if PY_VERSION_HEX >= 0x030C0000 && PY_VERSION_HEX < 0x030E0000
     PyThreadState *thread_;
 #endif
 };
