@@ -216,8 +216,7 @@ void defineAnimAttr(const State &s) {
         "attribute is a frame number in the current time unit.";
     defineClass(s, "AnimAttr", "MirrorRules", doc, [&](ClassBuilder &cls) {
         cls.instanceAttributes({"plug", "_targetController", "lastKeyedCurve", "lastKeyedCurves"});
-        cls.constant("controllerClass",
-                     s.global(steal(PyUnicode_InternFromString("ChannelBox")).ptr()));
+        cls.constant("controllerClass", s.global(s.ChannelBox));
         cls.init<init>(
             "Wrap `plug`, or the attribute at the path `plugName` (text, or bytes in\n"
             "Latin-1): \"node.attr\", \"node.attr[index]\", \"node.attr[index].child\".",

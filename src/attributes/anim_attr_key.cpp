@@ -52,10 +52,8 @@ py::object keyIndexAt(const State &s, py::handle curve, py::handle frame) {
         // the key at the frame if any is (keys have distinct times).
         py::object unit = callMethod(s.global(s.MTime), s.uiUnit);
         py::object time = call(s.global(s.MTime), frame, unit);
-        py::object findClosest = steal(PyUnicode_InternFromString("findClosest"));
-        py::object timeOf = steal(PyUnicode_InternFromString("time"));
-        py::object index = callMethod(fn, findClosest.ptr(), time);
-        py::object found = callMethod(fn, timeOf.ptr(), index);
+        py::object index = callMethod(fn, s.findClosest, time);
+        py::object found = callMethod(fn, s.time, index);
         if (equal(callMethod(found, s.asUnits, unit), frame)) return index;
         PyErr_Format(PyExc_ValueError, "%R is not in list", frame.ptr());
         throwPythonError();
@@ -63,13 +61,11 @@ py::object keyIndexAt(const State &s, py::handle curve, py::handle frame) {
     py::object keyframe = getAttr(s.global(s.cmds), s.keyframe);
     py::object name = getAttr(curve, s.curveName);
     py::object span = steal(PyTuple_Pack(2, frame.ptr(), frame.ptr()));
-    py::object byTime = steal(Py_BuildValue("(sss)", "query", "time", "indexValue"));
-    py::object found = callKw(keyframe, byTime.ptr(), name, Py_True, span, Py_True);
+    py::object found = callKw(keyframe, s.kwQueryTimeIndexValue, name, Py_True, span, Py_True);
     if (truthy(found)) {
         py::object index = steal(PySequence_GetItem(found.ptr(), 0));
         py::object at = steal(PyTuple_Pack(2, index.ptr(), index.ptr()));
-        py::object byIndex = steal(Py_BuildValue("(sss)", "query", "index", "timeChange"));
-        py::object times = callKw(keyframe, byIndex.ptr(), name, Py_True, at, Py_True);
+        py::object times = callKw(keyframe, s.kwQueryIndexTimeChange, name, Py_True, at, Py_True);
         if (truthy(times) && equal(steal(PySequence_GetItem(times.ptr(), 0)), frame))
             return index;
     }

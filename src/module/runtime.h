@@ -114,7 +114,7 @@ namespace rigkit {
     X(translation) X(scale) X(rotateOrientation) X(assign) X(rotatePivotTranslation)      \
     X(decomposeLocalMatrix) X(uiValue) X(xform) X(asUnits) X(rotation) X(fnTransform)    \
     X(asRotateMatrix) X(createFromList) X(setScale) X(setShear) X(mayaState)             \
-    X(kInteractive) X(_actionMemory)                                                     \
+    X(kInteractive) X(_actionMemory) X(findClosest) X(time)                               \
     /* MFn types */                                                                      \
     X(kConstraint) X(kAnimLayer) X(kBlendNodeAdditiveRotation) X(kBlendNodeAdditiveScale) \
     X(kBlendNodeBase) X(kBlendNodeBoolean) X(kBlendNodeDouble)                          \
@@ -174,6 +174,9 @@ namespace rigkit {
     X(kwOnMessageClickMessageIdClickValue, "onMessageClick", "messageId", "clickValue")   \
     X(kwOnMessageClickMessageId, "onMessageClick", "messageId")                            \
     X(kwQueryShowKeys, "query", "showKeys")                                                \
+    X(kwQueryTimeIndexValue, "query", "time", "indexValue")                                \
+    X(kwQueryTimeTimeChange, "query", "time", "timeChange")                                \
+    X(kwQueryIndexTimeChange, "query", "index", "timeChange")                              \
     X(kwQueryAnimLayerFilterOptions, "query", "animLayerFilterOptions")                    \
     X(kwEditShowKeysCombinedLayerFilter, "edit", "showKeys", "showKeysCombined",          \
       "animLayerFilterOptions")                                                          \

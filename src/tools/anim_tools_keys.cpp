@@ -132,12 +132,11 @@ py::object indicesFromTo(const State &s, py::handle curve, py::handle start, py:
     py::object keyframe = getAttr(s.global(s.cmds), s.keyframe);
     py::object name = getAttr(curve, s.curveName);
     py::object span = steal(PyTuple_Pack(2, start.ptr(), end.ptr()));
-    py::object positionsFlags = steal(Py_BuildValue("(sss)", "query", "time", "indexValue"));
-    py::object timesFlags = steal(Py_BuildValue("(sss)", "query", "time", "timeChange"));
-    py::object positions = callKw(keyframe, positionsFlags.ptr(), name, Py_True, span, Py_True);
+    py::object positions =
+        callKw(keyframe, s.kwQueryTimeIndexValue, name, Py_True, span, Py_True);
     py::object result = newList();
     if (!truthy(positions)) return result;
-    py::object times = callKw(keyframe, timesFlags.ptr(), name, Py_True, span, Py_True);
+    py::object times = callKw(keyframe, s.kwQueryTimeTimeChange, name, Py_True, span, Py_True);
     py::object keyIndices = getAttr(curve, s.keyIndices);
     // Tuples of their own: the comparisons below may run Python.
     py::object at = steal(PySequence_Tuple(positions.ptr()));
